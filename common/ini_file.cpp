@@ -1,0 +1,234 @@
+#include "common/ini_file.h"
+
+#include "common/text.h"
+
+namespace morvel {
+
+namespace {
+
+constexpr std::size_t npos = std::string::npos;
+
+std::string_view Trim(std::string_view s) {
+  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
+  return s;
+}
+
+std::string_view StripQuotes(std::string_view v) {
+  if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front())
+    return v.substr(1, v.size() - 2);
+  return v;
+}
+
+bool ParseProfileInteger(std::string_view text, long long& out) {
+  text = Trim(text);
+  bool hex = false;
+  std::string_view digits = text;
+  bool negative = false;
+  if (!digits.empty() && (digits[0] == '-' || digits[0] == '+')) {
+    negative = digits[0] == '-';
+    digits.remove_prefix(1);
+  }
+  if (!digits.empty() && digits[0] == '$') {
+    hex = true;
+    digits.remove_prefix(1);
+  } else if (digits.size() > 2 && digits[0] == '0' && (digits[1] == 'x' || digits[1] == 'X')) {
+    hex = true;
+    digits.remove_prefix(2);
+  }
+  if (!hex) return ParseInt(text, out);
+  if (digits.empty() || digits.size() > 16) return false;
+  unsigned long long v = 0;
+  for (char c : digits) {
+    int d;
+    if (c >= '0' && c <= '9') d = c - '0';
+    else if (c >= 'a' && c <= 'f') d = c - 'a' + 10;
+    else if (c >= 'A' && c <= 'F') d = c - 'A' + 10;
+    else return false;
+    v = v * 16 + static_cast<unsigned>(d);
+  }
+  out = negative ? -static_cast<long long>(v) : static_cast<long long>(v);
+  return true;
+}
+
+bool IsSkippedLine(std::string_view text) {
+  const std::string_view t = Trim(text);
+  return t.empty() || t.front() == ';';
+}
+
+}  // namespace
+
+std::optional<std::string_view> IniSectionName(std::string_view line) {
+  const std::string_view t = Trim(line);
+  if (t.empty() || t.front() != '[') return std::nullopt;
+  const std::size_t close = t.find(']');
+  // A header without "]" still opens a section named by the rest of the line.
+  const std::string_view name = close == npos ? t.substr(1) : t.substr(1, close - 1);
+  return Trim(name);
+}
+
+bool SplitIniLine(std::string_view line, std::string_view& key, std::string_view& value) {
+  const std::size_t eq = line.find('=');
+  if (eq == npos) return false;
+  key = Trim(line.substr(0, eq));
+  value = Trim(line.substr(eq + 1));
+  return true;
+}
+
+IniDocument IniDocument::Parse(std::string_view bytes) {
+  IniDocument doc;
+  bool newline_chosen = false;
+  std::size_t pos = 0;
+  while (pos < bytes.size()) {
+    std::size_t end = bytes.find_first_of("\r\n", pos);
+    Line line;
+    if (end == npos) {
+      line.text = std::string(bytes.substr(pos));
+      pos = bytes.size();
+    } else {
+      line.text = std::string(bytes.substr(pos, end - pos));
+      std::size_t after = end + 1;
+      if (bytes[end] == '\r' && after < bytes.size() && bytes[after] == '\n') ++after;
+      line.end = std::string(bytes.substr(end, after - end));
+      if (!newline_chosen) {
+        doc.newline_ = line.end;
+        newline_chosen = true;
+      }
+      pos = after;
+    }
+    doc.lines_.push_back(std::move(line));
+  }
+  return doc;
+}
+
+std::string IniDocument::Serialize() const {
+  std::string out;
+  for (const Line& l : lines_) {
+    out += l.text;
+    out += l.end;
+  }
+  return out;
+}
+
+std::size_t IniDocument::FindSection(std::string_view section) const {
+  for (std::size_t i = 0; i < lines_.size(); ++i) {
+    const auto name = IniSectionName(lines_[i].text);
+    if (name && SameText(*name, Trim(section))) return i;
+  }
+  return npos;
+}
+
+std::size_t IniDocument::SectionEnd(std::size_t header) const {
+  std::size_t i = header + 1;
+  while (i < lines_.size() && !IniSectionName(lines_[i].text)) ++i;
+  return i;
+}
+
+std::size_t IniDocument::FindKey(std::size_t header, std::string_view key) const {
+  const std::size_t end = SectionEnd(header);
+  for (std::size_t i = header + 1; i < end; ++i) {
+    if (IsSkippedLine(lines_[i].text)) continue;
+    std::string_view k, v;
+    if (SplitIniLine(lines_[i].text, k, v) && SameText(k, Trim(key))) return i;
+  }
+  return npos;
+}
+
+std::optional<std::string> IniDocument::Read(std::string_view section,
+                                             std::string_view key) const {
+  const std::size_t header = FindSection(section);
+  if (header == npos) return std::nullopt;
+  const std::size_t at = FindKey(header, key);
+  if (at == npos) return std::nullopt;
+  std::string_view k, v;
+  SplitIniLine(lines_[at].text, k, v);
+  return std::string(StripQuotes(v));
+}
+
+std::optional<std::size_t> IniDocument::LineNumber(std::string_view section,
+                                                   std::string_view key) const {
+  const std::size_t header = FindSection(section);
+  if (header == npos) return std::nullopt;
+  const std::size_t at = FindKey(header, key);
+  if (at == npos) return std::nullopt;
+  return at + 1;
+}
+
+std::string IniDocument::ReadString(std::string_view section, std::string_view key,
+                                    std::string_view fallback) const {
+  auto v = Read(section, key);
+  return v ? *v : std::string(fallback);
+}
+
+long long IniDocument::ReadInteger(std::string_view section, std::string_view key,
+                                   long long fallback) const {
+  auto v = Read(section, key);
+  long long n = 0;
+  if (v && ParseProfileInteger(*v, n)) return n;
+  return fallback;
+}
+
+bool IniDocument::ReadBool(std::string_view section, std::string_view key, bool fallback) const {
+  return ReadInteger(section, key, fallback ? 1 : 0) != 0;
+}
+
+std::vector<std::string> IniDocument::SectionNames() const {
+  std::vector<std::string> names;
+  for (const Line& l : lines_)
+    if (auto name = IniSectionName(l.text)) names.emplace_back(*name);
+  return names;
+}
+
+std::vector<std::string> IniDocument::SectionLines(std::string_view section) const {
+  std::vector<std::string> out;
+  const std::size_t header = FindSection(section);
+  if (header == npos) return out;
+  const std::size_t end = SectionEnd(header);
+  for (std::size_t i = header + 1; i < end; ++i) {
+    if (IsSkippedLine(lines_[i].text)) continue;
+    std::string_view k, v;
+    if (SplitIniLine(lines_[i].text, k, v)) {
+      out.push_back(std::string(k) + "=" + std::string(v));
+    } else {
+      out.emplace_back(Trim(lines_[i].text));
+    }
+  }
+  return out;
+}
+
+void IniDocument::Write(std::string_view section, std::string_view key, std::string_view value) {
+  const std::string entry = std::string(Trim(key)) + "=" + std::string(value);
+  const std::size_t header = FindSection(section);
+  if (header == npos) {
+    // A last line without its line end gets one before anything is appended.
+    if (!lines_.empty() && lines_.back().end.empty()) lines_.back().end = newline_;
+    lines_.push_back({"[" + std::string(Trim(section)) + "]", newline_});
+    lines_.push_back({entry, newline_});
+    changed_ = true;
+    return;
+  }
+  const std::size_t at = FindKey(header, key);
+  if (at != npos) {
+    if (lines_[at].text != entry) {
+      lines_[at].text = entry;
+      changed_ = true;
+    }
+    return;
+  }
+  // Append after the section's last non-blank line, as the profile functions do.
+  std::size_t insert = SectionEnd(header);
+  while (insert > header + 1 && Trim(lines_[insert - 1].text).empty()) --insert;
+  if (lines_[insert - 1].end.empty()) lines_[insert - 1].end = newline_;
+  lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(insert), Line{entry, newline_});
+  changed_ = true;
+}
+
+void IniDocument::WriteInteger(std::string_view section, std::string_view key, long long value) {
+  Write(section, key, std::to_string(value));
+}
+
+void IniDocument::WriteBool(std::string_view section, std::string_view key, bool value) {
+  Write(section, key, value ? "1" : "0");
+}
+
+}  // namespace morvel

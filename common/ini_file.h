@@ -1,0 +1,75 @@
+#pragma once
+// An INI document with the semantics of the Windows profile functions
+// (GetPrivateProfileString / WritePrivateProfileString): section and key names match
+// without regard to letter case, the first of duplicate sections or keys wins, a written
+// key is updated in place or appended to its section, a missing section is appended at
+// the end of the file. Every line that is not written stays byte for byte as it was.
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace morvel {
+
+class IniDocument {
+ public:
+  IniDocument() = default;
+  static IniDocument Parse(std::string_view bytes);
+
+  // The file's bytes: the lines as read, with edits applied.
+  [[nodiscard]] std::string Serialize() const;
+
+  // A value as GetPrivateProfileString returns it: blanks around it removed and one pair
+  // of matching surrounding quotes stripped. nullopt when the section or key is missing.
+  [[nodiscard]] std::optional<std::string> Read(std::string_view section,
+                                                std::string_view key) const;
+  [[nodiscard]] std::string ReadString(std::string_view section, std::string_view key,
+                                       std::string_view fallback) const;
+  // Decimal (or $hex / 0x hex) integer; `fallback` when missing or not a number.
+  [[nodiscard]] long long ReadInteger(std::string_view section, std::string_view key,
+                                      long long fallback) const;
+  // True for any integer other than 0; `fallback` when missing or not a number.
+  [[nodiscard]] bool ReadBool(std::string_view section, std::string_view key,
+                              bool fallback) const;
+
+  // 1-based line number of the key's line (as Read finds it), for error messages;
+  // nullopt when missing.
+  [[nodiscard]] std::optional<std::size_t> LineNumber(std::string_view section,
+                                                      std::string_view key) const;
+
+  // Names of all sections in file order, as written (duplicates included).
+  [[nodiscard]] std::vector<std::string> SectionNames() const;
+  // Entry lines of the first section of that name in file order, each as key "=" value
+  // with blanks around key and value removed; blank and comment (";") lines left out.
+  [[nodiscard]] std::vector<std::string> SectionLines(std::string_view section) const;
+
+  void Write(std::string_view section, std::string_view key, std::string_view value);
+  void WriteInteger(std::string_view section, std::string_view key, long long value);
+  void WriteBool(std::string_view section, std::string_view key, bool value);
+
+  // Whether a Write changed the document since it was parsed.
+  [[nodiscard]] bool changed() const { return changed_; }
+
+ private:
+  struct Line {
+    std::string text;  // without its line end
+    std::string end;   // "\r\n", "\n", "\r" or "" for a last line without one
+  };
+  std::vector<Line> lines_;
+  std::string newline_ = "\r\n";  // used for lines this document adds
+  bool changed_ = false;
+
+  // Index of the header line of the first section named `section`, or npos.
+  [[nodiscard]] std::size_t FindSection(std::string_view section) const;
+  // Index of the first line of `key` in the section starting after `header`, or npos.
+  [[nodiscard]] std::size_t FindKey(std::size_t header, std::string_view key) const;
+  [[nodiscard]] std::size_t SectionEnd(std::size_t header) const;
+};
+
+// Splits an entry line at its first "=" into trimmed key and value; false without "=".
+bool SplitIniLine(std::string_view line, std::string_view& key, std::string_view& value);
+// A section header's name, or nullopt when the line is not a header.
+std::optional<std::string_view> IniSectionName(std::string_view line);
+
+}  // namespace morvel

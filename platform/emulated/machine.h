@@ -1,0 +1,47 @@
+#pragma once
+// The emulated Windows machine: one folder (the machine image) that stands for a Windows
+// machine and its current user. See docs/machine-image.md for the layout.
+
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+#include "platform/file_system.h"
+#include "platform/registry.h"
+#include "platform/system_info.h"
+
+namespace morvel::platform::emulated {
+
+// Bad input in the image: the message is one line naming the file (and line, where
+// there is one), e.g. "IMAGE/registry.reg:12: value line outside a key".
+class MachineImageError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+class EmulatedMachine {
+ public:
+  // Loads the image folder. Throws MachineImageError when the folder is missing or a
+  // file in it is malformed.
+  static std::unique_ptr<EmulatedMachine> Open(const std::filesystem::path& image);
+  virtual ~EmulatedMachine() = default;
+
+  virtual Registry& registry() = 0;
+  virtual FileSystem& files() = 0;
+  virtual SystemInfo& system() = 0;
+  virtual WindowSystem& windows() = 0;
+
+  // Writes registry.reg back when the registry changed since it was loaded; a machine
+  // whose registry did not change leaves the file untouched.
+  virtual void Save() = 0;
+
+  // The host path a Windows path resolves to (the existing entry, matched without regard
+  // to case, or where a new one would be made); nullopt for a drive the image lacks.
+  [[nodiscard]] virtual std::optional<std::filesystem::path> HostPath(
+      std::string_view windows_path) const = 0;
+};
+
+}  // namespace morvel::platform::emulated

@@ -1,0 +1,21 @@
+#pragma once
+// The port: the only door from portable code to the operating system. A backend (the
+// real Win32 one or the emulated machine) provides all parts; the front end provides
+// the questions.
+
+#include "platform/file_system.h"
+#include "platform/questions.h"
+#include "platform/registry.h"
+#include "platform/system_info.h"
+
+namespace morvel::platform {
+
+struct Port {
+  Registry& registry;
+  FileSystem& files;
+  SystemInfo& system;
+  WindowSystem& windows;
+  UserQuestions& questions;
+};
+
+}  // namespace morvel::platform

@@ -1,0 +1,23 @@
+#pragma once
+// The real Windows machine behind the port.
+
+#include <memory>
+
+#include "platform/file_system.h"
+#include "platform/registry.h"
+#include "platform/system_info.h"
+
+namespace morvel::platform::win32 {
+
+class Win32Machine {
+ public:
+  static std::unique_ptr<Win32Machine> Open();
+  virtual ~Win32Machine() = default;
+
+  virtual Registry& registry() = 0;
+  virtual FileSystem& files() = 0;
+  virtual SystemInfo& system() = 0;
+  virtual WindowSystem& windows() = 0;
+};
+
+}  // namespace morvel::platform::win32

@@ -1,0 +1,200 @@
+#include "engine/catalogue.h"
+
+#include "common/text.h"
+
+namespace morvel {
+
+namespace {
+
+struct FixedRoot {
+  std::string_view text;
+  int slot;
+  std::vector<std::string_view> leaves;
+};
+
+// The designed tree, in tree order. Slots are not positions: Google Chrome stands sixth
+// but keeps slot 11, which it got when it was added last.
+const std::vector<FixedRoot>& FixedTree() {
+  static const std::vector<FixedRoot> tree = {
+      {"Internet Explorer", 1,
+       {"Recently Typed URLs", "Cookies", "Visited URL History", "Last Download Location",
+        "Temporary Internet Files", "Index.dat Files", "Autocomplete History"}},
+      {"Windows", 2,
+       {"Recent Documents", "Start Run", "Search Assistant", "Empty Recycle Bin",
+        "Temporary Files", "Clipboard", "Memory Dumps", "Chkdsk File Fragments",
+        "Windows Log Files"}},
+      {"Netscape", 3,
+       {"Cookies", "Visited URL History", "Temporary Internet Files", "Preferences",
+        "Saved Form Information"}},
+      {"Opera", 4,
+       {"Recently Typed URLs", "Cookies", "Visited URL History", "Temporary Internet Files",
+        "Autocomplete History", "Transfers"}},
+      {"Mozilla Firefox", 5,
+       {"Cookies", "Visited URL History", "Download Manager", "Temporary Internet Files",
+        "Autocomplete History", "Preferences", "Saved Form Information"}},
+      {"Google Chrome", 11,
+       {"Temporary Internet Files", "Cookies", "Visited URL History",
+        "Stored passwords in Forms"}},
+      {"Advanced", 6,
+       {"Open File History", "Menu Order Cache", "Tray Notifications Cache",
+        "User Assist History", "Paint", "Google Toolbar History", "MSN Toolbar History",
+        "Yahoo! Toolbar History"}},
+      {"Microsoft Office", 7, {"Access", "Excel", "FrontPage", "Powerpoint", "Word", "Recent Files"}},
+      {"Instant Messengers", 8,
+       {"MSN Messenger", "Yahoo! Messenger", "ICQ", "AOL Instant Messenger", "Skype"}},
+      {"Applications", 9, {}},
+      {"Custom Lists", 10, {"<New List>"}},
+  };
+  return tree;
+}
+
+bool ContainsEitherWay(const std::string& a, const std::string& b) {
+  return a.find(b) != std::string::npos || b.find(a) != std::string::npos;
+}
+
+}  // namespace
+
+std::string ItemKey(std::string_view root_text, std::string_view leaf_text) {
+  std::string key(root_text);
+  key += " - ";
+  key += leaf_text;
+  return key;
+}
+
+Catalogue Catalogue::Fixed() {
+  Catalogue c;
+  int leaf_index = 100;
+  for (const FixedRoot& fixed : FixedTree()) {
+    CatalogueRoot root;
+    root.text = fixed.text;
+    root.image_index = fixed.slot;
+    for (std::string_view leaf : fixed.leaves)
+      root.children.push_back({std::string(leaf), leaf_index++, -1});
+    c.roots_.push_back(std::move(root));
+  }
+  return c;
+}
+
+void Catalogue::FillApplications(const std::vector<std::string>& section_names,
+                                 const std::vector<std::string>& display_names) {
+  CatalogueRoot* apps = nullptr;
+  for (CatalogueRoot& root : roots_) {
+    if (SameText(root.text, kApplicationsRoot)) {
+      apps = &root;
+      break;
+    }
+  }
+  if (apps == nullptr) return;
+  // Outer loop over installed programs, inner over sections: a section is listed once, at
+  // its first match, whichever of the two names contains the other.
+  for (const std::string& display : display_names) {
+    if (display.empty()) continue;
+    const std::string upper_display = UpperCase(display);
+    for (const std::string& section : section_names) {
+      if (!ContainsEitherWay(UpperCase(section), upper_display)) continue;
+      bool present = false;
+      for (const CatalogueLeaf& child : apps->children)
+        if (SameText(child.text, section)) present = true;
+      if (!present)
+        apps->children.push_back({section, 900 + static_cast<int>(apps->children.size()),
+                                  apps->state_index == -1 ? -1 : kUnticked});
+    }
+  }
+}
+
+std::vector<std::string> Catalogue::CollectTickedKeys() const {
+  std::vector<std::string> keys;
+  for (const CatalogueRoot& root : roots_)
+    for (const CatalogueLeaf& leaf : root.children)
+      if (leaf.state_index == kTicked) keys.push_back(ItemKey(root.text, leaf.text));
+  return keys;
+}
+
+bool Catalogue::TickByKey(std::string_view key) {
+  // Depth-first over the roots; a match ends the scan of its own level only, and since
+  // keys are unique that ticks exactly the one node.
+  for (CatalogueRoot& root : roots_) {
+    if (root.text == key) {
+      root.state_index = kTicked;
+      return true;
+    }
+    for (CatalogueLeaf& leaf : root.children) {
+      if (ItemKey(root.text, leaf.text) == key) {
+        leaf.state_index = kTicked;
+        return true;
+      }
+    }
+  }
+  return false;
+}
+
+void Catalogue::SetAll(int state) {
+  for (CatalogueRoot& root : roots_) {
+    root.state_index = state;
+    for (CatalogueLeaf& leaf : root.children) leaf.state_index = state;
+  }
+}
+
+bool Catalogue::OnMouseDown(NodeRef node, HitArea area) {
+  if (node.root >= roots_.size()) return false;
+  CatalogueRoot& root = roots_[node.root];
+  if (node.leaf && *node.leaf >= root.children.size()) return false;
+  const std::string& text = node.leaf ? root.children[*node.leaf].text : root.text;
+
+  if (area == HitArea::Label) return text == kNewListLeaf;
+  if (area != HitArea::StateImage) return false;
+
+  int& state = node.leaf ? root.children[*node.leaf].state_index : root.state_index;
+  if (state == kUnticked) state = kTicked;
+  else if (state == kTicked) state = kUnticked;
+
+  if (!node.leaf) {
+    for (CatalogueLeaf& leaf : root.children) leaf.state_index = root.state_index;
+  } else {
+    bool any = false;
+    for (const CatalogueLeaf& leaf : root.children) any = any || leaf.state_index == kTicked;
+    root.state_index = any ? kTicked : kUnticked;
+  }
+  return false;
+}
+
+void Catalogue::StoreRootExpansion(bool save, std::array<bool, kRootSlots>& slots) {
+  for (CatalogueRoot& root : roots_) {
+    const int slot = root.image_index - 1;
+    if (slot < 0 || slot >= kRootSlots) continue;
+    if (save) slots[slot] = root.expanded;
+    else if (slots[slot]) root.expanded = true;
+  }
+}
+
+bool Catalogue::IsFirefoxTicked() const {
+  for (const CatalogueRoot& root : roots_)
+    if (root.text == kFirefoxRoot) return root.state_index == kTicked;
+  return false;
+}
+
+std::vector<std::string> Catalogue::TickedNodeKeys() const {
+  std::vector<std::string> keys;
+  for (const CatalogueRoot& root : roots_) {
+    if (root.state_index == kTicked) keys.push_back(root.text);
+    for (const CatalogueLeaf& leaf : root.children)
+      if (leaf.state_index == kTicked) keys.push_back(ItemKey(root.text, leaf.text));
+  }
+  return keys;
+}
+
+std::optional<NodeRef> Catalogue::FindByKey(std::string_view key) const {
+  for (std::size_t r = 0; r < roots_.size(); ++r) {
+    if (roots_[r].text == key) return NodeRef{r, std::nullopt};
+    for (std::size_t l = 0; l < roots_[r].children.size(); ++l)
+      if (ItemKey(roots_[r].text, roots_[r].children[l].text) == key) return NodeRef{r, l};
+  }
+  return std::nullopt;
+}
+
+int Catalogue::StateOf(NodeRef node) const {
+  const CatalogueRoot& root = roots_.at(node.root);
+  return node.leaf ? root.children.at(*node.leaf).state_index : root.state_index;
+}
+
+}  // namespace morvel

@@ -1,0 +1,95 @@
+#pragma once
+// The catalogue of clean items: a two-level tree of categories (roots) and clean items
+// (leaves) that the main window shows and the user ticks. This is the model; a tree view
+// draws it and forwards clicks to `OnMouseDown`.
+
+#include <array>
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/options_setting.h"
+
+namespace morvel {
+
+inline constexpr int kUnticked = 1;
+inline constexpr int kTicked = 2;
+
+inline constexpr std::string_view kApplicationsRoot = "Applications";
+inline constexpr std::string_view kCustomListsRoot = "Custom Lists";
+inline constexpr std::string_view kNewListLeaf = "<New List>";
+inline constexpr std::string_view kFirefoxRoot = "Mozilla Firefox";
+
+struct CatalogueLeaf {
+  std::string text;
+  int image_index = 0;    // no meaning beyond identity
+  int state_index = -1;   // design value; 1 or 2 once settings are loaded
+};
+
+struct CatalogueRoot {
+  std::string text;
+  int image_index = 0;  // the category's slot, 1 to 11
+  int state_index = -1;
+  bool expanded = false;
+  std::vector<CatalogueLeaf> children;
+};
+
+// Where a node sits: the root's index and, for a leaf, its index under the root.
+struct NodeRef {
+  std::size_t root = 0;
+  std::optional<std::size_t> leaf;
+  bool operator==(const NodeRef&) const = default;
+};
+
+// What the mouse hit on a node.
+enum class HitArea { Label, StateImage, Elsewhere };
+
+// The item key of a leaf: root text, " - ", leaf text.
+std::string ItemKey(std::string_view root_text, std::string_view leaf_text);
+
+class Catalogue {
+ public:
+  // The fixed tree as designed: every node at state -1, nothing expanded.
+  static Catalogue Fixed();
+
+  [[nodiscard]] const std::vector<CatalogueRoot>& roots() const { return roots_; }
+  [[nodiscard]] std::vector<CatalogueRoot>& roots() { return roots_; }
+
+  // The children of Applications from the definition file's section names and the
+  // display names of installed programs (see the .cpp for the matching rule).
+  void FillApplications(const std::vector<std::string>& section_names,
+                        const std::vector<std::string>& display_names);
+
+  // The item keys of all ticked leaves in tree order (the walk's collect action).
+  [[nodiscard]] std::vector<std::string> CollectTickedKeys() const;
+  // Ticks the one node whose key equals `key` (root: bare text; leaf: item key); a key
+  // that names no node changes nothing. Returns whether a node was ticked.
+  bool TickByKey(std::string_view key);
+
+  // Every node to `state`.
+  void SetAll(int state);
+
+  // The tree's mouse-down rule. Returns true when the click asks to open the custom
+  // lists editor (a click on the label of "<New List>").
+  bool OnMouseDown(NodeRef node, HitArea area);
+
+  // save: expanded flags into slots[image index - 1]; load: expand the roots whose slot
+  // holds true. Roots with a slot outside 1..11 are left alone.
+  void StoreRootExpansion(bool save, std::array<bool, kRootSlots>& slots);
+
+  [[nodiscard]] bool IsFirefoxTicked() const;
+
+  // Keys of every ticked node in depth-first order (roots by bare text), as the settings
+  // store persists them.
+  [[nodiscard]] std::vector<std::string> TickedNodeKeys() const;
+
+  [[nodiscard]] std::optional<NodeRef> FindByKey(std::string_view key) const;
+  [[nodiscard]] int StateOf(NodeRef node) const;
+
+ private:
+  std::vector<CatalogueRoot> roots_;
+};
+
+}  // namespace morvel

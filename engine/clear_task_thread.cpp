@@ -1,0 +1,155 @@
+#include "engine/clear_task_thread.h"
+
+#include "engine/cleaner_table.h"
+#include "engine/dispatch.h"
+#include "engine/format_kb.h"
+
+namespace morvel {
+
+namespace {
+
+constexpr const char* kTestPhrase = "will be removed";
+constexpr const char* kCleanPhrase = "to be removed";
+
+// Adds without the undefined behaviour of signed overflow; a 32-bit count wraps as the
+// original counters do.
+std::int32_t WrappingAdd(std::int32_t a, std::int32_t b) {
+  return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) + static_cast<std::uint32_t>(b));
+}
+
+}  // namespace
+
+const std::string& TClearTaskThread::Separator() {
+  static const std::string line(107, '-');
+  return line;
+}
+
+std::shared_ptr<TClearTaskThread> TClearTaskThread::Create(RunMode mode, RunHost& host,
+                                                           const TOptionsSetting& options,
+                                                           platform::Port& port,
+                                                           std::vector<std::string> item_keys) {
+  return std::shared_ptr<TClearTaskThread>(
+      new TClearTaskThread(mode, host, options, port, std::move(item_keys)));
+}
+
+TClearTaskThread::TClearTaskThread(RunMode mode, RunHost& host, const TOptionsSetting& options,
+                                   platform::Port& port, std::vector<std::string> item_keys)
+    : mode_(mode),
+      host_(host),
+      options_(options),
+      port_(port),
+      item_keys_(std::move(item_keys)),
+      phrase_(mode == RunMode::Test ? kTestPhrase : kCleanPhrase),
+      log_prefix_(mode == RunMode::Test ? "Test: " : "Clean: "),
+      progress_stamp_(std::chrono::steady_clock::now()),
+      finished_future_(finished_.get_future().share()) {}
+
+TClearTaskThread::~TClearTaskThread() {
+  if (!worker_.joinable()) return;
+  // The last reference may be the worker's own: then it cannot join itself.
+  if (worker_.get_id() == std::this_thread::get_id()) worker_.detach();
+  else worker_.join();
+}
+
+void TClearTaskThread::Start() {
+  if (worker_.joinable()) return;
+  worker_ = std::thread([self = shared_from_this()] {
+    self->Execute();
+    self->finished_.set_value();
+  });
+}
+
+void TClearTaskThread::Terminate() { stop_requested_.store(true, std::memory_order_relaxed); }
+
+bool TClearTaskThread::Terminated() const {
+  return stop_requested_.load(std::memory_order_relaxed);
+}
+
+void TClearTaskThread::WaitFor() {
+  if (!worker_.joinable()) return;
+  finished_future_.wait();
+  if (worker_.get_id() != std::this_thread::get_id()) worker_.join();
+}
+
+void TClearTaskThread::Execute() {
+  try {
+    if (!ExecuteItems()) return;
+    WriteRunSummary();
+    host_.PostRunEnded(run_total_);
+  } catch (...) {
+    // An error that escapes a cleaner ends the run silently: no summary, no end message.
+    // The window stays in its running state until the user cancels.
+  }
+}
+
+bool TClearTaskThread::ExecuteItems() {
+  for (std::size_t i = 0; i < item_keys_.size(); ++i) {
+    if (Terminated()) return false;
+    host_.RunOnUiThread([this] { ResetItemCounters(); });
+    const std::string& key = item_keys_[i];
+    host_.SetCurrentItem(key);
+    if (i > 0) host_.AppendLog(Separator());
+    host_.AppendLog(log_prefix_ + "Clearing " + key + " ...");
+    if (Cleaner cleaner = CleanerFor(DispatchKey(key))) cleaner(*this, key);
+    host_.RunOnUiThread([this] { FinishItem(); });
+  }
+  return !Terminated();
+}
+
+void TClearTaskThread::WriteRunSummary() {
+  const std::string count_text = std::to_string(run_total_);
+  const std::string kb_text = FormatKB(run_bytes_);
+  const std::string summary =
+      mode_ == RunMode::Test
+          ? "Total items will be removed = " + count_text + " ; Total files will be removed = " +
+                kb_text + " KB"
+          : "Total items to be removed = " + count_text + " ; Total files to be removed = " +
+                kb_text + " KB";
+  host_.AppendLog(Separator());
+  host_.AppendLog(summary);
+  host_.AppendLog(Separator());
+}
+
+void TClearTaskThread::ResetItemCounters() {
+  item_count_ = 0;
+  item_size_text_ = "0";
+  item_bytes_ = 0;
+  item_scratch_.clear();
+  progress_stamp_ = std::chrono::steady_clock::now();
+  log_line_counter_ = 0;
+}
+
+void TClearTaskThread::FinishItem() {
+  host_.AppendLog("");
+  host_.AppendLog(std::to_string(item_count_) + " items " + phrase_ + "; " + item_size_text_ +
+                  " KB " + phrase_ + ".");
+  host_.AppendLog("");
+  host_.ScrollLogToEnd();
+  run_total_ = WrappingAdd(run_total_, item_count_);
+  run_bytes_ += item_bytes_;
+  host_.PostProgress(run_total_);
+}
+
+void TClearTaskThread::AppendLog(std::string_view line) { host_.AppendLog(line); }
+
+void TClearTaskThread::ScrollLog(int every) {
+  if (every == 0) {
+    host_.ScrollLogToEnd();
+    return;
+  }
+  if (mode_ != RunMode::Test) every /= 2;
+  ++log_line_counter_;
+  if (every <= 0 || log_line_counter_ % every == 0) {
+    host_.ScrollLogToEnd();
+    log_line_counter_ = 0;
+  }
+}
+
+void TClearTaskThread::ReportProgress() {
+  const auto now = std::chrono::steady_clock::now();
+  if (now - progress_stamp_ <= std::chrono::seconds(2)) return;
+  progress_stamp_ = now;
+  host_.PostProgress(WrappingAdd(run_total_, item_count_));
+}
+
+}  // namespace morvel

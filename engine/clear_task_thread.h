@@ -1,0 +1,94 @@
+#pragma once
+// One cleaning run on its own worker thread: takes the item keys in order, calls the
+// cleaner of each, writes the log and reports progress and end to its host.
+
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <future>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "engine/run_context.h"
+#include "engine/run_host.h"
+
+namespace morvel {
+
+class TClearTaskThread final : public RunContext,
+                               public std::enable_shared_from_this<TClearTaskThread> {
+ public:
+  // Created "suspended": nothing runs until Start. `options` and `port` must outlive the
+  // worker (the front end owns them for the program's life).
+  static std::shared_ptr<TClearTaskThread> Create(RunMode mode, RunHost& host,
+                                                  const TOptionsSetting& options,
+                                                  platform::Port& port,
+                                                  std::vector<std::string> item_keys);
+  ~TClearTaskThread() override;
+  TClearTaskThread(const TClearTaskThread&) = delete;
+  TClearTaskThread& operator=(const TClearTaskThread&) = delete;
+
+  // Starts the worker. The worker keeps the run alive until its body returns, so the
+  // caller may drop its reference ("frees itself when done").
+  void Start();
+  // The stop request: checked before every item and inside every scan. Safe at any time,
+  // also after the body ended.
+  void Terminate();
+  // Waits until the body returned and the worker thread ended. Not from the worker.
+  void WaitFor();
+
+  // RunContext
+  [[nodiscard]] RunMode mode() const override { return mode_; }
+  std::int32_t& ItemCount() override { return item_count_; }
+  std::uint64_t& ItemBytes() override { return item_bytes_; }
+  std::string& ItemSizeText() override { return item_size_text_; }
+  std::string& ItemScratch() override { return item_scratch_; }
+  [[nodiscard]] std::int32_t RunTotal() const override { return run_total_; }
+  [[nodiscard]] const std::string& LogPrefix() const override { return log_prefix_; }
+  void AppendLog(std::string_view line) override;
+  void ScrollLog(int every) override;
+  void ReportProgress() override;
+  [[nodiscard]] bool Terminated() const override;
+  [[nodiscard]] const TOptionsSetting& options() const override { return options_; }
+  [[nodiscard]] platform::Port& port() override { return port_; }
+
+  [[nodiscard]] std::uint64_t RunBytes() const { return run_bytes_; }
+
+  // The separator line between items and around the run summary.
+  static const std::string& Separator();
+
+ private:
+  TClearTaskThread(RunMode mode, RunHost& host, const TOptionsSetting& options,
+                   platform::Port& port, std::vector<std::string> item_keys);
+
+  void Execute();
+  bool ExecuteItems();  // false when the body must end without a summary
+  void ResetItemCounters();
+  void FinishItem();
+  void WriteRunSummary();
+
+  const RunMode mode_;
+  RunHost& host_;
+  const TOptionsSetting& options_;
+  platform::Port& port_;
+  const std::vector<std::string> item_keys_;
+  const std::string phrase_;
+  const std::string log_prefix_;
+
+  std::int32_t item_count_ = 0;
+  std::string item_size_text_ = "0";
+  std::uint64_t item_bytes_ = 0;
+  std::string item_scratch_;
+  std::chrono::steady_clock::time_point progress_stamp_;
+  std::int32_t run_total_ = 0;
+  std::uint64_t run_bytes_ = 0;
+  std::int32_t log_line_counter_ = 0;
+
+  std::atomic<bool> stop_requested_{false};
+  std::thread worker_;
+  std::promise<void> finished_;
+  std::shared_future<void> finished_future_;
+};
+
+}  // namespace morvel

@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/emulated/machine_facts.h"
 #include "platform/file_system.h"
 #include "platform/registry.h"
 #include "platform/system_info.h"
@@ -34,12 +35,16 @@ class EmulatedMachine {
   virtual SystemInfo& system() = 0;
   virtual WindowSystem& windows() = 0;
 
+  // What machine.ini says (its defaults where it is silent): folders, drives, version...
+  [[nodiscard]] virtual const MachineFacts& facts() const = 0;
+
   // Writes registry.reg back when the registry changed since it was loaded; a machine
   // whose registry did not change leaves the file untouched.
   virtual void Save() = 0;
 
   // The host path a Windows path resolves to (the existing entry, matched without regard
-  // to case, or where a new one would be made); nullopt for a drive the image lacks.
+  // to case, or where a new one would be made); nullopt for a drive the image lacks, a
+  // malformed path or one that passes through a link.
   [[nodiscard]] virtual std::optional<std::filesystem::path> HostPath(
       std::string_view windows_path) const = 0;
 };

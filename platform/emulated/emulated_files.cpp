@@ -1,0 +1,248 @@
+#include "platform/emulated/emulated_files.h"
+
+#include <dirent.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <memory>
+#include <vector>
+
+#include "common/text.h"
+#include "platform/emulated/host_files.h"
+
+namespace morvel::platform::emulated {
+
+namespace {
+
+// Win32 error codes that go with each kind, so that callers see what Windows reports.
+constexpr std::uint32_t kErrorFileNotFound = 2;
+constexpr std::uint32_t kErrorPathNotFound = 3;
+constexpr std::uint32_t kErrorAccessDenied = 5;
+constexpr std::uint32_t kErrorSharingViolation = 32;
+constexpr std::uint32_t kErrorDiskFull = 112;
+constexpr std::uint32_t kErrorAlreadyExists = 183;
+
+Status AccessDenied() { return Status::Error(ErrorKind::AccessDenied, kErrorAccessDenied); }
+Status InUse() { return Status::Error(ErrorKind::InUse, kErrorSharingViolation); }
+Status FileNotFound() { return Status::Error(ErrorKind::NotFound, kErrorFileNotFound); }
+Status PathNotFound() { return Status::Error(ErrorKind::NotFound, kErrorPathNotFound); }
+
+Status FromErrno(int error) {
+  switch (error) {
+    case 0:
+      return Status::Ok();
+    case ENOENT:
+    case ENOTDIR:
+      return PathNotFound();
+    case EACCES:
+    case EPERM:
+    case EROFS:
+    case ELOOP:
+    case EISDIR:
+      return AccessDenied();
+    case EEXIST:
+      return Status::Error(ErrorKind::AlreadyExists, kErrorAlreadyExists);
+    case ENOSPC:
+    case EDQUOT:
+      return Status::Error(ErrorKind::Other, kErrorDiskFull);
+    default:
+      return Status::Error(ErrorKind::Other);
+  }
+}
+
+template <class T>
+Result<T> Fail(const Status& status) {
+  return Result<T>{T{}, status};
+}
+
+struct DirCloser {
+  void operator()(DIR* dir) const { closedir(dir); }
+};
+
+// What Windows would say about an entry. A link is described as the link: ReparsePoint,
+// plus Directory or Archive after what it points to (nothing more when it dangles), with
+// size 0 as FindFirstFile reports it. Reading the target's type touches nothing.
+FileEntry Describe(std::string name, const struct stat& st, const std::filesystem::path& host) {
+  FileEntry entry;
+  entry.name = std::move(name);
+  entry.last_write = ToFileTime(st.st_mtim);
+  if (S_ISLNK(st.st_mode)) {
+    entry.attributes = attr::ReparsePoint;
+    struct stat target {};
+    if (::stat(host.c_str(), &target) == 0)
+      entry.attributes |= S_ISDIR(target.st_mode) ? attr::Directory : attr::Archive;
+  } else if (S_ISDIR(st.st_mode)) {
+    entry.attributes = attr::Directory;
+  } else {
+    entry.attributes = attr::Archive;
+    if ((st.st_mode & S_IWUSR) == 0) entry.attributes |= attr::ReadOnly;
+    entry.size = static_cast<std::uint64_t>(st.st_size);
+  }
+  return entry;
+}
+
+}  // namespace
+
+EmulatedFiles::EmulatedFiles(std::filesystem::path drives_folder, const MachineFacts& facts)
+    : drives_folder_(std::move(drives_folder)), facts_(facts) {}
+
+Result<std::filesystem::path> EmulatedFiles::DriveFolder(char letter) const {
+  if (facts_.Drive(letter) == DriveType::None) return Fail<std::filesystem::path>(PathNotFound());
+  const auto name = FindEntryIgnoringCase(drives_folder_, std::string(1, letter));
+  if (!name) return Fail<std::filesystem::path>(PathNotFound());
+  std::filesystem::path folder = drives_folder_ / *name;
+  // The drive folder itself may be a link: the image's author put it there.
+  struct stat st {};
+  if (::stat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
+    return Fail<std::filesystem::path>(PathNotFound());
+  return Result<std::filesystem::path>::Of(std::move(folder));
+}
+
+Result<EmulatedFiles::HostEntry> EmulatedFiles::Resolve(const WindowsPath& path,
+                                                        bool allow_missing_folders) const {
+  auto drive = DriveFolder(path.drive);
+  if (!drive) return Fail<HostEntry>(drive.status);
+  HostEntry entry{std::move(drive.value), std::nullopt};
+  if (path.IsRoot()) {
+    struct stat st {};
+    if (::stat(entry.host.c_str(), &st) == 0) entry.status = st;
+    return Result<HostEntry>::Of(std::move(entry));
+  }
+
+  bool folder_missing = false;
+  for (std::size_t i = 0; i < path.components.size(); ++i) {
+    const std::string& component = path.components[i];
+    const bool last = i + 1 == path.components.size();
+    const auto name = folder_missing ? std::nullopt : FindEntryIgnoringCase(entry.host, component);
+    if (!name) {
+      if (!last && !allow_missing_folders) return Fail<HostEntry>(PathNotFound());
+      entry.host /= component;
+      folder_missing = true;
+      continue;
+    }
+    entry.host /= *name;
+    entry.status = LinkStatus(entry.host);
+    if (last) break;
+    if (!entry.status) return Fail<HostEntry>(PathNotFound());  // vanished meanwhile
+    // Windows would follow a symbolic link or junction here; following a host link could
+    // lead anywhere on the host, so passing through one is refused.
+    if (S_ISLNK(entry.status->st_mode)) return Fail<HostEntry>(AccessDenied());
+    if (!S_ISDIR(entry.status->st_mode)) return Fail<HostEntry>(PathNotFound());
+  }
+  if (folder_missing) entry.status.reset();
+  return Result<HostEntry>::Of(std::move(entry));
+}
+
+Status EmulatedFiles::Enumerate(std::string_view folder,
+                                const std::function<bool(const FileEntry&)>& visit) const {
+  const auto path = ParseWindowsPath(folder);
+  if (!path) return path.status;
+  const auto resolved = Resolve(path.value);
+  if (!resolved) return resolved.status;
+  const auto& status = resolved.value.status;
+  if (!status) return PathNotFound();
+  // Listing a link would list its target, wherever that is.
+  if (!S_ISDIR(status->st_mode)) return AccessDenied();
+
+  const std::filesystem::path& host = resolved.value.host;
+  std::vector<FileEntry> entries;
+  {
+    std::unique_ptr<DIR, DirCloser> dir(::opendir(host.c_str()));
+    if (!dir) return FromErrno(errno);
+    while (const dirent* item = ::readdir(dir.get())) {
+      std::string name = item->d_name;
+      // A host name Windows cannot hold ("a\b", "x:y") would make any path built from it
+      // name a different entry, so such entries are not reported at all.
+      if (!IsValidWindowsName(name)) continue;
+      const auto st = LinkStatus(host / name);
+      if (!st) continue;  // removed while listing
+      entries.push_back(Describe(name, *st, host / name));
+    }
+  }
+  std::sort(entries.begin(), entries.end(), [](const FileEntry& a, const FileEntry& b) {
+    const int order = CompareUpper(a.name, b.name);
+    return order != 0 ? order < 0 : a.name < b.name;
+  });
+  for (const FileEntry& entry : entries)
+    if (!visit(entry)) break;
+  return Status::Ok();
+}
+
+Result<FileEntry> EmulatedFiles::Stat(std::string_view path) const {
+  const auto parsed = ParseWindowsPath(path);
+  if (!parsed) return Fail<FileEntry>(parsed.status);
+  const auto resolved = Resolve(parsed.value);
+  if (!resolved) return Fail<FileEntry>(resolved.status);
+  if (!resolved.value.status) return Fail<FileEntry>(FileNotFound());
+  const std::string name =
+      parsed.value.IsRoot() ? std::string() : resolved.value.host.filename().string();
+  return Result<FileEntry>::Of(Describe(name, *resolved.value.status, resolved.value.host));
+}
+
+Result<std::string> EmulatedFiles::ReadFile(std::string_view path) const {
+  const auto parsed = ParseWindowsPath(path);
+  if (!parsed) return Fail<std::string>(parsed.status);
+  const auto resolved = Resolve(parsed.value);
+  if (!resolved) return Fail<std::string>(resolved.status);
+  const auto& status = resolved.value.status;
+  if (!status) return Fail<std::string>(FileNotFound());
+  // Folders, links (whose content lies elsewhere) and host oddities such as FIFOs, which
+  // would block a read, are not files that can be read here.
+  if (!S_ISREG(status->st_mode)) return Fail<std::string>(AccessDenied());
+  if (facts_.IsLocked(parsed.value)) return Fail<std::string>(InUse());
+  std::string bytes;
+  if (const int error = ReadWholeFile(resolved.value.host, bytes); error != 0)
+    return Fail<std::string>(FromErrno(error));
+  return Result<std::string>::Of(std::move(bytes));
+}
+
+Status EmulatedFiles::WriteFile(std::string_view path, std::string_view bytes) {
+  const auto parsed = ParseWindowsPath(path);
+  if (!parsed) return parsed.status;
+  if (parsed.value.IsRoot()) return AccessDenied();
+  const auto resolved = Resolve(parsed.value);
+  if (!resolved) return resolved.status;
+  if (const auto& status = resolved.value.status) {
+    if (!S_ISREG(status->st_mode)) return AccessDenied();
+    // Windows refuses to overwrite a read-only file; the host's rename would not.
+    if ((status->st_mode & S_IWUSR) == 0) return AccessDenied();
+  }
+  if (facts_.IsLocked(parsed.value)) return InUse();
+  return FromErrno(WriteFileAtomically(resolved.value.host, bytes));
+}
+
+Status EmulatedFiles::CreateFolder(std::string_view path) {
+  const auto parsed = ParseWindowsPath(path);
+  if (!parsed) return parsed.status;
+  auto drive = DriveFolder(parsed.value.drive);
+  if (!drive) return drive.status;
+  std::filesystem::path host = std::move(drive.value);
+  for (const std::string& component : parsed.value.components) {
+    auto name = FindEntryIgnoringCase(host, component);
+    if (!name) {
+      if (::mkdir((host / component).c_str(), 0777) == 0) {
+        host /= component;
+        continue;
+      }
+      if (errno != EEXIST) return FromErrno(errno);
+      name = FindEntryIgnoringCase(host, component);  // made by someone else meanwhile
+      if (!name) return FromErrno(EEXIST);
+    }
+    host /= *name;
+    const auto st = LinkStatus(host);
+    if (!st) return PathNotFound();
+    if (S_ISLNK(st->st_mode)) return AccessDenied();  // never create through a link
+    if (!S_ISDIR(st->st_mode)) return FromErrno(EEXIST);
+  }
+  return Status::Ok();
+}
+
+std::optional<std::filesystem::path> EmulatedFiles::HostPath(std::string_view windows_path) const {
+  const auto parsed = ParseWindowsPath(windows_path);
+  if (!parsed) return std::nullopt;
+  auto resolved = Resolve(parsed.value, /*allow_missing_folders=*/true);
+  if (!resolved) return std::nullopt;
+  return std::move(resolved.value.host);
+}
+
+}  // namespace morvel::platform::emulated

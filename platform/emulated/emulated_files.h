@@ -1,0 +1,53 @@
+#pragma once
+// The emulated machine's files: drive X:\ is the host folder IMAGE/drives/X/.
+//
+// Names resolve without regard to ASCII letter case and keep the case they were created
+// with. A host symbolic link is what Windows calls a reparse point: it is reported as one
+// and never followed to reach other entries, so no operation here reads, writes or lists
+// anything outside IMAGE/drives/X/ (a link in the middle of a path gives AccessDenied).
+
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <optional>
+
+#include "platform/emulated/machine_facts.h"
+#include "platform/emulated/windows_path.h"
+#include "platform/file_system.h"
+
+namespace morvel::platform::emulated {
+
+class EmulatedFiles : public FileSystem {
+ public:
+  // `facts` must outlive this object: it tells which drives exist and which files are in use.
+  EmulatedFiles(std::filesystem::path drives_folder, const MachineFacts& facts);
+
+  Status Enumerate(std::string_view folder,
+                   const std::function<bool(const FileEntry&)>& visit) const override;
+  [[nodiscard]] Result<FileEntry> Stat(std::string_view path) const override;
+  [[nodiscard]] Result<std::string> ReadFile(std::string_view path) const override;
+  Status WriteFile(std::string_view path, std::string_view bytes) override;
+  Status CreateFolder(std::string_view path) override;
+
+  // Where a Windows path lives on the host: the existing entries, matched without regard
+  // to case, and the given names for the missing rest. nullopt for a malformed path, a
+  // drive the machine lacks, and a path that would pass through a link.
+  [[nodiscard]] std::optional<std::filesystem::path> HostPath(std::string_view windows_path) const;
+
+ private:
+  struct HostEntry {
+    std::filesystem::path host;
+    std::optional<struct stat> status;  // lstat(2); nullopt when the entry is missing
+  };
+
+  std::filesystem::path drives_folder_;
+  const MachineFacts& facts_;
+
+  [[nodiscard]] Result<std::filesystem::path> DriveFolder(char letter) const;
+  // The entry a path names. The last name may be missing (status empty); missing folders
+  // on the way are NotFound unless `allow_missing_folders`, when the given names stand in.
+  [[nodiscard]] Result<HostEntry> Resolve(const WindowsPath& path,
+                                          bool allow_missing_folders = false) const;
+};
+
+}  // namespace morvel::platform::emulated

@@ -1,0 +1,36 @@
+#pragma once
+// The few host (POSIX) file operations the emulated machine is built on.
+
+#include <sys/stat.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace morvel::platform::emulated {
+
+// lstat(2): describes a symbolic link itself. nullopt when the path is missing or cannot
+// be examined.
+std::optional<struct stat> LinkStatus(const std::filesystem::path& path);
+
+// The name of the entry of host folder `folder` that matches `name` without regard to
+// ASCII letter case: the exact name when it exists, else the least matching name in byte
+// order so that the choice is stable. nullopt when none matches or the folder cannot be read.
+std::optional<std::string> FindEntryIgnoringCase(const std::filesystem::path& folder,
+                                                 std::string_view name);
+
+// Replaces `file` with `bytes` atomically: a new file in the same folder is written,
+// flushed to disk and renamed over `file`. An existing file's permissions carry over.
+// Returns 0 or the errno of the step that failed; no temporary file is left behind.
+int WriteFileAtomically(const std::filesystem::path& file, std::string_view bytes);
+
+// Reads a whole host file; the errno on failure.
+int ReadWholeFile(const std::filesystem::path& file, std::string& out);
+
+// A host modification time as a Windows FILETIME (100 ns since 1601-01-01 UTC); 0 for a
+// time before 1601.
+std::uint64_t ToFileTime(const struct timespec& time);
+
+}  // namespace morvel::platform::emulated

@@ -1,0 +1,103 @@
+#include "platform/emulated/machine.h"
+
+#include <fstream>
+#include <sstream>
+#include <system_error>
+
+#include "platform/emulated/emulated_files.h"
+#include "platform/emulated/emulated_registry.h"
+#include "platform/emulated/host_files.h"
+
+namespace morvel::platform::emulated {
+
+namespace {
+
+class EmulatedSystemInfo : public SystemInfo {
+ public:
+  explicit EmulatedSystemInfo(const MachineFacts& facts) : facts_(facts) {}
+
+  [[nodiscard]] std::string ExecutableFolder() const override {
+    std::string folder = facts_.Folder(MachineFolder::Executable);
+    if (!folder.ends_with('\\')) folder += '\\';  // a drive root has its "\" already
+    return folder;
+  }
+
+  [[nodiscard]] WindowsVersion Version() const override { return facts_.version; }
+
+ private:
+  const MachineFacts& facts_;
+};
+
+class EmulatedWindowSystem : public WindowSystem {
+ public:
+  explicit EmulatedWindowSystem(const MachineFacts& facts) : facts_(facts) {}
+
+  [[nodiscard]] bool TopLevelWindowExists(std::string_view class_name) const override {
+    return facts_.HasWindowClass(class_name);
+  }
+
+ private:
+  const MachineFacts& facts_;
+};
+
+MachineFacts LoadFacts(const std::filesystem::path& file) {
+  std::error_code error;
+  if (!std::filesystem::exists(file, error)) return MachineFacts();
+  std::ifstream in(file, std::ios::binary);
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  if (!in || in.bad()) throw MachineImageError(file.string() + ": cannot be read");
+  return ParseMachineFacts(bytes.str(), file.string());
+}
+
+class ImageMachine : public EmulatedMachine {
+ public:
+  explicit ImageMachine(const std::filesystem::path& image)
+      : image_(image),
+        facts_(LoadFacts(image / "machine.ini")),
+        registry_(EmulatedRegistry::Load(image / "registry.reg")),
+        files_(image / "drives", facts_),
+        system_(facts_),
+        windows_(facts_) {}
+
+  Registry& registry() override { return *registry_; }
+  FileSystem& files() override { return files_; }
+  SystemInfo& system() override { return system_; }
+  WindowSystem& windows() override { return windows_; }
+  [[nodiscard]] const MachineFacts& facts() const override { return facts_; }
+
+  void Save() override {
+    if (!registry_->changed()) return;
+    const std::filesystem::path file = image_ / "registry.reg";
+    if (const int error = WriteFileAtomically(file, registry_->Serialize()); error != 0)
+      throw MachineImageError(file.string() +
+                              ": cannot be written: " + std::generic_category().message(error));
+  }
+
+  [[nodiscard]] std::optional<std::filesystem::path> HostPath(
+      std::string_view windows_path) const override {
+    return files_.HostPath(windows_path);
+  }
+
+ private:
+  std::filesystem::path image_;
+  MachineFacts facts_;
+  std::unique_ptr<EmulatedRegistry> registry_;
+  EmulatedFiles files_;
+  EmulatedSystemInfo system_;
+  EmulatedWindowSystem windows_;
+};
+
+}  // namespace
+
+std::unique_ptr<EmulatedMachine> EmulatedMachine::Open(const std::filesystem::path& image) {
+  std::error_code error;
+  if (!std::filesystem::is_directory(image, error)) {
+    if (std::filesystem::exists(image, error))
+      throw MachineImageError(image.string() + ": machine image is not a folder");
+    throw MachineImageError(image.string() + ": machine image folder not found");
+  }
+  return std::make_unique<ImageMachine>(image);
+}
+
+}  // namespace morvel::platform::emulated

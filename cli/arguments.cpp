@@ -1,0 +1,55 @@
+#include "cli/arguments.h"
+
+namespace morvel::cli {
+
+const char* const kUsage =
+    "usage: morvel [--image DIR] [--yes|--no] COMMAND [ARGS]\n"
+    "  list                 the catalogue with the stored ticks\n"
+    "  test [KEY...]        a Test run of the keys, or of the ticked items\n"
+    "  clean [KEY...]       Clean as the main window does (--unattended: one unattended pass)\n"
+    "  demo [DIR]           write a sample machine image\n";
+
+Arguments ParseArguments(const std::vector<std::string>& words) {
+  Arguments a;
+  bool options_done = false;
+  for (std::size_t i = 0; i < words.size(); ++i) {
+    const std::string& w = words[i];
+    if (!options_done && w == "--") {
+      options_done = true;
+    } else if (!options_done && (w == "--image" || w.rfind("--image=", 0) == 0)) {
+      if (w == "--image") {
+        if (i + 1 >= words.size()) throw UsageError{"--image needs a folder"};
+        a.image = words[++i];
+      } else {
+        a.image = w.substr(8);
+      }
+      if (a.image->empty()) throw UsageError{"--image needs a folder"};
+    } else if (!options_done && (w == "--yes" || w == "--no")) {
+      const auto fixed = w == "--yes" ? TerminalQuestions::Fixed::Yes : TerminalQuestions::Fixed::No;
+      if (a.answer != TerminalQuestions::Fixed::None && a.answer != fixed)
+        throw UsageError{"--yes and --no exclude each other"};
+      a.answer = fixed;
+    } else if (!options_done && w == "--unattended") {
+      a.unattended = true;
+    } else if (!options_done && (w == "--help" || w == "-h")) {
+      a.help = true;
+    } else if (!options_done && w.size() > 2 && w.rfind("--", 0) == 0) {
+      throw UsageError{"unknown option " + w};
+    } else if (a.command.empty()) {
+      a.command = w;
+    } else {
+      a.args.push_back(w);
+    }
+  }
+  if (a.help) return a;
+  if (a.command.empty()) throw UsageError{"no command given"};
+  const std::string& c = a.command;
+  if (c != "list" && c != "test" && c != "clean" && c != "demo")
+    throw UsageError{"unknown command " + c};
+  if (a.unattended && c != "clean") throw UsageError{"--unattended goes with clean"};
+  if (c == "list" && !a.args.empty()) throw UsageError{"list takes no arguments"};
+  if (c == "demo" && a.args.size() > 1) throw UsageError{"demo takes at most one folder"};
+  return a;
+}
+
+}  // namespace morvel::cli

@@ -1,0 +1,14 @@
+#pragma once
+// The demo: a sample machine image with a settings.ini, the definition file, a custom
+// list and traces for the items to find.
+
+#include <filesystem>
+
+namespace morvel::cli {
+
+// Writes the image into `dir` (created; an existing image there is replaced file by file).
+// `definition_file` is the Morvel.dat to install beside the emulated program.
+// Throws std::runtime_error with a one-line message on failure.
+void WriteDemoImage(const std::filesystem::path& dir, const std::filesystem::path& definition_file);
+
+}  // namespace morvel::cli

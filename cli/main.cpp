@@ -1,0 +1,93 @@
+// morvel: the command-line front end. Natively it works on an emulated machine image
+// (--image DIR); built for Windows it works on the real machine.
+
+#include <exception>
+#include <filesystem>
+#include <iostream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "cli/arguments.h"
+#include "cli/commands.h"
+#include "cli/terminal.h"
+
+#ifdef MORVEL_EMULATED
+#include "cli/demo_image.h"
+#include "platform/emulated/machine.h"
+#else
+#include "platform/win32/win32_machine.h"
+#endif
+
+namespace {
+
+using morvel::cli::Arguments;
+
+#ifdef MORVEL_EMULATED
+std::filesystem::path ProgramFolder(const char* argv0) {
+  std::error_code ec;
+  auto self = std::filesystem::read_symlink("/proc/self/exe", ec);
+  if (ec) self = std::filesystem::absolute(argv0, ec);
+  return self.parent_path();
+}
+
+int Demo(const Arguments& args, const char* argv0) {
+  const std::filesystem::path dir = args.args.empty() ? "demo-image" : args.args[0];
+  morvel::cli::WriteDemoImage(dir, ProgramFolder(argv0) / "Morvel.dat");
+  const std::string image = dir.string();
+  std::cout << "Wrote a sample machine image to " << image << "\n"
+            << "Next:\n"
+            << "  morvel --image " << image << " list\n"
+            << "  morvel --image " << image << " test\n"
+            << "  morvel --image " << image << " --yes clean\n";
+  return 0;
+}
+#endif
+
+int Run(const Arguments& args, const char* argv0) {
+  morvel::cli::TerminalQuestions questions(args.answer, morvel::cli::StdinIsTerminal(), std::cin,
+                                           std::cerr);
+  const morvel::cli::Streams io{std::cout, std::cerr, morvel::cli::StderrIsTerminal()};
+
+#ifdef MORVEL_EMULATED
+  if (args.command == "demo") return Demo(args, argv0);
+  if (!args.image) throw morvel::cli::UsageError{"--image DIR is required"};
+  auto machine = morvel::platform::emulated::EmulatedMachine::Open(*args.image);
+#else
+  (void)argv0;
+  if (args.command == "demo") throw morvel::cli::UsageError{"demo writes an emulated image; use the native build"};
+  if (args.image) throw morvel::cli::UsageError{"--image is for the native build"};
+  auto machine = morvel::platform::win32::Win32Machine::Open();
+#endif
+  morvel::platform::Port port{machine->registry(), machine->files(), machine->system(),
+                              machine->windows(), questions};
+  int status = 1;
+  if (args.command == "list") status = morvel::cli::ListCommand(port, io);
+  else if (args.command == "test") status = morvel::cli::TestCommand(port, args.args, io);
+  else if (args.command == "clean")
+    status = morvel::cli::CleanCommand(port, args.args, args.unattended, io);
+#ifdef MORVEL_EMULATED
+  machine->Save();
+#endif
+  return status;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::vector<std::string> words(argv + 1, argv + argc);
+  try {
+    const Arguments args = morvel::cli::ParseArguments(words);
+    if (args.help) {
+      std::cout << morvel::cli::kUsage;
+      return 0;
+    }
+    return Run(args, argv[0]);
+  } catch (const morvel::cli::UsageError& e) {
+    std::cerr << "morvel: " << e.message << "\n" << morvel::cli::kUsage;
+    return 2;
+  } catch (const std::exception& e) {
+    std::cerr << "morvel: " << e.what() << "\n";
+    return 1;
+  }
+}

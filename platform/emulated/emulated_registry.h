@@ -12,7 +12,8 @@ namespace morvel::platform::emulated {
 
 class EmulatedRegistry : public Registry {
  public:
-  // An empty registry (no keys below the roots); Serialize gives the header alone.
+  // An empty registry (no keys below the roots); Serialize gives the header alone, as
+  // regedit writes it (UTF-16LE with byte-order mark, CRLF).
   static std::unique_ptr<EmulatedRegistry> Empty();
   // Parses .reg text (UTF-16LE with byte-order mark, or UTF-8 with or without one).
   // Throws MachineImageError "<display_name>:<line>: <what>" on a malformed line.
@@ -25,6 +26,10 @@ class EmulatedRegistry : public Registry {
   [[nodiscard]] virtual std::string Serialize() const = 0;
   // Whether anything changed since it was parsed.
   [[nodiscard]] virtual bool changed() const = 0;
+
+  // Whether HKEY_LOCAL_MACHINE may be written (an administrator). When not, opening its
+  // keys with Access::Full and every change below it fail with AccessDenied. Default: yes.
+  virtual void SetLocalMachineWritable(bool writable) = 0;
 };
 
 }  // namespace morvel::platform::emulated

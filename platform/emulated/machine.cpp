@@ -43,6 +43,8 @@ class EmulatedWindowSystem : public WindowSystem {
 MachineFacts LoadFacts(const std::filesystem::path& file) {
   std::error_code error;
   if (!std::filesystem::exists(file, error)) return MachineFacts();
+  if (!std::filesystem::is_regular_file(file, error))
+    throw MachineImageError(file.string() + ": is not a file");
   std::ifstream in(file, std::ios::binary);
   std::ostringstream bytes;
   bytes << in.rdbuf();

@@ -11,6 +11,8 @@ namespace morvel::platform::win32 {
 
 class Win32Machine {
  public:
+  // The machine this process runs on. Never fails: nothing is opened until a part is used,
+  // and each part reports its own failures as port errors.
   static std::unique_ptr<Win32Machine> Open();
   virtual ~Win32Machine() = default;
 

@@ -1,0 +1,246 @@
+#include "platform/win32/win32_file_system.h"
+
+#include <algorithm>
+#include <new>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "common/text.h"
+#include "platform/win32/win32_util.h"
+
+namespace morvel::platform::win32 {
+namespace {
+
+std::uint64_t Join(DWORD high, DWORD low) { return (static_cast<std::uint64_t>(high) << 32) | low; }
+
+bool IsSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
+
+// "*" and "?" would make the find functions match other names. The "\\?\" prefix of a
+// long path is not a wildcard.
+bool HasWildcard(std::string_view path) {
+  if (path.starts_with("\\\\?\\")) path.remove_prefix(4);
+  return path.find_first_of("*?") != std::string_view::npos;
+}
+
+// The path without trailing separators, except the one of a drive root ("C:\").
+std::wstring TrimSeparators(std::wstring path) {
+  while (path.size() > 1 && IsSeparator(path.back()) && !(path.size() == 3 && path[1] == L':'))
+    path.pop_back();
+  return path;
+}
+
+// The folder part of a path ("C:\a" for "C:\a\b"); "" when there is none.
+std::wstring ParentOf(const std::wstring& path) {
+  const std::size_t cut = path.find_last_of(L"\\/");
+  if (cut == std::wstring::npos) return {};
+  return path.substr(0, cut);
+}
+
+FileEntry EntryOf(const WIN32_FIND_DATAW& data) {
+  FileEntry entry;
+  entry.name = Narrow(data.cFileName);
+  entry.attributes = data.dwFileAttributes;
+  if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+    entry.size = Join(data.nFileSizeHigh, data.nFileSizeLow);
+  entry.last_write = Join(data.ftLastWriteTime.dwHighDateTime, data.ftLastWriteTime.dwLowDateTime);
+  return entry;
+}
+
+bool IsDotEntry(const wchar_t* name) {
+  return (name[0] == L'.' && name[1] == L'\0') ||
+         (name[0] == L'.' && name[1] == L'.' && name[2] == L'\0');
+}
+
+// Deletes the temporary file of a WriteFile unless it took the target's place.
+class TempFile {
+ public:
+  explicit TempFile(std::wstring path) : path_(std::move(path)) {}
+  TempFile(const TempFile&) = delete;
+  TempFile& operator=(const TempFile&) = delete;
+  ~TempFile() {
+    if (!path_.empty()) DeleteFileW(path_.c_str());
+  }
+  const std::wstring& path() const { return path_; }
+  void Release() { path_.clear(); }
+
+ private:
+  std::wstring path_;
+};
+
+DWORD WriteAll(HANDLE file, std::string_view bytes) {
+  while (!bytes.empty()) {
+    const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1u << 20));
+    DWORD written = 0;
+    if (!::WriteFile(file, bytes.data(), chunk, &written, nullptr)) return GetLastError();
+    if (written == 0) return ERROR_WRITE_FAULT;
+    bytes.remove_prefix(written);
+  }
+  return ERROR_SUCCESS;
+}
+
+Status CreateFolderAndParents(const std::wstring& path) {
+  const DWORD existing = GetFileAttributesW(path.c_str());
+  if (existing != INVALID_FILE_ATTRIBUTES) {
+    if (existing & FILE_ATTRIBUTE_DIRECTORY) return Status::Ok();
+    return Status::Error(ErrorKind::AlreadyExists, ERROR_ALREADY_EXISTS);
+  }
+  if (CreateDirectoryW(path.c_str(), nullptr)) return Status::Ok();
+  DWORD error = GetLastError();
+  if (error == ERROR_PATH_NOT_FOUND) {
+    const std::wstring parent = TrimSeparators(ParentOf(path));
+    // No parent left to make, or the drive itself is missing.
+    if (parent.empty() || parent == path || (parent.size() <= 3 && parent[1] == L':'))
+      return StatusOf(error);
+    if (Status made = CreateFolderAndParents(parent); !made) return made;
+    if (CreateDirectoryW(path.c_str(), nullptr)) return Status::Ok();
+    error = GetLastError();
+  }
+  if (error == ERROR_ALREADY_EXISTS) {
+    // Made by someone else meanwhile: fine when it is a folder.
+    const DWORD now = GetFileAttributesW(path.c_str());
+    if (now != INVALID_FILE_ATTRIBUTES && (now & FILE_ATTRIBUTE_DIRECTORY)) return Status::Ok();
+  }
+  return StatusOf(error);
+}
+
+class Win32FileSystem final : public FileSystem {
+ public:
+  Status Enumerate(std::string_view folder,
+                   const std::function<bool(const FileEntry&)>& visit) const override {
+    if (HasWildcard(folder)) return Status::Error(ErrorKind::InvalidArgument, ERROR_INVALID_NAME);
+    std::wstring pattern = Wide(folder);
+    const DWORD attributes = GetFileAttributesW(pattern.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return StatusOf(GetLastError());
+    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY))
+      return Status::Error(ErrorKind::AccessDenied, ERROR_DIRECTORY);
+    if (!pattern.empty() && !IsSeparator(pattern.back())) pattern += L'\\';
+    pattern += L'*';
+
+    std::vector<FileEntry> entries;
+    WIN32_FIND_DATAW data;
+    UniqueFind find = OwnFind(FindFirstFileExW(pattern.c_str(), FindExInfoStandard, &data,
+                                               FindExSearchNameMatch, nullptr, 0));
+    if (!find) {
+      // An empty drive root has no "." entry to find.
+      const DWORD error = GetLastError();
+      if (error != ERROR_FILE_NOT_FOUND && error != ERROR_NO_MORE_FILES) return StatusOf(error);
+    } else {
+      do {
+        if (!IsDotEntry(data.cFileName)) entries.push_back(EntryOf(data));
+      } while (FindNextFileW(find.get(), &data));
+      if (const DWORD error = GetLastError(); error != ERROR_NO_MORE_FILES) return StatusOf(error);
+    }
+    // NTFS lists entries this way; other file systems (FAT, Wine's host folders) do not.
+    std::stable_sort(entries.begin(), entries.end(), [](const FileEntry& a, const FileEntry& b) {
+      return CompareUpper(a.name, b.name) < 0;
+    });
+    for (const FileEntry& entry : entries)
+      if (!visit(entry)) break;
+    return Status::Ok();
+  }
+
+  Result<FileEntry> Stat(std::string_view path) const override {
+    if (HasWildcard(path)) return FailedWith<FileEntry>(ERROR_INVALID_NAME);
+    const std::wstring wide = TrimSeparators(Wide(path));
+    WIN32_FILE_ATTRIBUTE_DATA info;
+    if (!GetFileAttributesExW(wide.c_str(), GetFileExInfoStandard, &info))
+      return FailedWith<FileEntry>(GetLastError());
+    // The folder's own entry gives the name as it was created and describes a link as
+    // itself; a drive root has no entry.
+    WIN32_FIND_DATAW data;
+    if (UniqueFind find = OwnFind(FindFirstFileExW(wide.c_str(), FindExInfoStandard, &data,
+                                                   FindExSearchNameMatch, nullptr, 0))) {
+      if (!IsDotEntry(data.cFileName)) return Result<FileEntry>::Of(EntryOf(data));
+    }
+    FileEntry entry;
+    const std::size_t cut = wide.find_last_of(L"\\/");
+    entry.name = Narrow(cut == std::wstring::npos ? wide : wide.substr(cut + 1));
+    entry.attributes = info.dwFileAttributes;
+    if (!(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+      entry.size = Join(info.nFileSizeHigh, info.nFileSizeLow);
+    entry.last_write =
+        Join(info.ftLastWriteTime.dwHighDateTime, info.ftLastWriteTime.dwLowDateTime);
+    return Result<FileEntry>::Of(std::move(entry));
+  }
+
+  Result<std::string> ReadFile(std::string_view path) const override {
+    if (HasWildcard(path)) return FailedWith<std::string>(ERROR_INVALID_NAME);
+    // Shared for reading only: a file someone is writing counts as in use.
+    UniqueHandle file =
+        OwnFile(CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                            OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!file) return FailedWith<std::string>(GetLastError());
+    std::string content;
+    try {
+      LARGE_INTEGER size;
+      if (GetFileSizeEx(file.get(), &size) && size.QuadPart > 0 &&
+          static_cast<std::uint64_t>(size.QuadPart) < content.max_size())
+        content.reserve(static_cast<std::size_t>(size.QuadPart));
+      std::vector<char> buffer(1 << 16);
+      for (;;) {
+        DWORD read = 0;
+        if (!::ReadFile(file.get(), buffer.data(), static_cast<DWORD>(buffer.size()), &read,
+                        nullptr))
+          return FailedWith<std::string>(GetLastError());
+        if (read == 0) break;
+        content.append(buffer.data(), read);
+      }
+    } catch (const std::bad_alloc&) {
+      return FailedWith<std::string>(ERROR_NOT_ENOUGH_MEMORY);
+    } catch (const std::length_error&) {
+      return FailedWith<std::string>(ERROR_NOT_ENOUGH_MEMORY);
+    }
+    return Result<std::string>::Of(std::move(content));
+  }
+
+  Status WriteFile(std::string_view path, std::string_view bytes) override {
+    if (HasWildcard(path)) return StatusOf(ERROR_INVALID_NAME);
+    const std::wstring target = Wide(path);
+    if (target.empty() || IsSeparator(target.back())) return StatusOf(ERROR_INVALID_NAME);
+    std::wstring folder = ParentOf(target);
+    if (folder.empty()) return StatusOf(ERROR_INVALID_NAME);
+
+    // A short unique name in the target's folder, so the final move is a rename on the
+    // same volume.
+    UniqueHandle file;
+    std::wstring temp_path;
+    const DWORD seed = GetCurrentProcessId() ^ GetTickCount();
+    for (DWORD attempt = 0; attempt < 100 && !file; ++attempt) {
+      wchar_t name[40];
+      wsprintfW(name, L"\\~mv%08lx.tmp", static_cast<unsigned long>(seed + attempt * 7919));
+      temp_path = folder + name;
+      file = OwnFile(CreateFileW(temp_path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr));
+      if (!file) {
+        const DWORD error = GetLastError();
+        if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) return StatusOf(error);
+      }
+    }
+    if (!file) return StatusOf(ERROR_FILE_EXISTS);
+    TempFile temp(temp_path);
+
+    if (const DWORD error = WriteAll(file.get(), bytes); error != ERROR_SUCCESS)
+      return StatusOf(error);
+    if (!FlushFileBuffers(file.get())) return StatusOf(GetLastError());
+    file.reset();
+    if (!MoveFileExW(temp.path().c_str(), target.c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+      return StatusOf(GetLastError());
+    temp.Release();
+    return Status::Ok();
+  }
+
+  Status CreateFolder(std::string_view path) override {
+    if (HasWildcard(path)) return StatusOf(ERROR_INVALID_NAME);
+    const std::wstring wide = TrimSeparators(Wide(path));
+    if (wide.empty()) return StatusOf(ERROR_INVALID_NAME);
+    return CreateFolderAndParents(wide);
+  }
+};
+
+}  // namespace
+
+std::unique_ptr<FileSystem> MakeWin32FileSystem() { return std::make_unique<Win32FileSystem>(); }
+
+}  // namespace morvel::platform::win32

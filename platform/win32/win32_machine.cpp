@@ -1,0 +1,34 @@
+#include "platform/win32/win32_machine.h"
+
+#include "platform/win32/win32_file_system.h"
+#include "platform/win32/win32_registry.h"
+#include "platform/win32/win32_system.h"
+
+namespace morvel::platform::win32 {
+namespace {
+
+class RealMachine final : public Win32Machine {
+ public:
+  RealMachine()
+      : registry_(MakeWin32Registry()),
+        files_(MakeWin32FileSystem()),
+        system_(MakeWin32SystemInfo()),
+        windows_(MakeWin32WindowSystem()) {}
+
+  Registry& registry() override { return *registry_; }
+  FileSystem& files() override { return *files_; }
+  SystemInfo& system() override { return *system_; }
+  WindowSystem& windows() override { return *windows_; }
+
+ private:
+  std::unique_ptr<Registry> registry_;
+  std::unique_ptr<FileSystem> files_;
+  std::unique_ptr<SystemInfo> system_;
+  std::unique_ptr<WindowSystem> windows_;
+};
+
+}  // namespace
+
+std::unique_ptr<Win32Machine> Win32Machine::Open() { return std::make_unique<RealMachine>(); }
+
+}  // namespace morvel::platform::win32

@@ -1,0 +1,54 @@
+#pragma once
+// Shared pieces of the Win32 backend: UTF-8 <-> UTF-16 at the port's edge, Win32 error
+// codes as port errors, and owners for the handles the backend opens.
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <type_traits>
+
+#include "platform/status.h"
+
+namespace morvel::platform::win32 {
+
+// The port speaks UTF-8; the "W" functions want UTF-16.
+std::wstring Wide(std::string_view utf8);
+std::string Narrow(std::wstring_view utf16);
+
+// ERROR_FILE_NOT_FOUND and ERROR_PATH_NOT_FOUND -> NotFound, ERROR_ACCESS_DENIED ->
+// AccessDenied, sharing and lock violations -> InUse, ERROR_ALREADY_EXISTS and
+// ERROR_FILE_EXISTS -> AlreadyExists, ERROR_INVALID_NAME -> InvalidArgument, anything else
+// Other. ERROR_SUCCESS -> None.
+ErrorKind KindOf(DWORD error);
+// A Status carrying the kind and the code (Ok for ERROR_SUCCESS).
+Status StatusOf(DWORD error);
+template <class T>
+Result<T> FailedWith(DWORD error) {
+  return Result<T>::Failed(KindOf(error), error);
+}
+
+struct KeyCloser {
+  void operator()(HKEY key) const { RegCloseKey(key); }
+};
+using UniqueKey = std::unique_ptr<std::remove_pointer_t<HKEY>, KeyCloser>;
+
+struct HandleCloser {
+  void operator()(HANDLE handle) const { CloseHandle(handle); }
+};
+using UniqueHandle = std::unique_ptr<void, HandleCloser>;
+// CreateFile reports failure as INVALID_HANDLE_VALUE, not null: an owner of nothing then.
+inline UniqueHandle OwnFile(HANDLE handle) {
+  return UniqueHandle(handle == INVALID_HANDLE_VALUE ? nullptr : handle);
+}
+
+struct FindCloser {
+  void operator()(HANDLE handle) const { FindClose(handle); }
+};
+using UniqueFind = std::unique_ptr<void, FindCloser>;
+inline UniqueFind OwnFind(HANDLE handle) {
+  return UniqueFind(handle == INVALID_HANDLE_VALUE ? nullptr : handle);
+}
+
+}  // namespace morvel::platform::win32

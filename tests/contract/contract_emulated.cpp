@@ -1,0 +1,120 @@
+// The contract suite's backend on the emulated machine: a fresh machine image per test in
+// a temporary folder, rearranged through machine.ini and reopened where the port cannot
+// arrange something itself.
+
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
+#include <stdexcept>
+#include <system_error>
+#include <vector>
+
+#include "platform/emulated/machine.h"
+#include "tests/contract/contract_backend.h"
+
+namespace morvel::contract {
+namespace {
+
+namespace fs = std::filesystem;
+using platform::emulated::EmulatedMachine;
+
+constexpr platform::WindowsVersion kVersion{platform::WindowsFamily::Nt, 5, 1};
+
+fs::path MakeTempImage() {
+  std::string pattern = (fs::temp_directory_path() / "morvel-contract-XXXXXX").string();
+  if (!mkdtemp(pattern.data())) throw std::runtime_error("cannot make a temporary folder");
+  return pattern;
+}
+
+class EmulatedBackend final : public Backend {
+ public:
+  explicit EmulatedBackend(const std::string& test_name)
+      : image_(MakeTempImage()),
+        key_("Software\\Morvel Contract Tests\\" + test_name),
+        folder_("C:\\Temp\\Morvel Contract Tests\\" + test_name) {
+    fs::create_directories(image_ / "drives" / "C" / "Temp" / "Morvel Contract Tests" / test_name);
+    WriteMachineIni();
+    machine_ = EmulatedMachine::Open(image_);
+  }
+
+  ~EmulatedBackend() override {
+    machine_.reset();
+    std::error_code ignored;
+    fs::remove_all(image_, ignored);
+  }
+
+  platform::Registry& registry() override { return machine_->registry(); }
+  platform::FileSystem& files() override { return machine_->files(); }
+  platform::SystemInfo& system() override { return machine_->system(); }
+  platform::WindowSystem& windows() override { return machine_->windows(); }
+
+  std::string scratch_key() const override { return key_; }
+  std::string scratch_folder() const override { return folder_; }
+
+  SkipReason MakeLink(std::string_view link, std::string_view target, bool folder) override {
+    const fs::path link_path = HostPath(link);
+    const fs::path target_path = HostPath(target);
+    if (folder)
+      fs::create_directory_symlink(target_path, link_path);
+    else
+      fs::create_symlink(target_path, link_path);
+    return std::nullopt;
+  }
+
+  SkipReason LockFile(std::string_view path) override {
+    locked_.emplace_back(path);
+    Reopen();
+    return std::nullopt;
+  }
+
+  SkipReason OpenWindow(std::string_view class_name) override {
+    windows_.emplace_back(class_name);
+    Reopen();
+    return std::nullopt;
+  }
+
+  std::optional<platform::WindowsVersion> ExpectedVersion() const override { return kVersion; }
+  SkipReason ValueOrderUnsupported() const override { return std::nullopt; }
+  bool IsThrowawayMachine() const override { return true; }
+
+ private:
+  fs::path HostPath(std::string_view windows_path) const {
+    const auto host = machine_->HostPath(windows_path);
+    if (!host) throw std::runtime_error("no host path for " + std::string(windows_path));
+    return *host;
+  }
+
+  void WriteMachineIni() const {
+    std::ofstream ini(image_ / "machine.ini", std::ios::binary | std::ios::trunc);
+    ini << "[System]\r\nPlatform=NT\r\nVersion=" << kVersion.major << "." << kVersion.minor
+        << "\r\n[Locked]\r\n";
+    for (std::size_t i = 0; i < locked_.size(); ++i) ini << i + 1 << "=" << locked_[i] << "\r\n";
+    ini << "[Windows]\r\n";
+    for (std::size_t i = 0; i < windows_.size(); ++i) ini << i + 1 << "=" << windows_[i] << "\r\n";
+    if (!ini) throw std::runtime_error("cannot write machine.ini");
+  }
+
+  // machine.ini is read when the machine opens: keep the registry's changes and start again.
+  void Reopen() {
+    machine_->Save();
+    machine_.reset();
+    WriteMachineIni();
+    machine_ = EmulatedMachine::Open(image_);
+  }
+
+  fs::path image_;
+  std::string key_;
+  std::string folder_;
+  std::vector<std::string> locked_;
+  std::vector<std::string> windows_;
+  std::unique_ptr<EmulatedMachine> machine_;
+};
+
+}  // namespace
+
+std::unique_ptr<Backend> MakeBackend(const std::string& test_name) {
+  return std::make_unique<EmulatedBackend>(test_name);
+}
+
+}  // namespace morvel::contract

@@ -1,0 +1,235 @@
+// The contract suite's backend on the real Windows machine (under Wine in the tests):
+// a scratch key below HKEY_CURRENT_USER and a scratch folder below the temp folder, both
+// removed afterwards with the system's own functions rather than the code under test.
+
+#include <windows.h>
+#include <winioctl.h>
+
+#include <shlwapi.h>
+
+#include <cstring>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "common/text.h"
+#include "platform/win32/win32_machine.h"
+#include "platform/win32/win32_util.h"
+#include "tests/contract/contract_backend.h"
+
+namespace morvel::contract {
+namespace {
+
+using platform::win32::Narrow;
+using platform::win32::OwnFile;
+using platform::win32::UniqueHandle;
+using platform::win32::Wide;
+
+constexpr wchar_t kScratchParent[] = L"Software\\Morvel Contract Tests";
+
+std::string Describe(const char* what, DWORD error) {
+  return std::string(what) + " failed with Windows error " + std::to_string(error);
+}
+
+std::wstring TempFolder() {
+  wchar_t buffer[MAX_PATH + 1];
+  const DWORD length = GetTempPathW(MAX_PATH + 1, buffer);
+  if (length == 0 || length > MAX_PATH) throw std::runtime_error("no temp folder");
+  return std::wstring(buffer, length);  // ends with "\"
+}
+
+// Removes a folder with everything in it, links removed as links (never followed).
+void RemoveTree(const std::wstring& folder) {
+  WIN32_FIND_DATAW data;
+  if (auto find = platform::win32::OwnFind(FindFirstFileW((folder + L"\\*").c_str(), &data))) {
+    do {
+      const std::wstring name = data.cFileName;
+      if (name == L"." || name == L"..") continue;
+      const std::wstring path = folder + L"\\" + name;
+      SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+      if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+          !(data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
+        RemoveTree(path);
+      else if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+        RemoveDirectoryW(path.c_str());
+      else
+        DeleteFileW(path.c_str());
+    } while (FindNextFileW(find.get(), &data));
+  }
+  RemoveDirectoryW(folder.c_str());
+}
+
+bool RunningOnWine() {
+  const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+  return ntdll && GetProcAddress(ntdll, "wine_get_version");
+}
+
+// A junction: the reparse data of a mount point, set on an empty folder.
+DWORD MakeJunction(const std::wstring& link, const std::wstring& target) {
+  if (!CreateDirectoryW(link.c_str(), nullptr)) return GetLastError();
+  UniqueHandle dir =
+      OwnFile(CreateFileW(link.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                          FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  if (!dir) {
+    const DWORD error = GetLastError();
+    RemoveDirectoryW(link.c_str());
+    return error;
+  }
+  const std::wstring substitute = L"\\??\\" + target;
+  const std::size_t names = (substitute.size() + 1 + target.size() + 1) * sizeof(wchar_t);
+  std::vector<BYTE> buffer(8 + 8 + names);
+  auto put16 = [&](std::size_t at, std::size_t v) {
+    buffer[at] = static_cast<BYTE>(v);
+    buffer[at + 1] = static_cast<BYTE>(v >> 8);
+  };
+  const DWORD tag = IO_REPARSE_TAG_MOUNT_POINT;
+  for (int i = 0; i < 4; ++i) buffer[i] = static_cast<BYTE>(tag >> (8 * i));
+  put16(4, 8 + names);                                   // ReparseDataLength
+  put16(8, 0);                                           // SubstituteNameOffset
+  put16(10, substitute.size() * sizeof(wchar_t));        // SubstituteNameLength
+  put16(12, (substitute.size() + 1) * sizeof(wchar_t));  // PrintNameOffset
+  put16(14, target.size() * sizeof(wchar_t));            // PrintNameLength
+  std::memcpy(&buffer[16], substitute.c_str(), (substitute.size() + 1) * sizeof(wchar_t));
+  std::memcpy(&buffer[16 + (substitute.size() + 1) * sizeof(wchar_t)], target.c_str(),
+              (target.size() + 1) * sizeof(wchar_t));
+  DWORD returned = 0;
+  if (!DeviceIoControl(dir.get(), FSCTL_SET_REPARSE_POINT, buffer.data(),
+                       static_cast<DWORD>(buffer.size()), nullptr, 0, &returned, nullptr)) {
+    const DWORD error = GetLastError();
+    dir.reset();
+    RemoveDirectoryW(link.c_str());
+    return error;
+  }
+  return ERROR_SUCCESS;
+}
+
+// Some Wine versions report success for links they do not make.
+bool IsLink(const std::wstring& path) {
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+class Win32Backend final : public Backend {
+ public:
+  explicit Win32Backend(const std::string& test_name)
+      : machine_(platform::win32::Win32Machine::Open()),
+        key_(Narrow(kScratchParent) + "\\" + test_name),
+        folder_(TempFolder() + L"Morvel Contract Tests\\" + Wide(test_name)),
+        wine_(RunningOnWine()) {
+    Cleanup();  // left over from a run that crashed
+    CreateDirectoryW((TempFolder() + L"Morvel Contract Tests").c_str(), nullptr);
+    if (!CreateDirectoryW(folder_.c_str(), nullptr))
+      throw std::runtime_error(Describe("CreateDirectory", GetLastError()));
+  }
+
+  ~Win32Backend() override {
+    for (HWND window : windows_) DestroyWindow(window);
+    for (const std::wstring& name : classes_)
+      UnregisterClassW(name.c_str(), GetModuleHandleW(nullptr));
+    locks_.clear();
+    Cleanup();
+    // The shared parents go once the last test's scratch is gone.
+    RegDeleteKeyW(HKEY_CURRENT_USER, kScratchParent);
+    RemoveDirectoryW((TempFolder() + L"Morvel Contract Tests").c_str());
+  }
+
+  platform::Registry& registry() override { return machine_->registry(); }
+  platform::FileSystem& files() override { return machine_->files(); }
+  platform::SystemInfo& system() override { return machine_->system(); }
+  platform::WindowSystem& windows() override { return machine_->windows(); }
+
+  std::string scratch_key() const override { return key_; }
+  std::string scratch_folder() const override { return Narrow(folder_); }
+
+  SkipReason MakeLink(std::string_view link, std::string_view target, bool folder) override {
+    const std::wstring wide_link = Wide(link);
+    const std::wstring wide_target = Wide(target);
+    // CreateSymbolicLinkW is missing before Vista; look it up rather than fail to load.
+    using CreateLink = BOOLEAN(WINAPI*)(LPCWSTR, LPCWSTR, DWORD);
+    const auto create = reinterpret_cast<CreateLink>(reinterpret_cast<void (*)()>(
+        GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "CreateSymbolicLinkW")));
+    DWORD link_error = ERROR_PROC_NOT_FOUND;
+    if (create) {
+      const DWORD flags = folder ? SYMBOLIC_LINK_FLAG_DIRECTORY : 0;
+      // Developer mode on Windows 10 lets unprivileged users make links with this flag.
+      if (create(wide_link.c_str(), wide_target.c_str(), flags | 0x2) ||
+          create(wide_link.c_str(), wide_target.c_str(), flags))
+        link_error = IsLink(wide_link) ? ERROR_SUCCESS : ERROR_CALL_NOT_IMPLEMENTED;
+      else
+        link_error = GetLastError();
+      if (link_error == ERROR_SUCCESS) return std::nullopt;
+    }
+    if (folder) {
+      DWORD junction_error = MakeJunction(wide_link, wide_target);
+      if (junction_error == ERROR_SUCCESS && !IsLink(wide_link)) {
+        RemoveDirectoryW(wide_link.c_str());
+        junction_error = ERROR_CALL_NOT_IMPLEMENTED;
+      }
+      if (junction_error == ERROR_SUCCESS) return std::nullopt;
+      return "this Windows makes neither symbolic links (error " + std::to_string(link_error) +
+             ") nor junctions (error " + std::to_string(junction_error) + ")";
+    }
+    return "this Windows cannot make a symbolic link to a file (error " +
+           std::to_string(link_error) + ")";
+  }
+
+  SkipReason LockFile(std::string_view path) override {
+    UniqueHandle file =
+        OwnFile(CreateFileW(Wide(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) throw std::runtime_error(Describe("CreateFile", GetLastError()));
+    locks_.push_back(std::move(file));
+    return std::nullopt;
+  }
+
+  SkipReason OpenWindow(std::string_view class_name) override {
+    const std::wstring name = Wide(class_name);
+    WNDCLASSW window_class{};
+    window_class.lpfnWndProc = DefWindowProcW;
+    window_class.hInstance = GetModuleHandleW(nullptr);
+    window_class.lpszClassName = name.c_str();
+    if (!RegisterClassW(&window_class))
+      throw std::runtime_error(Describe("RegisterClass", GetLastError()));
+    classes_.push_back(name);
+    const HWND window =
+        CreateWindowExW(0, name.c_str(), L"Morvel contract test", WS_OVERLAPPEDWINDOW, 0, 0, 100,
+                        100, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    if (!window)
+      return Describe("CreateWindowEx", GetLastError()) +
+             " (under Wine a window needs an X display: run scripts/test-win32.sh)";
+    windows_.push_back(window);
+    return std::nullopt;
+  }
+
+  std::optional<platform::WindowsVersion> ExpectedVersion() const override { return std::nullopt; }
+
+  SkipReason ValueOrderUnsupported() const override {
+    if (wine_) return "Wine keeps a key's values sorted by name, Windows in creation order";
+    return std::nullopt;
+  }
+
+  // The tests under Wine run in the project's own prefix under build/.
+  bool IsThrowawayMachine() const override { return wine_; }
+
+ private:
+  void Cleanup() const {
+    SHDeleteKeyW(HKEY_CURRENT_USER, Wide(key_).c_str());
+    RemoveTree(folder_);
+  }
+
+  std::unique_ptr<platform::win32::Win32Machine> machine_;
+  std::string key_;
+  std::wstring folder_;
+  bool wine_;
+  std::vector<UniqueHandle> locks_;
+  std::vector<std::wstring> classes_;
+  std::vector<HWND> windows_;
+};
+
+}  // namespace
+
+std::unique_ptr<Backend> MakeBackend(const std::string& test_name) {
+  return std::make_unique<Win32Backend>(test_name);
+}
+
+}  // namespace morvel::contract

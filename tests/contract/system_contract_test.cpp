@@ -1,0 +1,48 @@
+// System facts and the window system, the same on every backend.
+
+#include <cstdint>
+#include <string>
+
+#include "common/text.h"
+#include "tests/contract/contract_fixture.h"
+
+namespace morvel::contract {
+namespace {
+
+using SystemContract = PortContract;
+
+TEST_F(SystemContract, ExecutableFolderIsAnAbsoluteFolderWithATrailingBackslash) {
+  const std::string folder = backend().system().ExecutableFolder();
+  ASSERT_GE(folder.size(), 3u) << folder;
+  EXPECT_EQ(folder.substr(1, 2), ":\\") << folder;
+  EXPECT_EQ(folder.back(), '\\') << folder;
+  EXPECT_EQ(folder.find("\\\\"), std::string::npos) << folder;
+}
+
+TEST_F(SystemContract, VersionIsTheMachines) {
+  const platform::WindowsVersion version = backend().system().Version();
+  if (const auto expected = backend().ExpectedVersion()) {
+    EXPECT_EQ(version.family, expected->family);
+    EXPECT_EQ(version.major, expected->major);
+    EXPECT_EQ(version.minor, expected->minor);
+  } else {
+    // Every Windows this program runs on under test is NT, 2000 or later.
+    EXPECT_EQ(version.family, platform::WindowsFamily::Nt);
+    EXPECT_GE(version.major, 5u);
+  }
+}
+
+TEST_F(SystemContract, TopLevelWindowsAreFoundByClassWithoutRegardToCase) {
+  // Unique enough that no other program's window has this class.
+  const std::string name =
+      "MorvelContractWindow_" + std::to_string(reinterpret_cast<std::uintptr_t>(&backend()));
+  EXPECT_FALSE(backend().windows().TopLevelWindowExists(name));
+  SKIP_IF(backend().OpenWindow(name));
+  EXPECT_TRUE(backend().windows().TopLevelWindowExists(name));
+  EXPECT_TRUE(backend().windows().TopLevelWindowExists(UpperCase(name)));
+  EXPECT_FALSE(backend().windows().TopLevelWindowExists(name + "X"));
+  EXPECT_FALSE(backend().windows().TopLevelWindowExists(""));
+}
+
+}  // namespace
+}  // namespace morvel::contract

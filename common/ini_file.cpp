@@ -209,7 +209,10 @@ void IniDocument::Write(std::string_view section, std::string_view key, std::str
   }
   const std::size_t at = FindKey(header, key);
   if (at != npos) {
-    if (lines_[at].text != entry) {
+    // The same value again leaves the line as it is, spacing and all.
+    std::string_view k, old_value;
+    SplitIniLine(lines_[at].text, k, old_value);
+    if (old_value != Trim(value)) {
       lines_[at].text = entry;
       changed_ = true;
     }

@@ -1,6 +1,7 @@
 #pragma once
 // The cleaner behind each dispatch target.
 
+#include <functional>
 #include <string_view>
 
 #include "engine/dispatch.h"
@@ -8,9 +9,9 @@
 
 namespace morvel {
 
-using Cleaner = void (*)(RunContext& run, std::string_view key);
+using Cleaner = std::function<void(RunContext& run, std::string_view key)>;
 
-// The cleaner of `id`; nullptr while that cleaner is not part of the program, in which
+// The cleaner of `id`; empty while that cleaner is not part of the program, in which
 // case the item runs empty (header and a summary of 0 items).
 Cleaner CleanerFor(CleanerId id);
 

@@ -27,18 +27,24 @@ const std::string& TClearTaskThread::Separator() {
 std::shared_ptr<TClearTaskThread> TClearTaskThread::Create(RunMode mode, RunHost& host,
                                                            const TOptionsSetting& options,
                                                            platform::Port& port,
-                                                           std::vector<std::string> item_keys) {
-  return std::shared_ptr<TClearTaskThread>(
-      new TClearTaskThread(mode, host, options, port, std::move(item_keys)));
+                                                           std::vector<std::string> item_keys,
+                                                           CleanerResolver resolver) {
+  return std::shared_ptr<TClearTaskThread>(new TClearTaskThread(
+      mode, host, options, port, std::move(item_keys), std::move(resolver)));
 }
 
 TClearTaskThread::TClearTaskThread(RunMode mode, RunHost& host, const TOptionsSetting& options,
-                                   platform::Port& port, std::vector<std::string> item_keys)
+                                   platform::Port& port, std::vector<std::string> item_keys,
+                                   CleanerResolver resolver)
     : mode_(mode),
       host_(host),
       options_(options),
       port_(port),
       item_keys_(std::move(item_keys)),
+      resolver_(resolver ? std::move(resolver)
+                         : CleanerResolver([](std::string_view key) {
+                             return CleanerFor(DispatchKey(key));
+                           })),
       phrase_(mode == RunMode::Test ? kTestPhrase : kCleanPhrase),
       log_prefix_(mode == RunMode::Test ? "Test: " : "Clean: "),
       progress_stamp_(std::chrono::steady_clock::now()),
@@ -90,7 +96,7 @@ bool TClearTaskThread::ExecuteItems() {
     host_.SetCurrentItem(key);
     if (i > 0) host_.AppendLog(Separator());
     host_.AppendLog(log_prefix_ + "Clearing " + key + " ...");
-    if (Cleaner cleaner = CleanerFor(DispatchKey(key))) cleaner(*this, key);
+    if (Cleaner cleaner = resolver_(key)) cleaner(*this, key);
     host_.RunOnUiThread([this] { FinishItem(); });
   }
   return !Terminated();

@@ -5,16 +5,21 @@
 #include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <future>
 #include <memory>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "engine/cleaner_table.h"
 #include "engine/run_context.h"
 #include "engine/run_host.h"
 
 namespace morvel {
+
+// Chooses the cleaner of a key; the program uses the dispatch table, tests their own.
+using CleanerResolver = std::function<Cleaner(std::string_view key)>;
 
 class TClearTaskThread final : public RunContext,
                                public std::enable_shared_from_this<TClearTaskThread> {
@@ -24,7 +29,8 @@ class TClearTaskThread final : public RunContext,
   static std::shared_ptr<TClearTaskThread> Create(RunMode mode, RunHost& host,
                                                   const TOptionsSetting& options,
                                                   platform::Port& port,
-                                                  std::vector<std::string> item_keys);
+                                                  std::vector<std::string> item_keys,
+                                                  CleanerResolver resolver = {});
   ~TClearTaskThread() override;
   TClearTaskThread(const TClearTaskThread&) = delete;
   TClearTaskThread& operator=(const TClearTaskThread&) = delete;
@@ -60,7 +66,8 @@ class TClearTaskThread final : public RunContext,
 
  private:
   TClearTaskThread(RunMode mode, RunHost& host, const TOptionsSetting& options,
-                   platform::Port& port, std::vector<std::string> item_keys);
+                   platform::Port& port, std::vector<std::string> item_keys,
+                   CleanerResolver resolver);
 
   void Execute();
   bool ExecuteItems();  // false when the body must end without a summary
@@ -73,6 +80,7 @@ class TClearTaskThread final : public RunContext,
   const TOptionsSetting& options_;
   platform::Port& port_;
   const std::vector<std::string> item_keys_;
+  const CleanerResolver resolver_;
   const std::string phrase_;
   const std::string log_prefix_;
 

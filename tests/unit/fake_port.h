@@ -1,0 +1,78 @@
+#pragma once
+// A port with nothing on it, for code that needs one but does not use it.
+
+#include "platform/port.h"
+
+namespace morvel::testing {
+
+class EmptyRegistry final : public platform::Registry {
+ public:
+  using R = platform::Result<std::vector<std::string>>;
+  bool KeyExists(platform::RootKey, std::string_view) const override { return false; }
+  R SubKeyNames(platform::RootKey, std::string_view, platform::Access) const override {
+    return R::Failed(platform::ErrorKind::NotFound);
+  }
+  platform::Result<std::vector<platform::RegistryValue>> Values(platform::RootKey,
+                                                                std::string_view) const override {
+    return platform::Result<std::vector<platform::RegistryValue>>::Failed(
+        platform::ErrorKind::NotFound);
+  }
+  platform::Result<platform::RegistryValue> ReadValue(platform::RootKey, std::string_view,
+                                                      std::string_view) const override {
+    return platform::Result<platform::RegistryValue>::Failed(platform::ErrorKind::NotFound);
+  }
+  platform::Status CreateKey(platform::RootKey, std::string_view) override { return Denied(); }
+  platform::Status WriteValue(platform::RootKey, std::string_view,
+                              const platform::RegistryValue&) override {
+    return Denied();
+  }
+  platform::Status DeleteValue(platform::RootKey, std::string_view, std::string_view) override {
+    return Denied();
+  }
+  platform::Status DeleteTree(platform::RootKey, std::string_view) override { return Denied(); }
+
+ private:
+  static platform::Status Denied() { return platform::Status::Error(platform::ErrorKind::AccessDenied); }
+};
+
+class EmptyFiles final : public platform::FileSystem {
+ public:
+  platform::Status Enumerate(std::string_view,
+                             const std::function<bool(const platform::FileEntry&)>&) const override {
+    return platform::Status::Error(platform::ErrorKind::NotFound);
+  }
+  platform::Result<platform::FileEntry> Stat(std::string_view) const override {
+    return platform::Result<platform::FileEntry>::Failed(platform::ErrorKind::NotFound);
+  }
+  platform::Result<std::string> ReadFile(std::string_view) const override {
+    return platform::Result<std::string>::Failed(platform::ErrorKind::NotFound);
+  }
+  platform::Status WriteFile(std::string_view, std::string_view) override {
+    return platform::Status::Error(platform::ErrorKind::AccessDenied);
+  }
+  platform::Status CreateFolder(std::string_view) override {
+    return platform::Status::Error(platform::ErrorKind::AccessDenied);
+  }
+};
+
+class EmptySystem final : public platform::SystemInfo, public platform::WindowSystem {
+ public:
+  std::string ExecutableFolder() const override { return "C:\\Program Files\\Morvel\\"; }
+  platform::WindowsVersion Version() const override { return {}; }
+  bool TopLevelWindowExists(std::string_view) const override { return false; }
+};
+
+class NoQuestions final : public platform::UserQuestions {
+ public:
+  platform::Answer Ask(const platform::Question&) override { return platform::Answer::No; }
+};
+
+struct FakePort {
+  EmptyRegistry registry;
+  EmptyFiles files;
+  EmptySystem system;
+  NoQuestions questions;
+  platform::Port port{registry, files, system, system, questions};
+};
+
+}  // namespace morvel::testing

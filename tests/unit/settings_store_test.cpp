@@ -1,0 +1,145 @@
+#include "app/settings_store.h"
+
+#include <gtest/gtest.h>
+
+namespace morvel {
+namespace {
+
+struct Loaded {
+  TOptionsSetting options;
+  Catalogue catalogue = Catalogue::Fixed();
+};
+
+Loaded Load(std::string_view text, WindowDefaults window = {}) {
+  Loaded l;
+  LoadSettings(IniDocument::Parse(text), l.options, l.catalogue, window);
+  return l;
+}
+
+TEST(Settings, NoFileGivesTheDefaults) {
+  const Loaded l = Load("", WindowDefaults{1280, 1024, 704, 507});
+  const TOptionsSetting& o = l.options;
+  EXPECT_TRUE(o.AskForSweep);
+  EXPECT_TRUE(o.FastScan);
+  EXPECT_FALSE(o.OverwriteFile);
+  EXPECT_EQ(o.OverwriteNumber, 1);
+  EXPECT_FALSE(o.EnableHotkey);
+  EXPECT_TRUE(o.Hotkey.IsCtrl);
+  EXPECT_FALSE(o.Hotkey.IsShift);
+  EXPECT_FALSE(o.Hotkey.IsAlt);
+  EXPECT_EQ(o.Hotkey.CharString, "F5");
+  EXPECT_EQ(o.Hotkey.CharAscII, 116);
+  EXPECT_FALSE(o.AutoWash);
+  EXPECT_EQ(IntervalToMs(o.WashInterval), 900'000);
+  for (bool expand : o.FirstNodeExpand) EXPECT_TRUE(expand);
+  EXPECT_TRUE(l.catalogue.CollectTickedKeys().empty());
+  EXPECT_EQ(o.State, WindowState::Normal);
+  EXPECT_EQ(o.Width, 704);
+  EXPECT_EQ(o.Height, 507);
+  EXPECT_EQ(o.Left, (1280 - 704) / 2);  // centred
+  EXPECT_EQ(o.Top, (1024 - 507) / 2);
+  for (const CatalogueRoot& root : l.catalogue.roots()) {
+    EXPECT_EQ(root.state_index, kUnticked);
+    for (const CatalogueLeaf& leaf : root.children) EXPECT_EQ(leaf.state_index, kUnticked);
+  }
+}
+
+TEST(Settings, DefaultsWrittenAndReadBackAreTheDefaults) {
+  TOptionsSetting defaults;
+  Catalogue catalogue = Catalogue::Fixed();
+  catalogue.SetAll(kUnticked);
+  IniDocument ini;
+  SaveSettings(ini, defaults, catalogue, WindowPlacement{1, 160, 130, 704, 507});
+  const Loaded l = Load(ini.Serialize());
+  EXPECT_EQ(l.options.AskForSweep, defaults.AskForSweep);
+  EXPECT_EQ(l.options.FastScan, defaults.FastScan);
+  EXPECT_EQ(l.options.OverwriteNumber, defaults.OverwriteNumber);
+  EXPECT_EQ(l.options.Hotkey.CharAscII, defaults.Hotkey.CharAscII);
+  EXPECT_EQ(l.options.Hotkey.CharString, defaults.Hotkey.CharString);
+  EXPECT_EQ(l.options.FirstNodeExpand, defaults.FirstNodeExpand);
+  EXPECT_EQ(l.options.SelectedCount, 0);
+  EXPECT_EQ(l.options.Left, 160);
+  EXPECT_EQ(l.options.Top, 130);
+  // Names exactly as stored, including the odd capitals.
+  const std::string text = ini.Serialize();
+  for (const char* needle : {"[SChedule]", "CharAscII=116", "[FirstNodeExpand]\r\n1=1",
+                             "[NodeSelected]\r\nSelectedCount=0", "[Window]\r\nState=1"})
+    EXPECT_NE(text.find(needle), std::string::npos) << needle;
+}
+
+TEST(Settings, OutOfRangeAndOddValues) {
+  EXPECT_EQ(Load("[Settings]\nOverwriteNumber=0\n").options.OverwriteNumber, 1);
+  EXPECT_EQ(Load("[Settings]\nOverwriteNumber=11\n").options.OverwriteNumber, 1);
+  EXPECT_EQ(Load("[Settings]\nOverwriteNumber=10\n").options.OverwriteNumber, 10);
+  EXPECT_EQ(Load("[Settings]\nOverwriteNumber=many\n").options.OverwriteNumber, 1);
+  EXPECT_EQ(Load("[Hotkey]\nCharAscII=65652\n").options.Hotkey.CharAscII, 116);  // low 16 bits
+  EXPECT_FALSE(Load("[Settings]\nFastScan=0\n").options.FastScan);
+  EXPECT_TRUE(Load("[Settings]\nFastScan=2\n").options.FastScan);
+  EXPECT_TRUE(Load("[Settings]\nFastScan=no\n").options.FastScan);  // unreadable: default
+}
+
+TEST(Settings, WindowState) {
+  const Loaded maximized = Load("[Window]\nState=3\nLeft=5\nTop=6\nWidth=700\nHeight=500\n");
+  EXPECT_EQ(maximized.options.State, WindowState::Maximized);
+  EXPECT_EQ(maximized.options.Width, kDesignWidth);  // the stored bounds are not read
+  const Loaded minimized = Load("[Window]\nState=2\nLeft=5\nTop=6\nWidth=700\nHeight=500\n");
+  EXPECT_EQ(minimized.options.State, WindowState::Normal);
+  EXPECT_EQ(minimized.options.Left, 5);
+  EXPECT_EQ(minimized.options.Height, 500);
+
+  // Bounds are rewritten at every save, also for a maximized window.
+  IniDocument ini = IniDocument::Parse("[Window]\nState=3\nLeft=5\n");
+  SaveSettings(ini, maximized.options, maximized.catalogue, WindowPlacement{3, 1, 2, 3, 4});
+  EXPECT_EQ(ini.Read("Window", "Left"), "1");
+  EXPECT_EQ(ini.Read("Window", "State"), "3");
+  // An unreadable placement leaves State alone but still writes the bounds.
+  SaveSettings(ini, maximized.options, maximized.catalogue, WindowPlacement{std::nullopt, 9, 9, 9, 9});
+  EXPECT_EQ(ini.Read("Window", "State"), "3");
+  EXPECT_EQ(ini.Read("Window", "Top"), "9");
+}
+
+TEST(Settings, StoredTicks) {
+  // Five keys stored earlier, two ticked now: the count says 2, keys 3 to 5 stay behind
+  // and are ignored on the next load.
+  IniDocument ini = IniDocument::Parse(
+      "[NodeSelected]\n1=Windows\n2=Windows - Start Run\n3=Opera\n4=Opera - Cookies\n"
+      "5=Windows - Clipboard\nSelectedCount=5\n");
+  Loaded first;
+  LoadSettings(ini, first.options, first.catalogue, {});
+  EXPECT_EQ(first.catalogue.CollectTickedKeys(),
+            (std::vector<std::string>{"Windows - Start Run", "Windows - Clipboard",
+                                      "Opera - Cookies"}));
+  Catalogue now = Catalogue::Fixed();
+  now.SetAll(kUnticked);
+  now.TickByKey("Google Chrome");
+  now.TickByKey("Google Chrome - Cookies");
+  SaveSettings(ini, first.options, now, WindowPlacement{});
+  EXPECT_EQ(ini.Read("NodeSelected", "SelectedCount"), "2");
+  EXPECT_EQ(ini.Read("NodeSelected", "1"), "Google Chrome");
+  EXPECT_EQ(ini.Read("NodeSelected", "2"), "Google Chrome - Cookies");
+  EXPECT_EQ(ini.Read("NodeSelected", "5"), "Windows - Clipboard");
+  Loaded second;
+  LoadSettings(ini, second.options, second.catalogue, {});
+  EXPECT_EQ(second.catalogue.CollectTickedKeys(),
+            (std::vector<std::string>{"Google Chrome - Cookies"}));
+}
+
+TEST(Settings, StoredTickOfAnUninstalledApplicationIsSkipped) {
+  Catalogue catalogue = Catalogue::Fixed();
+  catalogue.FillApplications({"7-Zip", "WinRAR"}, {"7-Zip 19.00"});
+  TOptionsSetting options;
+  LoadSettings(IniDocument::Parse("[NodeSelected]\n1=Applications - WinRAR\n"
+                                  "2=Applications - 7-Zip\nSelectedCount=2\n"),
+               options, catalogue, {});
+  EXPECT_EQ(catalogue.CollectTickedKeys(), (std::vector<std::string>{"Applications - 7-Zip"}));
+}
+
+TEST(Settings, IntervalToMs) {
+  const std::pair<int, int> cases[] = {{0, 900'000},     {1, 1'800'000},  {2, 3'600'000},
+                                       {3, 14'400'000},  {4, 28'800'000}, {5, 900'000},
+                                       {-1, 900'000}};
+  for (auto [choice, ms] : cases) EXPECT_EQ(IntervalToMs(choice), ms) << choice;
+}
+
+}  // namespace
+}  // namespace morvel

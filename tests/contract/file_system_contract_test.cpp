@@ -134,9 +134,17 @@ TEST_F(FileSystemContract, LinksAreReportedAsReparsePointsNotAsTheirTargets) {
   EXPECT_EQ(entries[1].attributes & (attr::ReparsePoint | attr::Directory),
             attr::ReparsePoint | attr::Directory);
   EXPECT_FALSE(entries[2].IsReparsePoint());
+}
 
-  // Through the link, the target's content.
+TEST_F(FileSystemContract, LinksLeadToTheirTargets) {
+  ASSERT_TRUE(files().CreateFolder(Path("Target")).ok());
+  ASSERT_TRUE(files().WriteFile(Path("Target\\inside.txt"), "in").ok());
+  ASSERT_TRUE(files().WriteFile(Path("target.txt"), "0123456789").ok());
+  SKIP_IF(backend().MakeLink(Path("FolderLink"), Path("Target"), true));
+  SKIP_IF(backend().MakeLink(Path("FileLink"), Path("target.txt"), false));
+
   EXPECT_EQ(NamesOf(List(files(), Path("FolderLink"))), std::vector<std::string>{"inside.txt"});
+  EXPECT_EQ(files().ReadFile(Path("folderlink\\INSIDE.txt")).value, "in");
   EXPECT_EQ(files().ReadFile(Path("FileLink")).value, "0123456789");
 }
 

@@ -2,7 +2,8 @@
 # Builds the 32-bit Windows target and runs its tests under Wine, with a virtual X display
 # so that tests can create windows. Whatever happens, Wine and the display are stopped at
 # the end. Extra arguments go to ctest (e.g. -R contract).
-# MORVEL_WIN32_BUILD_DIR builds elsewhere than build/win32 (same preset otherwise).
+# MORVEL_WIN32_BUILD_DIR builds elsewhere than build/win32 (same preset otherwise);
+# MORVEL_FRESH_PREFIX=1 starts from a new Wine prefix instead of the one kept under build/.
 set -euo pipefail
 
 repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -30,6 +31,11 @@ if [ -n "${MORVEL_WIN32_BUILD_DIR:-}" ]; then
 else
   cmake --preset win32 >/dev/null
   cmake --build --preset win32
+fi
+
+if [ "${MORVEL_FRESH_PREFIX:-0}" = 1 ]; then
+  wineserver -k 2>/dev/null || true
+  rm -rf "$WINEPREFIX"
 fi
 
 # Xvfb picks a free display itself and tells its number through a pipe.

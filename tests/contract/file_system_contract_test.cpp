@@ -103,6 +103,12 @@ TEST_F(FileSystemContract, StatDescribesFilesAndFoldersWithTheirCreatedNames) {
 
   EXPECT_EQ(files().Stat(Path("missing")).status.kind, ErrorKind::NotFound);
   EXPECT_EQ(files().Stat(Path("missing\\deeper")).status.kind, ErrorKind::NotFound);
+  const std::string root = Path().substr(0, 3);  // "C:\\"
+  const auto drive = files().Stat(root);
+  ASSERT_TRUE(drive.ok()) << root;
+  EXPECT_TRUE(drive.value.IsFolder());
+  EXPECT_EQ(drive.value.name, "");
+
   EXPECT_TRUE(files().Exists(Path("Folder\\Data.bin")));
   EXPECT_FALSE(files().Exists(Path("Folder\\Data.bin2")));
 }
@@ -170,10 +176,15 @@ TEST_F(FileSystemContract, WriteFileCreatesAndReplacesWholeFiles) {
   EXPECT_TRUE(SameText(entries[0].name, "data.bin"));
 }
 
-TEST_F(FileSystemContract, WriteFileNeedsAnExistingFolder) {
+TEST_F(FileSystemContract, WriteFileNeedsAnExistingFolderAndLeavesFoldersAlone) {
   EXPECT_EQ(files().WriteFile(Path("missing\\file.txt"), "x").kind, ErrorKind::NotFound);
   EXPECT_FALSE(files().Exists(Path("missing")));
-  EXPECT_TRUE(List(files(), Path()).empty());
+
+  ASSERT_TRUE(files().CreateFolder(Path("Folder")).ok());
+  ASSERT_TRUE(files().WriteFile(Path("Folder\\inside.txt"), "x").ok());
+  EXPECT_EQ(files().WriteFile(Path("folder"), "over").kind, ErrorKind::AccessDenied);
+  EXPECT_EQ(NamesOf(List(files(), Path())), std::vector<std::string>{"Folder"});
+  EXPECT_EQ(files().ReadFile(Path("Folder\\inside.txt")).value, "x");
 }
 
 TEST_F(FileSystemContract, ReadFileFailsOnMissingFilesFoldersAndLockedFiles) {
@@ -215,6 +226,13 @@ TEST_F(FileSystemContract, PathsResolveWithoutRegardToCase) {
   EXPECT_EQ(files().ReadFile(Path("MIXED\\inner\\FILE.TXT")).value, "first");
   EXPECT_EQ(NamesOf(List(files(), Path("mIxEd"))), std::vector<std::string>{"Inner"});
   EXPECT_EQ(NamesOf(List(files(), Path("MIXED\\INNER"))), std::vector<std::string>{"File.Txt"});
+
+  const std::string unicode = "Gr\u00fc\u00dfe \u041a\u043b\u044e\u0447.txt";
+  ASSERT_TRUE(files().WriteFile(Path("Mixed\\" + unicode), "u").ok());
+  EXPECT_EQ(NamesOf(List(files(), Path("Mixed"))), (std::vector<std::string>{unicode, "Inner"}));
+  const auto stat = files().Stat(Path("MIXED\\" + unicode));
+  ASSERT_TRUE(stat.ok());
+  EXPECT_EQ(stat.value.name, unicode);
 
   ASSERT_TRUE(files().WriteFile(Path("MIXED\\Inner\\file.txt"), "second").ok());
   EXPECT_EQ(files().ReadFile(Path("Mixed\\Inner\\File.Txt")).value, "second");

@@ -1,5 +1,7 @@
 // The registry part of the port, the same on every backend.
 
+#include <algorithm>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -35,6 +37,8 @@ std::vector<RegistryValue> OneOfEveryType() {
       RegistryValue::MakeBinary("i none", {0x01, 0x02}, ValueType::None),
       RegistryValue::MakeBinary("j empty none", {}, ValueType::None),
       RegistryValue::MakeString("k empty string", ""),
+      // Larger than any first guess at a buffer.
+      RegistryValue::MakeBinary("ka big binary", std::vector<std::uint8_t>(100000, 0xA5)),
       // A type number the port does not name passes through.
       RegistryValue::MakeBinary("l odd type", {0x05}, static_cast<ValueType>(0x1234)),
   };
@@ -104,6 +108,17 @@ TEST_F(RegistryContract, LookupIgnoresCaseAndKeepsTheCreatedCase) {
   ASSERT_TRUE(names.ok());
   EXPECT_EQ(names.value, std::vector<std::string>{"MixedCase"});
 
+  const std::string unicode = "Outer\\\u041a\u043b\u044e\u0447 \u00fc";
+  ASSERT_TRUE(registry()
+                  .WriteValue(kRoot, Key(unicode), RegistryValue::MakeDword("\u00e9t\u00e9", 1))
+                  .ok());
+  const auto outer = registry().SubKeyNames(kRoot, Key("Outer"));
+  ASSERT_TRUE(outer.ok());
+  EXPECT_EQ(outer.value, (std::vector<std::string>{"MixedCase", unicode.substr(6)}));
+  const auto unicode_values = registry().Values(kRoot, Key(unicode));
+  ASSERT_TRUE(unicode_values.ok());
+  EXPECT_EQ(NamesOf(unicode_values.value), std::vector<std::string>{"\u00e9t\u00e9"});
+
   const auto read = registry().ReadValue(kRoot, Key("Outer\\MixedCase"), "VALUENAME");
   ASSERT_TRUE(read.ok());
   EXPECT_EQ(read.value.name, "ValueName");
@@ -115,6 +130,11 @@ TEST_F(RegistryContract, CreateKeyMakesParentsAndAcceptsAnExistingKey) {
   EXPECT_TRUE(registry().KeyExists(kRoot, Key("One")));
   EXPECT_TRUE(registry().KeyExists(kRoot, Key("One\\Two\\Three")));
   EXPECT_TRUE(registry().CreateKey(kRoot, Key("One\\Two")).ok());
+  // A root always exists and lists what was made below it.
+  EXPECT_TRUE(registry().KeyExists(kRoot, ""));
+  const auto top = registry().SubKeyNames(kRoot, "");
+  ASSERT_TRUE(top.ok());
+  EXPECT_NE(std::find(top.value.begin(), top.value.end(), "Software"), top.value.end());
   const auto values = registry().Values(kRoot, Key("One\\Two\\Three"));
   ASSERT_TRUE(values.ok());
   EXPECT_TRUE(values.value.empty());

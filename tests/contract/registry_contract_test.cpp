@@ -194,7 +194,8 @@ TEST_F(RegistryContract, DeleteTreeRefusesARoot) {
   if (!backend().IsThrowawayMachine())
     GTEST_SKIP() << "a broken implementation would empty this machine's HKEY_CURRENT_USER";
   ASSERT_TRUE(registry().CreateKey(kRoot, Key()).ok());
-  EXPECT_EQ(registry().DeleteTree(kRoot, "").kind, ErrorKind::InvalidArgument);
+  for (const char* root : {"", "\\"})
+    EXPECT_EQ(registry().DeleteTree(kRoot, root).kind, ErrorKind::InvalidArgument) << root;
   EXPECT_TRUE(registry().KeyExists(kRoot, Key()));
 }
 

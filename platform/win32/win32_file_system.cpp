@@ -90,7 +90,8 @@ Status CreateFolderAndParents(const std::wstring& path) {
   if (error == ERROR_PATH_NOT_FOUND) {
     const std::wstring parent = TrimSeparators(ParentOf(path));
     // No parent left to make, or the drive itself is missing.
-    if (parent.empty() || parent == path || (parent.size() <= 3 && parent[1] == L':'))
+    if (parent.empty() || parent == path ||
+        (parent.size() >= 2 && parent.size() <= 3 && parent[1] == L':'))
       return StatusOf(error);
     if (Status made = CreateFolderAndParents(parent); !made) return made;
     if (CreateDirectoryW(path.c_str(), nullptr)) return Status::Ok();

@@ -57,8 +57,9 @@ std::uint32_t RegistryImage::FindKey(RootKey root, std::string_view path) const 
 }
 
 std::uint32_t RegistryImage::FindValue(const Key& key, std::string_view name) const {
+  const std::uint32_t hash = NameHash(name);
   for (std::uint32_t id : key.values)
-    if (SameText(values_[id].name, name)) return id;
+    if (values_[id].name_hash == hash && SameText(values_[id].name, name)) return id;
   return kNone;
 }
 
@@ -149,6 +150,7 @@ Status RegistryImage::WriteValue(RootKey root, std::string_view path, const Regi
   }
   Value record;
   record.name = StoreName(value.name);
+  record.name_hash = NameHash(record.name);
   record.key = key_id;
   record.owned = static_cast<std::uint32_t>(owned_.size());
   owned_.push_back(value);

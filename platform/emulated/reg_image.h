@@ -13,15 +13,13 @@
 #include <vector>
 
 #include "platform/emulated/emulated_registry.h"
-#include "platform/emulated/reg_text.h"
+#include "platform/emulated/reg_source.h"
 
 namespace morvel::platform::emulated {
 
 class RegistryImage final : public EmulatedRegistry {
  public:
-  // Takes the file bytes: either a string or an uninitialised buffer (as Load reads it).
-  RegistryImage(std::string bytes, std::string_view display_name);
-  RegistryImage(TextBuffer bytes, std::string_view display_name);
+  RegistryImage(RegSource source, std::string_view display_name);
   // Names and text are views into the object's own buffers.
   RegistryImage(const RegistryImage&) = delete;
   RegistryImage& operator=(const RegistryImage&) = delete;
@@ -62,6 +60,7 @@ class RegistryImage final : public EmulatedRegistry {
     std::uint32_t chunk = kNone;                 // its lines in the file; none when added
     std::uint32_t owned = kNone;                 // index in owned_ once written
     std::uint32_t shadowed_by = kNone;           // a later line of the file set the same name
+    std::uint32_t name_hash = 0;                 // NameHash(name): most names differ in it
     bool live = true;
   };
 
@@ -83,8 +82,6 @@ class RegistryImage final : public EmulatedRegistry {
     bool operator()(const ChildRef& a, const ChildRef& b) const;
   };
 
-  enum class Encoding { Utf8, Utf16Le };
-
   void Parse(std::string_view display_name);
   void AddHeader(std::string_view line, std::size_t line_number, std::string_view display_name,
                  std::vector<std::uint32_t>& previous_path);
@@ -94,6 +91,7 @@ class RegistryImage final : public EmulatedRegistry {
   std::uint32_t FindChild(std::uint32_t parent, std::string_view name) const;
   std::uint32_t AddKey(std::uint32_t parent, std::string_view name);
   std::uint32_t FindValue(const Key& key, std::string_view name) const;
+  static std::uint32_t NameHash(std::string_view name);
   RegistryValue Materialize(const Value& value) const;
   bool Writable(RootKey root) const;
   std::string_view StoreName(std::string name);
@@ -102,15 +100,12 @@ class RegistryImage final : public EmulatedRegistry {
   void EmitAddedValues(const Key& key, std::string& out) const;
   void EmitNewBlocks(std::string& out) const;
   std::string KeyPath(std::uint32_t key) const;
+  // The text in the file's encoding, byte-order mark first.
+  std::string Encode(std::string_view text) const;
 
-  std::string bytes_string_;  // the file as read: one of these two holds it
-  TextBuffer bytes_buffer_;
-  std::string_view bytes_;
-  TextBuffer utf8_;        // the UTF-8 text of a UTF-16 file
-  std::string_view text_;  // the UTF-8 text parsed (after any byte-order mark)
-  std::string_view bom_;
-  Encoding encoding_ = Encoding::Utf8;
-  std::string eol_ = "\r\n";  // for lines written anew: the first line's ending
+  RegSource source_;
+  std::string_view text_;          // the UTF-8 text parsed (after any byte-order mark)
+  std::string_view eol_ = "\r\n";  // for lines written anew: the first line's ending
 
   std::vector<Key> keys_;
   std::vector<Value> values_;

@@ -27,11 +27,25 @@ std::string Quoted(std::string_view name) {
   return out + "\"";
 }
 
+// The byte UpperAscii gives, inline: hashing runs over every name of the file.
+unsigned FoldCase(char c) {
+  const auto b = static_cast<unsigned char>(c);
+  return (b >= 'a' && b <= 'z') ? b - ('a' - 'A') : b;
+}
+
 }  // namespace
+
+std::uint32_t RegistryImage::NameHash(std::string_view name) {
+  // Length and three letters: cheap enough for half a million names, and enough to skip
+  // nearly every comparison of names that differ.
+  if (name.empty()) return 0;
+  return static_cast<std::uint32_t>(name.size() & 0xFF) | (FoldCase(name.front()) << 8) |
+         (FoldCase(name[name.size() / 2]) << 16) | (FoldCase(name.back()) << 24);
+}
 
 std::size_t RegistryImage::ChildHash::operator()(const ChildRef& ref) const {
   std::uint64_t h = 1469598103934665603ULL ^ ref.parent;
-  for (char c : ref.name) h = (h ^ static_cast<unsigned char>(UpperAscii(c))) * 1099511628211ULL;
+  for (char c : ref.name) h = (h ^ FoldCase(c)) * 1099511628211ULL;
   return static_cast<std::size_t>(h ^ (h >> 29));
 }
 
@@ -39,39 +53,21 @@ bool RegistryImage::ChildEqual::operator()(const ChildRef& a, const ChildRef& b)
   return a.parent == b.parent && SameText(a.name, b.name);
 }
 
-RegistryImage::RegistryImage(std::string bytes, std::string_view display_name)
-    : bytes_string_(std::move(bytes)) {
-  bytes_ = bytes_string_;
-  Parse(display_name);
-}
-
-RegistryImage::RegistryImage(TextBuffer bytes, std::string_view display_name)
-    : bytes_buffer_(std::move(bytes)) {
-  bytes_ = bytes_buffer_.view();
+RegistryImage::RegistryImage(RegSource source, std::string_view display_name)
+    : source_(std::move(source)) {
+  const std::string_view all =
+      source_.buffer_text.data ? source_.buffer_text.view() : std::string_view(source_.string_text);
+  text_ = all.substr(source_.text_offset);
   Parse(display_name);
 }
 
 void RegistryImage::Parse(std::string_view display_name) {
   // Offsets are 32-bit to keep the half a million entries of a big export compact.
-  if (bytes_.size() >= 0xFFFFFFF0u / 2)
+  if (text_.size() >= 0xFFFFFFF0u)
     throw MachineImageError(std::string(display_name) + ": file too large");
-  if (bytes_.size() >= 2 && static_cast<unsigned char>(bytes_[0]) == 0xFF &&
-      static_cast<unsigned char>(bytes_[1]) == 0xFE) {
-    encoding_ = Encoding::Utf16Le;
-    bom_ = bytes_.substr(0, 2);
-  } else if (bytes_.size() >= 2 && bytes_[0] == 'W' && bytes_[1] == '\0') {
-    encoding_ = Encoding::Utf16Le;  // UTF-16 without a byte-order mark
-  } else if (bytes_.starts_with("\xEF\xBB\xBF")) {
-    bom_ = bytes_.substr(0, 3);
-  }
-  if (encoding_ == Encoding::Utf16Le) {
-    utf8_ = Utf16LeToUtf8(bytes_.substr(bom_.size()));
-    text_ = utf8_.view();
-  } else {
-    text_ = bytes_.substr(bom_.size());
-  }
-
   keys_.resize(kRootCount);
+  keys_.reserve(text_.size() / 1024);
+  children_.reserve(text_.size() / 1024);
   values_.reserve(text_.size() / 64);
   chunks_.reserve(text_.size() / 56);
 
@@ -121,6 +117,7 @@ void RegistryImage::Parse(std::string_view display_name) {
                          : StoreName(reg::Unescape(entry.escaped_name));
         // A quoted empty name is the default value too, as regedit reads it.
       }
+      value.name_hash = NameHash(value.name);
       value.key = current;
       value.data_begin = static_cast<std::uint32_t>(entry.data_begin);
       value.data_end = static_cast<std::uint32_t>(entry.data_end);
@@ -190,7 +187,18 @@ void RegistryImage::AddHeader(std::string_view line, std::size_t line_number,
 
 void RegistryImage::ResolveDuplicateNames(Key& key) {
   // A name set twice in the file keeps the first one's place and the last one's data,
-  // as importing the file would.
+  // as importing the file would. Most keys hold a few values: a quick look first.
+  if (key.values.size() <= 24) {
+    bool repeated = false;
+    for (std::size_t i = 1; i < key.values.size() && !repeated; ++i) {
+      const Value& later = values_[key.values[i]];
+      for (std::size_t j = 0; j < i && !repeated; ++j) {
+        const Value& earlier = values_[key.values[j]];
+        repeated = earlier.name_hash == later.name_hash && SameText(earlier.name, later.name);
+      }
+    }
+    if (!repeated) return;
+  }
   std::vector<std::uint32_t> order(key.values);
   std::stable_sort(order.begin(), order.end(), [this](std::uint32_t a, std::uint32_t b) {
     return CompareUpper(values_[a].name, values_[b].name) < 0;
@@ -229,30 +237,19 @@ std::string_view RegistryImage::StoreName(std::string name) {
 std::unique_ptr<EmulatedRegistry> EmulatedRegistry::Empty() {
   std::string bytes = "\xFF\xFE";
   AppendUtf8AsUtf16Le(std::string(reg::kHeader) + "\r\n\r\n", bytes);
-  return std::make_unique<RegistryImage>(std::move(bytes), "registry.reg");
+  return std::make_unique<RegistryImage>(SourceFromBytes(std::move(bytes)), "registry.reg");
 }
 
 std::unique_ptr<EmulatedRegistry> EmulatedRegistry::Parse(std::string bytes,
                                                           std::string_view display_name) {
-  return std::make_unique<RegistryImage>(std::move(bytes), display_name);
+  return std::make_unique<RegistryImage>(SourceFromBytes(std::move(bytes)), display_name);
 }
 
 std::unique_ptr<EmulatedRegistry> EmulatedRegistry::Load(const std::filesystem::path& file) {
   const std::string display = file.string();
   std::error_code ec;
   if (!std::filesystem::exists(file, ec) && !ec) return Empty();
-  std::unique_ptr<std::FILE, int (*)(std::FILE*)> in(std::fopen(display.c_str(), "rb"),
-                                                     &std::fclose);
-  if (!in || !std::filesystem::is_regular_file(file, ec))
-    throw MachineImageError(display + ": cannot read the file");
-  const auto size = std::filesystem::file_size(file, ec);
-  if (ec) throw MachineImageError(display + ": cannot read the file");
-  TextBuffer bytes;
-  bytes.data = std::make_unique_for_overwrite<char[]>(size + 1);
-  bytes.size = std::fread(bytes.data.get(), 1, size, in.get());
-  if (bytes.size != size || std::ferror(in.get()))
-    throw MachineImageError(display + ": cannot read the file");
-  return std::make_unique<RegistryImage>(std::move(bytes), display);
+  return std::make_unique<RegistryImage>(SourceFromFile(file, display), display);
 }
 
 }  // namespace morvel::platform::emulated

@@ -25,12 +25,17 @@ constexpr std::array<RootNames, 5> kRoots{{
     {RootKey::CurrentConfig, "HKEY_CURRENT_CONFIG", "HKCC"},
 }};
 
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
+// Hex digit values by byte, -1 for the rest: the byte lists are most of a big file.
+constexpr std::array<std::int8_t, 256> kHexValues = [] {
+  std::array<std::int8_t, 256> table{};
+  for (auto& v : table) v = -1;
+  for (int c = '0'; c <= '9'; ++c) table[c] = static_cast<std::int8_t>(c - '0');
+  for (int c = 'a'; c <= 'f'; ++c) table[c] = static_cast<std::int8_t>(c - 'a' + 10);
+  for (int c = 'A'; c <= 'F'; ++c) table[c] = static_cast<std::int8_t>(c - 'A' + 10);
+  return table;
+}();
+
+int HexDigit(char c) { return kHexValues[static_cast<unsigned char>(c)]; }
 
 bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
   return text.size() >= prefix.size() && SameText(text.substr(0, prefix.size()), prefix);
@@ -49,12 +54,15 @@ void ExpectLineEnd(std::string_view text, std::size_t pos, std::size_t end, std:
 // Checks `"text"` starting at the opening quote; returns the offset after the closing one.
 std::size_t ScanQuoted(std::string_view text, std::size_t pos, std::size_t end, std::size_t line,
                        const char* what) {
-  for (std::size_t i = pos + 1; i < end; ++i) {
-    if (text[i] == '\\') {
-      ++i;  // an escaped character, whatever it is
-    } else if (text[i] == '"') {
-      return i + 1;
-    }
+  // The closing quote is the first one after an even run of backslashes.
+  for (std::size_t from = pos + 1; from < end;) {
+    const void* found = std::memchr(text.data() + from, '"', end - from);
+    if (found == nullptr) break;
+    const auto quote = static_cast<std::size_t>(static_cast<const char*>(found) - text.data());
+    std::size_t backslashes = 0;
+    while (quote - backslashes > pos + 1 && text[quote - backslashes - 1] == '\\') ++backslashes;
+    if (backslashes % 2 == 0) return quote + 1;
+    from = quote + 1;
   }
   throw SyntaxError(line, std::string("unterminated ") + what);
 }
@@ -65,6 +73,13 @@ void ScanHexList(std::string_view text, std::size_t pos, LineSpan span, ValueEnt
   bool want_byte = true;  // at the start or after a comma
   std::size_t line = 0;
   for (;;) {
+    // Regedit's own layout, "xx," after "xx,", takes the short way.
+    if (want_byte) {
+      const std::size_t end = span.content_end;
+      while (pos + 3 <= end && text[pos + 2] == ',' && HexDigit(text[pos]) >= 0 &&
+             HexDigit(text[pos + 1]) >= 0)
+        pos += 3;
+    }
     pos = SkipBlanks(text, pos, span.content_end);
     if (pos == span.content_end) break;
     const char c = text[pos];
@@ -145,8 +160,6 @@ LineSpan LineAt(std::string_view text, std::size_t pos) {
   const std::size_t end = (at > pos && text[at - 1] == '\r') ? at - 1 : at;
   return {end, at + 1};
 }
-
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
 std::string_view TrimBlanks(std::string_view text) {
   while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);

@@ -34,7 +34,7 @@ struct LineSpan {
 };
 LineSpan LineAt(std::string_view text, std::size_t pos);
 
-bool IsBlank(char c);
+inline bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 // The text without blanks (spaces, tabs) at either end.
 std::string_view TrimBlanks(std::string_view text);
 

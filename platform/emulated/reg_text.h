@@ -19,6 +19,14 @@ struct TextBuffer {
   [[nodiscard]] std::string_view view() const { return {data.get(), size}; }
 };
 
+// At most this many UTF-8 bytes come from `units` UTF-16 units.
+constexpr std::size_t Utf8Capacity(std::size_t units) { return units * 3 + 1; }
+
+// Converts `units` UTF-16LE units at `bytes` to UTF-8 at `out` (room for
+// Utf8Capacity(units)); returns the end of the output. A high surrogate that is the
+// last unit is written alone: callers splitting a file keep it for the next piece.
+char* Utf16LeUnitsToUtf8(const char* bytes, std::size_t units, char* out);
+
 // UTF-16LE bytes (no byte-order mark; an odd trailing byte is ignored) to UTF-8.
 TextBuffer Utf16LeToUtf8(std::string_view bytes);
 

@@ -92,7 +92,7 @@ void RegistryImage::EmitNewBlocks(std::string& out) const {
 }
 
 std::string RegistryImage::Serialize() const {
-  if (!changed_) return std::string(bytes_);
+  if (!changed_) return Encode(text_);
 
   // Values added to a key that has a block in the file go after its last line there.
   std::vector<std::pair<std::uint32_t, std::uint32_t>> appends;  // (chunk, key)
@@ -125,10 +125,15 @@ std::string RegistryImage::Serialize() const {
   }
   EmitNewBlocks(text);
 
-  std::string out(bom_);
-  if (encoding_ == Encoding::Utf16Le) {
-    out.reserve(bom_.size() + 2 * text.size());
+  return Encode(text);
+}
+
+std::string RegistryImage::Encode(std::string_view text) const {
+  std::string out(source_.bom);
+  if (source_.utf16) {
+    out.reserve(out.size() + 2 * text.size() + source_.tail.size());
     AppendUtf8AsUtf16Le(text, out);
+    out += source_.tail;
   } else {
     out += text;
   }

@@ -31,8 +31,14 @@ bool IsEmptyPath(std::string_view path) {
 }  // namespace
 
 std::uint32_t RegistryImage::FindChild(std::uint32_t parent, std::string_view name) const {
-  const auto it = children_.find(ChildRef{parent, name});
-  return it == children_.end() ? kNone : it->second;
+  const std::vector<std::uint32_t>& children = keys_[parent].children;
+  if (children.size() < kIndexedChildren) {
+    for (std::uint32_t child : children)
+      if (SameText(keys_[child].name, name)) return child;
+    return kNone;
+  }
+  const auto it = indexed_children_.find(ChildRef{parent, name});
+  return it == indexed_children_.end() ? kNone : it->second;
 }
 
 std::uint32_t RegistryImage::AddKey(std::uint32_t parent, std::string_view name) {
@@ -41,8 +47,14 @@ std::uint32_t RegistryImage::AddKey(std::uint32_t parent, std::string_view name)
   key.name = name;
   key.parent = parent;
   keys_.push_back(std::move(key));
-  keys_[parent].children.push_back(id);
-  children_.emplace(ChildRef{parent, name}, id);
+  std::vector<std::uint32_t>& children = keys_[parent].children;
+  children.push_back(id);
+  if (children.size() == kIndexedChildren) {
+    for (std::uint32_t child : children)
+      indexed_children_.emplace(ChildRef{parent, keys_[child].name}, child);
+  } else if (children.size() > kIndexedChildren) {
+    indexed_children_.emplace(ChildRef{parent, name}, id);
+  }
   return id;
 }
 
@@ -187,7 +199,7 @@ Status RegistryImage::DeleteTree(RootKey root, std::string_view path) {
     pending.pop_back();
     Key& key = keys_[id];
     key.live = false;
-    children_.erase(ChildRef{key.parent, key.name});
+    indexed_children_.erase(ChildRef{key.parent, key.name});
     for (std::uint32_t value : key.values) values_[value].live = false;
     pending.insert(pending.end(), key.children.begin(), key.children.end());
     key.children.clear();

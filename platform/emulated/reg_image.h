@@ -112,7 +112,9 @@ class RegistryImage final : public EmulatedRegistry {
   std::vector<Chunk> chunks_;
   std::vector<RegistryValue> owned_;
   std::deque<std::string> names_;  // names not found verbatim in the text; never moved
-  std::unordered_map<ChildRef, std::uint32_t, ChildHash, ChildEqual> children_;
+  // Keys with many sub-keys also find them by name here; a few are quicker to scan.
+  static constexpr std::size_t kIndexedChildren = 16;
+  std::unordered_map<ChildRef, std::uint32_t, ChildHash, ChildEqual> indexed_children_;
 
   bool changed_ = false;
   bool hklm_writable_ = true;

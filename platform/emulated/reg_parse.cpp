@@ -67,7 +67,6 @@ void RegistryImage::Parse(std::string_view display_name) {
     throw MachineImageError(std::string(display_name) + ": file too large");
   keys_.resize(kRootCount);
   keys_.reserve(text_.size() / 1024);
-  children_.reserve(text_.size() / 1024);
   values_.reserve(text_.size() / 64);
   chunks_.reserve(text_.size() / 56);
 

@@ -44,7 +44,7 @@ RegSource SourceFromBytes(std::string bytes) {
   if (mark == Mark::Utf16Bom || mark == Mark::Utf16NoBom) {
     source.utf16 = true;
     const std::string_view body = std::string_view(bytes).substr(source.bom.size());
-    if (body.size() % 2 != 0) source.tail = body.substr(body.size() - 1);
+    if (body.size() % 2 != 0) source.tail.assign(1, body.back());
     source.buffer_text = Utf16LeToUtf8(body);
   } else {
     source.text_offset = source.bom.size();

@@ -56,7 +56,7 @@ D=cdrom
 1=Shell_TrayWnd
 )";
 
-constexpr const char* kRegistry = R"(Windows Registry Editor Version 5.00
+constexpr const char* kRegistry = R"reg(Windows Registry Editor Version 5.00
 
 [HKEY_CURRENT_USER\Software\7-Zip]
 
@@ -141,7 +141,7 @@ constexpr const char* kRegistry = R"(Windows Registry Editor Version 5.00
 
 [HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\AddressBook]
 
-)";
+)reg";
 
 constexpr const char* kSettings = R"([Settings]
 AskForSweep=1

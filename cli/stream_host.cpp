@@ -9,7 +9,8 @@ void StreamHost::AppendLog(std::string_view line) {
 }
 
 void StreamHost::RunOnUiThread(const std::function<void()>& step) {
-  std::lock_guard lock(mutex_);
+  // The main thread only waits for the run, so the step runs here; the worker is the one
+  // thread touching the run's totals.
   step();
 }
 

@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# The main job: build Morvel, write a sample machine image, then Test and Clean it.
+set -euo pipefail
+repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+cd "$repo"
+
+bash scripts/setup.sh
+cmake --preset native >/dev/null
+cmake --build --preset native --target morvel
+
+image=${1:-$repo/build/demo-image}
+rm -rf "$image"
+morvel=build/native/morvel
+"$morvel" demo "$image"
+echo
+echo "== morvel list"
+"$morvel" --image "$image" list
+echo
+echo "== morvel test"
+"$morvel" --image "$image" test
+echo
+echo "== morvel --yes clean"
+"$morvel" --image "$image" --yes clean

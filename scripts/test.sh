@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Every test of both builds: the native build (ASan + UBSan) against the emulated machine,
+# then the 32-bit Windows build under Wine against the real Win32 API.
+set -euo pipefail
+repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+cd "$repo"
+
+bash scripts/setup.sh
+
+echo "== native build and tests"
+cmake --preset native >/dev/null
+cmake --build --preset native
+ctest --preset native -j2
+
+echo "== win32 build and tests under Wine"
+bash scripts/test-win32.sh

@@ -1,0 +1,197 @@
+#include "cli/commands.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+
+#include "cli/arguments.h"
+#include "cli/demo_image.h"
+#include "platform/emulated/machine.h"
+
+namespace morvel::cli {
+namespace {
+
+namespace fs = std::filesystem;
+
+class ScriptedQuestions final : public platform::UserQuestions {
+ public:
+  explicit ScriptedQuestions(platform::Answer answer) : answer_(answer) {}
+  platform::Answer Ask(const platform::Question& q) override {
+    asked.emplace_back(q.text);
+    return answer_;
+  }
+  std::vector<std::string> asked;
+
+ private:
+  platform::Answer answer_;
+};
+
+std::map<std::string, std::string> Snapshot(const fs::path& dir) {
+  std::map<std::string, std::string> files;
+  for (const auto& e : fs::recursive_directory_iterator(dir)) {
+    if (!e.is_regular_file()) continue;
+    std::ifstream in(e.path(), std::ios::binary);
+    files[fs::relative(e.path(), dir).string()] =
+        std::string(std::istreambuf_iterator<char>(in), {});
+  }
+  return files;
+}
+
+class DemoImageTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir = fs::path(::testing::TempDir()) /
+          ("morvel-cli-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+    fs::remove_all(dir);
+    WriteDemoImage(dir, fs::path(MORVEL_SOURCE_DIR) / "data" / "Morvel.dat");
+  }
+  void TearDown() override { fs::remove_all(dir); }
+
+  // Runs one command on a freshly opened machine, as the program does.
+  template <class Command>
+  int Run(Command command, platform::Answer answer = platform::Answer::No) {
+    auto machine = platform::emulated::EmulatedMachine::Open(dir);
+    questions = std::make_unique<ScriptedQuestions>(answer);
+    platform::Port port{machine->registry(), machine->files(), machine->system(),
+                        machine->windows(), *questions};
+    out.str("");
+    err.str("");
+    const int status = command(port, Streams{out, err, false});
+    machine->Save();
+    return status;
+  }
+
+  std::vector<std::string> OutLines() const {
+    std::vector<std::string> lines;
+    std::istringstream in(out.str());
+    for (std::string l; std::getline(in, l);) lines.push_back(l);
+    return lines;
+  }
+
+  fs::path dir;
+  std::ostringstream out, err;
+  std::unique_ptr<ScriptedQuestions> questions;
+};
+
+const std::string kSep(107, '-');
+
+TEST_F(DemoImageTest, TestOfUnbuiltItemsPrintsExactLinesAndChangesNothing) {
+  const auto before = Snapshot(dir);
+  ASSERT_EQ(Run([](platform::Port& p, const Streams& io) {
+              return TestCommand(p, {"Windows - Recent Documents", "Windows - Start Run"}, io);
+            }),
+            0);
+  EXPECT_EQ(OutLines(),
+            (std::vector<std::string>{
+                "Test: Clearing Windows - Recent Documents ...", "",
+                "0 items will be removed; 0 KB will be removed.", "", kSep,
+                "Test: Clearing Windows - Start Run ...", "",
+                "0 items will be removed; 0 KB will be removed.", "", kSep,
+                "Total items will be removed = 0 ; Total files will be removed = 0 KB", kSep}));
+  EXPECT_EQ(Snapshot(dir), before);  // registry.reg and settings.ini byte-identical
+}
+
+TEST_F(DemoImageTest, TestWithoutKeysRunsTheStoredTicksInTreeOrder) {
+  ASSERT_EQ(Run([](platform::Port& p, const Streams& io) { return TestCommand(p, {}, io); }), 0);
+  std::vector<std::string> headers;
+  for (const std::string& l : OutLines())
+    if (l.rfind("Test: Clearing", 0) == 0) headers.push_back(l);
+  EXPECT_EQ(headers, (std::vector<std::string>{
+                         "Test: Clearing Windows - Temporary Files ...",
+                         "Test: Clearing Windows - Windows Log Files ...",
+                         "Test: Clearing Applications - 7-Zip ...",
+                         "Test: Clearing Custom Lists - <New List> ..."}));
+}
+
+TEST_F(DemoImageTest, ListShowsTicksAndInstalledApplications) {
+  ASSERT_EQ(Run([](platform::Port& p, const Streams& io) { return ListCommand(p, io); }), 0);
+  const auto lines = OutLines();
+  auto has = [&](const std::string& l) { return std::find(lines.begin(), lines.end(), l) != lines.end(); };
+  EXPECT_TRUE(has("[x] Windows"));
+  EXPECT_TRUE(has("  [x] Temporary Files"));
+  EXPECT_TRUE(has("  [ ] Start Run"));
+  EXPECT_TRUE(has("[x] Applications"));
+  EXPECT_TRUE(has("  [x] 7-Zip"));
+  EXPECT_TRUE(has("  [ ] WinRAR"));  // installed and defined, not ticked
+  EXPECT_EQ(lines.front(), "[ ] Internet Explorer");
+  EXPECT_EQ(lines.back(), "  [x] <New List>");
+}
+
+TEST_F(DemoImageTest, CleanAsksOnceAndRefusalRunsNothing) {
+  EXPECT_EQ(Run([](platform::Port& p, const Streams& io) { return CleanCommand(p, {}, false, io); },
+                platform::Answer::No),
+            1);
+  EXPECT_EQ(questions->asked.size(), 1u);
+  EXPECT_TRUE(out.str().empty());
+
+  ASSERT_EQ(Run([](platform::Port& p, const Streams& io) { return CleanCommand(p, {}, false, io); },
+                platform::Answer::Yes),
+            0);
+  EXPECT_EQ(questions->asked.size(), 1u);  // before the preparation pass only
+  const auto lines = OutLines();
+  // Only the removal pass is shown.
+  EXPECT_EQ(lines.front(), "Clean: Clearing Windows - Temporary Files ...");
+  EXPECT_EQ(lines[lines.size() - 2],
+            "Total items to be removed = 0 ; Total files to be removed = 0 KB");
+}
+
+TEST_F(DemoImageTest, UnattendedCleanAsksNothing) {
+  ASSERT_EQ(Run([](platform::Port& p, const Streams& io) {
+              return CleanCommand(p, {"Windows - Clipboard"}, true, io);
+            }),
+            0);
+  EXPECT_TRUE(questions->asked.empty());
+  EXPECT_EQ(OutLines().front(), "Clean: Clearing Windows - Clipboard ...");
+}
+
+TEST_F(DemoImageTest, FirefoxOpenRefusesCleanButNotTest) {
+  std::ofstream(dir / "machine.ini", std::ios::trunc)
+      << "[Windows]\r\n1=Shell_TrayWnd\r\n2=MozillaWindowClass\r\n";
+  auto clean = [](platform::Port& p, const Streams& io) {
+    return CleanCommand(p, {"Mozilla Firefox - Cookies"}, false, io);
+  };
+  EXPECT_EQ(Run(clean, platform::Answer::Yes), 1);
+  EXPECT_EQ(err.str(), "Please close Mozilla Firefox firstly!\n");
+  EXPECT_TRUE(questions->asked.empty());
+  EXPECT_EQ(Run([](platform::Port& p, const Streams& io) {
+              return TestCommand(p, {"Mozilla Firefox - Cookies"}, io);
+            }),
+            0);
+  // Another item cleans while Firefox is open.
+  EXPECT_EQ(Run([](platform::Port& p, const Streams& io) {
+              return CleanCommand(p, {"Windows - Clipboard"}, false, io);
+            }, platform::Answer::Yes),
+            0);
+}
+
+TEST_F(DemoImageTest, EmptySelection) {
+  std::ofstream(dir / "drives/C/Program Files/Morvel/settings.ini", std::ios::trunc)
+      << "[NodeSelected]\r\nSelectedCount=0\r\n";
+  EXPECT_EQ(Run([](platform::Port& p, const Streams& io) { return TestCommand(p, {}, io); }), 1);
+  EXPECT_EQ(err.str(), "Please select items you want to clear from the left list firstly.\n");
+  EXPECT_EQ(Run([](platform::Port& p, const Streams& io) { return CleanCommand(p, {}, true, io); }), 0);
+  EXPECT_TRUE(err.str().empty());
+  EXPECT_TRUE(out.str().empty());
+}
+
+TEST(Arguments, ParsesAndRejects) {
+  const Arguments a = ParseArguments({"--image", "img", "--yes", "clean", "Windows - Clipboard",
+                                      "--unattended"});
+  EXPECT_EQ(a.image, "img");
+  EXPECT_EQ(a.answer, TerminalQuestions::Fixed::Yes);
+  EXPECT_TRUE(a.unattended);
+  EXPECT_EQ(a.command, "clean");
+  EXPECT_EQ(a.args, (std::vector<std::string>{"Windows - Clipboard"}));
+  EXPECT_EQ(ParseArguments({"--image=x", "test", "--", "--odd key"}).args,
+            (std::vector<std::string>{"--odd key"}));
+  const std::vector<std::vector<std::string>> bad = {
+      {}, {"--image"}, {"--image="}, {"frobnicate"}, {"--yes", "--no", "test"},
+      {"--unattended", "test"}, {"list", "extra"}, {"--what", "list"}, {"demo", "a", "b"}};
+  for (const auto& words : bad) EXPECT_THROW(ParseArguments(words), UsageError) << words.size();
+}
+
+}  // namespace
+}  // namespace morvel::cli

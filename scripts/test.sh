@@ -6,6 +6,7 @@ repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$repo"
 
 bash scripts/setup.sh
+bash scripts/check-portable.sh
 
 echo "== native build and tests"
 cmake --preset native >/dev/null

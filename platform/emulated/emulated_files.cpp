@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <memory>
+#include <system_error>
 #include <vector>
 
 #include "common/text.h"
@@ -98,11 +99,61 @@ Result<std::filesystem::path> EmulatedFiles::DriveFolder(char letter) const {
   return Result<std::filesystem::path>::Of(std::move(folder));
 }
 
+std::optional<WindowsPath> EmulatedFiles::InsideDrives(const std::filesystem::path& host) const {
+  for (char letter = 'A'; letter <= 'Z'; ++letter) {
+    const auto folder = DriveFolder(letter);
+    if (!folder) continue;
+    std::error_code error;
+    const std::filesystem::path root = std::filesystem::canonical(folder.value, error);
+    if (error) continue;
+    // Name by name, so that drives/C does not hold drives/Cx.
+    const auto [rest_of_root, rest] =
+        std::mismatch(root.begin(), root.end(), host.begin(), host.end());
+    if (rest_of_root != root.end()) continue;
+    WindowsPath path;
+    path.drive = letter;
+    for (auto name = rest; name != host.end(); ++name)
+      if (!name->empty()) path.components.push_back(name->string());
+    return path;
+  }
+  return std::nullopt;
+}
+
+// Windows follows symbolic links and junctions wherever they lead. The machine follows them
+// only into its own drive folders: a host link may point anywhere on the host, and nothing
+// outside the image may be reached through the machine.
+Result<EmulatedFiles::HostEntry> EmulatedFiles::FollowLink(
+    const std::filesystem::path& link) const {
+  std::error_code error;
+  std::filesystem::path target = std::filesystem::canonical(link, error);
+  if (error) {
+    // A loop, or a folder on the way that may not be searched.
+    if (error != std::errc::no_such_file_or_directory && error != std::errc::not_a_directory)
+      return Fail<HostEntry>(AccessDenied());
+    // The target is missing. Only a target inside the machine is reported as missing: where
+    // a link leads out, even the absence of its target is none of the machine's business.
+    const std::filesystem::path points_to = std::filesystem::read_symlink(link, error);
+    if (!error) target = std::filesystem::weakly_canonical(link.parent_path() / points_to, error);
+    if (error || !InsideDrives(target)) return Fail<HostEntry>(AccessDenied());
+    return Fail<HostEntry>(FileNotFound());
+  }
+  auto where = InsideDrives(target);
+  if (!where) return Fail<HostEntry>(AccessDenied());
+  const auto status = LinkStatus(target);
+  if (!status) return Fail<HostEntry>(FileNotFound());  // removed meanwhile
+  return Result<HostEntry>::Of(HostEntry{std::move(target), std::move(*where), status});
+}
+
+Result<EmulatedFiles::HostEntry> EmulatedFiles::FollowIfLink(HostEntry entry) const {
+  if (entry.status && S_ISLNK(entry.status->st_mode)) return FollowLink(entry.host);
+  return Result<HostEntry>::Of(std::move(entry));
+}
+
 Result<EmulatedFiles::HostEntry> EmulatedFiles::Resolve(const WindowsPath& path,
                                                         bool allow_missing_folders) const {
   auto drive = DriveFolder(path.drive);
   if (!drive) return Fail<HostEntry>(drive.status);
-  HostEntry entry{std::move(drive.value), std::nullopt};
+  HostEntry entry{std::move(drive.value), WindowsPath{path.drive, {}}, std::nullopt};
   if (path.IsRoot()) {
     struct stat st {};
     if (::stat(entry.host.c_str(), &st) == 0) entry.status = st;
@@ -117,16 +168,23 @@ Result<EmulatedFiles::HostEntry> EmulatedFiles::Resolve(const WindowsPath& path,
     if (!name) {
       if (!last && !allow_missing_folders) return Fail<HostEntry>(PathNotFound());
       entry.host /= component;
+      entry.where.components.push_back(component);
       folder_missing = true;
       continue;
     }
     entry.host /= *name;
+    entry.where.components.push_back(*name);
     entry.status = LinkStatus(entry.host);
     if (last) break;
     if (!entry.status) return Fail<HostEntry>(PathNotFound());  // vanished meanwhile
-    // Windows would follow a symbolic link or junction here; following a host link could
-    // lead anywhere on the host, so passing through one is refused.
-    if (S_ISLNK(entry.status->st_mode)) return Fail<HostEntry>(AccessDenied());
+    if (S_ISLNK(entry.status->st_mode)) {
+      auto target = FollowLink(entry.host);
+      if (!target) {
+        return Fail<HostEntry>(target.status.kind == ErrorKind::NotFound ? PathNotFound()
+                                                                         : target.status);
+      }
+      entry = std::move(target.value);
+    }
     if (!S_ISDIR(entry.status->st_mode)) return Fail<HostEntry>(PathNotFound());
   }
   if (folder_missing) entry.status.reset();
@@ -137,14 +195,15 @@ Status EmulatedFiles::Enumerate(std::string_view folder,
                                 const std::function<bool(const FileEntry&)>& visit) const {
   const auto path = ParseWindowsPath(folder);
   if (!path) return path.status;
-  const auto resolved = Resolve(path.value);
+  auto resolved = Resolve(path.value);
   if (!resolved) return resolved.status;
-  const auto& status = resolved.value.status;
-  if (!status) return PathNotFound();
-  // Listing a link would list its target, wherever that is.
-  if (!S_ISDIR(status->st_mode)) return AccessDenied();
+  if (!resolved.value.status) return PathNotFound();
+  // A link to a folder lists the folder.
+  const auto followed = FollowIfLink(std::move(resolved.value));
+  if (!followed) return followed.status;
+  if (!S_ISDIR(followed.value.status->st_mode)) return AccessDenied();
 
-  const std::filesystem::path& host = resolved.value.host;
+  const std::filesystem::path& host = followed.value.host;
   std::vector<FileEntry> entries;
   {
     std::unique_ptr<DIR, DirCloser> dir(::opendir(host.c_str()));
@@ -182,16 +241,19 @@ Result<FileEntry> EmulatedFiles::Stat(std::string_view path) const {
 Result<std::string> EmulatedFiles::ReadFile(std::string_view path) const {
   const auto parsed = ParseWindowsPath(path);
   if (!parsed) return Fail<std::string>(parsed.status);
-  const auto resolved = Resolve(parsed.value);
+  auto resolved = Resolve(parsed.value);
   if (!resolved) return Fail<std::string>(resolved.status);
-  const auto& status = resolved.value.status;
-  if (!status) return Fail<std::string>(FileNotFound());
-  // Folders, links (whose content lies elsewhere) and host oddities such as FIFOs, which
-  // would block a read, are not files that can be read here.
-  if (!S_ISREG(status->st_mode)) return Fail<std::string>(AccessDenied());
-  if (facts_.IsLocked(parsed.value)) return Fail<std::string>(InUse());
+  if (!resolved.value.status) return Fail<std::string>(FileNotFound());
+  // A link to a file reads the file.
+  const auto file = FollowIfLink(std::move(resolved.value));
+  if (!file) return Fail<std::string>(file.status);
+  // Folders and host oddities such as FIFOs, which would block a read, are not files that
+  // can be read here.
+  if (!S_ISREG(file.value.status->st_mode)) return Fail<std::string>(AccessDenied());
+  if (facts_.IsLocked(parsed.value) || facts_.IsLocked(file.value.where))
+    return Fail<std::string>(InUse());
   std::string bytes;
-  if (const int error = ReadWholeFile(resolved.value.host, bytes); error != 0)
+  if (const int error = ReadWholeFile(file.value.host, bytes); error != 0)
     return Fail<std::string>(FromErrno(error));
   return Result<std::string>::Of(std::move(bytes));
 }
@@ -200,15 +262,18 @@ Status EmulatedFiles::WriteFile(std::string_view path, std::string_view bytes) {
   const auto parsed = ParseWindowsPath(path);
   if (!parsed) return parsed.status;
   if (parsed.value.IsRoot()) return AccessDenied();
-  const auto resolved = Resolve(parsed.value);
+  auto resolved = Resolve(parsed.value);
   if (!resolved) return resolved.status;
-  if (const auto& status = resolved.value.status) {
+  // Writing to a link replaces the file it leads to and leaves the link.
+  const auto file = FollowIfLink(std::move(resolved.value));
+  if (!file) return file.status;
+  if (const auto& status = file.value.status) {
     if (!S_ISREG(status->st_mode)) return AccessDenied();
     // Windows refuses to overwrite a read-only file; the host's rename would not.
     if ((status->st_mode & S_IWUSR) == 0) return AccessDenied();
   }
-  if (facts_.IsLocked(parsed.value)) return InUse();
-  return FromErrno(WriteFileAtomically(resolved.value.host, bytes));
+  if (facts_.IsLocked(parsed.value) || facts_.IsLocked(file.value.where)) return InUse();
+  return FromErrno(WriteFileAtomically(file.value.host, bytes));
 }
 
 Status EmulatedFiles::CreateFolder(std::string_view path) {
@@ -216,23 +281,25 @@ Status EmulatedFiles::CreateFolder(std::string_view path) {
   if (!parsed) return parsed.status;
   auto drive = DriveFolder(parsed.value.drive);
   if (!drive) return drive.status;
-  std::filesystem::path host = std::move(drive.value);
+  HostEntry at{std::move(drive.value), WindowsPath{parsed.value.drive, {}}, std::nullopt};
   for (const std::string& component : parsed.value.components) {
-    auto name = FindEntryIgnoringCase(host, component);
+    auto name = FindEntryIgnoringCase(at.host, component);
     if (!name) {
-      if (::mkdir((host / component).c_str(), 0777) == 0) {
-        host /= component;
+      if (::mkdir((at.host / component).c_str(), 0777) == 0) {
+        at.host /= component;
         continue;
       }
       if (errno != EEXIST) return FromErrno(errno);
-      name = FindEntryIgnoringCase(host, component);  // made by someone else meanwhile
+      name = FindEntryIgnoringCase(at.host, component);  // made by someone else meanwhile
       if (!name) return FromErrno(EEXIST);
     }
-    host /= *name;
-    const auto st = LinkStatus(host);
-    if (!st) return PathNotFound();
-    if (S_ISLNK(st->st_mode)) return AccessDenied();  // never create through a link
-    if (!S_ISDIR(st->st_mode)) return FromErrno(EEXIST);
+    at.host /= *name;
+    at.status = LinkStatus(at.host);
+    if (!at.status) return PathNotFound();
+    auto folder = FollowIfLink(std::move(at));
+    if (!folder) return folder.status;
+    at = std::move(folder.value);
+    if (!S_ISDIR(at.status->st_mode)) return FromErrno(EEXIST);
   }
   return Status::Ok();
 }

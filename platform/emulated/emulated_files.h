@@ -2,9 +2,10 @@
 // The emulated machine's files: drive X:\ is the host folder IMAGE/drives/X/.
 //
 // Names resolve without regard to ASCII letter case and keep the case they were created
-// with. A host symbolic link is what Windows calls a reparse point: it is reported as one
-// and never followed to reach other entries, so no operation here reads, writes or lists
-// anything outside IMAGE/drives/X/ (a link in the middle of a path gives AccessDenied).
+// with. A host symbolic link is what Windows calls a reparse point: it is reported as one,
+// and followed as Windows follows it only while its target lies in one of the machine's
+// drive folders, so no operation here reads, writes or lists anything outside them (a link
+// leading out, or round in a loop, gives AccessDenied).
 
 #include <sys/stat.h>
 
@@ -31,12 +32,14 @@ class EmulatedFiles : public FileSystem {
 
   // Where a Windows path lives on the host: the existing entries, matched without regard
   // to case, and the given names for the missing rest. nullopt for a malformed path, a
-  // drive the machine lacks, and a path that would pass through a link.
+  // drive the machine lacks, and a path that would pass through a link leading out of the
+  // machine. A link named last is not followed: the result is the link itself.
   [[nodiscard]] std::optional<std::filesystem::path> HostPath(std::string_view windows_path) const;
 
  private:
   struct HostEntry {
     std::filesystem::path host;
+    WindowsPath where;                  // where the entry lies, once links are followed
     std::optional<struct stat> status;  // lstat(2); nullopt when the entry is missing
   };
 
@@ -46,8 +49,16 @@ class EmulatedFiles : public FileSystem {
   [[nodiscard]] Result<std::filesystem::path> DriveFolder(char letter) const;
   // The entry a path names. The last name may be missing (status empty); missing folders
   // on the way are NotFound unless `allow_missing_folders`, when the given names stand in.
+  // Links on the way are followed; a link named last is the entry itself.
   [[nodiscard]] Result<HostEntry> Resolve(const WindowsPath& path,
                                           bool allow_missing_folders = false) const;
+  // The existing entry a link leads to (lstat status, never a link itself): AccessDenied
+  // when it lies outside the drive folders or the link loops, NotFound when it is missing.
+  [[nodiscard]] Result<HostEntry> FollowLink(const std::filesystem::path& link) const;
+  // `entry` itself, or where it leads when it is a link.
+  [[nodiscard]] Result<HostEntry> FollowIfLink(HostEntry entry) const;
+  // The machine path of a canonical host path, when it lies in one of the drive folders.
+  [[nodiscard]] std::optional<WindowsPath> InsideDrives(const std::filesystem::path& host) const;
 };
 
 }  // namespace morvel::platform::emulated

@@ -163,8 +163,9 @@ TEST_F(EmulatedFilesTest, WriteReplacesWholeFileAndLeavesNoTemporaryFile) {
   EXPECT_EQ(files().Stat(R"(C:\f\empty)").value.size, 0u);
 }
 
-// Links made on the host stand for Windows reparse points. They are described, never
-// followed: nothing outside the image may be read, listed or changed through them.
+// Links made on the host stand for Windows reparse points. They are described as links,
+// and followed as Windows follows them only while they lead into the machine's drive
+// folders: nothing outside may be read, listed or changed through them.
 class EmulatedFilesLinkTest : public EmulatedFilesTest {
  protected:
   EmulatedFilesLinkTest() {
@@ -175,6 +176,11 @@ class EmulatedFilesLinkTest : public EmulatedFilesTest {
     fs::create_symlink(outside_ / "target.txt", image_.root() / "drives/C/linkfile");
     fs::create_symlink(outside_ / "gone", image_.root() / "drives/C/dangling");
     fs::create_directory_symlink("real", image_.root() / "drives/C/junction");
+  }
+
+  // A host link at `link` (below the image) to `target`, as written.
+  void Link(const fs::path& link, const fs::path& target) {
+    fs::create_symlink(target, image_.root() / link);
   }
 
   fs::path outside_;
@@ -199,27 +205,106 @@ TEST_F(EmulatedFilesLinkTest, LinksAreReportedAsReparsePoints) {
   EXPECT_EQ(stat.value.attributes, attr::ReparsePoint | attr::Archive);
   EXPECT_EQ(files().Stat(R"(C:\linkdir)").value.attributes, attr::ReparsePoint | attr::Directory);
   EXPECT_EQ(files().Stat(R"(C:\dangling)").value.attributes, attr::ReparsePoint);
+  EXPECT_EQ(files().Stat(R"(C:\junction)").value.name, "junction");
 }
 
-TEST_F(EmulatedFilesLinkTest, NothingIsReachedThroughALink) {
+TEST_F(EmulatedFilesLinkTest, LinksInsideTheMachineLeadToTheirTargets) {
+  Link("drives/C/inlink", "real/inner.txt");
+  Link("drives/C/chain", "junction");  // a link to a link
+  image_.Write("drives/D/data/d.txt", "on D");
+  facts_.drives['D' - 'A'] = DriveType::Removable;
+  Link("drives/C/ToD", image_.root() / "drives/D/data");
+  Link("drives/C/real/up", "..");
+  facts_.locked.push_back(ParseWindowsPath(R"(D:\Data\D.txt)").value);
+
+  EXPECT_EQ(Names(R"(C:\JUNCTION)"), (std::vector<std::string>{"inner.txt", "up"}));
+  EXPECT_EQ(Names(R"(C:\chain)"), (std::vector<std::string>{"inner.txt", "up"}));
+  EXPECT_EQ(files().ReadFile(R"(C:\junction\INNER.TXT)").value, "inside");
+  EXPECT_EQ(files().ReadFile(R"(C:\inlink)").value, "inside");
+  EXPECT_EQ(files().ReadFile(R"(C:\chain\inner.txt)").value, "inside");
+  EXPECT_EQ(files().ReadFile(R"(C:\real\up\REAL\up\junction\inner.txt)").value, "inside");
+  EXPECT_EQ(files().Stat(R"(C:\junction\inner.txt)").value.size, 6u);
+  EXPECT_EQ(files().Stat(R"(C:\junction\inner.txt)").value.name, "inner.txt");
+  EXPECT_EQ(Names(R"(C:\tod)"), std::vector<std::string>{"d.txt"});
+  // A file in use is in use under every path that leads to it.
+  EXPECT_EQ(files().ReadFile(R"(C:\ToD\d.txt)").status.kind, ErrorKind::InUse);
+
+  // Writing replaces the target and leaves the link a link.
+  ASSERT_TRUE(files().WriteFile(R"(C:\inlink)", "rewritten").ok());
+  EXPECT_EQ(image_.Read("drives/C/real/inner.txt"), "rewritten");
+  EXPECT_TRUE(fs::is_symlink(image_.root() / "drives/C/inlink"));
+  ASSERT_TRUE(files().WriteFile(R"(C:\junction\new.txt)", "new").ok());
+  EXPECT_EQ(image_.Read("drives/C/real/new.txt"), "new");
+  ASSERT_TRUE(files().CreateFolder(R"(C:\Junction\sub\deeper)").ok());
+  EXPECT_TRUE(fs::is_directory(image_.root() / "drives/C/real/sub/deeper"));
+  EXPECT_TRUE(files().CreateFolder(R"(C:\junction)").ok());  // already a folder
+  EXPECT_EQ(files().HostPath(R"(C:\junction\x)"),
+            fs::canonical(image_.root() / "drives/C/real") / "x");
+}
+
+TEST_F(EmulatedFilesLinkTest, NothingOutsideTheDrivesIsReachedThroughALink) {
+  image_.Write("machine.ini", "secret");
+  image_.Write("drives/E/e.txt", "not a drive");  // a folder, but [Drives] lacks E
+  image_.Write("drives/Cx/x.txt", "a sibling whose name starts like C's");
+  Link("drives/C/escape", "../../outside");
+  Link("drives/C/ini", "../../machine.ini");
+  Link("drives/C/toE", "../E");
+  Link("drives/C/toCx", "../Cx");
+
   const auto kind = [](const Status& s) { return s.kind; };
   const auto visit_all = [](const FileEntry&) { return true; };
-  for (const char* link : {R"(C:\linkdir)", R"(C:\junction)"})
-    EXPECT_EQ(kind(files().Enumerate(link, visit_all)), ErrorKind::AccessDenied) << link;
-  EXPECT_EQ(kind(files().ReadFile(R"(C:\linkfile)").status), ErrorKind::AccessDenied);
-  EXPECT_EQ(kind(files().ReadFile(R"(C:\linkdir\target.txt)").status), ErrorKind::AccessDenied);
-  EXPECT_EQ(kind(files().ReadFile(R"(C:\junction\inner.txt)").status), ErrorKind::AccessDenied);
-  EXPECT_EQ(kind(files().Stat(R"(C:\linkdir\target.txt)").status), ErrorKind::AccessDenied);
-  EXPECT_EQ(kind(files().WriteFile(R"(C:\linkfile)", "x")), ErrorKind::AccessDenied);
+  for (const char* link : {R"(C:\linkdir)", R"(C:\escape)", R"(C:\toE)", R"(C:\toCx)"}) {
+    const std::string path(link);
+    EXPECT_EQ(kind(files().Enumerate(path, visit_all)), ErrorKind::AccessDenied) << link;
+    EXPECT_EQ(kind(files().ReadFile(path + R"(\target.txt)").status), ErrorKind::AccessDenied)
+        << link;
+    EXPECT_EQ(kind(files().Stat(path + R"(\x.txt)").status), ErrorKind::AccessDenied) << link;
+    EXPECT_EQ(kind(files().WriteFile(path + R"(\new.txt)", "x")), ErrorKind::AccessDenied) << link;
+    EXPECT_EQ(kind(files().CreateFolder(path + R"(\sub\deeper)")), ErrorKind::AccessDenied) << link;
+    EXPECT_EQ(files().HostPath(path + R"(\x)"), std::nullopt) << link;
+  }
+  for (const char* link : {R"(C:\linkfile)", R"(C:\ini)"}) {
+    EXPECT_EQ(kind(files().ReadFile(link).status), ErrorKind::AccessDenied) << link;
+    EXPECT_EQ(kind(files().WriteFile(link, "x")), ErrorKind::AccessDenied) << link;
+  }
+  // A missing target out there is not even reported as missing.
+  EXPECT_EQ(kind(files().ReadFile(R"(C:\dangling)").status), ErrorKind::AccessDenied);
   EXPECT_EQ(kind(files().WriteFile(R"(C:\dangling)", "x")), ErrorKind::AccessDenied);
-  EXPECT_EQ(kind(files().WriteFile(R"(C:\LinkDir\new.txt)", "x")), ErrorKind::AccessDenied);
-  EXPECT_EQ(kind(files().CreateFolder(R"(C:\linkdir\sub\deeper)")), ErrorKind::AccessDenied);
-  EXPECT_EQ(files().HostPath(R"(C:\linkdir\x)"), std::nullopt);
 
   EXPECT_EQ(image_.List("outside"), std::vector<std::string>{"target.txt"});
   EXPECT_EQ(image_.Read("outside/target.txt"), "outside");
+  EXPECT_EQ(image_.Read("machine.ini"), "secret");
+  EXPECT_EQ(image_.List("drives/E"), std::vector<std::string>{"e.txt"});
+  EXPECT_EQ(image_.List("drives/Cx"), std::vector<std::string>{"x.txt"});
   EXPECT_TRUE(fs::is_symlink(image_.root() / "drives/C/linkfile"));
   EXPECT_FALSE(fs::exists(outside_ / "gone"));
+}
+
+TEST_F(EmulatedFilesLinkTest, DanglingLinksAreMissingAndLoopsRefused) {
+  Link("drives/C/gone", "real/missing.txt");
+  Link("drives/C/gonedir", "nothing/here");
+  Link("drives/C/loop1", "loop2");
+  Link("drives/C/loop2", "loop1");
+  Link("drives/C/self", "self");
+
+  const auto kind = [](const Status& s) { return s.kind; };
+  const auto visit_all = [](const FileEntry&) { return true; };
+  EXPECT_EQ(kind(files().ReadFile(R"(C:\gone)").status), ErrorKind::NotFound);
+  EXPECT_EQ(kind(files().WriteFile(R"(C:\gone)", "x")), ErrorKind::NotFound);
+  EXPECT_EQ(kind(files().Enumerate(R"(C:\gonedir)", visit_all)), ErrorKind::NotFound);
+  EXPECT_EQ(kind(files().ReadFile(R"(C:\gonedir\x.txt)").status), ErrorKind::NotFound);
+  EXPECT_EQ(kind(files().CreateFolder(R"(C:\gonedir\x)")), ErrorKind::NotFound);
+  EXPECT_EQ(image_.List("drives/C/real"), std::vector<std::string>{"inner.txt"});
+
+  for (const char* link : {R"(C:\loop1)", R"(C:\self)"}) {
+    const std::string path(link);
+    EXPECT_EQ(kind(files().Enumerate(path, visit_all)), ErrorKind::AccessDenied) << link;
+    EXPECT_EQ(kind(files().ReadFile(path).status), ErrorKind::AccessDenied) << link;
+    EXPECT_EQ(kind(files().WriteFile(path, "x")), ErrorKind::AccessDenied) << link;
+    EXPECT_EQ(kind(files().ReadFile(path + R"(\x)").status), ErrorKind::AccessDenied) << link;
+    EXPECT_EQ(kind(files().CreateFolder(path + R"(\x)")), ErrorKind::AccessDenied) << link;
+    EXPECT_EQ(files().Stat(path).value.attributes, attr::ReparsePoint) << link;
+  }
 }
 
 }  // namespace

@@ -18,7 +18,7 @@ inline constexpr const char* kSettingsFile = "settings.ini";
 struct WindowDefaults {
   std::int32_t screen_width = 1024;
   std::int32_t screen_height = 768;
-  std::int32_t width = kDesignWidth;    // the window's current size
+  std::int32_t width = kDesignWidth;  // the window's current size
   std::int32_t height = kDesignHeight;
 };
 

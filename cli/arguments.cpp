@@ -25,7 +25,8 @@ Arguments ParseArguments(const std::vector<std::string>& words) {
       }
       if (a.image->empty()) throw UsageError{"--image needs a folder"};
     } else if (!options_done && (w == "--yes" || w == "--no")) {
-      const auto fixed = w == "--yes" ? TerminalQuestions::Fixed::Yes : TerminalQuestions::Fixed::No;
+      const auto fixed =
+          w == "--yes" ? TerminalQuestions::Fixed::Yes : TerminalQuestions::Fixed::No;
       if (a.answer != TerminalQuestions::Fixed::None && a.answer != fixed)
         throw UsageError{"--yes and --no exclude each other"};
       a.answer = fixed;

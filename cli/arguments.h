@@ -14,8 +14,8 @@ struct Arguments {
   TerminalQuestions::Fixed answer = TerminalQuestions::Fixed::None;
   bool unattended = false;
   bool help = false;
-  std::string command;             // list, test, clean, demo
-  std::vector<std::string> args;   // the command's own words
+  std::string command;            // list, test, clean, demo
+  std::vector<std::string> args;  // the command's own words
 };
 
 // Parses the words after the program name. Throws UsageError on bad usage.

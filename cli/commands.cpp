@@ -21,8 +21,8 @@ struct RunOutcome {
 };
 
 RunOutcome RunOnce(RunMode mode, platform::Port& port, const TOptionsSetting& options,
-                   const std::vector<std::string>& keys, std::ostream* log,
-                   std::ostream* progress, std::int32_t expected_total) {
+                   const std::vector<std::string>& keys, std::ostream* log, std::ostream* progress,
+                   std::int32_t expected_total) {
   StreamHost host(log, progress, expected_total);
   auto run = TClearTaskThread::Create(mode, host, options, port, keys);
   run->Start();
@@ -31,7 +31,8 @@ RunOutcome RunOnce(RunMode mode, platform::Port& port, const TOptionsSetting& op
   return {ended.has_value(), ended.value_or(0)};
 }
 
-std::vector<std::string> ChosenKeys(const ProgramState& state, const std::vector<std::string>& keys) {
+std::vector<std::string> ChosenKeys(const ProgramState& state,
+                                    const std::vector<std::string>& keys) {
   return keys.empty() ? state.catalogue.CollectTickedKeys() : keys;
 }
 
@@ -128,9 +129,8 @@ int CleanCommand(platform::Port& port, const std::vector<std::string>& keys, boo
   state.options.FastScan = saved_fast_scan;
   if (!preparation.ended_normally) return RunFailed(io);
 
-  const RunOutcome removal =
-      RunOnce(RunMode::Clean, port, state.options, chosen, &io.out,
-              io.progress_on_err ? &io.err : nullptr, preparation.total);
+  const RunOutcome removal = RunOnce(RunMode::Clean, port, state.options, chosen, &io.out,
+                                     io.progress_on_err ? &io.err : nullptr, preparation.total);
   return removal.ended_normally ? 0 : RunFailed(io);
 }
 

@@ -55,15 +55,18 @@ int Run(const Arguments& args, const char* argv0) {
   auto machine = morvel::platform::emulated::EmulatedMachine::Open(*args.image);
 #else
   (void)argv0;
-  if (args.command == "demo") throw morvel::cli::UsageError{"demo writes an emulated image; use the native build"};
+  if (args.command == "demo")
+    throw morvel::cli::UsageError{"demo writes an emulated image; use the native build"};
   if (args.image) throw morvel::cli::UsageError{"--image is for the native build"};
   auto machine = morvel::platform::win32::Win32Machine::Open();
 #endif
   morvel::platform::Port port{machine->registry(), machine->files(), machine->system(),
                               machine->windows(), questions};
   int status = 1;
-  if (args.command == "list") status = morvel::cli::ListCommand(port, io);
-  else if (args.command == "test") status = morvel::cli::TestCommand(port, args.args, io);
+  if (args.command == "list")
+    status = morvel::cli::ListCommand(port, io);
+  else if (args.command == "test")
+    status = morvel::cli::TestCommand(port, args.args, io);
   else if (args.command == "clean")
     status = morvel::cli::CleanCommand(port, args.args, args.unattended, io);
 #ifdef MORVEL_EMULATED

@@ -30,9 +30,12 @@ namespace {
 Answer Positive(Buttons b) { return b == Buttons::YesNo ? Answer::Yes : Answer::Ok; }
 Answer Negative(Buttons b) {
   switch (b) {
-    case Buttons::YesNo: return Answer::No;
-    case Buttons::OkCancel: return Answer::Cancel;
-    case Buttons::Ok: return Answer::Ok;
+    case Buttons::YesNo:
+      return Answer::No;
+    case Buttons::OkCancel:
+      return Answer::Cancel;
+    case Buttons::Ok:
+      return Answer::Ok;
   }
   return Answer::No;
 }

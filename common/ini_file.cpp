@@ -41,10 +41,14 @@ bool ParseProfileInteger(std::string_view text, long long& out) {
   unsigned long long v = 0;
   for (char c : digits) {
     int d;
-    if (c >= '0' && c <= '9') d = c - '0';
-    else if (c >= 'a' && c <= 'f') d = c - 'a' + 10;
-    else if (c >= 'A' && c <= 'F') d = c - 'A' + 10;
-    else return false;
+    if (c >= '0' && c <= '9')
+      d = c - '0';
+    else if (c >= 'a' && c <= 'f')
+      d = c - 'a' + 10;
+    else if (c >= 'A' && c <= 'F')
+      d = c - 'A' + 10;
+    else
+      return false;
     v = v * 16 + static_cast<unsigned>(d);
   }
   out = negative ? -static_cast<long long>(v) : static_cast<long long>(v);
@@ -134,8 +138,7 @@ std::size_t IniDocument::FindKey(std::size_t header, std::string_view key) const
   return npos;
 }
 
-std::optional<std::string> IniDocument::Read(std::string_view section,
-                                             std::string_view key) const {
+std::optional<std::string> IniDocument::Read(std::string_view section, std::string_view key) const {
   const std::size_t header = FindSection(section);
   if (header == npos) return std::nullopt;
   const std::size_t at = FindKey(header, key);

@@ -30,8 +30,7 @@ class IniDocument {
   [[nodiscard]] long long ReadInteger(std::string_view section, std::string_view key,
                                       long long fallback) const;
   // True for any integer other than 0; `fallback` when missing or not a number.
-  [[nodiscard]] bool ReadBool(std::string_view section, std::string_view key,
-                              bool fallback) const;
+  [[nodiscard]] bool ReadBool(std::string_view section, std::string_view key, bool fallback) const;
 
   // 1-based line number of the key's line (as Read finds it), for error messages;
   // nullopt when missing.

@@ -16,31 +16,38 @@ struct FixedRoot {
 // but keeps slot 11, which it got when it was added last.
 const std::vector<FixedRoot>& FixedTree() {
   static const std::vector<FixedRoot> tree = {
-      {"Internet Explorer", 1,
+      {"Internet Explorer",
+       1,
        {"Recently Typed URLs", "Cookies", "Visited URL History", "Last Download Location",
         "Temporary Internet Files", "Index.dat Files", "Autocomplete History"}},
-      {"Windows", 2,
-       {"Recent Documents", "Start Run", "Search Assistant", "Empty Recycle Bin",
-        "Temporary Files", "Clipboard", "Memory Dumps", "Chkdsk File Fragments",
-        "Windows Log Files"}},
-      {"Netscape", 3,
+      {"Windows",
+       2,
+       {"Recent Documents", "Start Run", "Search Assistant", "Empty Recycle Bin", "Temporary Files",
+        "Clipboard", "Memory Dumps", "Chkdsk File Fragments", "Windows Log Files"}},
+      {"Netscape",
+       3,
        {"Cookies", "Visited URL History", "Temporary Internet Files", "Preferences",
         "Saved Form Information"}},
-      {"Opera", 4,
+      {"Opera",
+       4,
        {"Recently Typed URLs", "Cookies", "Visited URL History", "Temporary Internet Files",
         "Autocomplete History", "Transfers"}},
-      {"Mozilla Firefox", 5,
+      {"Mozilla Firefox",
+       5,
        {"Cookies", "Visited URL History", "Download Manager", "Temporary Internet Files",
         "Autocomplete History", "Preferences", "Saved Form Information"}},
-      {"Google Chrome", 11,
-       {"Temporary Internet Files", "Cookies", "Visited URL History",
-        "Stored passwords in Forms"}},
-      {"Advanced", 6,
-       {"Open File History", "Menu Order Cache", "Tray Notifications Cache",
-        "User Assist History", "Paint", "Google Toolbar History", "MSN Toolbar History",
-        "Yahoo! Toolbar History"}},
-      {"Microsoft Office", 7, {"Access", "Excel", "FrontPage", "Powerpoint", "Word", "Recent Files"}},
-      {"Instant Messengers", 8,
+      {"Google Chrome",
+       11,
+       {"Temporary Internet Files", "Cookies", "Visited URL History", "Stored passwords in Forms"}},
+      {"Advanced",
+       6,
+       {"Open File History", "Menu Order Cache", "Tray Notifications Cache", "User Assist History",
+        "Paint", "Google Toolbar History", "MSN Toolbar History", "Yahoo! Toolbar History"}},
+      {"Microsoft Office",
+       7,
+       {"Access", "Excel", "FrontPage", "Powerpoint", "Word", "Recent Files"}},
+      {"Instant Messengers",
+       8,
        {"MSN Messenger", "Yahoo! Messenger", "ICQ", "AOL Instant Messenger", "Skype"}},
       {"Applications", 9, {}},
       {"Custom Lists", 10, {"<New List>"}},
@@ -145,8 +152,10 @@ bool Catalogue::OnMouseDown(NodeRef node, HitArea area) {
   if (area != HitArea::StateImage) return false;
 
   int& state = node.leaf ? root.children[*node.leaf].state_index : root.state_index;
-  if (state == kUnticked) state = kTicked;
-  else if (state == kTicked) state = kUnticked;
+  if (state == kUnticked)
+    state = kTicked;
+  else if (state == kTicked)
+    state = kUnticked;
 
   if (!node.leaf) {
     for (CatalogueLeaf& leaf : root.children) leaf.state_index = root.state_index;
@@ -162,8 +171,10 @@ void Catalogue::StoreRootExpansion(bool save, std::array<bool, kRootSlots>& slot
   for (CatalogueRoot& root : roots_) {
     const int slot = root.image_index - 1;
     if (slot < 0 || slot >= kRootSlots) continue;
-    if (save) slots[slot] = root.expanded;
-    else if (slots[slot]) root.expanded = true;
+    if (save)
+      slots[slot] = root.expanded;
+    else if (slots[slot])
+      root.expanded = true;
   }
 }
 

@@ -24,8 +24,8 @@ inline constexpr std::string_view kFirefoxRoot = "Mozilla Firefox";
 
 struct CatalogueLeaf {
   std::string text;
-  int image_index = 0;    // no meaning beyond identity
-  int state_index = -1;   // design value; 1 or 2 once settings are loaded
+  int image_index = 0;   // no meaning beyond identity
+  int state_index = -1;  // design value; 1 or 2 once settings are loaded
 };
 
 struct CatalogueRoot {

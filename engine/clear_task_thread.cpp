@@ -29,8 +29,8 @@ std::shared_ptr<TClearTaskThread> TClearTaskThread::Create(RunMode mode, RunHost
                                                            platform::Port& port,
                                                            std::vector<std::string> item_keys,
                                                            CleanerResolver resolver) {
-  return std::shared_ptr<TClearTaskThread>(new TClearTaskThread(
-      mode, host, options, port, std::move(item_keys), std::move(resolver)));
+  return std::shared_ptr<TClearTaskThread>(
+      new TClearTaskThread(mode, host, options, port, std::move(item_keys), std::move(resolver)));
 }
 
 TClearTaskThread::TClearTaskThread(RunMode mode, RunHost& host, const TOptionsSetting& options,
@@ -41,10 +41,9 @@ TClearTaskThread::TClearTaskThread(RunMode mode, RunHost& host, const TOptionsSe
       options_(options),
       port_(port),
       item_keys_(std::move(item_keys)),
-      resolver_(resolver ? std::move(resolver)
-                         : CleanerResolver([](std::string_view key) {
-                             return CleanerFor(DispatchKey(key));
-                           })),
+      resolver_(resolver ? std::move(resolver) : CleanerResolver([](std::string_view key) {
+        return CleanerFor(DispatchKey(key));
+      })),
       phrase_(mode == RunMode::Test ? kTestPhrase : kCleanPhrase),
       log_prefix_(mode == RunMode::Test ? "Test: " : "Clean: "),
       progress_stamp_(std::chrono::steady_clock::now()),
@@ -53,8 +52,10 @@ TClearTaskThread::TClearTaskThread(RunMode mode, RunHost& host, const TOptionsSe
 TClearTaskThread::~TClearTaskThread() {
   if (!worker_.joinable()) return;
   // The last reference may be the worker's own: then it cannot join itself.
-  if (worker_.get_id() == std::this_thread::get_id()) worker_.detach();
-  else worker_.join();
+  if (worker_.get_id() == std::this_thread::get_id())
+    worker_.detach();
+  else
+    worker_.join();
 }
 
 void TClearTaskThread::Start() {
@@ -105,12 +106,11 @@ bool TClearTaskThread::ExecuteItems() {
 void TClearTaskThread::WriteRunSummary() {
   const std::string count_text = std::to_string(run_total_);
   const std::string kb_text = FormatKB(run_bytes_);
-  const std::string summary =
-      mode_ == RunMode::Test
-          ? "Total items will be removed = " + count_text + " ; Total files will be removed = " +
-                kb_text + " KB"
-          : "Total items to be removed = " + count_text + " ; Total files to be removed = " +
-                kb_text + " KB";
+  const std::string summary = mode_ == RunMode::Test
+                                  ? "Total items will be removed = " + count_text +
+                                        " ; Total files will be removed = " + kb_text + " KB"
+                                  : "Total items to be removed = " + count_text +
+                                        " ; Total files to be removed = " + kb_text + " KB";
   host_.AppendLog(Separator());
   host_.AppendLog(summary);
   host_.AppendLog(Separator());

@@ -7,8 +7,8 @@
 namespace morvel {
 
 enum class CleanerId {
-  CustomList,           // the "Custom Lists" definition file
-  DefinitionFile,       // the shipped definition file, section after " - "
+  CustomList,      // the "Custom Lists" definition file
+  DefinitionFile,  // the shipped definition file, section after " - "
   RecentDocuments,
   StartRun,
   SearchAssistant,

@@ -18,7 +18,8 @@ std::vector<std::string> InstalledDisplayNames(const platform::Registry& registr
   return names;
 }
 
-std::vector<std::string> IniSectionNames(const platform::FileSystem& files, const std::string& path) {
+std::vector<std::string> IniSectionNames(const platform::FileSystem& files,
+                                         const std::string& path) {
   auto bytes = files.ReadFile(path);
   if (!bytes) return {};
   return IniDocument::Parse(bytes.value).SectionNames();

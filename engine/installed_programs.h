@@ -11,7 +11,8 @@
 
 namespace morvel {
 
-inline constexpr const char* kUninstallKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+inline constexpr const char* kUninstallKey =
+    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 inline constexpr const char* kDefinitionFile = "Morvel.dat";
 inline constexpr const char* kCustomListFile = "Clist.dat";
 
@@ -21,7 +22,8 @@ inline constexpr const char* kCustomListFile = "Clist.dat";
 std::vector<std::string> InstalledDisplayNames(const platform::Registry& registry);
 
 // Section names of an INI-format file in file order; empty when it is missing.
-std::vector<std::string> IniSectionNames(const platform::FileSystem& files, const std::string& path);
+std::vector<std::string> IniSectionNames(const platform::FileSystem& files,
+                                         const std::string& path);
 
 // Fills Applications from `exe_folder` + "Morvel.dat" and the installed programs.
 void FillApplications(Catalogue& catalogue, const platform::Registry& registry,

@@ -69,8 +69,8 @@ class Registry {
       RootKey root, std::string_view path, Access access = Access::Read) const = 0;
 
   // The values of a key in the order they were created. NotFound when the key is missing.
-  [[nodiscard]] virtual Result<std::vector<RegistryValue>> Values(
-      RootKey root, std::string_view path) const = 0;
+  [[nodiscard]] virtual Result<std::vector<RegistryValue>> Values(RootKey root,
+                                                                  std::string_view path) const = 0;
 
   // One value; NotFound when the key or the value is missing.
   [[nodiscard]] virtual Result<RegistryValue> ReadValue(RootKey root, std::string_view path,
@@ -93,7 +93,7 @@ class Registry {
 
 // Convenience for the common case: the text of a string value, or nullopt when the key
 // or value is missing or not a string type.
-std::optional<std::string> ReadText(const Registry& registry, RootKey root,
-                                    std::string_view path, std::string_view name);
+std::optional<std::string> ReadText(const Registry& registry, RootKey root, std::string_view path,
+                                    std::string_view name);
 
 }  // namespace morvel::platform

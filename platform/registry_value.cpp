@@ -8,8 +8,8 @@ namespace {
 std::vector<std::uint8_t> ToBytes(const std::string& s) { return {s.begin(), s.end()}; }
 
 std::string Utf16Data(const std::vector<std::uint8_t>& data) {
-  return Utf16LeBytesToUtf8(std::string_view(reinterpret_cast<const char*>(data.data()),
-                                             data.size() & ~std::size_t{1}));
+  return Utf16LeBytesToUtf8(
+      std::string_view(reinterpret_cast<const char*>(data.data()), data.size() & ~std::size_t{1}));
 }
 
 }  // namespace

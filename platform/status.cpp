@@ -4,13 +4,20 @@ namespace morvel::platform {
 
 const char* ErrorKindName(ErrorKind kind) {
   switch (kind) {
-    case ErrorKind::None: return "ok";
-    case ErrorKind::NotFound: return "not found";
-    case ErrorKind::AccessDenied: return "access denied";
-    case ErrorKind::InUse: return "in use";
-    case ErrorKind::AlreadyExists: return "already exists";
-    case ErrorKind::InvalidArgument: return "invalid argument";
-    case ErrorKind::Other: return "failed";
+    case ErrorKind::None:
+      return "ok";
+    case ErrorKind::NotFound:
+      return "not found";
+    case ErrorKind::AccessDenied:
+      return "access denied";
+    case ErrorKind::InUse:
+      return "in use";
+    case ErrorKind::AlreadyExists:
+      return "already exists";
+    case ErrorKind::InvalidArgument:
+      return "invalid argument";
+    case ErrorKind::Other:
+      return "failed";
   }
   return "failed";
 }

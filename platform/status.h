@@ -10,12 +10,12 @@ namespace morvel::platform {
 
 enum class ErrorKind {
   None,
-  NotFound,       // file, folder, key or value missing
-  AccessDenied,   // rights, read-only, or a folder where a file was expected
-  InUse,          // locked by another process (sharing violation)
-  AlreadyExists,  // creating what is there
-  InvalidArgument,// malformed path or name
-  Other,          // anything else; `system_code` tells more
+  NotFound,         // file, folder, key or value missing
+  AccessDenied,     // rights, read-only, or a folder where a file was expected
+  InUse,            // locked by another process (sharing violation)
+  AlreadyExists,    // creating what is there
+  InvalidArgument,  // malformed path or name
+  Other,            // anything else; `system_code` tells more
 };
 
 struct Status {

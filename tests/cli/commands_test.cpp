@@ -44,7 +44,8 @@ class DemoImageTest : public ::testing::Test {
  protected:
   void SetUp() override {
     dir = fs::path(::testing::TempDir()) /
-          ("morvel-cli-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+          ("morvel-cli-" +
+           std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
     fs::remove_all(dir);
     WriteDemoImage(dir, fs::path(MORVEL_SOURCE_DIR) / "data" / "Morvel.dat");
   }
@@ -99,17 +100,18 @@ TEST_F(DemoImageTest, TestWithoutKeysRunsTheStoredTicksInTreeOrder) {
   std::vector<std::string> headers;
   for (const std::string& l : OutLines())
     if (l.rfind("Test: Clearing", 0) == 0) headers.push_back(l);
-  EXPECT_EQ(headers, (std::vector<std::string>{
-                         "Test: Clearing Windows - Temporary Files ...",
-                         "Test: Clearing Windows - Windows Log Files ...",
-                         "Test: Clearing Applications - 7-Zip ...",
-                         "Test: Clearing Custom Lists - <New List> ..."}));
+  EXPECT_EQ(headers, (std::vector<std::string>{"Test: Clearing Windows - Temporary Files ...",
+                                               "Test: Clearing Windows - Windows Log Files ...",
+                                               "Test: Clearing Applications - 7-Zip ...",
+                                               "Test: Clearing Custom Lists - <New List> ..."}));
 }
 
 TEST_F(DemoImageTest, ListShowsTicksAndInstalledApplications) {
   ASSERT_EQ(Run([](platform::Port& p, const Streams& io) { return ListCommand(p, io); }), 0);
   const auto lines = OutLines();
-  auto has = [&](const std::string& l) { return std::find(lines.begin(), lines.end(), l) != lines.end(); };
+  auto has = [&](const std::string& l) {
+    return std::find(lines.begin(), lines.end(), l) != lines.end();
+  };
   EXPECT_TRUE(has("[x] Windows"));
   EXPECT_TRUE(has("  [x] Temporary Files"));
   EXPECT_TRUE(has("  [ ] Start Run"));
@@ -161,10 +163,11 @@ TEST_F(DemoImageTest, FirefoxOpenRefusesCleanButNotTest) {
             }),
             0);
   // Another item cleans while Firefox is open.
-  EXPECT_EQ(Run([](platform::Port& p, const Streams& io) {
-              return CleanCommand(p, {"Windows - Clipboard"}, false, io);
-            }, platform::Answer::Yes),
-            0);
+  EXPECT_EQ(
+      Run([](platform::Port& p,
+             const Streams& io) { return CleanCommand(p, {"Windows - Clipboard"}, false, io); },
+          platform::Answer::Yes),
+      0);
 }
 
 TEST_F(DemoImageTest, EmptySelection) {
@@ -172,14 +175,15 @@ TEST_F(DemoImageTest, EmptySelection) {
       << "[NodeSelected]\r\nSelectedCount=0\r\n";
   EXPECT_EQ(Run([](platform::Port& p, const Streams& io) { return TestCommand(p, {}, io); }), 1);
   EXPECT_EQ(err.str(), "Please select items you want to clear from the left list firstly.\n");
-  EXPECT_EQ(Run([](platform::Port& p, const Streams& io) { return CleanCommand(p, {}, true, io); }), 0);
+  EXPECT_EQ(Run([](platform::Port& p, const Streams& io) { return CleanCommand(p, {}, true, io); }),
+            0);
   EXPECT_TRUE(err.str().empty());
   EXPECT_TRUE(out.str().empty());
 }
 
 TEST(Arguments, ParsesAndRejects) {
-  const Arguments a = ParseArguments({"--image", "img", "--yes", "clean", "Windows - Clipboard",
-                                      "--unattended"});
+  const Arguments a =
+      ParseArguments({"--image", "img", "--yes", "clean", "Windows - Clipboard", "--unattended"});
   EXPECT_EQ(a.image, "img");
   EXPECT_EQ(a.answer, TerminalQuestions::Fixed::Yes);
   EXPECT_TRUE(a.unattended);
@@ -187,9 +191,15 @@ TEST(Arguments, ParsesAndRejects) {
   EXPECT_EQ(a.args, (std::vector<std::string>{"Windows - Clipboard"}));
   EXPECT_EQ(ParseArguments({"--image=x", "test", "--", "--odd key"}).args,
             (std::vector<std::string>{"--odd key"}));
-  const std::vector<std::vector<std::string>> bad = {
-      {}, {"--image"}, {"--image="}, {"frobnicate"}, {"--yes", "--no", "test"},
-      {"--unattended", "test"}, {"list", "extra"}, {"--what", "list"}, {"demo", "a", "b"}};
+  const std::vector<std::vector<std::string>> bad = {{},
+                                                     {"--image"},
+                                                     {"--image="},
+                                                     {"frobnicate"},
+                                                     {"--yes", "--no", "test"},
+                                                     {"--unattended", "test"},
+                                                     {"list", "extra"},
+                                                     {"--what", "list"},
+                                                     {"demo", "a", "b"}};
   for (const auto& words : bad) EXPECT_THROW(ParseArguments(words), UsageError) << words.size();
 }
 

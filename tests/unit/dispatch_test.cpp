@@ -11,9 +11,9 @@ TEST(Dispatch, EveryFixedLeafHasItsRow) {
   // Items cleaned through the shipped definition file by design; every other fixed leaf
   // must have a cleaner of its own.
   const std::vector<std::string> by_definitions = {
-      "Windows - Windows Log Files", "Advanced - Google Toolbar History",
+      "Windows - Windows Log Files",    "Advanced - Google Toolbar History",
       "Advanced - MSN Toolbar History", "Advanced - Yahoo! Toolbar History",
-      "Instant Messengers - ICQ", "Instant Messengers - AOL Instant Messenger"};
+      "Instant Messengers - ICQ",       "Instant Messengers - AOL Instant Messenger"};
   const Catalogue c = Catalogue::Fixed();
   std::vector<CleanerId> seen;
   for (const CatalogueRoot& root : c.roots()) {

@@ -32,13 +32,15 @@ class EmptyRegistry final : public platform::Registry {
   platform::Status DeleteTree(platform::RootKey, std::string_view) override { return Denied(); }
 
  private:
-  static platform::Status Denied() { return platform::Status::Error(platform::ErrorKind::AccessDenied); }
+  static platform::Status Denied() {
+    return platform::Status::Error(platform::ErrorKind::AccessDenied);
+  }
 };
 
 class EmptyFiles final : public platform::FileSystem {
  public:
-  platform::Status Enumerate(std::string_view,
-                             const std::function<bool(const platform::FileEntry&)>&) const override {
+  platform::Status Enumerate(
+      std::string_view, const std::function<bool(const platform::FileEntry&)>&) const override {
     return platform::Status::Error(platform::ErrorKind::NotFound);
   }
   platform::Result<platform::FileEntry> Stat(std::string_view) const override {

@@ -26,14 +26,14 @@ TEST(IniDocument, ReadsAsTheProfileFunctionsDo) {
     std::optional<std::string> expected;
   } cases[] = {
       {"Settings", "FastScan", "0"},
-      {"SETTINGS", "fastscan", "0"},           // names match without regard to case
-      {"Settings", "Quoted", "  spaced  "},    // one pair of quotes stripped, inside kept
+      {"SETTINGS", "fastscan", "0"},         // names match without regard to case
+      {"Settings", "Quoted", "  spaced  "},  // one pair of quotes stripped, inside kept
       {"Settings", "Single", "x"},
       {"Settings", "Mismatched", "\"x'"},
-      {"Settings", "Equals", "a=b"},           // split at the first "="
-      {"Settings", "Dup", "first"},            // the first of duplicate keys wins
-      {"Settings", "Later", std::nullopt},     // a duplicate section is not merged
-      {"Spaced", "k", "v"},                    // no line end on the last line
+      {"Settings", "Equals", "a=b"},        // split at the first "="
+      {"Settings", "Dup", "first"},         // the first of duplicate keys wins
+      {"Settings", "Later", std::nullopt},  // a duplicate section is not merged
+      {"Spaced", "k", "v"},                 // no line end on the last line
       {"Missing", "k", std::nullopt},
       {"Settings", "Missing", std::nullopt},
   };
@@ -59,11 +59,10 @@ TEST(IniDocument, IntegersAndBooleans) {
 }
 
 TEST(IniDocument, WritesInPlaceAppendsAndKeepsOtherLinesByteForByte) {
-  IniDocument ini = IniDocument::Parse(
-      "; keep me\r\n[A]\r\nx = 1\r\n\r\n[B]\r\ny=2\r\n\r\n");
-  ini.Write("a", "X", "5");          // updated in place, under its own line
-  ini.Write("A", "z", "3");          // appended after the section's last non-blank line
-  ini.Write("C", "w", "4");          // a new section at the end of the file
+  IniDocument ini = IniDocument::Parse("; keep me\r\n[A]\r\nx = 1\r\n\r\n[B]\r\ny=2\r\n\r\n");
+  ini.Write("a", "X", "5");  // updated in place, under its own line
+  ini.Write("A", "z", "3");  // appended after the section's last non-blank line
+  ini.Write("C", "w", "4");  // a new section at the end of the file
   EXPECT_EQ(ini.Serialize(),
             "; keep me\r\n[A]\r\nX=5\r\nz=3\r\n\r\n[B]\r\ny=2\r\n\r\n[C]\r\nw=4\r\n");
   EXPECT_TRUE(ini.changed());

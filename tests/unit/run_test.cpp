@@ -68,11 +68,11 @@ struct RunFixture {
 TEST(Run, OneEmptyItemHasNoSeparatorBeforeItsHeader) {
   RunFixture f;
   f.Run(RunMode::Test, {"Windows - Recent Documents"});
-  EXPECT_EQ(f.host.log, (std::vector<std::string>{
-                            "Test: Clearing Windows - Recent Documents ...", "",
-                            "0 items will be removed; 0 KB will be removed.", "", kSep,
-                            "Total items will be removed = 0 ; Total files will be removed = 0 KB",
-                            kSep}));
+  EXPECT_EQ(f.host.log,
+            (std::vector<std::string>{
+                "Test: Clearing Windows - Recent Documents ...", "",
+                "0 items will be removed; 0 KB will be removed.", "", kSep,
+                "Total items will be removed = 0 ; Total files will be removed = 0 KB", kSep}));
   EXPECT_EQ(f.host.ended, 0);
   EXPECT_EQ(f.host.current, "Windows - Recent Documents");
   EXPECT_EQ(f.host.ui_steps, 2);  // reset and finish of the one item
@@ -89,13 +89,13 @@ TEST(Run, CountsBytesAndPhrasesByMode) {
   };
   f.options.FastScan = false;
   f.Run(RunMode::Clean, {"A - x", "B - y"}, [&](std::string_view) { return cleaner; });
-  EXPECT_EQ(f.host.log, (std::vector<std::string>{
-                            "Clean: Clearing A - x ...", "Clean: deleting C:\\x", "",
-                            "12 items to be removed; 1,206 KB to be removed.", "", kSep,
-                            "Clean: Clearing B - y ...", "Clean: deleting C:\\x", "",
-                            "1222 items to be removed; 2 KB to be removed.", "", kSep,
-                            "Total items to be removed = 1234 ; Total files to be removed = 1,208 KB",
-                            kSep}));
+  EXPECT_EQ(
+      f.host.log,
+      (std::vector<std::string>{
+          "Clean: Clearing A - x ...", "Clean: deleting C:\\x", "",
+          "12 items to be removed; 1,206 KB to be removed.", "", kSep, "Clean: Clearing B - y ...",
+          "Clean: deleting C:\\x", "", "1222 items to be removed; 2 KB to be removed.", "", kSep,
+          "Total items to be removed = 1234 ; Total files to be removed = 1,208 KB", kSep}));
   EXPECT_EQ(f.host.progress, (std::vector<std::int32_t>{12, 1234}));
   EXPECT_EQ(f.host.ended, 1234);
 }
@@ -133,7 +133,8 @@ TEST(Run, StopDuringTheThirdItemEndsAfterItsSummary) {
 TEST(Run, EscapedErrorEndsSilently) {
   RunFixture f;
   f.Run(RunMode::Test, {"A - ok", "A - bad", "A - never"}, [](std::string_view key) -> Cleaner {
-    if (key == "A - bad") return [](RunContext&, std::string_view) { throw std::runtime_error("x"); };
+    if (key == "A - bad")
+      return [](RunContext&, std::string_view) { throw std::runtime_error("x"); };
     return {};
   });
   EXPECT_EQ(f.host.log.back(), "Test: Clearing A - bad ...");
@@ -181,10 +182,15 @@ TEST(Run, ScrollLogEveryFiftyInTestTwentyFiveOtherwise) {
 }
 
 TEST(FormatKB, RoundsUpAndGroups) {
-  const std::pair<std::uint64_t, const char*> cases[] = {
-      {0, "0"},           {1, "1"},         {1024, "1"},           {1025, "2"},
-      {1'048'577, "1,025"}, {1023ull * 1024, "1,023"}, {999ull * 1024, "999"},
-      {1'264'196'608ull, "1,234,567"}, {~0ull, "18,014,398,509,481,984"}};
+  const std::pair<std::uint64_t, const char*> cases[] = {{0, "0"},
+                                                         {1, "1"},
+                                                         {1024, "1"},
+                                                         {1025, "2"},
+                                                         {1'048'577, "1,025"},
+                                                         {1023ull * 1024, "1,023"},
+                                                         {999ull * 1024, "999"},
+                                                         {1'264'196'608ull, "1,234,567"},
+                                                         {~0ull, "18,014,398,509,481,984"}};
   for (auto [bytes, text] : cases) EXPECT_EQ(FormatKB(bytes), text) << bytes;
 }
 

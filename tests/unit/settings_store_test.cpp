@@ -93,7 +93,8 @@ TEST(Settings, WindowState) {
   EXPECT_EQ(ini.Read("Window", "Left"), "1");
   EXPECT_EQ(ini.Read("Window", "State"), "3");
   // An unreadable placement leaves State alone but still writes the bounds.
-  SaveSettings(ini, maximized.options, maximized.catalogue, WindowPlacement{std::nullopt, 9, 9, 9, 9});
+  SaveSettings(ini, maximized.options, maximized.catalogue,
+               WindowPlacement{std::nullopt, 9, 9, 9, 9});
   EXPECT_EQ(ini.Read("Window", "State"), "3");
   EXPECT_EQ(ini.Read("Window", "Top"), "9");
 }
@@ -106,9 +107,9 @@ TEST(Settings, StoredTicks) {
       "5=Windows - Clipboard\nSelectedCount=5\n");
   Loaded first;
   LoadSettings(ini, first.options, first.catalogue, {});
-  EXPECT_EQ(first.catalogue.CollectTickedKeys(),
-            (std::vector<std::string>{"Windows - Start Run", "Windows - Clipboard",
-                                      "Opera - Cookies"}));
+  EXPECT_EQ(
+      first.catalogue.CollectTickedKeys(),
+      (std::vector<std::string>{"Windows - Start Run", "Windows - Clipboard", "Opera - Cookies"}));
   Catalogue now = Catalogue::Fixed();
   now.SetAll(kUnticked);
   now.TickByKey("Google Chrome");
@@ -135,8 +136,8 @@ TEST(Settings, StoredTickOfAnUninstalledApplicationIsSkipped) {
 }
 
 TEST(Settings, IntervalToMs) {
-  const std::pair<int, int> cases[] = {{0, 900'000},     {1, 1'800'000},  {2, 3'600'000},
-                                       {3, 14'400'000},  {4, 28'800'000}, {5, 900'000},
+  const std::pair<int, int> cases[] = {{0, 900'000},    {1, 1'800'000},  {2, 3'600'000},
+                                       {3, 14'400'000}, {4, 28'800'000}, {5, 900'000},
                                        {-1, 900'000}};
   for (auto [choice, ms] : cases) EXPECT_EQ(IntervalToMs(choice), ms) << choice;
 }

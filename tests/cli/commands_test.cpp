@@ -7,6 +7,7 @@
 #include <map>
 #include <sstream>
 
+#include "app/settings_store.h"
 #include "cli/arguments.h"
 #include "cli/demo_image.h"
 #include "platform/emulated/machine.h"
@@ -201,6 +202,41 @@ TEST(Arguments, ParsesAndRejects) {
                                                      {"--what", "list"},
                                                      {"demo", "a", "b"}};
   for (const auto& words : bad) EXPECT_THROW(ParseArguments(words), UsageError) << words.size();
+}
+
+}  // namespace
+}  // namespace morvel::cli
+
+namespace morvel::cli {
+namespace {
+
+TEST_F(DemoImageTest, SettingsWrittenThroughThePortReadBackTheSame) {
+  auto machine = platform::emulated::EmulatedMachine::Open(dir);
+  const std::string folder = machine->system().ExecutableFolder();
+  TOptionsSetting written;
+  written.FastScan = false;
+  written.OverwriteNumber = 7;
+  Catalogue catalogue = Catalogue::Fixed();
+  catalogue.SetAll(kUnticked);
+  catalogue.TickByKey("Windows - Clipboard");
+  IniDocument ini = ReadSettingsFile(machine->files(), folder);
+  SaveSettings(ini, written, catalogue, WindowPlacement{1, 10, 20, 700, 500});
+  ASSERT_TRUE(WriteSettingsFile(machine->files(), folder, ini).ok());
+  // The file is replaced as a whole: no temporary file stays beside it.
+  std::size_t entries = 0;
+  for ([[maybe_unused]] const auto& e :
+       fs::directory_iterator(dir / "drives/C/Program Files/Morvel"))
+    ++entries;
+  EXPECT_EQ(entries, 3u);  // settings.ini, Morvel.dat, Clist.dat
+
+  TOptionsSetting read;
+  Catalogue again = Catalogue::Fixed();
+  LoadSettings(ReadSettingsFile(machine->files(), folder), read, again, {});
+  EXPECT_FALSE(read.FastScan);
+  EXPECT_EQ(read.OverwriteNumber, 7);
+  EXPECT_EQ(read.Left, 10);
+  // Keys 2 to 7 of the demo's ticks stay behind, ignored behind the new count.
+  EXPECT_EQ(again.CollectTickedKeys(), (std::vector<std::string>{"Windows - Clipboard"}));
 }
 
 }  // namespace

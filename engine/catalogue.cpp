@@ -109,6 +109,36 @@ void Catalogue::FillApplications(const std::vector<std::string>& section_names,
   }
 }
 
+void Catalogue::WalkNodes(NodeRef start, WalkAction action, std::string_view key,
+                          std::vector<std::string>* collected) {
+  if (start.root >= roots_.size()) return;
+  auto visit_leaves = [&](CatalogueRoot& root, std::size_t first) {
+    for (std::size_t l = first; l < root.children.size(); ++l) {
+      CatalogueLeaf& leaf = root.children[l];
+      const std::string leaf_key = ItemKey(root.text, leaf.text);
+      if (action == WalkAction::Collect) {
+        if (leaf.state_index == kTicked && collected != nullptr) collected->push_back(leaf_key);
+      } else if (leaf_key == key) {
+        leaf.state_index = kTicked;
+        return;  // a match ends the scan of this level only
+      }
+    }
+  };
+  if (start.leaf) {
+    // A walk that starts at a leaf covers that leaf's following siblings alone.
+    visit_leaves(roots_[start.root], *start.leaf);
+    return;
+  }
+  for (std::size_t r = start.root; r < roots_.size(); ++r) {
+    CatalogueRoot& root = roots_[r];
+    if (action == WalkAction::TickByKey && root.text == key) {
+      root.state_index = kTicked;
+      return;
+    }
+    visit_leaves(root, 0);
+  }
+}
+
 std::vector<std::string> Catalogue::CollectTickedKeys() const {
   std::vector<std::string> keys;
   for (const CatalogueRoot& root : roots_)
@@ -118,21 +148,10 @@ std::vector<std::string> Catalogue::CollectTickedKeys() const {
 }
 
 bool Catalogue::TickByKey(std::string_view key) {
-  // Depth-first over the roots; a match ends the scan of its own level only, and since
-  // keys are unique that ticks exactly the one node.
-  for (CatalogueRoot& root : roots_) {
-    if (root.text == key) {
-      root.state_index = kTicked;
-      return true;
-    }
-    for (CatalogueLeaf& leaf : root.children) {
-      if (ItemKey(root.text, leaf.text) == key) {
-        leaf.state_index = kTicked;
-        return true;
-      }
-    }
-  }
-  return false;
+  const auto node = FindByKey(key);
+  if (!node) return false;
+  WalkNodes(NodeRef{0, std::nullopt}, WalkAction::TickByKey, key);
+  return true;
 }
 
 void Catalogue::SetAll(int state) {

@@ -62,6 +62,14 @@ class Catalogue {
   void FillApplications(const std::vector<std::string>& section_names,
                         const std::vector<std::string>& display_names);
 
+  // One depth-first walk over `start`, its following siblings and all their descendants
+  // (a node, then its children, then its next sibling). Collect appends the key of every
+  // ticked node of level 1 or deeper to `collected`; TickByKey ticks the node whose key
+  // equals `key` and ends the scan of that node's level.
+  enum class WalkAction { Collect = -1, TickByKey = 100 };
+  void WalkNodes(NodeRef start, WalkAction action, std::string_view key,
+                 std::vector<std::string>* collected = nullptr);
+
   // The item keys of all ticked leaves in tree order (the walk's collect action).
   [[nodiscard]] std::vector<std::string> CollectTickedKeys() const;
   // Ticks the one node whose key equals `key` (root: bare text; leaf: item key); a key

@@ -75,6 +75,24 @@ TEST_F(CatalogueTest, StoredRootKeyTicksTheRootAlone) {
   EXPECT_FALSE(c.TickByKey(""));
 }
 
+TEST_F(CatalogueTest, WalkNodesFromAStartNode) {
+  ClickBox("Internet Explorer - Cookies");
+  ClickBox("Windows - Start Run");
+  ClickBox("Windows - Clipboard");
+  std::vector<std::string> keys;
+  c.WalkNodes(Node("Windows"), Catalogue::WalkAction::Collect, "", &keys);
+  EXPECT_EQ(keys, (std::vector<std::string>{"Windows - Start Run", "Windows - Clipboard"}));
+  keys.clear();
+  c.WalkNodes(Node("Windows - Search Assistant"), Catalogue::WalkAction::Collect, "", &keys);
+  EXPECT_EQ(keys, (std::vector<std::string>{"Windows - Clipboard"}));
+  c.WalkNodes(Node("Windows"), Catalogue::WalkAction::TickByKey,
+              "Internet Explorer - Recently Typed URLs");
+  EXPECT_EQ(State("Internet Explorer - Recently Typed URLs"), kUnticked);  // before the start
+  c.WalkNodes(Node("Internet Explorer"), Catalogue::WalkAction::TickByKey, "Opera");
+  EXPECT_EQ(State("Opera"), kTicked);
+  EXPECT_EQ(State("Opera - Cookies"), kUnticked);
+}
+
 TEST_F(CatalogueTest, FirefoxTickedFollowsTheRoot) {
   EXPECT_FALSE(c.IsFirefoxTicked());
   ClickBox("Mozilla Firefox - Cookies");

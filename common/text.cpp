@@ -50,8 +50,8 @@ void AppendUtf8(std::string& out, char32_t cp) {
   }
 }
 
-// Decodes one UTF-8 sequence at text[i]; advances i. Surrogate code points (WTF-8) are
-// accepted so that unpaired surrogates read from UTF-16 come back unchanged.
+}  // namespace
+
 char32_t DecodeUtf8(std::string_view text, std::size_t& i) {
   const auto b0 = static_cast<unsigned char>(text[i]);
   int len = 0;
@@ -72,24 +72,22 @@ char32_t DecodeUtf8(std::string_view text, std::size_t& i) {
     ++i;
     return 0xFFFD;
   }
-  if (i + len > text.size()) {
+  bool valid = i + len <= text.size();
+  for (int k = 1; valid && k < len; ++k) {
+    const auto b = static_cast<unsigned char>(text[i + k]);
+    if ((b & 0xC0) != 0x80)
+      valid = false;
+    else
+      cp = (cp << 6) | (b & 0x3F);
+  }
+  // Each byte of an invalid sequence stands for itself: one U+FFFD, one byte on.
+  if (!valid || cp > 0x10FFFF) {
     ++i;
     return 0xFFFD;
   }
-  for (int k = 1; k < len; ++k) {
-    const auto b = static_cast<unsigned char>(text[i + k]);
-    if ((b & 0xC0) != 0x80) {
-      ++i;
-      return 0xFFFD;
-    }
-    cp = (cp << 6) | (b & 0x3F);
-  }
   i += len;
-  if (cp > 0x10FFFF) return 0xFFFD;
   return cp;
 }
-
-}  // namespace
 
 std::u16string Utf8ToUtf16(std::string_view text) {
   std::u16string out;

@@ -19,6 +19,11 @@ bool SameText(std::string_view a, std::string_view b);
 // upper-cased bytes. Returns <0, 0 or >0.
 int CompareUpper(std::string_view a, std::string_view b);
 
+// Decodes the UTF-8 sequence at text[i] and moves i past it. Surrogate code points (WTF-8)
+// are accepted so that unpaired surrogates survive a round trip; an invalid byte gives
+// U+FFFD and moves i on by one.
+char32_t DecodeUtf8(std::string_view text, std::size_t& i);
+
 // UTF-8 to UTF-16 code units. Invalid bytes become U+FFFD.
 std::u16string Utf8ToUtf16(std::string_view text);
 // UTF-16 code units to UTF-8. An unpaired surrogate is kept as its three-byte form

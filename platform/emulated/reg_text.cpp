@@ -1,5 +1,7 @@
 #include "platform/emulated/reg_text.h"
 
+#include "common/text.h"
+
 #include <bit>
 #include <cstdint>
 #include <cstring>
@@ -123,40 +125,7 @@ void AppendUtf8AsUtf16Le(std::string_view text, std::string& out) {
       i += 8;
     }
     if (i >= n) break;
-    const unsigned b0 = p[i];
-    int len = 0;
-    std::uint32_t cp = 0;
-    if (b0 < 0x80) {
-      put(b0);
-      ++i;
-      continue;
-    } else if ((b0 & 0xE0) == 0xC0) {
-      len = 2;
-      cp = b0 & 0x1F;
-    } else if ((b0 & 0xF0) == 0xE0) {
-      len = 3;
-      cp = b0 & 0x0F;
-    } else if ((b0 & 0xF8) == 0xF0) {
-      len = 4;
-      cp = b0 & 0x07;
-    } else {
-      put(0xFFFD);
-      ++i;
-      continue;
-    }
-    bool valid = i + len <= n;
-    for (int k = 1; valid && k < len; ++k) {
-      if ((p[i + k] & 0xC0) != 0x80)
-        valid = false;
-      else
-        cp = (cp << 6) | (p[i + k] & 0x3F);
-    }
-    if (!valid || cp > 0x10FFFF) {
-      put(0xFFFD);
-      ++i;
-      continue;
-    }
-    i += len;
+    std::uint32_t cp = DecodeUtf8(text, i);
     if (cp >= 0x10000) {
       cp -= 0x10000;
       put(0xD800 + (cp >> 10));

@@ -1,0 +1,53 @@
+#pragma once
+// The file removal primitives: the only code that deletes files. Every cleaner hands them
+// one file, one folder to empty, or one folder with a name mask. In Test mode they only
+// list and count; otherwise they delete, after overwriting each file's contents when the
+// settings ask for it. They log one line per file (unless Fast Mode is on), report
+// progress at most every 2 seconds, and ask before emptying a drive root, My Documents
+// or My Pictures.
+//
+// A scan never follows a symbolic link or junction: such an entry is neither counted nor
+// removed, so a link inside a cleaned folder cannot lead the cleaner out of it. Names that
+// could address anything but an entry of the folder itself ("", ".", "..", or with "\",
+// "/" or ":") are skipped as well. Only absolute folder paths are scanned: "C:\..." (a
+// bare "C:" stands for "C:\") or a network path "\\server\share\...".
+
+#include <cstdint>
+#include <string_view>
+
+#include "engine/run_context.h"
+
+namespace morvel {
+
+// Removes one file permanently through the shell, after overwriting it when the settings
+// ask for it and the file is not in use. Writes "<prefix>deleting <path>" first when `log`
+// is on and Fast Mode off. True when the file counts as removed: always in Test mode
+// (nothing is touched), otherwise exactly when the shell deleted it.
+bool RemoveFile(RunContext& run, std::string_view path, bool log);
+
+// Whether another program holds the file (it cannot be opened exclusively for reading and
+// writing). A read-only file counts as in use; a missing file does not.
+bool IsFileInUse(RunContext& run, std::string_view path);
+
+// Overwrites the whole file `passes` times, each pass with one byte value drawn from 0 to
+// 254, flushed to the disk; the length stays. Any failure (the file missing or in use, a
+// file of 2 GB or more, a write error) ends it silently. Does nothing in Test mode.
+void WipeFile(RunContext& run, std::string_view path, int passes);
+
+// Removes every file of `folder` and of its sub-folders, except files named `keep_name`
+// (ignoring case; empty keeps nothing), removes the emptied sub-folders, and `folder`
+// itself when `remove_folder`. Adds one to `item_count` per removed file and returns the
+// bytes removed. Missing folders, the path "\" and a stopped run give 0.
+std::uint64_t CleanFolder(RunContext& run, std::string_view folder, bool remove_folder, bool log,
+                          std::string_view keep_name, std::int32_t& item_count);
+
+// CleanFolder's step for a sub-folder: the same, always removing `folder` when emptied.
+std::uint64_t CleanSubFolder(RunContext& run, std::string_view folder, std::int32_t& item_count,
+                             bool log, std::string_view keep_name);
+
+// Removes the files of `folder` whose names match `mask` (see name_mask.h), logging each,
+// and with `recurse` those of all sub-folders too. Never removes a folder.
+std::uint64_t CleanFolderByMask(RunContext& run, std::string_view folder, std::string_view mask,
+                                std::int32_t& item_count, bool recurse);
+
+}  // namespace morvel

@@ -1,0 +1,21 @@
+#pragma once
+// Folders that many cleaners start from.
+
+#include <string>
+
+#include "engine/run_context.h"
+
+namespace morvel {
+
+// The user's documents folder with a trailing "\"; empty when the lookup fails.
+std::string GetMyDocumentsFolder(RunContext& run);
+
+// HKLM "Software\Microsoft\Windows\CurrentVersion" value ProgramFilesDir as it is stored
+// (no "\" added); empty when the key or value is missing or not text.
+std::string GetProgramFilesFolder(RunContext& run);
+
+// The user's application-data folder with a trailing "\", after ending the browser
+// session; empty when the lookup fails.
+std::string GetAppDataFolder(RunContext& run);
+
+}  // namespace morvel

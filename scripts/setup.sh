@@ -8,6 +8,7 @@ packages=(
   libgtest-dev googletest libbenchmark-dev libsqlite3-dev libjpeg62-turbo-dev
   clang clang-format libclang-rt-14-dev
   mingw-w64 g++-mingw-w64-i686-posix
+  dpkg-dev tcl xz-utils debian-archive-keyring
   wine wine32:i386 xvfb xauth imagemagick xdotool
 )
 

@@ -25,6 +25,9 @@ cleanup() {
 trap cleanup EXIT
 trap 'exit 130' INT TERM
 
+# The Windows libraries (SQLite) must be in build/win32-deps before CMake looks for them.
+bash scripts/build-win32-deps.sh
+
 if [ -n "${MORVEL_WIN32_BUILD_DIR:-}" ]; then
   cmake --preset win32 -B "$MORVEL_WIN32_BUILD_DIR" >/dev/null
   cmake --build "$MORVEL_WIN32_BUILD_DIR"

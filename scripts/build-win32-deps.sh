@@ -1,0 +1,117 @@
+#!/usr/bin/env bash
+# Builds the libraries the 32-bit Windows program links statically, from Debian's own
+# source packages, into build/win32-deps (include/, lib/), where cmake/mingw-i686.cmake
+# looks for them. Idempotent: a library whose stamp matches its recipe is not rebuilt, so a
+# second run takes no time and needs no network. Delete build/win32-deps to start over.
+#
+# The sources come through `apt-get source` with a private deb-src list, private package
+# lists and a private cache under build/, so the machine's apt configuration is untouched.
+# Needs: apt-get, dpkg-source (dpkg-dev), tclsh (tcl), a native C compiler, make and the
+# mingw-w64 -posix compilers; scripts/setup.sh installs them.
+#
+# MORVEL_WIN32_DEPS installs elsewhere; MORVEL_DEBIAN_MIRROR replaces the Debian mirror.
+set -euo pipefail
+
+repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+prefix=${MORVEL_WIN32_DEPS:-$repo/build/win32-deps}
+mirror=${MORVEL_DEBIAN_MIRROR:-http://deb.debian.org}
+host=i686-w64-mingw32
+start=$(date +%s)
+
+# SQLite: the amalgamation made from Debian's patched tree, compiled with the part of
+# Debian's feature flags that decides which databases open and how they are read, so both
+# targets treat a browser's database alike. No loadable extensions: the program loads none.
+# Bump the recipe number whenever these change.
+sqlite_recipe=1
+sqlite_cflags=(
+  -O2 -fno-strict-aliasing
+  -DSQLITE_THREADSAFE=1 -DSQLITE_SECURE_DELETE -DSQLITE_ENABLE_COLUMN_METADATA
+  -DSQLITE_ENABLE_FTS3 -DSQLITE_ENABLE_FTS3_PARENTHESIS -DSQLITE_ENABLE_RTREE=1
+  -DSQLITE_SOUNDEX=1 -DSQLITE_ENABLE_UNLOCK_NOTIFY -DSQLITE_ENABLE_DBSTAT_VTAB
+  -DSQLITE_ENABLE_JSON1 -DSQLITE_LIKE_DOESNT_MATCH_BLOBS -DSQLITE_USE_URI=1
+  -DSQLITE_MAX_SCHEMA_RETRY=25 -DSQLITE_OMIT_LOAD_EXTENSION
+)
+sqlite_stamp_text="sqlite3 recipe $sqlite_recipe: ${sqlite_cflags[*]}"
+
+mkdir -p "$prefix"
+# Two test runs started together must not build into the same prefix at once.
+exec 8>"$prefix.lock"
+flock 8
+
+stamp_matches() {  # stamp-file expected-first-line
+  [ -f "$1" ] && [ "$(head -n 1 "$1")" = "$2" ]
+}
+
+# apt-get with everything private to the work folder $1.
+private_apt() {
+  local work=$1
+  shift
+  local opts=(
+    -o "Dir::Etc::sourcelist=$work/apt/sources.list" -o "Dir::Etc::sourceparts=-"
+    -o "Dir::State::Lists=$work/apt/lists" -o "Dir::Cache=$work/apt/cache"
+  )
+  # As root, apt drops to the _apt user for downloads, which cannot write to our folder.
+  [ "$(id -u)" -eq 0 ] && opts+=(-o "APT::Sandbox::User=root")
+  apt-get "${opts[@]}" "$@"
+}
+
+# Fetches and unpacks Debian 12's source package $2 into the work folder $1 and prints
+# the path of the unpacked tree.
+fetch_source() {
+  local work=$1 package=$2
+  mkdir -p "$work/apt/lists/partial" "$work/apt/cache/archives/partial" "$work/src"
+  local keyring=/usr/share/keyrings/debian-archive-keyring.gpg
+  {
+    echo "deb-src [signed-by=$keyring] $mirror/debian bookworm main"
+    echo "deb-src [signed-by=$keyring] $mirror/debian bookworm-updates main"
+    echo "deb-src [signed-by=$keyring] $mirror/debian-security bookworm-security main"
+  } >"$work/apt/sources.list"
+  (
+    cd "$work/src"
+    private_apt "$work" update -qq && private_apt "$work" source -qq "$package"
+  ) >"$work/fetch.log" 2>&1 || { cat "$work/fetch.log" >&2; exit 1; }
+  local tree
+  tree=$(find "$work/src" -mindepth 1 -maxdepth 1 -type d -name "$package-*" | head -n 1)
+  [ -n "$tree" ] || { echo "build-win32-deps: no source tree for $package" >&2; exit 1; }
+  echo "$tree"
+}
+
+build_sqlite() {
+  local stamp=$prefix/.sqlite3-stamp
+  if stamp_matches "$stamp" "$sqlite_stamp_text"; then
+    return
+  fi
+  echo "build-win32-deps: building SQLite for $host" >&2
+  local work=$prefix.work/sqlite3
+  rm -rf "$work"
+  mkdir -p "$work"
+  local tree
+  tree=$(fetch_source "$work" sqlite3)
+  local version
+  version=$(cd "$tree" && dpkg-parsechangelog -S Version)
+
+  # The amalgamation is not shipped: the source tree makes it with tclsh and a few tools
+  # compiled for the build machine. Debian's patches are already applied to src/.
+  mkdir -p "$work/amalgamation"
+  (
+    cd "$work/amalgamation"
+    "$tree/configure" --disable-tcl --disable-readline >configure.log 2>&1 ||
+      { cat configure.log >&2; exit 1; }
+    make -j2 sqlite3.c sqlite3.h >make.log 2>&1 || { tail -n 30 make.log >&2; exit 1; }
+  )
+
+  "$host-gcc-posix" "${sqlite_cflags[@]}" -c "$work/amalgamation/sqlite3.c" -o "$work/sqlite3.o"
+  rm -f "$work/libsqlite3.a"
+  "$host-ar" rcs "$work/libsqlite3.a" "$work/sqlite3.o"
+
+  mkdir -p "$prefix/include" "$prefix/lib"
+  install -m 644 "$work/amalgamation/sqlite3.h" "$prefix/include/"
+  install -m 644 "$work/libsqlite3.a" "$prefix/lib/"
+  # The stamp goes last: an interrupted build is redone on the next run.
+  printf '%s\n%s\n' "$sqlite_stamp_text" "Debian source package sqlite3 $version" >"$stamp"
+  rm -rf "$work"
+  echo "build-win32-deps: SQLite $version built in $(($(date +%s) - start)) s" >&2
+}
+
+build_sqlite
+rmdir "$prefix.work" 2>/dev/null || true

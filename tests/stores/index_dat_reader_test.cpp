@@ -1,0 +1,239 @@
+#include "stores/index_dat_reader.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "stores/memory_file_reader.h"
+#include "tests/stores/index_dat_builder.h"
+
+namespace morvel {
+namespace {
+
+using testing::IndexDatBuilder;
+
+struct Row {
+  std::string url;
+  std::string time;
+  bool operator==(const Row&) const = default;
+};
+
+class Recorder final : public IndexDatProgress {
+ public:
+  void MoveTo(int percent) override { moves.push_back(percent); }
+  bool BeforeEntry() override { return ++entries <= stop_after; }
+  std::vector<int> moves;
+  int entries = 0;
+  int stop_after = 1 << 30;
+};
+
+std::string TimeAsNumber(std::uint64_t filetime) { return std::to_string(filetime); }
+
+std::vector<Row> Read(const std::string& bytes, Recorder* progress = nullptr, int image_index = 0) {
+  MemoryFileReader file(bytes);
+  IndexDatLists lists;
+  ReadIndexDat(file, image_index, TimeAsNumber, lists, progress);
+  EXPECT_EQ(lists.urls.size(), lists.times.size());
+  std::vector<Row> rows;
+  for (std::size_t i = 0; i < lists.urls.size(); ++i) {
+    EXPECT_EQ(lists.urls[i].image_index, image_index);
+    rows.push_back({lists.urls[i].text, lists.times[i]});
+  }
+  return rows;
+}
+
+TEST(IndexDatReader, ListsUrlLeakAndRedirectRecordsInEntryOrderAndSkipsTheRest) {
+  IndexDatBuilder f(0x2000, 0x100);
+  f.Table(0x100, 1);  // 12 entries
+  f.UrlRecord(0x800, "http://a.example/", 111);
+  f.UrlRecord(0x900, "http://leak.example/", 222, "LEAK");
+  f.RedirectRecord(0xA00, "http://redirect.example/", 333);
+  f.UrlRecord(0xB00, "http://empty-state-1/", 1);
+  f.UrlRecord(0xC00, "http://empty-state-3/", 3);
+  f.UrlRecord(0xD00, "no text offset", 4, "URL ", 0);
+  f.UrlRecord(0xE00, "", 5);
+  f.UrlRecord(0xF00, "http://other-signature/", 6, "url ");
+  f.UrlRecord(0x1000, "http://short-signature/", 7, std::string("URL\0", 4));
+  f.Entry(0x100, 0, 0x800)
+      .Entry(0x100, 1, 0xB00, 1)
+      .Entry(0x100, 2, 0xC00, 3)
+      .Entry(0x100, 3, 0xA00)
+      .Entry(0x100, 4, 0xD00)
+      .Entry(0x100, 5, 0xE00)
+      .Entry(0x100, 6, 0xF00)
+      .Entry(0x100, 7, -8)      // negative record offset
+      .Entry(0x100, 8, 0x2000)  // at the header's file size
+      .Entry(0x100, 9, 0x1000)
+      .Entry(0x100, 10, 0x40)    // zeros: no signature
+      .Entry(0x100, 11, 0x900);  // the last of the 12
+  f.Entry(0x100, 12, 0x800);     // one past the table: never read
+  EXPECT_EQ(Read(f.bytes, nullptr, 4), (std::vector<Row>{{"http://a.example/", "111"},
+                                                         {"http://redirect.example/", "333"},
+                                                         {"http://leak.example/", "222"}}));
+}
+
+TEST(IndexDatReader, FollowsTheTableChain) {
+  IndexDatBuilder f(0x3000, 0x100);
+  f.Table(0x100, 1, 0x400).Entry(0x100, 0, 0x1000);
+  f.Table(0x400, 0, 0x500);   // no entries: the walk goes on
+  f.Table(0x500, -3, 0x600);  // negative count: likewise
+  f.Table(0x600, 2, 0);       // 28 entries
+  f.Entry(0x600, 27, 0x1100);
+  f.UrlRecord(0x1000, "first", 1).UrlRecord(0x1100, "last", 2);
+  EXPECT_EQ(Read(f.bytes), (std::vector<Row>{{"first", "1"}, {"last", "2"}}));
+}
+
+TEST(IndexDatReader, EndsTheWalkQuietlyAtABadTable) {
+  struct Case {
+    const char* what;
+    std::int32_t next;
+  };
+  for (const Case& c : {Case{"zero", 0}, Case{"negative", -0x100}, Case{"past the size", 0x3001},
+                        Case{"not HASH", 0x800}}) {
+    IndexDatBuilder f(0x3000, 0x100);
+    f.Table(0x100, 1, c.next).Entry(0x100, 0, 0x1000).UrlRecord(0x1000, "kept", 1);
+    f.Bytes(0x800, "HASX").Int32(0x804, 1).Entry(0x800, 0, 0x1100).UrlRecord(0x1100, "no", 2);
+    EXPECT_EQ(Read(f.bytes), (std::vector<Row>{{"kept", "1"}})) << c.what;
+  }
+  IndexDatBuilder none(0x1000, 0);
+  none.Table(0x100, 1).Entry(0x100, 0, 0x800).UrlRecord(0x800, "unreached", 1);
+  Recorder progress;
+  EXPECT_TRUE(Read(none.bytes, &progress).empty());
+  EXPECT_EQ(progress.moves, std::vector<int>{100});
+}
+
+TEST(IndexDatReader, ChainsThatComeBackEndAtTheFirstRepeat) {
+  IndexDatBuilder self(0x2000, 0x100);
+  self.Table(0x100, 1, 0x100).Entry(0x100, 0, 0x800).UrlRecord(0x800, "once", 1);
+  Recorder progress;
+  EXPECT_EQ(Read(self.bytes, &progress), (std::vector<Row>{{"once", "1"}}));
+  EXPECT_EQ(progress.moves.back(), 100);
+
+  IndexDatBuilder pair(0x2000, 0x100);
+  pair.Table(0x100, 1, 0x400).Entry(0x100, 0, 0x800).UrlRecord(0x800, "a", 1);
+  pair.Table(0x400, 1, 0x100).Entry(0x400, 0, 0x900).UrlRecord(0x900, "b", 2);
+  EXPECT_EQ(Read(pair.bytes), (std::vector<Row>{{"a", "1"}, {"b", "2"}}));
+}
+
+TEST(IndexDatReader, NeverReadsOutsideTheFile) {
+  // The header claims more than the file holds; the table's count runs far past its end.
+  IndexDatBuilder big(0x1000, 0x100);
+  big.Int32(28, 0x7FFFFFFF).Table(0x100, 0x7FFFFFFF).Entry(0x100, 0, 0x800);
+  big.UrlRecord(0x800, "inside", 1).Entry(0x100, 1, 0x5000).Entry(0x100, 2, 0xFF8);
+  big.Bytes(0xFF8, "URL ");  // a record cut by the end of the file
+  EXPECT_EQ(Read(big.bytes), (std::vector<Row>{{"inside", "1"}}));
+
+  // Text without a terminating zero ends at the end of the file.
+  IndexDatBuilder tail(0x900, 0x100);
+  tail.Table(0x100, 1).Entry(0x100, 0, 0x800).UrlRecord(0x800, "", 7);
+  tail.bytes.resize(0x868);
+  tail.bytes += "http://cut";
+  EXPECT_EQ(Read(tail.bytes), (std::vector<Row>{{"http://cut", "7"}}));
+
+  // A redirect whose text offset lies exactly at the end, and a table cut in its header.
+  IndexDatBuilder redirect(0x810, 0x100);
+  redirect.Table(0x100, 1, 0x80C).Entry(0x100, 0, 0x800);
+  redirect.Bytes(0x800, "REDR").UInt64(0x808, 9);
+  redirect.Bytes(0x80C, "HASH");
+  redirect.bytes.resize(0x810);
+  EXPECT_TRUE(Read(redirect.bytes).empty());
+
+  // Files too short for a header, and empty.
+  EXPECT_TRUE(Read(std::string(35, '\x10')).empty());
+  EXPECT_TRUE(Read("").empty());
+}
+
+TEST(IndexDatReader, EntriesRepeatingOneLongTextStopWhenTheTextsOutgrowTheFile) {
+  // 500 entries all naming the same record whose text runs to the end of a 64 KiB file:
+  // a sound file never lists more text than it holds.
+  IndexDatBuilder f(0x1000, 0x100);
+  f.Table(0x100, 17);
+  for (int k = 0; k < 500; ++k) f.Entry(0x100, k, 0xC00);
+  f.UrlRecord(0xC00, "", 1);
+  f.bytes.resize(0xC68);
+  f.bytes += std::string(0x10000, 'x');
+  f.Int32(28, static_cast<std::int32_t>(f.bytes.size()));
+  const auto rows = Read(f.bytes);
+  EXPECT_EQ(rows.size(), 1u);
+}
+
+TEST(IndexDatReader, BytesAboveAsciiBecomeOneCharacterEach) {
+  IndexDatBuilder f(0x1000, 0x100);
+  f.Table(0x100, 1).Entry(0x100, 0, 0x800).UrlRecord(0x800, "caf\xE9/\x80", 1);
+  EXPECT_EQ(Read(f.bytes), (std::vector<Row>{{"caf\xC3\xA9/\xC2\x80", "1"}}));
+}
+
+TEST(IndexDatReader, ProgressMovesForwardToHundredAndCanStopTheRead) {
+  IndexDatBuilder f(0x2000, 0x100);
+  f.Table(0x100, 1, 0x400).Table(0x400, 1);  // 24 entries in all
+  for (int k = 0; k < 12; ++k) {
+    f.Entry(0x100, k, 0x800 + 0x80 * k);
+    f.Entry(0x400, k, 0x800 + 0x80 * k);
+    f.UrlRecord(0x800 + 0x80 * k, "u" + std::to_string(k), k, "URL ", 0x20);
+  }
+  Recorder all;
+  EXPECT_EQ(Read(f.bytes, &all).size(), 24u);
+  EXPECT_EQ(all.entries, 24);
+  // 100 / 24 per entry, integer percent, only forward.
+  ASSERT_EQ(all.moves.size(), 24u);
+  EXPECT_EQ(all.moves.front(), 4);
+  EXPECT_EQ(all.moves[11], 50);
+  EXPECT_EQ(all.moves.back(), 100);
+  EXPECT_TRUE(std::is_sorted(all.moves.begin(), all.moves.end()));
+
+  Recorder stopped;
+  stopped.stop_after = 5;
+  EXPECT_EQ(Read(f.bytes, &stopped).size(), 5u);
+  EXPECT_EQ(stopped.moves.back(), 20);  // left where it was
+
+  // The total pass does not test signatures: a second table that is not "HASH" still
+  // counts, so the bar waits for the final 100.
+  f.Bytes(0x400, "XXXX");
+  Recorder partial;
+  EXPECT_EQ(Read(f.bytes, &partial).size(), 12u);
+  EXPECT_EQ(partial.moves[partial.moves.size() - 2], 50);
+  EXPECT_EQ(partial.moves.back(), 100);
+}
+
+TEST(IndexDatReader, ReadsGoThroughAFewLargeBlocks) {
+  IndexDatBuilder f(0x40000, 0x100);
+  f.Table(0x100, 40);  // 636 entries
+  for (int k = 0; k < 636; ++k) {
+    f.Entry(0x100, k, 0x2000 + 0x180 * k);
+    f.UrlRecord(0x2000 + 0x180 * k, "http://site/" + std::to_string(k), k);
+  }
+  MemoryFileReader file(f.bytes);
+  IndexDatLists lists;
+  ReadIndexDat(file, 0, TimeAsNumber, lists, nullptr);
+  EXPECT_EQ(lists.urls.size(), 636u);
+  EXPECT_EQ(lists.urls[635].text, "http://site/635");
+  EXPECT_LE(file.read_calls(), 5u);  // 256 KiB in 64 KiB blocks
+}
+
+TEST(IndexDatReader, DamagedCopiesOfASoundFileNeverFailOrListTextFromOutside) {
+  IndexDatBuilder f(0x1800, 0x100);
+  f.Table(0x100, 2, 0x300).Table(0x300, 1, 0x100);
+  for (int k = 0; k < 20; ++k) {
+    const int record = 0x500 + 0x100 * k;
+    f.Entry(k < 16 ? 0x100 : 0x300, k % 16, record, static_cast<std::uint8_t>(k % 5));
+    if (k % 3 == 2)
+      f.RedirectRecord(record, "http://r" + std::to_string(k), k);
+    else
+      f.UrlRecord(record, "http://u" + std::to_string(k), k, k % 3 ? "LEAK" : "URL ");
+  }
+  std::mt19937 random(7);
+  for (int round = 0; round < 3000; ++round) {
+    std::string bytes = f.bytes;
+    const int changes = 1 + static_cast<int>(random() % 8);
+    for (int i = 0; i < changes; ++i)
+      bytes[random() % 0x600] = static_cast<char>(random() % 4 ? random() % 0x80 : 0);
+    if (random() % 4 == 0) bytes.resize(random() % bytes.size());
+    for (const Row& row : Read(bytes)) {
+      ASSERT_FALSE(row.url.empty());
+      ASSERT_NE(bytes.find(row.url), std::string::npos) << row.url;  // all ASCII here
+    }
+  }
+}
+
+}  // namespace
+}  // namespace morvel

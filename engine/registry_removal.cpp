@@ -1,0 +1,148 @@
+#include "engine/registry_removal.h"
+
+#include <algorithm>
+#include <array>
+#include <limits>
+#include <utility>
+#include <vector>
+
+#include "common/text.h"
+
+namespace morvel {
+
+namespace {
+
+using platform::Registry;
+using platform::RootKey;
+
+struct NamedRoot {
+  std::string_view name;
+  RootKey root;
+};
+
+constexpr std::array kRoots = {
+    NamedRoot{"HKEY_CURRENT_USER", RootKey::CurrentUser},
+    NamedRoot{"HKEY_CLASSES_ROOT", RootKey::ClassesRoot},
+    NamedRoot{"HKEY_USERS", RootKey::Users},
+    NamedRoot{"HKEY_CURRENT_CONFIG", RootKey::CurrentConfig},
+    NamedRoot{"HKEY_LOCAL_MACHINE", RootKey::LocalMachine},
+};
+
+// "\Software\X" names the same key as "Software\X".
+std::string_view PortPath(std::string_view key_path) {
+  while (!key_path.empty() && key_path.front() == '\\') key_path.remove_prefix(1);
+  return key_path;
+}
+
+std::string ChildPath(std::string_view parent, std::string_view name) {
+  std::string path(parent);
+  if (!path.empty()) path += '\\';
+  path += name;
+  return path;
+}
+
+std::int32_t Clamped(std::int64_t count) {
+  return static_cast<std::int32_t>(
+      std::min<std::int64_t>(count, std::numeric_limits<std::int32_t>::max()));
+}
+
+void LogEntry(RunContext& run, std::string_view what, std::string_view entry) {
+  if (run.options().FastScan) return;
+  run.AppendLog(run.LogPrefix() + std::string(what) + " " + std::string(entry));
+  run.ScrollLog(0);
+}
+
+}  // namespace
+
+std::optional<RootKey> RootKeyFromName(std::string_view name) {
+  const std::string upper = UpperCase(name);
+  for (const NamedRoot& root : kRoots)
+    if (root.name == upper) return root.root;
+  return std::nullopt;
+}
+
+std::string RootKeyName(RootKey root) {
+  for (const NamedRoot& named : kRoots)
+    if (named.root == root) return std::string(named.name);
+  return {};
+}
+
+std::int32_t CountKeyValues(const Registry& registry, RootKey root, std::string_view key_path) {
+  // A worklist rather than recursion: an emulated registry may nest keys deeper than the
+  // stack would like.
+  std::int64_t count = 0;
+  std::vector<std::string> pending{std::string(PortPath(key_path))};
+  while (!pending.empty()) {
+    const std::string path = std::move(pending.back());
+    pending.pop_back();
+    const auto values = registry.Values(root, path);
+    const auto sub_keys = registry.SubKeyNames(root, path);
+    if (!values || !sub_keys) continue;
+    count += static_cast<std::int64_t>(values.value.size());
+    for (const std::string& name : sub_keys.value) pending.push_back(ChildPath(path, name));
+  }
+  return Clamped(count);
+}
+
+std::int32_t DeleteKey(RunContext& run, RootKey root, std::string_view key_path) {
+  const std::string_view path = PortPath(key_path);
+  // An empty path would name the whole root: a hive is never removed.
+  if (path.empty()) return 0;
+  Registry& registry = run.port().registry;
+  const std::int32_t count = CountKeyValues(registry, root, path);
+  if (!registry.KeyExists(root, path)) return 0;
+  LogEntry(run, "deleting registry key", RootKeyName(root) + "\\" + std::string(key_path));
+  // A refusal (rights, key in use) is ignored: the entry was counted and logged.
+  if (!run.IsTestMode()) (void)registry.DeleteTree(root, path);
+  return count == 0 ? 1 : count;
+}
+
+std::int32_t DeleteKeyByRootName(RunContext& run, std::string_view root_name,
+                                 std::string_view key_path) {
+  const auto root = RootKeyFromName(root_name);
+  return root ? DeleteKey(run, *root, key_path) : 0;
+}
+
+std::int32_t DeleteValue(RunContext& run, RootKey root, std::string_view key_path,
+                         std::string_view value_name) {
+  const std::string_view path = PortPath(key_path);
+  Registry& registry = run.port().registry;
+  const std::string key_text = RootKeyName(root) + "\\" + std::string(key_path);
+
+  if (!value_name.empty()) {
+    if (!registry.ReadValue(root, path, value_name)) return 0;
+    LogEntry(run, "deleting registry value", key_text + "\\" + std::string(value_name));
+    if (!run.IsTestMode()) (void)registry.DeleteValue(root, path, value_name);
+    return 1;
+  }
+
+  // Emptying a root would take every value and key of the hive with it.
+  if (path.empty()) return 0;
+  // Both lists are taken before anything is deleted, so removing never disturbs the walk.
+  const auto values = registry.Values(root, path);
+  if (!values) return 0;
+  const auto sub_keys = registry.SubKeyNames(root, path);
+
+  std::int64_t count = 0;
+  for (const platform::RegistryValue& value : values.value) {
+    if (run.Terminated()) return Clamped(count);
+    LogEntry(run, "deleting registry value", key_text + "\\" + value.name);
+    if (!run.IsTestMode()) (void)registry.DeleteValue(root, path, value.name);
+    ++count;
+  }
+  if (sub_keys) {
+    for (const std::string& name : sub_keys.value) {
+      if (run.Terminated()) break;
+      count += DeleteKey(run, root, std::string(key_path) + "\\" + name);
+    }
+  }
+  return Clamped(count);
+}
+
+std::int32_t DeleteValueByRootName(RunContext& run, std::string_view root_name,
+                                   std::string_view key_path, std::string_view value_name) {
+  const auto root = RootKeyFromName(root_name);
+  return root ? DeleteValue(run, *root, key_path, value_name) : 0;
+}
+
+}  // namespace morvel

@@ -1,0 +1,58 @@
+#include "stores/sqlite_database.h"
+
+#include <sqlite3.h>
+
+#include "stores/sqlite_statement.h"
+
+namespace morvel::stores {
+
+namespace {
+
+std::string LowerAscii(std::string text) {
+  for (char& c : text) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return text;
+}
+
+}  // namespace
+
+void TSQLiteDatabase::CloseConnection::operator()(sqlite3* db) const { sqlite3_close(db); }
+
+TSQLiteDatabase::TSQLiteDatabase(const std::string& path) {
+  // SQLite would open the name up to the first zero byte: some other file.
+  if (path.find('\0') != std::string::npos) {
+    throw ESQLiteException(OpenFailureMessage(path.c_str(), "the path holds a zero byte"));
+  }
+  sqlite3* raw = nullptr;
+  const int result = sqlite3_open(path.c_str(), &raw);
+  // Owned before anything can throw: a failed open still returns a connection to close.
+  db_.reset(raw);
+  if (result != SQLITE_OK) {
+    throw ESQLiteException(OpenFailureMessage(path, db_ ? sqlite3_errmsg(db_.get()) : nullptr));
+  }
+  if (!db_) throw ESQLiteException(OpenFailureMessage(path, nullptr));
+}
+
+TSQLiteDatabase::~TSQLiteDatabase() = default;
+
+void TSQLiteDatabase::RunStatement(const std::string& sql) {
+  const sqlite_detail::StatementHandle statement = sqlite_detail::Prepare(db_.get(), sql);
+  if (sqlite3_step(statement.get()) != SQLITE_DONE) {
+    sqlite3_reset(statement.get());
+    sqlite_detail::RaiseStatementError(db_.get(), "Error executing SQL statement", sql);
+  }
+}
+
+std::unique_ptr<TSQLiteTable> TSQLiteDatabase::QueryTable(const std::string& sql) {
+  return std::make_unique<TSQLiteTable>(db_.get(), sql);
+}
+
+bool TSQLiteDatabase::HasTable(const std::string& name) {
+  const std::string sql =
+      "select [sql] from sqlite_master where [type] = 'table' and lower(name) = '" +
+      LowerAscii(name) + "' ";
+  return QueryTable(sql)->RowCount() > 0;
+}
+
+}  // namespace morvel::stores

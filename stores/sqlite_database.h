@@ -1,0 +1,46 @@
+#pragma once
+// A thin object layer over one SQLite connection: what the browser cleaners need to empty
+// a table of a browser's database. Open the file, ask whether the table exists, run the
+// statement, and let the destructor close the file whatever happened. Every failure
+// raises ESQLiteException with a composed English message.
+
+#include <memory>
+#include <string>
+
+#include "stores/sqlite_errors.h"
+#include "stores/sqlite_table.h"
+
+struct sqlite3;
+
+namespace morvel::stores {
+
+class TSQLiteDatabase {
+ public:
+  // Opens (or creates) the database at `path`, UTF-8 text passed to SQLite unchanged.
+  // Raises "Failed to open database "path" : reason" when SQLite cannot open it.
+  explicit TSQLiteDatabase(const std::string& path);
+  TSQLiteDatabase(const TSQLiteDatabase&) = delete;
+  TSQLiteDatabase& operator=(const TSQLiteDatabase&) = delete;
+  ~TSQLiteDatabase();
+
+  // Runs the first statement of `sql`, one that returns no rows. Raises "Error executing
+  // SQL" when it does not prepare, "Could not prepare SQL statement" when the text holds no
+  // statement, and "Error executing SQL statement" when it does not run to its end (a
+  // locked file, a row it returned).
+  void RunStatement(const std::string& sql);
+
+  // Runs the query `sql` and returns all its rows.
+  std::unique_ptr<TSQLiteTable> QueryTable(const std::string& sql);
+
+  // Whether the database has a table of this name, compared without regard to the case
+  // of ASCII letters. The name goes into the query as it is: callers pass fixed names.
+  bool HasTable(const std::string& name);
+
+ private:
+  struct CloseConnection {
+    void operator()(sqlite3* db) const;
+  };
+  std::unique_ptr<sqlite3, CloseConnection> db_;
+};
+
+}  // namespace morvel::stores

@@ -62,6 +62,10 @@ class RegistryImage final : public EmulatedRegistry {
     std::uint32_t shadowed_by = kNone;           // a later line of the file set the same name
     std::uint32_t name_hash = 0;                 // NameHash(name): most names differ in it
     bool live = true;
+    // For a name the file sets more than once: its first line, where a rewrite goes since
+    // that is where the value is listed, and its last line, whose data it has.
+    bool first_of_name = false;
+    bool last_of_name = false;
   };
 
   enum class ChunkKind : std::uint8_t { Trivia, Header, Value };

@@ -210,6 +210,8 @@ void RegistryImage::ResolveDuplicateNames(Key& key) {
       any = true;
       const std::uint32_t winner = order[j - 1];
       for (std::size_t k = i; k + 1 < j; ++k) values_[order[k]].shadowed_by = winner;
+      values_[order[i]].first_of_name = true;
+      values_[winner].last_of_name = true;
       // The winner takes the first one's place.
       auto first = std::find(key.values.begin(), key.values.end(), order[i]);
       *first = winner;

@@ -32,15 +32,20 @@ void RegistryImage::EmitValue(const Value& value, std::string& out) const {
   const Chunk& chunk = chunks_[value.chunk];
   const std::string_view raw = text_.substr(chunk.begin, chunk.end - chunk.begin);
   if (value.shadowed_by != kNone) {
-    // An earlier line for a name the file sets again: it stays while the winner does.
+    // An earlier line for a name the file sets again: it stays while the winner does, and
+    // the first one takes the winner's new data, keeping the value's place in the key.
     const Value& winner = values_[value.shadowed_by];
-    if (winner.live && winner.owned == kNone && keys_[winner.key].live) out += raw;
+    if (!winner.live || !keys_[winner.key].live) return;
+    if (winner.owned == kNone)
+      out += raw;
+    else if (value.first_of_name)
+      out += reg::FormatValue(owned_[winner.owned], eol_);
     return;
   }
   if (!value.live || !keys_[value.key].live) return;
   if (value.owned == kNone) {
     out += raw;
-  } else {
+  } else if (!value.last_of_name) {
     out += reg::FormatValue(owned_[value.owned], eol_);
   }
 }

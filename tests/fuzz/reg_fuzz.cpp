@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -107,6 +108,42 @@ void Edit(EmulatedRegistry& reg, const std::vector<KeyDump>& keys, std::uint32_t
   }
 }
 
+// The bytes with control characters and non-ASCII escaped, for a failure report.
+std::string Visible(std::string_view bytes) {
+  std::string out;
+  for (char c : bytes) {
+    const auto b = static_cast<unsigned char>(c);
+    if (c == '\n' || (b >= 0x20 && b < 0x7F)) {
+      out += c;
+    } else {
+      char hex[8];
+      std::snprintf(hex, sizeof hex, "<%02X>", b);
+      out += hex;
+    }
+  }
+  return out;
+}
+
+void ShowDifference(const std::vector<KeyDump>& edited, const std::vector<KeyDump>& reloaded) {
+  std::fprintf(stderr, "keys: %zu edited, %zu reloaded\n", edited.size(), reloaded.size());
+  for (std::size_t i = 0; i < edited.size() && i < reloaded.size(); ++i) {
+    const KeyDump& a = edited[i];
+    const KeyDump& b = reloaded[i];
+    if (a == b) continue;
+    std::fprintf(stderr, "key %zu: %d \"%s\" / %d \"%s\", %zu / %zu values\n", i,
+                 static_cast<int>(a.root), Visible(a.path).c_str(), static_cast<int>(b.root),
+                 Visible(b.path).c_str(), a.values.size(), b.values.size());
+    for (std::size_t v = 0; v < a.values.size() && v < b.values.size(); ++v) {
+      if (a.values[v] == b.values[v]) continue;
+      std::fprintf(stderr, "  value %zu: \"%s\" type %u, %zu bytes / \"%s\" type %u, %zu bytes\n",
+                   v, Visible(a.values[v].name).c_str(), static_cast<unsigned>(a.values[v].type),
+                   a.values[v].data.size(), Visible(b.values[v].name).c_str(),
+                   static_cast<unsigned>(b.values[v].type), b.values[v].data.size());
+    }
+    return;
+  }
+}
+
 std::uint32_t Hash(std::string_view bytes) {
   std::uint32_t h = 2166136261u;
   for (char c : bytes) h = (h ^ static_cast<unsigned char>(c)) * 16777619u;
@@ -151,6 +188,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const auto again = Load(written, &reload_error);
   if (!again) std::fprintf(stderr, "reload failed: %s\n", reload_error.c_str());
   FUZZ_CHECK(again != nullptr);
+  if (Dump(*again) != Dump(*reg)) {
+    ShowDifference(Dump(*reg), Dump(*again));
+    std::fprintf(stderr, "written file:\n%s\n", Visible(written).c_str());
+  }
   FUZZ_CHECK(Dump(*again) == Dump(*reg));
   return 0;
 }

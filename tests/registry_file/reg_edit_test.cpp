@@ -166,8 +166,11 @@ TEST(RegistryFileEdit, DuplicatedNamesFollowTheirWinner) {
   auto rewritten = ParseText(file);
   ASSERT_TRUE(
       rewritten->WriteValue(RootKey::CurrentUser, "K", RegistryValue::MakeString("a", "4")));
+  // The value is listed where the name first appears; a rewrite keeps it there.
   EXPECT_EQ(rewritten->Serialize(), WithLines(file, "\"a\"=\"1\"\r\n\"b\"=\"2\"\r\n\"a\"=\"3\"",
-                                              "\"b\"=\"2\"\r\n\"a\"=\"4\""));
+                                              "\"a\"=\"4\"\r\n\"b\"=\"2\""));
+  EXPECT_EQ(Reload(*rewritten)->Values(RootKey::CurrentUser, "K").value,
+            rewritten->Values(RootKey::CurrentUser, "K").value);
   auto deleted = ParseText(file);
   ASSERT_TRUE(deleted->DeleteValue(RootKey::CurrentUser, "K", "A"));
   EXPECT_EQ(deleted->Serialize(),

@@ -4,6 +4,7 @@
 // the questions.
 
 #include "platform/file_system.h"
+#include "platform/protected_storage.h"
 #include "platform/questions.h"
 #include "platform/registry.h"
 #include "platform/system_info.h"
@@ -16,6 +17,7 @@ struct Port {
   SystemInfo& system;
   WindowSystem& windows;
   UserQuestions& questions;
+  ProtectedStorage& protected_storage;
 };
 
 }  // namespace morvel::platform

@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "platform/emulated/emulated_files.h"
+#include "platform/emulated/emulated_pstore.h"
 #include "platform/emulated/emulated_registry.h"
 #include "platform/emulated/host_files.h"
 
@@ -60,20 +61,22 @@ class ImageMachine : public EmulatedMachine {
         registry_(EmulatedRegistry::Load(image / "registry.reg")),
         files_(image / "drives", facts_),
         system_(facts_),
-        windows_(facts_) {}
+        windows_(facts_),
+        pstore_(EmulatedPStore::Load(image / "stores" / "pstore.ini")) {}
 
   Registry& registry() override { return *registry_; }
   FileSystem& files() override { return files_; }
   SystemInfo& system() override { return system_; }
   WindowSystem& windows() override { return windows_; }
+  ProtectedStorage& protected_storage() override { return *pstore_; }
   [[nodiscard]] const MachineFacts& facts() const override { return facts_; }
 
   void Save() override {
-    if (!registry_->changed()) return;
-    const std::filesystem::path file = image_ / "registry.reg";
-    if (const int error = WriteFileAtomically(file, registry_->Serialize()); error != 0)
-      throw MachineImageError(file.string() +
-                              ": cannot be written: " + std::generic_category().message(error));
+    if (registry_->changed()) Write(image_ / "registry.reg", registry_->Serialize());
+    if (pstore_->changed()) {
+      Write(image_ / "stores" / "pstore.ini", pstore_->Serialize());
+      pstore_->MarkSaved();
+    }
   }
 
   [[nodiscard]] std::optional<std::filesystem::path> HostPath(
@@ -88,6 +91,13 @@ class ImageMachine : public EmulatedMachine {
   EmulatedFiles files_;
   EmulatedSystemInfo system_;
   EmulatedWindowSystem windows_;
+  std::unique_ptr<EmulatedPStore> pstore_;
+
+  static void Write(const std::filesystem::path& file, std::string_view bytes) {
+    if (const int error = WriteFileAtomically(file, bytes); error != 0)
+      throw MachineImageError(file.string() +
+                              ": cannot be written: " + std::generic_category().message(error));
+  }
 };
 
 }  // namespace

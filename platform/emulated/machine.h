@@ -11,6 +11,7 @@
 
 #include "platform/emulated/machine_facts.h"
 #include "platform/file_system.h"
+#include "platform/protected_storage.h"
 #include "platform/registry.h"
 #include "platform/system_info.h"
 
@@ -34,12 +35,14 @@ class EmulatedMachine {
   virtual FileSystem& files() = 0;
   virtual SystemInfo& system() = 0;
   virtual WindowSystem& windows() = 0;
+  virtual ProtectedStorage& protected_storage() = 0;
 
   // What machine.ini says (its defaults where it is silent): folders, drives, version...
   [[nodiscard]] virtual const MachineFacts& facts() const = 0;
 
-  // Writes registry.reg back when the registry changed since it was loaded; a machine
-  // whose registry did not change leaves the file untouched.
+  // Writes registry.reg back when the registry changed since it was loaded, and
+  // stores/pstore.ini when an item was deleted from it; what did not change is left
+  // untouched.
   virtual void Save() = 0;
 
   // The host path a Windows path resolves to (the existing entry, matched without regard

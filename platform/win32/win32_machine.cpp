@@ -1,6 +1,7 @@
 #include "platform/win32/win32_machine.h"
 
 #include "platform/win32/win32_file_system.h"
+#include "platform/win32/win32_pstore.h"
 #include "platform/win32/win32_registry.h"
 #include "platform/win32/win32_system.h"
 
@@ -13,18 +14,21 @@ class RealMachine final : public Win32Machine {
       : registry_(MakeWin32Registry()),
         files_(MakeWin32FileSystem()),
         system_(MakeWin32SystemInfo()),
-        windows_(MakeWin32WindowSystem()) {}
+        windows_(MakeWin32WindowSystem()),
+        pstore_(MakeWin32ProtectedStorage()) {}
 
   Registry& registry() override { return *registry_; }
   FileSystem& files() override { return *files_; }
   SystemInfo& system() override { return *system_; }
   WindowSystem& windows() override { return *windows_; }
+  ProtectedStorage& protected_storage() override { return *pstore_; }
 
  private:
   std::unique_ptr<Registry> registry_;
   std::unique_ptr<FileSystem> files_;
   std::unique_ptr<SystemInfo> system_;
   std::unique_ptr<WindowSystem> windows_;
+  std::unique_ptr<ProtectedStorage> pstore_;
 };
 
 }  // namespace

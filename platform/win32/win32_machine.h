@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "platform/file_system.h"
+#include "platform/protected_storage.h"
 #include "platform/registry.h"
 #include "platform/system_info.h"
 
@@ -12,7 +13,8 @@ namespace morvel::platform::win32 {
 class Win32Machine {
  public:
   // The machine this process runs on. Never fails: nothing is opened until a part is used,
-  // and each part reports its own failures as port errors.
+  // except pstorec.dll, which is loaded now (when present) and freed with the machine;
+  // each part reports its own failures as port errors.
   static std::unique_ptr<Win32Machine> Open();
   virtual ~Win32Machine() = default;
 
@@ -20,6 +22,7 @@ class Win32Machine {
   virtual FileSystem& files() = 0;
   virtual SystemInfo& system() = 0;
   virtual WindowSystem& windows() = 0;
+  virtual ProtectedStorage& protected_storage() = 0;
 };
 
 }  // namespace morvel::platform::win32

@@ -58,7 +58,7 @@ class DemoImageTest : public ::testing::Test {
     auto machine = platform::emulated::EmulatedMachine::Open(dir);
     questions = std::make_unique<ScriptedQuestions>(answer);
     platform::Port port{machine->registry(), machine->files(), machine->system(),
-                        machine->windows(), *questions};
+                        machine->windows(), *questions, machine->protected_storage()};
     out.str("");
     err.str("");
     const int status = command(port, Streams{out, err, false});

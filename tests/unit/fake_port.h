@@ -69,12 +69,34 @@ class NoQuestions final : public platform::UserQuestions {
   platform::Answer Ask(const platform::Question&) override { return platform::Answer::No; }
 };
 
+// A machine without pstorec.dll; its code page keeps ASCII and turns the rest into "?".
+class NoProtectedStorage final : public platform::ProtectedStorage {
+ public:
+  bool Available() const override { return false; }
+  platform::Result<std::unique_ptr<platform::StoreProvider>> CreateProvider(
+      const std::optional<platform::StoreId>&) override {
+    return platform::Result<std::unique_ptr<platform::StoreProvider>>::Failed(
+        platform::ErrorKind::NotFound);
+  }
+  std::string ToSystemCodePage(std::u16string_view text) const override {
+    std::string out;
+    for (char16_t c : text) out += c < 0x80 ? static_cast<char>(c) : '?';
+    return out;
+  }
+  std::u16string FromSystemCodePage(std::string_view text) const override {
+    std::u16string out;
+    for (char c : text) out += static_cast<unsigned char>(c) < 0x80 ? char16_t(c) : u'?';
+    return out;
+  }
+};
+
 struct FakePort {
   EmptyRegistry registry;
   EmptyFiles files;
   EmptySystem system;
   NoQuestions questions;
-  platform::Port port{registry, files, system, system, questions};
+  NoProtectedStorage protected_storage;
+  platform::Port port{registry, files, system, system, questions, protected_storage};
 };
 
 }  // namespace morvel::testing

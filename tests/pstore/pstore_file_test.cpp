@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <sstream>
 #include <string>
 
 #include "platform/emulated/emulated_pstore.h"
@@ -91,6 +93,31 @@ TEST(PStoreFile, MissingAndUnreadableFiles) {
   } catch (const MachineImageError& e) {
     EXPECT_NE(std::string(e.what()).find("pstore.ini: is not a file"), std::string::npos);
   }
+}
+
+// The sample in docs/machine-image.md loads as it is shown.
+TEST(PStoreFile, DocumentedSampleLoads) {
+  std::ifstream in(std::string(MORVEL_SOURCE_DIR) + "/docs/machine-image.md");
+  std::stringstream doc;
+  doc << in.rdbuf();
+  const std::string text = doc.str();
+  const auto section = text.find("### stores/pstore.ini");
+  ASSERT_NE(section, std::string::npos);
+  const auto start = text.find("```\n", section);
+  ASSERT_NE(start, std::string::npos);
+  const auto end = text.find("```\n", start + 4);
+  ASSERT_NE(end, std::string::npos);
+  const auto store = EmulatedPStore::Parse(text.substr(start + 4, end - start - 4), "sample");
+  auto provider = store->CreateProvider(std::nullopt);
+  ASSERT_TRUE(provider.ok());
+  const StoreId id = *StoreId::Parse(kId);
+  EXPECT_EQ(provider.value->TypeDisplayName(0, id, 0).value, u"Internet Explorer");
+  auto items = provider.value->EnumItems(0, id, id, 0);
+  ASSERT_TRUE(items.ok());
+  std::array<std::u16string, 16> batch;
+  std::uint32_t fetched = 0;
+  items.value->Next(batch, fetched);
+  EXPECT_EQ(fetched, 2u);
 }
 
 TEST(StoreIdText, ParsesAndPrintsTheRegistryForm) {

@@ -13,5 +13,8 @@ cmake --preset native >/dev/null
 cmake --build --preset native
 ctest --preset native -j2
 
+echo "== fuzz targets over their seed corpora"
+bash scripts/fuzz.sh all 0
+
 echo "== win32 build and tests under Wine"
 bash scripts/test-win32.sh

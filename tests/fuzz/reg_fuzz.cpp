@@ -32,7 +32,11 @@ struct KeyDump {
   RootKey root;
   std::string path;
   std::vector<RegistryValue> values;
-  bool operator==(const KeyDump&) const = default;
+  // A key's letter case may differ after a reload: when the header that named it first
+  // is deleted, the next header spelling it otherwise names it. Windows ignores the case.
+  bool operator==(const KeyDump& other) const {
+    return root == other.root && morvel::SameText(path, other.path) && values == other.values;
+  }
 };
 
 // Every key below the roots in listing order, with its values.

@@ -1,0 +1,114 @@
+// The index.dat reader on arbitrary bytes: it ends, every row it lists comes from inside
+// the file (a text ended by a zero byte or the file's end, a time stamp of eight bytes
+// of it), the bar only moves forward to 100, and a read stopped from outside lists the
+// first rows of the full read and nothing after.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "common/text.h"
+#include "stores/index_dat_reader.h"
+#include "stores/memory_file_reader.h"
+#include "tests/fuzz/fuzz_check.h"
+
+namespace {
+
+using morvel::IndexDatLists;
+
+constexpr int kImageIndex = 3;
+
+class Recorder final : public morvel::IndexDatProgress {
+ public:
+  explicit Recorder(std::size_t stop_after) : stop_after_(stop_after) {}
+  void MoveTo(int percent) override {
+    FUZZ_CHECK(!stopped);
+    FUZZ_CHECK(percent >= 1 && percent <= 100);
+    FUZZ_CHECK(positions.empty() || percent > positions.back());
+    positions.push_back(percent);
+  }
+  bool BeforeEntry() override {
+    FUZZ_CHECK(!stopped);
+    if (entries == stop_after_) {
+      stopped = true;
+      return false;
+    }
+    ++entries;
+    return true;
+  }
+
+  std::vector<int> positions;
+  std::size_t entries = 0;
+  bool stopped = false;
+
+ private:
+  std::size_t stop_after_;
+};
+
+// The time text names the FILETIME, so a row's time can be traced back to the file.
+std::string TimeText(std::uint64_t filetime) { return std::to_string(filetime); }
+
+// A row's text back to the file's bytes: one character per byte.
+std::string FileBytes(std::string_view text) {
+  std::string bytes;
+  for (std::size_t i = 0; i < text.size();) {
+    const char32_t c = morvel::DecodeUtf8(text, i);
+    FUZZ_CHECK(c > 0 && c <= 0xFF);
+    bytes.push_back(static_cast<char>(c));
+  }
+  return bytes;
+}
+
+// Whether `text` occurs in `file` ended by a zero byte or by the end of the file.
+bool IsTextOfFile(std::string_view file, std::string_view text) {
+  for (std::size_t at = file.find(text); at != std::string_view::npos;
+       at = file.find(text, at + 1)) {
+    const std::size_t end = at + text.size();
+    if (end == file.size() || file[end] == '\0') return true;
+  }
+  return false;
+}
+
+bool IsTimeOfFile(std::string_view file, const std::string& time) {
+  const std::uint64_t filetime = std::stoull(time);
+  char bytes[8];
+  for (int i = 0; i < 8; ++i) bytes[i] = static_cast<char>(filetime >> (8 * i));
+  return file.find(std::string_view(bytes, 8)) != std::string_view::npos;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const std::string_view file(reinterpret_cast<const char*>(data), size);
+  const morvel::MemoryFileReader reader(data, size);
+
+  IndexDatLists full;
+  Recorder progress(SIZE_MAX);
+  morvel::ReadIndexDat(reader, kImageIndex, TimeText, full, &progress);
+  FUZZ_CHECK(!progress.positions.empty() && progress.positions.back() == 100);
+  FUZZ_CHECK(full.urls.size() == full.times.size());
+  FUZZ_CHECK(full.urls.size() <= progress.entries);
+  for (std::size_t i = 0; i < full.urls.size(); ++i) {
+    FUZZ_CHECK(full.urls[i].image_index == kImageIndex);
+    const std::string text = FileBytes(full.urls[i].text);
+    FUZZ_CHECK(!text.empty() && text.find('\0') == std::string::npos);
+    FUZZ_CHECK(IsTextOfFile(file, text));
+    FUZZ_CHECK(IsTimeOfFile(file, full.times[i]));
+  }
+
+  // Stopped part-way, as when the viewer closes during a read.
+  if (progress.entries > 0) {
+    IndexDatLists part;
+    Recorder stopping(size % progress.entries);
+    morvel::ReadIndexDat(reader, kImageIndex, TimeText, part, &stopping);
+    FUZZ_CHECK(stopping.stopped);
+    FUZZ_CHECK(part.urls.size() <= full.urls.size() && part.times.size() == part.urls.size());
+    for (std::size_t i = 0; i < part.urls.size(); ++i) {
+      FUZZ_CHECK(part.urls[i].text == full.urls[i].text);
+      FUZZ_CHECK(part.times[i] == full.times[i]);
+    }
+  }
+  return 0;
+}

@@ -1,0 +1,94 @@
+// The tests' machine under Wine: the real registry and file system of the Wine prefix.
+// The scratch key (under HKEY_CURRENT_USER and HKEY_LOCAL_MACHINE) and the scratch folder
+// are removed afterwards with the system's own functions, not with the code under test.
+
+#include <windows.h>
+
+#include <shlwapi.h>
+
+#include <stdexcept>
+#include <string>
+
+#include "platform/win32/win32_machine.h"
+#include "platform/win32/win32_util.h"
+#include "tests/definitions/definitions_machine.h"
+
+namespace morvel::definitions_test {
+namespace {
+
+using platform::win32::Narrow;
+using platform::win32::Wide;
+
+constexpr wchar_t kScratchParent[] = L"Software\\MorvelTest";
+
+std::wstring TempFolder() {
+  wchar_t buffer[MAX_PATH + 1];
+  const DWORD length = GetTempPathW(MAX_PATH + 1, buffer);
+  if (length == 0 || length > MAX_PATH) throw std::runtime_error("no temp folder");
+  return std::wstring(buffer, length);  // ends with "\"
+}
+
+void RemoveTree(const std::wstring& folder) {
+  WIN32_FIND_DATAW data;
+  if (auto find = platform::win32::OwnFind(FindFirstFileW((folder + L"\\*").c_str(), &data))) {
+    do {
+      const std::wstring name = data.cFileName;
+      if (name == L"." || name == L"..") continue;
+      const std::wstring path = folder + L"\\" + name;
+      SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+      if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+        RemoveTree(path);
+      else
+        DeleteFileW(path.c_str());
+    } while (FindNextFileW(find.get(), &data));
+  }
+  RemoveDirectoryW(folder.c_str());
+}
+
+class Win32TestMachine final : public Machine {
+ public:
+  explicit Win32TestMachine(const std::string& test_name)
+      : machine_(platform::win32::Win32Machine::Open()),
+        key_(Narrow(kScratchParent) + "\\" + test_name),
+        folder_(TempFolder() + L"MorvelTest\\" + Wide(test_name)) {
+    Cleanup();  // left over from a run that crashed
+    CreateDirectoryW((TempFolder() + L"MorvelTest").c_str(), nullptr);
+    if (!CreateDirectoryW(folder_.c_str(), nullptr))
+      throw std::runtime_error("CreateDirectory failed: " + std::to_string(GetLastError()));
+  }
+
+  ~Win32TestMachine() override {
+    Cleanup();
+    for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) RegDeleteKeyW(root, kScratchParent);
+    RemoveDirectoryW((TempFolder() + L"MorvelTest").c_str());
+  }
+
+  platform::Registry& registry() override { return machine_->registry(); }
+  platform::FileSystem& files() override { return machine_->files(); }
+  platform::SystemInfo& system() override { return machine_->system(); }
+  platform::WindowSystem& windows() override { return machine_->windows(); }
+  std::string scratch_key() const override { return key_; }
+  std::string scratch_folder() const override { return Narrow(folder_); }
+  std::optional<std::string> SavedRegistry() override { return std::nullopt; }
+  bool IsEmulated() const override { return false; }
+  bool DenyLocalMachineChanges() override { return false; }
+
+ private:
+  void Cleanup() const {
+    for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE})
+      SHDeleteKeyW(root, Wide(key_).c_str());
+    RemoveTree(folder_);
+  }
+
+  std::unique_ptr<platform::win32::Win32Machine> machine_;
+  std::string key_;
+  std::wstring folder_;
+};
+
+}  // namespace
+
+std::unique_ptr<Machine> MakeMachine(const std::string& test_name) {
+  return std::make_unique<Win32TestMachine>(test_name);
+}
+
+}  // namespace morvel::definitions_test

@@ -7,6 +7,8 @@ const char* const kUsage =
     "  list                 the catalogue with the stored ticks\n"
     "  test [KEY...]        a Test run of the keys, or of the ticked items\n"
     "  clean [KEY...]       Clean as the main window does (--unattended: one unattended pass)\n"
+    "  index-dat FILE       the URLs of an index.dat file: URL<TAB>Last Modified a line,\n"
+    "                       then \"Total Record: N\"\n"
     "  demo [DIR]           write a sample machine image\n";
 
 Arguments ParseArguments(const std::vector<std::string>& words) {
@@ -45,10 +47,11 @@ Arguments ParseArguments(const std::vector<std::string>& words) {
   if (a.help) return a;
   if (a.command.empty()) throw UsageError{"no command given"};
   const std::string& c = a.command;
-  if (c != "list" && c != "test" && c != "clean" && c != "demo")
+  if (c != "list" && c != "test" && c != "clean" && c != "demo" && c != "index-dat")
     throw UsageError{"unknown command " + c};
   if (a.unattended && c != "clean") throw UsageError{"--unattended goes with clean"};
   if (c == "list" && !a.args.empty()) throw UsageError{"list takes no arguments"};
+  if (c == "index-dat" && a.args.size() != 1) throw UsageError{"index-dat takes one file"};
   if (c == "demo" && a.args.size() > 1) throw UsageError{"demo takes at most one folder"};
   return a;
 }

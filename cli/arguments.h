@@ -14,7 +14,7 @@ struct Arguments {
   TerminalQuestions::Fixed answer = TerminalQuestions::Fixed::None;
   bool unattended = false;
   bool help = false;
-  std::string command;            // list, test, clean, demo
+  std::string command;            // list, test, clean, index-dat, demo
   std::vector<std::string> args;  // the command's own words
 };
 

@@ -10,6 +10,7 @@
 
 #include "cli/arguments.h"
 #include "cli/commands.h"
+#include "cli/index_dat_command.h"
 #include "cli/terminal.h"
 
 #ifdef MORVEL_EMULATED
@@ -69,6 +70,8 @@ int Run(const Arguments& args, const char* argv0) {
     status = morvel::cli::TestCommand(port, args.args, io);
   else if (args.command == "clean")
     status = morvel::cli::CleanCommand(port, args.args, args.unattended, io);
+  else if (args.command == "index-dat")
+    status = morvel::cli::IndexDatCommand(port, args.args[0], io);
 #ifdef MORVEL_EMULATED
   machine->Save();
 #endif

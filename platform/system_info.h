@@ -1,12 +1,26 @@
 #pragma once
 // Facts about the machine, the process and the desktop that the program asks about.
 
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
 namespace morvel::platform {
 
 enum class WindowsFamily { Nt, Win9x };
+
+// Calendar fields of a moment, as Windows' SYSTEMTIME holds them.
+struct CalendarTime {
+  std::uint16_t year = 0;
+  std::uint16_t month = 0;        // 1..12
+  std::uint16_t day_of_week = 0;  // 0 Sunday .. 6 Saturday
+  std::uint16_t day = 0;
+  std::uint16_t hour = 0;
+  std::uint16_t minute = 0;
+  std::uint16_t second = 0;
+  std::uint16_t milliseconds = 0;
+};
 
 struct WindowsVersion {
   WindowsFamily family = WindowsFamily::Nt;
@@ -23,6 +37,19 @@ class SystemInfo {
   [[nodiscard]] virtual std::string ExecutableFolder() const = 0;
 
   [[nodiscard]] virtual WindowsVersion Version() const = 0;
+
+  // A FILETIME (UTC) in the user's local time, as calendar fields: FileTimeToLocalFileTime
+  // (with the current time zone bias) then FileTimeToSystemTime. nullopt when either fails.
+  [[nodiscard]] virtual std::optional<CalendarTime> FileTimeToLocalCalendar(
+      std::uint64_t filetime) const = 0;
+
+  // The date in the user's short date format (GetDateFormat, LOCALE_USER_DEFAULT,
+  // DATE_SHORTDATE); empty text on failure.
+  [[nodiscard]] virtual std::string FormatShortDate(const CalendarTime& time) const = 0;
+
+  // The time in the user's long time format (GetTimeFormat, LOCALE_USER_DEFAULT); empty
+  // text on failure.
+  [[nodiscard]] virtual std::string FormatLongTime(const CalendarTime& time) const = 0;
 };
 
 class WindowSystem {

@@ -8,6 +8,7 @@
 #include "platform/emulated/emulated_pstore.h"
 #include "platform/emulated/emulated_registry.h"
 #include "platform/emulated/host_files.h"
+#include "platform/emulated/locale_format.h"
 
 namespace morvel::platform::emulated {
 
@@ -24,6 +25,19 @@ class EmulatedSystemInfo : public SystemInfo {
   }
 
   [[nodiscard]] WindowsVersion Version() const override { return facts_.version; }
+
+  [[nodiscard]] std::optional<CalendarTime> FileTimeToLocalCalendar(
+      std::uint64_t filetime) const override {
+    return LocalCalendar(filetime, facts_.locale.bias_minutes);
+  }
+
+  [[nodiscard]] std::string FormatShortDate(const CalendarTime& time) const override {
+    return FormatDatePicture(facts_.locale.short_date, time);
+  }
+
+  [[nodiscard]] std::string FormatLongTime(const CalendarTime& time) const override {
+    return FormatTimePicture(facts_.locale.long_time, time);
+  }
 
  private:
   const MachineFacts& facts_;

@@ -46,6 +46,7 @@ class FactsReader {
     ReadSystem(facts);
     ReadFolders(facts);
     ReadDrives(facts);
+    ReadLocale(facts);
     for (const auto& [key, value] : Entries("Locked")) {
       auto path = ParseWindowsPath(value);
       if (!path) Fail("Locked", key, "locked file '" + value + "' is not an absolute Windows path");
@@ -134,6 +135,20 @@ class FactsReader {
                  "' is not an absolute Windows path");
       facts.folders[i] = path.value.ToString();
     }
+  }
+
+  void ReadLocale(MachineFacts& facts) const {
+    if (auto bias = doc_.Read("Locale", "Bias"); bias && !bias->empty()) {
+      long long minutes = 0;
+      // Real time zones lie within 14 hours of UTC; a day either way is plenty.
+      if (!ParseInt(*bias, minutes) || minutes < -1440 || minutes > 1440)
+        Fail("Locale", "Bias", "Bias '" + *bias + "' is not minutes between -1440 and 1440");
+      facts.locale.bias_minutes = static_cast<int>(minutes);
+    }
+    if (auto picture = doc_.Read("Locale", "ShortDate"); picture && !picture->empty())
+      facts.locale.short_date = *picture;
+    if (auto picture = doc_.Read("Locale", "LongTime"); picture && !picture->empty())
+      facts.locale.long_time = *picture;
   }
 
   void ReadDrives(MachineFacts& facts) const {

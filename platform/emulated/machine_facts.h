@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/emulated/locale_format.h"
 #include "platform/emulated/windows_path.h"
 #include "platform/system_info.h"
 
@@ -42,6 +43,7 @@ struct MachineFacts {
   std::array<DriveType, 26> drives{};       // by letter, A first; only C is Fixed by default
   std::vector<WindowsPath> locked;          // files in use, in file order
   std::vector<std::string> window_classes;  // open top-level windows
+  LocaleFacts locale;                       // time zone bias, date and time formats
 
   // Defaults alone, as for an image without machine.ini.
   MachineFacts();

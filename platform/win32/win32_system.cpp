@@ -1,5 +1,6 @@
 #include "platform/win32/win32_system.h"
 
+#include <optional>
 #include <string>
 
 #include "platform/win32/win32_util.h"
@@ -38,6 +39,37 @@ class Win32SystemInfo final : public SystemInfo {
     version.major = info.dwMajorVersion;
     version.minor = info.dwMinorVersion;
     return version;
+  }
+
+  std::optional<CalendarTime> FileTimeToLocalCalendar(std::uint64_t filetime) const override {
+    const FILETIME utc{static_cast<DWORD>(filetime), static_cast<DWORD>(filetime >> 32)};
+    FILETIME local{};
+    SYSTEMTIME fields{};
+    if (!FileTimeToLocalFileTime(&utc, &local) || !FileTimeToSystemTime(&local, &fields))
+      return std::nullopt;
+    return CalendarTime{fields.wYear, fields.wMonth,  fields.wDayOfWeek, fields.wDay,
+                        fields.wHour, fields.wMinute, fields.wSecond,    fields.wMilliseconds};
+  }
+
+  std::string FormatShortDate(const CalendarTime& time) const override {
+    const SYSTEMTIME fields = ToSystemTime(time);
+    wchar_t text[256];
+    const int length =
+        GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &fields, nullptr, text, 256);
+    return length > 0 ? Narrow(std::wstring_view(text, length - 1)) : std::string();
+  }
+
+  std::string FormatLongTime(const CalendarTime& time) const override {
+    const SYSTEMTIME fields = ToSystemTime(time);
+    wchar_t text[256];
+    const int length = GetTimeFormatW(LOCALE_USER_DEFAULT, 0, &fields, nullptr, text, 256);
+    return length > 0 ? Narrow(std::wstring_view(text, length - 1)) : std::string();
+  }
+
+ private:
+  static SYSTEMTIME ToSystemTime(const CalendarTime& t) {
+    return SYSTEMTIME{t.year, t.month,  t.day_of_week, t.day,
+                      t.hour, t.minute, t.second,      t.milliseconds};
   }
 };
 

@@ -61,6 +61,11 @@ class EmptySystem final : public platform::SystemInfo, public platform::WindowSy
  public:
   std::string ExecutableFolder() const override { return "C:\\Program Files\\Morvel\\"; }
   platform::WindowsVersion Version() const override { return {}; }
+  std::optional<platform::CalendarTime> FileTimeToLocalCalendar(std::uint64_t) const override {
+    return std::nullopt;
+  }
+  std::string FormatShortDate(const platform::CalendarTime&) const override { return {}; }
+  std::string FormatLongTime(const platform::CalendarTime&) const override { return {}; }
   bool TopLevelWindowExists(std::string_view) const override { return false; }
 };
 

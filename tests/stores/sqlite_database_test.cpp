@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <variant>
 
 #include "sqlite_test_support.h"
 #include "stores/sqlite_database.h"
@@ -69,6 +70,25 @@ TEST(SQLiteDatabase, RunStatementDeletesEveryRowAndKeepsTheTable) {
   EXPECT_TRUE(db.HasTable("logins"));
   EXPECT_EQ(CountRows(db, "logins"), 0);
   EXPECT_EQ(CountRows(db, "meta"), 1);
+}
+
+TEST(SQLiteDatabase, DeleteInAWriteAheadLogDatabase) {
+  // Browsers keep their history in WAL mode: the -wal and -shm files beside the database.
+  SQLiteTempFolder folder;
+  const std::string path = folder.Path("places.sqlite");
+  {
+    TSQLiteDatabase db(path);
+    EXPECT_EQ(std::get<std::string>(db.QueryTable("PRAGMA journal_mode=WAL")->Cell(0, 0)), "wal");
+    db.RunStatement("CREATE TABLE moz_historyvisits (id INTEGER PRIMARY KEY, place_id INTEGER)");
+    db.RunStatement("INSERT INTO moz_historyvisits (place_id) VALUES (1), (2), (3)");
+  }
+  {
+    TSQLiteDatabase db(path);
+    ASSERT_TRUE(db.HasTable("moz_historyvisits"));
+    db.RunStatement("DELETE FROM moz_historyvisits");
+  }
+  TSQLiteDatabase db(path);
+  EXPECT_EQ(CountRows(db, "moz_historyvisits"), 0);
 }
 
 TEST(SQLiteDatabase, RunStatementRunsOnlyTheFirstStatement) {

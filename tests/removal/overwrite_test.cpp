@@ -1,0 +1,124 @@
+// Overwriting before deletion, and what must not be overwritten.
+
+#include <set>
+
+#include "engine/file_removal.h"
+#include "tests/removal/removal_fixture.h"
+#include "tests/removal/spy_files.h"
+
+namespace morvel::removal_test {
+namespace {
+
+class OverwriteTest : public RemovalTest {
+ protected:
+  // The exclusive opens that wrote something: the passes.
+  static std::vector<RecordedOpen> Passes(const SpyFiles& spy) {
+    std::vector<RecordedOpen> passes;
+    for (const RecordedOpen& open : spy.opens)
+      if (!open.writes.empty()) passes.push_back(open);
+    return passes;
+  }
+};
+
+TEST_F(OverwriteTest, ThreePassesOfOneByteValueEachOverTheWholeLength) {
+  Write("secret.bin", std::string(10000, '\xff'));
+  SpyFiles spy(files());
+  auto clean = MakeRun(RunMode::Clean);
+  clean->files_override = &spy;
+  clean->settings.OverwriteFile = true;
+  clean->settings.OverwriteNumber = 3;
+
+  EXPECT_TRUE(RemoveFile(*clean, Path("secret.bin"), true));
+  const auto passes = Passes(spy);
+  ASSERT_EQ(passes.size(), 3u);
+  for (const RecordedOpen& pass : passes) {
+    ASSERT_EQ(pass.writes.size(), 3u);
+    const std::uint64_t offsets[] = {0, 4096, 8192};
+    const std::size_t sizes[] = {4096, 4096, 1808};
+    for (std::size_t i = 0; i < 3; ++i) {
+      EXPECT_EQ(pass.writes[i].offset, offsets[i]);
+      EXPECT_EQ(pass.writes[i].size, sizes[i]);
+      EXPECT_TRUE(pass.writes[i].uniform);
+      EXPECT_EQ(pass.writes[i].value, pass.writes[0].value);
+    }
+    EXPECT_GE(pass.writes[0].value, 0);
+    EXPECT_LE(pass.writes[0].value, 254);
+    EXPECT_EQ(pass.flushes, 1);
+  }
+  EXPECT_EQ(spy.deleted, std::vector<std::string>{Path("secret.bin")});
+  EXPECT_TRUE(Tree().empty());
+}
+
+TEST_F(OverwriteTest, APassKeepsTheLengthAndLeavesOneByteValue) {
+  // Values drawn over many one-pass wipes: never 255, and not always the same.
+  std::set<char> seen;
+  for (int i = 0; i < 40; ++i) {
+    Write("f.bin", std::string(5000, '\xff'));
+    auto clean = MakeRun(RunMode::Clean);
+    WipeFile(*clean, Path("f.bin"), 1);
+    const std::string content = Content("f.bin");
+    ASSERT_EQ(content.size(), 5000u);
+    ASSERT_EQ(content.find_first_not_of(content[0]), std::string::npos);
+    ASSERT_NE(content[0], '\xff');
+    seen.insert(content[0]);
+  }
+  EXPECT_GT(seen.size(), 1u);
+
+  // Test mode and a missing file: nothing happens.
+  Write("g.bin", "abc");
+  auto test = MakeRun(RunMode::Test);
+  WipeFile(*test, Path("g.bin"), 3);
+  EXPECT_EQ(Content("g.bin"), "abc");
+  WipeFile(*MakeRun(RunMode::Clean), Path("missing.bin"), 3);
+  EXPECT_EQ(Tree(), (std::vector<std::string>{"f.bin 5000", "g.bin 3"}));
+}
+
+TEST_F(OverwriteTest, LockedAndReadOnlyFilesAreNotOverwritten) {
+  Write("busy.dat", "original");
+  Write("ro.dat", "read only");
+  SKIP_IF_REASON(backend().SetAttributes(Path("ro.dat"), platform::attr::ReadOnly));
+  SKIP_IF_REASON(backend().LockFile(Path("busy.dat")));
+  SpyFiles spy(files());
+  auto clean = MakeRun(RunMode::Clean);
+  clean->files_override = &spy;
+  clean->settings.OverwriteFile = true;
+  clean->settings.OverwriteNumber = 2;
+
+  EXPECT_EQ(CleanFolder(*clean, Path(), false, true, "", clean->item_count), 9u);
+  EXPECT_EQ(clean->item_count, 1);
+  EXPECT_EQ(clean->log, (std::vector<std::string>{"Clean: deleting " + Path("busy.dat"),
+                                                  "Clean: deleting " + Path("ro.dat")}));
+  EXPECT_TRUE(Passes(spy).empty());
+  EXPECT_EQ(Content("busy.dat"), "original");
+  EXPECT_EQ(Tree(), std::vector<std::string>{"busy.dat 8"});
+  EXPECT_TRUE(IsFileInUse(*clean, Path("busy.dat")));
+  EXPECT_FALSE(IsFileInUse(*clean, Path("missing.dat")));
+}
+
+TEST_F(OverwriteTest, FilesOfTwoGigabytesAreDeletedUnwritten) {
+  Write("huge.bin", "small on disk");
+  SpyFiles spy(files());
+  spy.reported_size = std::uint64_t{1} << 31;
+  auto clean = MakeRun(RunMode::Clean);
+  clean->files_override = &spy;
+  clean->settings.OverwriteFile = true;
+  EXPECT_TRUE(RemoveFile(*clean, Path("huge.bin"), false));
+  EXPECT_TRUE(Passes(spy).empty());
+  EXPECT_EQ(spy.deleted.size(), 1u);
+}
+
+TEST_F(OverwriteTest, PassesOutsideOneToTenCountAsOne) {
+  for (const int number : {0, 11, -3}) {
+    Write("f.bin", "abc");
+    SpyFiles spy(files());
+    auto clean = MakeRun(RunMode::Clean);
+    clean->files_override = &spy;
+    clean->settings.OverwriteFile = true;
+    clean->settings.OverwriteNumber = number;
+    EXPECT_TRUE(RemoveFile(*clean, Path("f.bin"), false));
+    EXPECT_EQ(Passes(spy).size(), 1u) << number;
+  }
+}
+
+}  // namespace
+}  // namespace morvel::removal_test

@@ -1,0 +1,139 @@
+// The questions before emptying a drive root, My Documents or My Pictures.
+
+#include "common/text.h"
+#include "engine/file_removal.h"
+#include "engine/folder_lookups.h"
+#include "tests/removal/removal_fixture.h"
+
+namespace morvel::removal_test {
+namespace {
+
+using platform::Answer;
+
+class ProtectedFolderTest : public RemovalTest {
+ protected:
+  static void ExpectQuestion(const AskedQuestion& q, const std::string& text) {
+    EXPECT_EQ(q.text, text);
+    EXPECT_EQ(q.caption, "Morvel");
+    EXPECT_EQ(q.buttons, platform::Buttons::YesNo);
+    EXPECT_EQ(q.icon, platform::Icon::Information);
+    EXPECT_EQ(q.default_answer, Answer::No);
+  }
+  static std::string Everything(const std::string& f) {
+    return "Do you want to delete all files and folders under " + f + "?";
+  }
+};
+
+// On every backend, with the real My Documents: No leaves it whole.
+TEST_F(ProtectedFolderTest, NoLeavesMyDocumentsAlone) {
+  auto clean = MakeRun(RunMode::Clean);
+  const std::string documents = GetMyDocumentsFolder(*clean);
+  ASSERT_FALSE(documents.empty());
+  ASSERT_EQ(documents.back(), '\\');
+  const std::string marker = documents + "morvel-removal-test.txt";
+  WriteAt(marker, "mine");
+  // Letter case does not hide the folder, nor does a missing trailing "\".
+  const std::string upper = UpperCase(documents.substr(0, documents.size() - 1));
+
+  EXPECT_EQ(CleanFolder(*clean, upper, false, true, "", clean->item_count), 0u);
+  EXPECT_EQ(
+      CleanFolderByMask(*clean, documents, "morvel-removal-test.txt", clean->item_count, false),
+      0u);
+  ASSERT_EQ(clean->questions.asked.size(), 2u);
+  ExpectQuestion(clean->questions.asked[0], Everything(upper + "\\"));
+  ExpectQuestion(clean->questions.asked[1],
+                 "Do you want to delete the files on " + documents + "?");
+  EXPECT_EQ(clean->item_count, 0);
+  EXPECT_TRUE(clean->log.empty());
+  const bool still_there = files().Exists(marker);
+  (void)files().ShellDelete(marker);
+  EXPECT_TRUE(still_there);
+
+  // Test mode asks nothing.
+  auto test = MakeRun(RunMode::Test);
+  CleanFolderByMask(*test, documents, "*.none", test->item_count, false);
+  EXPECT_TRUE(test->questions.asked.empty());
+}
+
+// The rest may empty a whole drive or the user's documents if wrong: emulated only.
+class EmulatedProtectedFolderTest : public ProtectedFolderTest {
+ protected:
+  void SetUp() override {
+    ProtectedFolderTest::SetUp();
+    if (!backend().IsEmulated()) GTEST_SKIP() << "would risk the prefix's own drive and documents";
+  }
+};
+
+TEST_F(EmulatedProtectedFolderTest, DriveRootIsAskedForUnlessTheMaskIsAnExactName) {
+  Write("x.txt", "12");
+  const std::vector<std::string> before = TreeAt("C:\\");
+
+  auto test = MakeRun(RunMode::Test);
+  EXPECT_EQ(CleanFolder(*test, "C:", false, true, "", test->item_count), 2u);
+  EXPECT_EQ(test->item_count, 1);  // every file of the drive
+  EXPECT_TRUE(test->questions.asked.empty());
+
+  auto clean = MakeRun(RunMode::Clean);
+  EXPECT_EQ(CleanFolder(*clean, "C:", true, true, "", clean->item_count), 0u);
+  EXPECT_EQ(CleanSubFolder(*clean, "c:\\", clean->item_count, true, ""), 0u);
+  EXPECT_EQ(CleanFolderByMask(*clean, "C:\\", "*.txt", clean->item_count, true), 0u);
+  EXPECT_EQ(CleanFolderByMask(*clean, "C:\\", "", clean->item_count, true), 0u);
+  ASSERT_EQ(clean->questions.asked.size(), 4u);
+  ExpectQuestion(clean->questions.asked[0], Everything("C:\\"));
+  ExpectQuestion(clean->questions.asked[1], Everything("c:\\"));
+  ExpectQuestion(clean->questions.asked[2], Everything("C:\\"));
+  ExpectQuestion(clean->questions.asked[3], Everything("C:\\"));
+  EXPECT_EQ(clean->item_count, 0);
+  EXPECT_EQ(TreeAt("C:\\"), before);
+
+  // An exact name on a drive root is not asked about.
+  WriteAt("C:\\exact.txt", "1");
+  auto exact = MakeRun(RunMode::Clean);
+  EXPECT_EQ(CleanFolderByMask(*exact, "C:\\", "exact.txt", exact->item_count, false), 1u);
+  EXPECT_TRUE(exact->questions.asked.empty());
+  EXPECT_EQ(TreeAt("C:\\"), before);
+}
+
+TEST_F(EmulatedProtectedFolderTest, AnswersApplyToTheAskedFolderOnly) {
+  const std::string user = "C:\\Users\\User\\";
+  const std::string documents = user + "Documents\\";
+  const std::string pictures = documents + "My Pictures\\";
+  WriteAt(user + "settings.txt", "1");
+  WriteAt(documents + "a.txt", "22");
+  WriteAt(documents + "sub\\b.txt", "333");
+  WriteAt(pictures + "p.jpg", "4444");
+
+  // No to My Documents inside a cleaned folder: the scan of its parent goes on.
+  auto clean = MakeRun(RunMode::Clean);
+  EXPECT_EQ(CleanFolder(*clean, user, false, true, "", clean->item_count), 1u);
+  ASSERT_EQ(clean->questions.asked.size(), 1u);
+  ExpectQuestion(clean->questions.asked[0], Everything(documents));
+  EXPECT_EQ(TreeAt(user),
+            (std::vector<std::string>{"Documents\\", "Documents\\a.txt 2",
+                                      "Documents\\My Pictures\\", "Documents\\My Pictures\\p.jpg 4",
+                                      "Documents\\sub\\", "Documents\\sub\\b.txt 3"}));
+
+  // Yes to My Documents, No to My Pictures.
+  auto again = MakeRun(RunMode::Clean);
+  again->questions.answers = {Answer::Yes, Answer::No};
+  EXPECT_EQ(CleanFolder(*again, documents, false, true, "", again->item_count), 5u);
+  ASSERT_EQ(again->questions.asked.size(), 2u);
+  ExpectQuestion(again->questions.asked[1], Everything(pictures));
+  EXPECT_EQ(TreeAt(documents), (std::vector<std::string>{"My Pictures\\", "My Pictures\\p.jpg 4"}));
+
+  // The mask scan asks in its own words, for My Pictures too.
+  auto by_mask = MakeRun(RunMode::Clean);
+  EXPECT_EQ(CleanFolderByMask(*by_mask, documents, "*.jpg", by_mask->item_count, true), 0u);
+  EXPECT_EQ(CleanFolderByMask(*by_mask, pictures, "p.jpg", by_mask->item_count, false), 0u);
+  ASSERT_EQ(by_mask->questions.asked.size(), 2u);
+  ExpectQuestion(by_mask->questions.asked[0],
+                 "Do you want to delete the files on " + documents + "?");
+  ExpectQuestion(by_mask->questions.asked[1],
+                 "Do you want to delete the files on " + pictures + "?");
+  by_mask->questions.answers = {Answer::Yes};
+  EXPECT_EQ(CleanFolderByMask(*by_mask, pictures, "p.jpg", by_mask->item_count, false), 4u);
+  EXPECT_EQ(by_mask->item_count, 1);
+}
+
+}  // namespace
+}  // namespace morvel::removal_test

@@ -1,0 +1,116 @@
+#pragma once
+// A file system in front of a real one that records what the primitives ask of it: the
+// writes of each exclusive open, shell deletions and folder removals. It can also list
+// extra entries in every folder, as a misbehaving file system might.
+
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/file_system.h"
+
+namespace morvel::removal_test {
+
+struct RecordedWrite {
+  std::uint64_t offset = 0;
+  std::size_t size = 0;
+  int value = -1;        // the first byte
+  bool uniform = false;  // every byte equal to the first
+};
+
+struct RecordedOpen {
+  std::string path;
+  std::vector<RecordedWrite> writes;
+  int flushes = 0;
+};
+
+class SpyFiles final : public platform::FileSystem {
+ public:
+  explicit SpyFiles(platform::FileSystem& real) : real_(real) {}
+
+  platform::Status Enumerate(
+      std::string_view folder,
+      const std::function<bool(const platform::FileEntry&)>& visit) const override {
+    bool more = true;
+    const platform::Status status =
+        real_.Enumerate(folder, [&](const platform::FileEntry& e) { return more = visit(e); });
+    for (const platform::FileEntry& e : extra_entries)
+      if (more) more = visit(e);
+    return status;
+  }
+  platform::Result<platform::FileEntry> Stat(std::string_view path) const override {
+    return real_.Stat(path);
+  }
+  platform::Result<std::string> ReadFile(std::string_view path) const override {
+    return real_.ReadFile(path);
+  }
+  platform::Status WriteFile(std::string_view path, std::string_view bytes) override {
+    return real_.WriteFile(path, bytes);
+  }
+  platform::Status CreateFolder(std::string_view path) override { return real_.CreateFolder(path); }
+  platform::Result<std::unique_ptr<platform::FileReader>> OpenForReading(
+      std::string_view path) const override {
+    return real_.OpenForReading(path);
+  }
+  platform::Result<std::unique_ptr<platform::FileWriter>> OpenExclusive(
+      std::string_view path) override {
+    auto opened = real_.OpenExclusive(path);
+    if (!opened.ok()) return opened;
+    opens.push_back(RecordedOpen{std::string(path), {}, 0});
+    return platform::Result<std::unique_ptr<platform::FileWriter>>::Of(
+        std::make_unique<Writer>(std::move(opened.value), opens.back(), reported_size));
+  }
+  platform::Status ShellDelete(std::string_view path) override {
+    deleted.emplace_back(path);
+    return real_.ShellDelete(path);
+  }
+  platform::Status RemoveFolder(std::string_view path) override {
+    removed_folders.emplace_back(path);
+    return real_.RemoveFolder(path);
+  }
+  platform::Status DeleteOnReboot(std::string_view path) override {
+    return real_.DeleteOnReboot(path);
+  }
+
+  std::deque<RecordedOpen> opens;  // a deque: open writers keep pointing at their record
+  std::vector<std::string> deleted;
+  std::vector<std::string> removed_folders;
+  std::vector<platform::FileEntry> extra_entries;
+  std::optional<std::uint64_t> reported_size;  // what writers say the length is
+
+ private:
+  class Writer final : public platform::FileWriter {
+   public:
+    Writer(std::unique_ptr<platform::FileWriter> real, RecordedOpen& record,
+           std::optional<std::uint64_t> size)
+        : real_(std::move(real)), record_(record), size_(size) {}
+    platform::Result<std::uint64_t> Size() const override {
+      if (size_) return platform::Result<std::uint64_t>::Of(*size_);
+      return real_->Size();
+    }
+    platform::Status WriteAt(std::uint64_t offset, std::span<const std::byte> bytes) override {
+      RecordedWrite write{offset, bytes.size(), -1, true};
+      if (!bytes.empty()) write.value = static_cast<int>(bytes[0]);
+      for (std::byte b : bytes) write.uniform = write.uniform && static_cast<int>(b) == write.value;
+      record_.writes.push_back(write);
+      return real_->WriteAt(offset, bytes);
+    }
+    platform::Status Flush() override {
+      ++record_.flushes;
+      return real_->Flush();
+    }
+
+   private:
+    std::unique_ptr<platform::FileWriter> real_;
+    RecordedOpen& record_;
+    std::optional<std::uint64_t> size_;
+  };
+
+  platform::FileSystem& real_;
+};
+
+}  // namespace morvel::removal_test

@@ -101,10 +101,15 @@ TEST_F(DemoImageTest, TestWithoutKeysRunsTheStoredTicksInTreeOrder) {
   std::vector<std::string> headers;
   for (const std::string& l : OutLines())
     if (l.rfind("Test: Clearing", 0) == 0) headers.push_back(l);
-  EXPECT_EQ(headers, (std::vector<std::string>{"Test: Clearing Windows - Temporary Files ...",
-                                               "Test: Clearing Windows - Windows Log Files ...",
-                                               "Test: Clearing Applications - 7-Zip ...",
-                                               "Test: Clearing Custom Lists - <New List> ..."}));
+  EXPECT_EQ(headers,
+            (std::vector<std::string>{"Test: Clearing Windows - Temporary Files ...",
+                                      "Test: Clearing Windows - Windows Log Files ...",
+                                      "Test: Clearing Advanced - Google Toolbar History ...",
+                                      "Test: Clearing Applications - 7-Zip ...",
+                                      "Test: Clearing Applications - FileZilla ...",
+                                      "Test: Clearing Applications - TeamViewer ...",
+                                      "Test: Clearing Applications - Acrobat Reader ...",
+                                      "Test: Clearing Custom Lists - <New List> ..."}));
 }
 
 TEST_F(DemoImageTest, ListShowsTicksAndInstalledApplications) {

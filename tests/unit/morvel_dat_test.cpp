@@ -154,6 +154,10 @@ std::string RegistryProblem(std::string_view value) {
 
 std::string FileProblem(std::string_view value) {
   const std::size_t comma = value.find(',');
+  // The interpreter appends "\" to a value without one, so "%windir%,*.log" names a
+  // folder called "%windir%,*.log": the first component needs its "\" before a mask.
+  if (value.find('\\') == std::string_view::npos && comma != std::string_view::npos)
+    return "mask without a folder";
   const std::string_view folder = value.substr(0, comma);
   auto components = Split(folder, '\\');
   const std::string base = components.front();
@@ -226,6 +230,7 @@ TEST(MorvelDatChecks, RefuseFaultyEntries) {
       {"DelFile1", "{Current AppData}\\App\\\\logs,*.log"},
       {"DelFile1", "{Current AppData}\\App\\logs\\,*.log"},
       {"DelFile1", "{Current AppData}\\App\\..\\..,*.log"},
+      {"DelFile1", "%windir%,*.log"},  // read as a folder named "%windir%,*.log"
       {"DelRegValue1", "HKCU\\Software\\App\\History"},
       {"DelRegValue1", "hkey_current_user\\Software\\App\\History"},
       {"DelRegValue1", "HKEY_CURRENT_USER"},
@@ -242,7 +247,7 @@ TEST(MorvelDatChecks, RefuseFaultyEntries) {
     EXPECT_NE(EntryProblem(key, value), "") << key << "=" << value;
 
   const std::vector<std::pair<std::string, std::string>> sound = {
-      {"DelFile1", "%windir%,*.log"},
+      {"DelFile1", "%windir%\\,*.log"},
       {"DelFile2", "{Current AppData}\\vlc\\art"},
       {"DelFile3", "C:\\Users\\User\\Junk"},
       {"DelFile4", "%ProgramFiles%\\App,App*.log"},

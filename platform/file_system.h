@@ -2,8 +2,11 @@
 // Files and folders. Paths are Windows paths in UTF-8 ("C:\Users\User\file.txt"),
 // resolved without regard to letter case; names come back in the case they were created with.
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -31,6 +34,32 @@ struct FileEntry {
 
   [[nodiscard]] bool IsFolder() const { return (attributes & attr::Directory) != 0; }
   [[nodiscard]] bool IsReparsePoint() const { return (attributes & attr::ReparsePoint) != 0; }
+};
+
+// An open file read at computed offsets. Opened with sharing for reading and writing, so
+// a file another program holds open (a browser's index.dat) can still be read. The file
+// stays open until the reader is destroyed.
+class FileReader {
+ public:
+  virtual ~FileReader() = default;
+  // The length when it was opened.
+  [[nodiscard]] virtual std::uint64_t Size() const = 0;
+  // Reads up to buffer.size() bytes at `offset`; returns how many were read: fewer at the
+  // end of the file, 0 at or past it.
+  [[nodiscard]] virtual Result<std::size_t> ReadAt(std::uint64_t offset,
+                                                   std::span<std::byte> buffer) const = 0;
+};
+
+// A file opened for reading and writing with no sharing: nobody else can open it until
+// the writer is destroyed.
+class FileWriter {
+ public:
+  virtual ~FileWriter() = default;
+  [[nodiscard]] virtual Result<std::uint64_t> Size() const = 0;
+  // Writes all of `bytes` at `offset`; the file grows when they reach past its end.
+  virtual Status WriteAt(std::uint64_t offset, std::span<const std::byte> bytes) = 0;
+  // To the disk (FlushFileBuffers / fsync).
+  virtual Status Flush() = 0;
 };
 
 class FileSystem {
@@ -61,6 +90,38 @@ class FileSystem {
 
   // Creates the folder and any missing parents; Ok when it exists already.
   virtual Status CreateFolder(std::string_view path) = 0;
+
+  // Opens a file for reading, shared for reading and writing. NotFound when missing,
+  // AccessDenied for a folder; a file in use by another program can still be read. A link
+  // opens the file it leads to.
+  [[nodiscard]] virtual Result<std::unique_ptr<FileReader>> OpenForReading(
+      std::string_view path) const = 0;
+
+  // Opens an existing file for reading and writing with no sharing (CreateFile with
+  // GENERIC_READ | GENERIC_WRITE, share 0, OPEN_EXISTING). InUse when another program
+  // holds the file open; AccessDenied for a read-only file or a folder; NotFound when
+  // missing. Opening and closing it at once is the in-use test.
+  [[nodiscard]] virtual Result<std::unique_ptr<FileWriter>> OpenExclusive(
+      std::string_view path) = 0;
+
+  // Permanent deletion through the shell (SHFileOperation FO_DELETE, "yes" to every
+  // question, nothing to the Recycle Bin). Read-only, hidden and system files go like any
+  // other; a folder goes with everything in it. A link is deleted as the link, never what
+  // it leads to. Fails (InUse) for a file in use; a folder holding one keeps it and
+  // whatever had not been deleted before it. NotFound when missing.
+  virtual Status ShellDelete(std::string_view path) = 0;
+
+  // Removes an empty folder (RemoveDirectory); a link to a folder goes as the link.
+  // NotFound when missing, AccessDenied for a file, Other (ERROR_DIR_NOT_EMPTY) for a
+  // folder that holds anything.
+  virtual Status RemoveFolder(std::string_view path) = 0;
+
+  // Asks Windows to delete the file at the next start (MoveFileEx with no destination and
+  // MOVEFILE_REPLACE_EXISTING | MOVEFILE_DELAY_UNTIL_REBOOT). Windows records it in the
+  // REG_MULTI_SZ PendingFileRenameOperations of the key
+  // HKLM\SYSTEM\CurrentControlSet\Control\Session Manager, as the pair "\??\<path>", "".
+  // NotFound when missing; AccessDenied without administrator rights.
+  virtual Status DeleteOnReboot(std::string_view path) = 0;
 };
 
 }  // namespace morvel::platform

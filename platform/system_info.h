@@ -22,6 +22,9 @@ struct CalendarTime {
   std::uint16_t milliseconds = 0;
 };
 
+// CSIDL_PERSONAL, CSIDL_APPDATA, CSIDL_INTERNET_CACHE.
+enum class SpecialFolder { Personal, AppData, InternetCache };
+
 struct WindowsVersion {
   WindowsFamily family = WindowsFamily::Nt;
   unsigned major = 6;
@@ -50,6 +53,20 @@ class SystemInfo {
   // The time in the user's long time format (GetTimeFormat, LOCALE_USER_DEFAULT); empty
   // text on failure.
   [[nodiscard]] virtual std::string FormatLongTime(const CalendarTime& time) const = 0;
+
+  // The Windows folder (GetWindowsDirectory), without a trailing "\".
+  [[nodiscard]] virtual std::string WindowsFolder() const = 0;
+
+  // The folder's path without a trailing "\"; empty text when the lookup fails.
+  [[nodiscard]] virtual std::string SpecialFolderPath(SpecialFolder folder) const = 0;
+
+  // Ends WinINet's browser session (InternetSetOption with no handle and
+  // INTERNET_OPTION_END_BROWSER_SESSION), as is done before every special-folder lookup
+  // through the shell's item lists.
+  virtual void EndBrowserSession() = 0;
+
+  // Whether the process belongs to the built-in Administrators group.
+  [[nodiscard]] virtual bool IsAdministrator() const = 0;
 };
 
 class WindowSystem {

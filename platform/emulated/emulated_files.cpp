@@ -9,52 +9,12 @@
 #include <vector>
 
 #include "common/text.h"
+#include "platform/emulated/file_errors.h"
 #include "platform/emulated/host_files.h"
 
 namespace morvel::platform::emulated {
 
 namespace {
-
-// Win32 error codes that go with each kind, so that callers see what Windows reports.
-constexpr std::uint32_t kErrorFileNotFound = 2;
-constexpr std::uint32_t kErrorPathNotFound = 3;
-constexpr std::uint32_t kErrorAccessDenied = 5;
-constexpr std::uint32_t kErrorSharingViolation = 32;
-constexpr std::uint32_t kErrorDiskFull = 112;
-constexpr std::uint32_t kErrorAlreadyExists = 183;
-
-Status AccessDenied() { return Status::Error(ErrorKind::AccessDenied, kErrorAccessDenied); }
-Status InUse() { return Status::Error(ErrorKind::InUse, kErrorSharingViolation); }
-Status FileNotFound() { return Status::Error(ErrorKind::NotFound, kErrorFileNotFound); }
-Status PathNotFound() { return Status::Error(ErrorKind::NotFound, kErrorPathNotFound); }
-
-Status FromErrno(int error) {
-  switch (error) {
-    case 0:
-      return Status::Ok();
-    case ENOENT:
-    case ENOTDIR:
-      return PathNotFound();
-    case EACCES:
-    case EPERM:
-    case EROFS:
-    case ELOOP:
-    case EISDIR:
-      return AccessDenied();
-    case EEXIST:
-      return Status::Error(ErrorKind::AlreadyExists, kErrorAlreadyExists);
-    case ENOSPC:
-    case EDQUOT:
-      return Status::Error(ErrorKind::Other, kErrorDiskFull);
-    default:
-      return Status::Error(ErrorKind::Other);
-  }
-}
-
-template <class T>
-Result<T> Fail(const Status& status) {
-  return Result<T>{T{}, status};
-}
 
 struct DirCloser {
   void operator()(DIR* dir) const { closedir(dir); }
@@ -86,6 +46,10 @@ FileEntry Describe(std::string name, const struct stat& st, const std::filesyste
 
 EmulatedFiles::EmulatedFiles(std::filesystem::path drives_folder, const MachineFacts& facts)
     : drives_folder_(std::move(drives_folder)), facts_(facts) {}
+
+EmulatedFiles::EmulatedFiles(std::filesystem::path drives_folder, const MachineFacts& facts,
+                             Registry& registry)
+    : drives_folder_(std::move(drives_folder)), facts_(facts), registry_(&registry) {}
 
 Result<std::filesystem::path> EmulatedFiles::DriveFolder(char letter) const {
   if (facts_.Drive(letter) == DriveType::None) return Fail<std::filesystem::path>(PathNotFound());

@@ -5,7 +5,12 @@
 // with. A host symbolic link is what Windows calls a reparse point: it is reported as one,
 // and followed as Windows follows it only while its target lies in one of the machine's
 // drive folders, so no operation here reads, writes or lists anything outside them (a link
-// leading out, or round in a loop, gives AccessDenied).
+// leading out, or round in a loop, gives AccessDenied). Deleting never follows a link: a
+// link is removed as the link.
+//
+// Files listed as locked in machine.ini are in use by another program: they cannot be
+// opened exclusively, read whole, written or deleted, but can be opened for reading
+// (shared). A host file without write permission is read-only.
 
 #include <sys/stat.h>
 
@@ -15,13 +20,17 @@
 #include "platform/emulated/machine_facts.h"
 #include "platform/emulated/windows_path.h"
 #include "platform/file_system.h"
+#include "platform/registry.h"
 
 namespace morvel::platform::emulated {
 
 class EmulatedFiles : public FileSystem {
  public:
   // `facts` must outlive this object: it tells which drives exist and which files are in use.
+  // Without a registry, DeleteOnReboot has nowhere to record and fails.
   EmulatedFiles(std::filesystem::path drives_folder, const MachineFacts& facts);
+  // `registry` must outlive this object too: deletions at the next start are recorded there.
+  EmulatedFiles(std::filesystem::path drives_folder, const MachineFacts& facts, Registry& registry);
 
   Status Enumerate(std::string_view folder,
                    const std::function<bool(const FileEntry&)>& visit) const override;
@@ -29,6 +38,12 @@ class EmulatedFiles : public FileSystem {
   [[nodiscard]] Result<std::string> ReadFile(std::string_view path) const override;
   Status WriteFile(std::string_view path, std::string_view bytes) override;
   Status CreateFolder(std::string_view path) override;
+  [[nodiscard]] Result<std::unique_ptr<FileReader>> OpenForReading(
+      std::string_view path) const override;
+  [[nodiscard]] Result<std::unique_ptr<FileWriter>> OpenExclusive(std::string_view path) override;
+  Status ShellDelete(std::string_view path) override;
+  Status RemoveFolder(std::string_view path) override;
+  Status DeleteOnReboot(std::string_view path) override;
 
   // Where a Windows path lives on the host: the existing entries, matched without regard
   // to case, and the given names for the missing rest. nullopt for a malformed path, a
@@ -45,6 +60,7 @@ class EmulatedFiles : public FileSystem {
 
   std::filesystem::path drives_folder_;
   const MachineFacts& facts_;
+  Registry* registry_ = nullptr;  // not owned; null when the machine has none
 
   [[nodiscard]] Result<std::filesystem::path> DriveFolder(char letter) const;
   // The entry a path names. The last name may be missing (status empty); missing folders
@@ -57,6 +73,14 @@ class EmulatedFiles : public FileSystem {
   [[nodiscard]] Result<HostEntry> FollowLink(const std::filesystem::path& link) const;
   // `entry` itself, or where it leads when it is a link.
   [[nodiscard]] Result<HostEntry> FollowIfLink(HostEntry entry) const;
+  // The existing regular file a path names, links followed: NotFound when missing,
+  // AccessDenied for a folder or anything else that is not a file.
+  [[nodiscard]] Result<HostEntry> ResolveFile(std::string_view path,
+                                              WindowsPath* as_given = nullptr) const;
+  // Deletes an entry and, for a folder, everything in it, depth first in listing order;
+  // stops at the first failure. Links are removed, never followed.
+  Status DeleteEntry(const std::filesystem::path& host, const WindowsPath& where,
+                     const struct stat& status);
   // The machine path of a canonical host path, when it lies in one of the drive folders.
   [[nodiscard]] std::optional<WindowsPath> InsideDrives(const std::filesystem::path& host) const;
 };

@@ -7,7 +7,6 @@
 #include <cerrno>
 #include <memory>
 #include <random>
-#include <utility>
 
 #include "common/text.h"
 
@@ -17,27 +16,6 @@ namespace {
 
 struct DirCloser {
   void operator()(DIR* dir) const { closedir(dir); }
-};
-
-// Closes a descriptor on every path out of a function.
-class FileDescriptor {
- public:
-  explicit FileDescriptor(int fd) : fd_(fd) {}
-  FileDescriptor(FileDescriptor&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
-  FileDescriptor& operator=(FileDescriptor&&) = delete;
-  ~FileDescriptor() { Close(); }
-  [[nodiscard]] int get() const { return fd_; }
-  [[nodiscard]] bool valid() const { return fd_ >= 0; }
-  // The errno of close(2), or 0.
-  int Close() {
-    if (fd_ < 0) return 0;
-    const int rc = ::close(fd_);
-    fd_ = -1;
-    return rc == 0 ? 0 : errno;
-  }
-
- private:
-  int fd_;
 };
 
 int WriteAll(int fd, std::string_view bytes) {
@@ -71,6 +49,13 @@ FileDescriptor CreateTemporaryBeside(const std::filesystem::path& file,
 }
 
 }  // namespace
+
+int FileDescriptor::Close() {
+  if (fd_ < 0) return 0;
+  const int rc = ::close(fd_);
+  fd_ = -1;
+  return rc == 0 ? 0 : errno;
+}
 
 std::optional<struct stat> LinkStatus(const std::filesystem::path& path) {
   struct stat st {};

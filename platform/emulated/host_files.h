@@ -8,8 +8,25 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace morvel::platform::emulated {
+
+// Closes a descriptor on every path out of a function.
+class FileDescriptor {
+ public:
+  explicit FileDescriptor(int fd) : fd_(fd) {}
+  FileDescriptor(FileDescriptor&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+  FileDescriptor& operator=(FileDescriptor&&) = delete;
+  ~FileDescriptor() { Close(); }
+  [[nodiscard]] int get() const { return fd_; }
+  [[nodiscard]] bool valid() const { return fd_ >= 0; }
+  // The errno of close(2), or 0.
+  int Close();
+
+ private:
+  int fd_;
+};
 
 // lstat(2): describes a symbolic link itself. nullopt when the path is missing or cannot
 // be examined.

@@ -14,6 +14,12 @@ namespace morvel::platform::emulated {
 
 namespace {
 
+// "C:\" for a drive root becomes "C:", as a folder to which "\name" is appended.
+std::string WithoutTrailingSeparator(std::string folder) {
+  while (folder.ends_with('\\')) folder.pop_back();
+  return folder;
+}
+
 class EmulatedSystemInfo : public SystemInfo {
  public:
   explicit EmulatedSystemInfo(const MachineFacts& facts) : facts_(facts) {}
@@ -38,6 +44,27 @@ class EmulatedSystemInfo : public SystemInfo {
   [[nodiscard]] std::string FormatLongTime(const CalendarTime& time) const override {
     return FormatTimePicture(facts_.locale.long_time, time);
   }
+
+  [[nodiscard]] std::string WindowsFolder() const override {
+    return WithoutTrailingSeparator(facts_.Folder(MachineFolder::Windows));
+  }
+
+  [[nodiscard]] std::string SpecialFolderPath(SpecialFolder folder) const override {
+    switch (folder) {
+      case SpecialFolder::Personal:
+        return WithoutTrailingSeparator(facts_.Folder(MachineFolder::Personal));
+      case SpecialFolder::AppData:
+        return WithoutTrailingSeparator(facts_.Folder(MachineFolder::AppData));
+      case SpecialFolder::InternetCache:
+        return WithoutTrailingSeparator(facts_.Folder(MachineFolder::InternetCache));
+    }
+    return {};
+  }
+
+  // The emulated machine has no WinINet and so no browser session to end.
+  void EndBrowserSession() override {}
+
+  [[nodiscard]] bool IsAdministrator() const override { return facts_.administrator; }
 
  private:
   const MachineFacts& facts_;
@@ -73,7 +100,7 @@ class ImageMachine : public EmulatedMachine {
       : image_(image),
         facts_(LoadFacts(image / "machine.ini")),
         registry_(EmulatedRegistry::Load(image / "registry.reg")),
-        files_(image / "drives", facts_),
+        files_(image / "drives", facts_, *registry_),
         system_(facts_),
         windows_(facts_),
         pstore_(EmulatedPStore::Load(image / "stores" / "pstore.ini")) {}

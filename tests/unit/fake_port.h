@@ -55,6 +55,24 @@ class EmptyFiles final : public platform::FileSystem {
   platform::Status CreateFolder(std::string_view) override {
     return platform::Status::Error(platform::ErrorKind::AccessDenied);
   }
+  platform::Result<std::unique_ptr<platform::FileReader>> OpenForReading(
+      std::string_view) const override {
+    return platform::Result<std::unique_ptr<platform::FileReader>>::Failed(
+        platform::ErrorKind::NotFound);
+  }
+  platform::Result<std::unique_ptr<platform::FileWriter>> OpenExclusive(std::string_view) override {
+    return platform::Result<std::unique_ptr<platform::FileWriter>>::Failed(
+        platform::ErrorKind::NotFound);
+  }
+  platform::Status ShellDelete(std::string_view) override {
+    return platform::Status::Error(platform::ErrorKind::NotFound);
+  }
+  platform::Status RemoveFolder(std::string_view) override {
+    return platform::Status::Error(platform::ErrorKind::NotFound);
+  }
+  platform::Status DeleteOnReboot(std::string_view) override {
+    return platform::Status::Error(platform::ErrorKind::NotFound);
+  }
 };
 
 class EmptySystem final : public platform::SystemInfo, public platform::WindowSystem {
@@ -66,6 +84,11 @@ class EmptySystem final : public platform::SystemInfo, public platform::WindowSy
   }
   std::string FormatShortDate(const platform::CalendarTime&) const override { return {}; }
   std::string FormatLongTime(const platform::CalendarTime&) const override { return {}; }
+
+  std::string WindowsFolder() const override { return {}; }
+  std::string SpecialFolderPath(platform::SpecialFolder) const override { return {}; }
+  void EndBrowserSession() override {}
+  bool IsAdministrator() const override { return false; }
   bool TopLevelWindowExists(std::string_view) const override { return false; }
 };
 

@@ -51,7 +51,8 @@ bool ParseProfileInteger(std::string_view text, long long& out) {
       return false;
     v = v * 16 + static_cast<unsigned>(d);
   }
-  out = negative ? -static_cast<long long>(v) : static_cast<long long>(v);
+  // Negated as unsigned: "-$8000000000000000" is the smallest long long, not an overflow.
+  out = static_cast<long long>(negative ? 0 - v : v);
   return true;
 }
 

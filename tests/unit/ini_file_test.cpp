@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 namespace morvel {
 namespace {
 
@@ -53,6 +55,8 @@ TEST(IniDocument, IntegersAndBooleans) {
   EXPECT_EQ(ini.ReadInteger("N", "spaced", 9), 5);
   EXPECT_EQ(ini.ReadInteger("N", "mixed", 9), 9);
   EXPECT_EQ(ini.ReadInteger("N", "absent", 3), 3);
+  EXPECT_EQ(IniDocument::Parse("[N]\nmin=-$8000000000000000\n").ReadInteger("N", "min", 0),
+            std::numeric_limits<long long>::min());
   EXPECT_TRUE(ini.ReadBool("N", "neg", false));  // any integer other than 0
   EXPECT_FALSE(ini.ReadBool("N", "absent", false));
   EXPECT_TRUE(ini.ReadBool("N", "word", true));  // unreadable: the default

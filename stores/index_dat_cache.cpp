@@ -9,28 +9,32 @@ IndexDatCache::IndexDatCache(const platform::FileReader& file) : file_(file), si
 
 const IndexDatCache::Block* IndexDatCache::BlockAt(std::uint64_t offset) {
   if (offset >= size_) return nullptr;
-  const std::uint64_t start = offset - offset % kBlockSize;
   ++clock_;
-  Block& last = blocks_[last_hit_];
-  if (last.filled && last.start == start) {
-    last.last_use = clock_;
-    return &last;
+  if (blocks_[last_hit_].Holds(offset)) {
+    blocks_[last_hit_].last_use = clock_;
+    return &blocks_[last_hit_];
   }
   std::size_t victim = 0;
   for (std::size_t i = 0; i < kBlocks; ++i) {
     Block& b = blocks_[i];
-    if (b.filled && b.start == start) {
+    if (b.Holds(offset)) {
       b.last_use = clock_;
       last_hit_ = i;
       return &b;
     }
-    if (!b.filled || b.last_use < blocks_[victim].last_use) victim = i;
-    if (!b.filled) break;
+    if (b.last_use < blocks_[victim].last_use) victim = i;
   }
+
+  const std::uint64_t region = offset - offset % kBlockSize;
+  const bool follows_on = last_fill_region_ != UINT64_MAX &&
+                          (region == last_fill_region_ || region == last_fill_region_ + kBlockSize);
+  last_fill_region_ = region;
+  const std::uint64_t start = follows_on ? region : offset - offset % kPieceSize;
+  const std::size_t want = static_cast<std::size_t>(
+      std::min<std::uint64_t>(follows_on ? kBlockSize : kPieceSize, size_ - start));
+
   Block& b = blocks_[victim];
   if (!b.bytes) b.bytes = std::make_unique<std::byte[]>(kBlockSize);
-  const std::size_t want =
-      static_cast<std::size_t>(std::min<std::uint64_t>(kBlockSize, size_ - start));
   std::size_t got = 0;
   // ReadAt may return less than asked in the middle of a file; keep going until it stops.
   while (got < want) {
@@ -40,8 +44,8 @@ const IndexDatCache::Block* IndexDatCache::BlockAt(std::uint64_t offset) {
   }
   b.start = start;
   b.length = got;
-  b.filled = true;
   b.last_use = clock_;
+  if (!b.Holds(offset)) return nullptr;  // the file ended early or the read failed
   last_hit_ = victim;
   return &b;
 }
@@ -54,7 +58,6 @@ bool IndexDatCache::Read(std::uint64_t offset, std::span<std::byte> out) {
     const Block* b = BlockAt(at);
     if (b == nullptr) return false;
     const std::size_t within = static_cast<std::size_t>(at - b->start);
-    if (within >= b->length) return false;  // the file ended early or the read failed
     const std::size_t n = std::min(out.size() - done, b->length - within);
     std::memcpy(out.data() + done, b->bytes.get() + within, n);
     done += n;
@@ -70,7 +73,6 @@ std::size_t IndexDatCache::ReadUntilZero(std::uint64_t offset, std::size_t limit
     const Block* b = BlockAt(at);
     if (b == nullptr) break;
     const std::size_t within = static_cast<std::size_t>(at - b->start);
-    if (within >= b->length) break;
     const char* begin = reinterpret_cast<const char*>(b->bytes.get()) + within;
     const std::size_t avail = std::min(b->length - within, limit - appended);
     const void* zero = std::memchr(begin, 0, avail);

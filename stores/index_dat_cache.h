@@ -17,7 +17,11 @@ namespace morvel {
 
 class IndexDatCache {
  public:
+  // Reads that follow on from the last one fill a whole block; a read elsewhere in the file
+  // (the records of a real cache lie in hash order, all over it) fills only a small piece,
+  // so scattered reads do not copy 64 KiB each.
   static constexpr std::size_t kBlockSize = 64 * 1024;
+  static constexpr std::size_t kPieceSize = 4 * 1024;
   static constexpr std::size_t kBlocks = 8;
 
   explicit IndexDatCache(const platform::FileReader& file);
@@ -36,20 +40,23 @@ class IndexDatCache {
  private:
   struct Block {
     std::uint64_t start = 0;
-    std::size_t length = 0;  // bytes held; short for the last block or a failed read
+    std::size_t length = 0;  // bytes held from `start`; 0 for an unused block
     std::uint64_t last_use = 0;
-    bool filled = false;
     std::unique_ptr<std::byte[]> bytes;
+
+    [[nodiscard]] bool Holds(std::uint64_t offset) const {
+      return offset >= start && offset - start < length;
+    }
   };
 
-  // The block holding `offset` (aligned to kBlockSize), read in on a miss; nullptr when
-  // nothing could be read there.
+  // A block holding the byte at `offset`, read in on a miss; nullptr when it cannot be read.
   const Block* BlockAt(std::uint64_t offset);
 
   const platform::FileReader& file_;
   std::uint64_t size_;
   std::uint64_t clock_ = 0;
   std::size_t last_hit_ = 0;
+  std::uint64_t last_fill_region_ = UINT64_MAX;  // kBlockSize-aligned start of the last fill
   std::array<Block, kBlocks> blocks_;
 };
 

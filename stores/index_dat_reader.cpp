@@ -58,9 +58,11 @@ class VisitedTables {
 };
 
 // Each byte is one character; as UTF-8, bytes from 0x80 take two.
-std::string BytesAsText(std::string_view bytes) {
+std::string BytesAsText(std::string bytes) {
+  const auto high = [](char c) { return static_cast<unsigned char>(c) >= 0x80; };
+  if (std::none_of(bytes.begin(), bytes.end(), high)) return bytes;
   std::string text;
-  text.reserve(bytes.size());
+  text.reserve(bytes.size() * 2);
   for (char c : bytes) {
     const auto b = static_cast<unsigned char>(c);
     if (b < 0x80) {
@@ -91,46 +93,52 @@ class Walk {
     if (header_size && first) {
       header_size_ = *header_size;
       const std::int64_t total = CountEntries(*first);
+      // Room for the rows up front, as many as the tables have entries, but never more than
+      // records of 128 bytes could fill the file: growing 200,000 rows step by step costs
+      // more than reading them.
+      const auto rows = static_cast<std::size_t>(
+          std::clamp<std::int64_t>(total, 0, static_cast<std::int64_t>(cache_.size() / 128)));
+      lists_.urls.reserve(lists_.urls.size() + rows);
+      lists_.times.reserve(lists_.times.size() + rows);
       if (!ListEntries(*first, total)) return;  // stopped from outside
     }
     if (position_ < 100) MoveTo(100);
   }
 
  private:
-  std::optional<std::int32_t> Int32(std::uint64_t offset) {
-    std::array<std::byte, 4> b;
-    if (!cache_.Read(offset, b)) return std::nullopt;
+  static std::int32_t Le32(const std::byte* b) {
     const std::uint32_t v =
         std::to_integer<std::uint32_t>(b[0]) | std::to_integer<std::uint32_t>(b[1]) << 8 |
         std::to_integer<std::uint32_t>(b[2]) << 16 | std::to_integer<std::uint32_t>(b[3]) << 24;
     return static_cast<std::int32_t>(v);
   }
 
-  std::optional<std::uint64_t> UInt64(std::uint64_t offset) {
-    const auto low = Int32(offset);
-    const auto high = Int32(offset + 4);
-    if (!low || !high) return std::nullopt;
-    return static_cast<std::uint64_t>(static_cast<std::uint32_t>(*high)) << 32 |
-           static_cast<std::uint32_t>(*low);
+  static std::uint64_t Le64(const std::byte* b) {
+    return static_cast<std::uint64_t>(static_cast<std::uint32_t>(Le32(b + 4))) << 32 |
+           static_cast<std::uint32_t>(Le32(b));
   }
 
-  std::optional<std::uint8_t> Byte(std::uint64_t offset) {
-    std::array<std::byte, 1> b;
-    if (!cache_.Read(offset, b)) return std::nullopt;
-    return std::to_integer<std::uint8_t>(b[0]);
-  }
-
-  // The four bytes at `offset` up to the first zero byte; empty when they are not all in
-  // the file.
-  std::string Signature(std::uint64_t offset) {
-    std::array<std::byte, 4> b;
-    if (!cache_.Read(offset, b)) return {};
+  // A signature is the text of its four bytes up to the first zero byte.
+  static std::string SignatureText(std::span<const std::byte> four) {
     std::string s;
-    for (std::byte c : b) {
+    for (std::byte c : four) {
       if (c == std::byte{0}) break;
       s.push_back(static_cast<char>(c));
     }
     return s;
+  }
+
+  std::optional<std::int32_t> Int32(std::uint64_t offset) {
+    std::array<std::byte, 4> b;
+    if (!cache_.Read(offset, b)) return std::nullopt;
+    return Le32(b.data());
+  }
+
+  // The four bytes at `offset` as a signature; empty when they are not all in the file.
+  std::string Signature(std::uint64_t offset) {
+    std::array<std::byte, 4> b;
+    if (!cache_.Read(offset, b)) return {};
+    return SignatureText(b);
   }
 
   bool IsTable(std::int64_t offset) const { return offset > 0 && offset <= header_size_; }
@@ -189,23 +197,32 @@ class Walk {
 
   // False when the walk must end (the texts outgrew the file).
   bool ReadEntry(std::uint64_t entry) {
-    const auto state = Byte(entry);
-    if (!state || *state == 1 || *state == 3) return true;
-    const auto record_offset = Int32(entry + kEntryRecordField);
-    if (!record_offset || *record_offset < 0 || *record_offset >= header_size_) return true;
-    const auto record = static_cast<std::uint64_t>(*record_offset);
+    // One read for the entry and one for the head of its record: this runs for every
+    // entry of the file.
+    std::array<std::byte, kEntrySize> slot;
+    if (!cache_.Read(entry, slot)) return true;
+    const auto state = std::to_integer<std::uint8_t>(slot[0]);
+    if (state == 1 || state == 3) return true;
+    const std::int32_t record_offset = Le32(&slot[kEntryRecordField]);
+    if (record_offset < 0 || record_offset >= header_size_) return true;
+    const auto record = static_cast<std::uint64_t>(record_offset);
 
-    const std::string signature = Signature(record);
-    std::optional<std::uint64_t> filetime;
+    std::array<std::byte, kUrlTextOffsetField + 1> head;
+    const std::size_t held = static_cast<std::size_t>(
+        std::min<std::uint64_t>(head.size(), cache_.size() - std::min(cache_.size(), record)));
+    if (held < 4 || !cache_.Read(record, std::span(head).first(held))) return true;
+    const std::string signature = SignatureText(std::span(head).first(4));
+    std::uint64_t filetime = 0;
     std::uint64_t text_at = 0;
     if (signature == "URL " || signature == "LEAK") {
-      filetime = UInt64(record + kUrlTimeField);
-      const auto text_offset = Byte(record + kUrlTextOffsetField);
-      if (!filetime || !text_offset || *text_offset == 0) return true;
-      text_at = record + *text_offset;
+      if (held <= kUrlTextOffsetField) return true;
+      filetime = Le64(&head[kUrlTimeField]);
+      const auto text_offset = std::to_integer<std::uint8_t>(head[kUrlTextOffsetField]);
+      if (text_offset == 0) return true;
+      text_at = record + text_offset;
     } else if (signature == "REDR") {
-      filetime = UInt64(record + kRedirectTimeField);
-      if (!filetime) return true;
+      if (held < kRedirectTimeField + 8) return true;
+      filetime = Le64(&head[kRedirectTimeField]);
       text_at = record + kRedirectText;
     } else {
       return true;
@@ -220,8 +237,8 @@ class Walk {
     if (cache_.ReadUntilZero(text_at, limit + 1, bytes) > limit) return false;
     if (bytes.empty()) return true;
     text_budget_ -= bytes.size();
-    lists_.urls.push_back({BytesAsText(bytes), image_index_});
-    lists_.times.push_back(time_text_(*filetime));
+    lists_.urls.push_back({BytesAsText(std::move(bytes)), image_index_});
+    lists_.times.push_back(time_text_(filetime));
     return true;
   }
 

@@ -1,0 +1,47 @@
+#!/usr/bin/env bash
+# Times reading an index.dat of 200,000 "URL " records through the emulated machine's
+# FileReader beside `cat FILE >/dev/null` on the same file, warm page cache, best of 5, and
+# prints the ratio. Two layouts: entries in the records' file order, and shuffled as a real
+# cache's hashing scatters them.
+# Usage: scripts/bench-index-dat.sh [BUILD_DIR]
+# BUILD_DIR is an optimised build with benchmarks (default: build/release, made with
+# `cmake --preset release` when missing).
+set -euo pipefail
+
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${1:-$root/build/release}
+
+if [[ ! -f $build/build.ninja && ! -f $build/Makefile ]]; then
+  cmake --preset release >/dev/null
+  build=$root/build/release
+fi
+cmake --build "$build" --target index_dat_timing >/dev/null
+tool=$build/tests/bench/index_dat_timing
+
+best_cat_ms() {
+  local file=$1 best= start us
+  cat "$file" >/dev/null
+  for _ in 1 2 3 4 5; do
+    start=$(date +%s%N)
+    cat "$file" >/dev/null
+    us=$(( ($(date +%s%N) - start) / 1000 ))
+    if [[ -z $best || $us -lt $best ]]; then best=$us; fi
+  done
+  awk -v us="$best" 'BEGIN { printf "%.1f", us / 1000 }'
+}
+
+for layout in ordered shuffled; do
+  image=$build/index-dat-bench-$layout
+  if [[ ! -f $image/drives/C/index.dat ]]; then
+    "$tool" generate "$image" 200000 "$layout"
+  fi
+  file=$image/drives/C/index.dat
+  cat_ms=$(best_cat_ms "$file")
+  eval "$("$tool" time "$image" 5)"
+  printf '%s: %s (%s bytes, %s rows)\n' "$layout" "$file" "$(stat -c %s "$file")" "$rows"
+  printf '  cat                 %8.1f ms\n' "$cat_ms"
+  printf '  read                %8.1f ms\n' "$read_ms"
+  printf '  read + time texts   %8.1f ms\n' "$rows_ms"
+  awk -v r="$read_ms" -v t="$rows_ms" -v c="$cat_ms" \
+    'BEGIN { printf "  read / cat          %8.1f x  (target: at most 3 x)\n  with times / cat    %8.1f x\n", r / c, t / c }'
+done

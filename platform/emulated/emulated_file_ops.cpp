@@ -85,7 +85,7 @@ Result<std::unique_ptr<FileReader>> EmulatedFiles::OpenForReading(std::string_vi
   // Shared for reading and writing: a file in use by another program opens all the same.
   const auto file = ResolveFile(path);
   if (!file) return Fail<std::unique_ptr<FileReader>>(file.status);
-  return OpenHostReader(file.value.host);
+  return OpenHostReader(file.value.host, open_files_);
 }
 
 Result<std::unique_ptr<FileWriter>> EmulatedFiles::OpenExclusive(std::string_view path) {
@@ -97,14 +97,14 @@ Result<std::unique_ptr<FileWriter>> EmulatedFiles::OpenExclusive(std::string_vie
     return Fail<std::unique_ptr<FileWriter>>(AccessDenied());
   if (facts_.IsLocked(as_given) || facts_.IsLocked(file.value.where))
     return Fail<std::unique_ptr<FileWriter>>(InUse());
-  return OpenHostWriter(file.value.host);
+  return OpenHostWriter(file.value.host, open_files_);
 }
 
 Status EmulatedFiles::DeleteEntry(const std::filesystem::path& host, const WindowsPath& where,
                                   const struct stat& status) {
   if (S_ISLNK(status.st_mode)) return FromErrno(::unlink(host.c_str()) == 0 ? 0 : errno);
   if (!S_ISDIR(status.st_mode)) {
-    if (facts_.IsLocked(where)) return InUse();
+    if (facts_.IsLocked(where) || open_files_->Held({status.st_dev, status.st_ino})) return InUse();
     // The shell says "yes" to deleting a read-only file, and so does unlink(2).
     return FromErrno(::unlink(host.c_str()) == 0 ? 0 : errno);
   }

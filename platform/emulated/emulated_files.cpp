@@ -214,7 +214,8 @@ Result<std::string> EmulatedFiles::ReadFile(std::string_view path) const {
   // Folders and host oddities such as FIFOs, which would block a read, are not files that
   // can be read here.
   if (!S_ISREG(file.value.status->st_mode)) return Fail<std::string>(AccessDenied());
-  if (facts_.IsLocked(parsed.value) || facts_.IsLocked(file.value.where))
+  if (facts_.IsLocked(parsed.value) || facts_.IsLocked(file.value.where) ||
+      open_files_->HeldExclusively({file.value.status->st_dev, file.value.status->st_ino}))
     return Fail<std::string>(InUse());
   std::string bytes;
   if (const int error = ReadWholeFile(file.value.host, bytes); error != 0)
@@ -235,6 +236,8 @@ Status EmulatedFiles::WriteFile(std::string_view path, std::string_view bytes) {
     if (!S_ISREG(status->st_mode)) return AccessDenied();
     // Windows refuses to overwrite a read-only file; the host's rename would not.
     if ((status->st_mode & S_IWUSR) == 0) return AccessDenied();
+    // Replacing the file needs a deletion that no open handle shares.
+    if (open_files_->Held({status->st_dev, status->st_ino})) return InUse();
   }
   if (facts_.IsLocked(parsed.value) || facts_.IsLocked(file.value.where)) return InUse();
   return FromErrno(WriteFileAtomically(file.value.host, bytes));

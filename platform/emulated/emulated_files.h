@@ -10,13 +10,16 @@
 //
 // Files listed as locked in machine.ini are in use by another program: they cannot be
 // opened exclusively, read whole, written or deleted, but can be opened for reading
-// (shared). A host file without write permission is read-only.
+// (shared). A host file without write permission is read-only. The machine's own open
+// readers and writers exclude each other as Windows handles with their sharing would.
 
 #include <sys/stat.h>
 
 #include <filesystem>
+#include <memory>
 #include <optional>
 
+#include "platform/emulated/host_open_file.h"
 #include "platform/emulated/machine_facts.h"
 #include "platform/emulated/windows_path.h"
 #include "platform/file_system.h"
@@ -61,6 +64,8 @@ class EmulatedFiles : public FileSystem {
   std::filesystem::path drives_folder_;
   const MachineFacts& facts_;
   Registry* registry_ = nullptr;  // not owned; null when the machine has none
+  // Shared with the open readers and writers, which may outlive this object.
+  std::shared_ptr<OpenFiles> open_files_ = std::make_shared<OpenFiles>();
 
   [[nodiscard]] Result<std::filesystem::path> DriveFolder(char letter) const;
   // The entry a path names. The last name may be missing (status empty); missing folders

@@ -30,9 +30,25 @@ Result<FileDescriptor> OpenRegular(const std::filesystem::path& file, int mode,
   return {std::move(fd), Status::Ok()};
 }
 
+// The table entry of an open reader or writer, given back when it closes.
+class Claim {
+ public:
+  Claim(std::shared_ptr<OpenFiles> table, OpenFiles::FileId id, bool writer)
+      : table_(std::move(table)), id_(id), writer_(writer) {}
+  Claim(const Claim&) = delete;
+  Claim& operator=(const Claim&) = delete;
+  ~Claim() { table_->Remove(id_, writer_); }
+
+ private:
+  std::shared_ptr<OpenFiles> table_;
+  OpenFiles::FileId id_;
+  bool writer_;
+};
+
 class HostFileReader final : public FileReader {
  public:
-  HostFileReader(FileDescriptor fd, std::uint64_t size) : fd_(std::move(fd)), size_(size) {}
+  HostFileReader(FileDescriptor fd, std::uint64_t size, std::unique_ptr<Claim> claim)
+      : fd_(std::move(fd)), size_(size), claim_(std::move(claim)) {}
 
   [[nodiscard]] std::uint64_t Size() const override { return size_; }
 
@@ -55,11 +71,13 @@ class HostFileReader final : public FileReader {
  private:
   FileDescriptor fd_;
   std::uint64_t size_;
+  std::unique_ptr<Claim> claim_;
 };
 
 class HostFileWriter final : public FileWriter {
  public:
-  explicit HostFileWriter(FileDescriptor fd) : fd_(std::move(fd)) {}
+  HostFileWriter(FileDescriptor fd, std::unique_ptr<Claim> claim)
+      : fd_(std::move(fd)), claim_(std::move(claim)) {}
 
   [[nodiscard]] Result<std::uint64_t> Size() const override {
     struct stat status {};
@@ -87,24 +105,68 @@ class HostFileWriter final : public FileWriter {
 
  private:
   FileDescriptor fd_;
+  std::unique_ptr<Claim> claim_;
 };
 
 }  // namespace
 
-Result<std::unique_ptr<FileReader>> OpenHostReader(const std::filesystem::path& file) {
+bool OpenFiles::AddReader(FileId id) {
+  const std::lock_guard lock(mutex_);
+  Holders& holders = files_[id];
+  if (holders.writers > 0) return false;
+  ++holders.readers;
+  return true;
+}
+
+bool OpenFiles::AddWriter(FileId id) {
+  const std::lock_guard lock(mutex_);
+  Holders& holders = files_[id];
+  if (holders.writers > 0 || holders.readers > 0) return false;
+  ++holders.writers;
+  return true;
+}
+
+void OpenFiles::Remove(FileId id, bool writer) {
+  const std::lock_guard lock(mutex_);
+  const auto it = files_.find(id);
+  if (it == files_.end()) return;
+  --(writer ? it->second.writers : it->second.readers);
+  if (it->second.writers <= 0 && it->second.readers <= 0) files_.erase(it);
+}
+
+bool OpenFiles::HeldExclusively(FileId id) const {
+  const std::lock_guard lock(mutex_);
+  const auto it = files_.find(id);
+  return it != files_.end() && it->second.writers > 0;
+}
+
+bool OpenFiles::Held(FileId id) const {
+  const std::lock_guard lock(mutex_);
+  return files_.contains(id);
+}
+
+Result<std::unique_ptr<FileReader>> OpenHostReader(const std::filesystem::path& file,
+                                                   std::shared_ptr<OpenFiles> open_files) {
   struct stat status {};
   auto fd = OpenRegular(file, O_RDONLY, status);
   if (!fd) return Fail<std::unique_ptr<FileReader>>(fd.status);
+  const OpenFiles::FileId id{status.st_dev, status.st_ino};
+  if (!open_files->AddReader(id)) return Fail<std::unique_ptr<FileReader>>(InUse());
+  auto claim = std::make_unique<Claim>(std::move(open_files), id, false);
   return Result<std::unique_ptr<FileReader>>::Of(std::make_unique<HostFileReader>(
-      std::move(fd.value), static_cast<std::uint64_t>(status.st_size)));
+      std::move(fd.value), static_cast<std::uint64_t>(status.st_size), std::move(claim)));
 }
 
-Result<std::unique_ptr<FileWriter>> OpenHostWriter(const std::filesystem::path& file) {
+Result<std::unique_ptr<FileWriter>> OpenHostWriter(const std::filesystem::path& file,
+                                                   std::shared_ptr<OpenFiles> open_files) {
   struct stat status {};
   auto fd = OpenRegular(file, O_RDWR, status);
   if (!fd) return Fail<std::unique_ptr<FileWriter>>(fd.status);
+  const OpenFiles::FileId id{status.st_dev, status.st_ino};
+  if (!open_files->AddWriter(id)) return Fail<std::unique_ptr<FileWriter>>(InUse());
+  auto claim = std::make_unique<Claim>(std::move(open_files), id, true);
   return Result<std::unique_ptr<FileWriter>>::Of(
-      std::make_unique<HostFileWriter>(std::move(fd.value)));
+      std::make_unique<HostFileWriter>(std::move(fd.value), std::move(claim)));
 }
 
 }  // namespace morvel::platform::emulated

@@ -1,20 +1,55 @@
 #pragma once
 // The emulated machine's open files: a host descriptor behind the port's FileReader and
-// FileWriter.
+// FileWriter, and the table of what the machine itself holds open.
+
+#include <sys/types.h>
 
 #include <filesystem>
+#include <map>
 #include <memory>
+#include <mutex>
+#include <utility>
 
 #include "platform/file_system.h"
 
 namespace morvel::platform::emulated {
 
-// Opens a host regular file (never following a link) for reading. AccessDenied for
-// anything but a regular file.
-Result<std::unique_ptr<FileReader>> OpenHostReader(const std::filesystem::path& file);
+// The host files the machine's readers and writers hold open. Windows refuses an open or a
+// deletion that the sharing of an open handle forbids; this table lets the machine refuse
+// the same among its own handles. Readers share reading and writing; a writer shares nothing.
+class OpenFiles {
+ public:
+  using FileId = std::pair<dev_t, ino_t>;
 
-// Opens a host regular file (never following a link) for reading and writing.
-// AccessDenied for anything but a regular file or when the host refuses writing.
-Result<std::unique_ptr<FileWriter>> OpenHostWriter(const std::filesystem::path& file);
+  // Whether a reader may join; counts it when so. False while a writer holds the file.
+  bool AddReader(FileId id);
+  // Whether a writer may take the file; counts it when so. False while anyone holds it.
+  bool AddWriter(FileId id);
+  void Remove(FileId id, bool writer);
+
+  // Held by a writer: nothing else may open it.
+  [[nodiscard]] bool HeldExclusively(FileId id) const;
+  // Held at all: it may be neither replaced nor deleted, since no handle shares deletion.
+  [[nodiscard]] bool Held(FileId id) const;
+
+ private:
+  struct Holders {
+    int readers = 0;
+    int writers = 0;
+  };
+  mutable std::mutex mutex_;
+  std::map<FileId, Holders> files_;
+};
+
+// Opens a host regular file (never following a link) for reading, shared for reading and
+// writing. AccessDenied for anything but a regular file; InUse while a writer holds it.
+Result<std::unique_ptr<FileReader>> OpenHostReader(const std::filesystem::path& file,
+                                                   std::shared_ptr<OpenFiles> open_files);
+
+// Opens a host regular file (never following a link) for reading and writing, shared with
+// nobody. AccessDenied for anything but a regular file or when the host refuses writing;
+// InUse while the machine holds it open otherwise.
+Result<std::unique_ptr<FileWriter>> OpenHostWriter(const std::filesystem::path& file,
+                                                   std::shared_ptr<OpenFiles> open_files);
 
 }  // namespace morvel::platform::emulated

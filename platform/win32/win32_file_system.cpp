@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "common/text.h"
+#include "platform/win32/win32_file_ops.h"
 #include "platform/win32/win32_util.h"
 
 namespace morvel::platform::win32 {
@@ -237,6 +238,32 @@ class Win32FileSystem final : public FileSystem {
     const std::wstring wide = TrimSeparators(Wide(path));
     if (wide.empty()) return StatusOf(ERROR_INVALID_NAME);
     return CreateFolderAndParents(wide);
+  }
+
+  Result<std::unique_ptr<FileReader>> OpenForReading(std::string_view path) const override {
+    if (HasWildcard(path)) return FailedWith<std::unique_ptr<FileReader>>(ERROR_INVALID_NAME);
+    return OpenFileForReading(path);
+  }
+
+  Result<std::unique_ptr<FileWriter>> OpenExclusive(std::string_view path) override {
+    if (HasWildcard(path)) return FailedWith<std::unique_ptr<FileWriter>>(ERROR_INVALID_NAME);
+    return OpenFileExclusive(path);
+  }
+
+  // A wildcard would make the shell delete every file it matches.
+  Status ShellDelete(std::string_view path) override {
+    if (HasWildcard(path)) return StatusOf(ERROR_INVALID_NAME);
+    return ShellDeletePath(path);
+  }
+
+  Status RemoveFolder(std::string_view path) override {
+    if (HasWildcard(path)) return StatusOf(ERROR_INVALID_NAME);
+    return RemoveFolderPath(path);
+  }
+
+  Status DeleteOnReboot(std::string_view path) override {
+    if (HasWildcard(path)) return StatusOf(ERROR_INVALID_NAME);
+    return DeletePathOnReboot(path);
   }
 };
 

@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 
+#include "platform/win32/win32_system_facts.h"
 #include "platform/win32/win32_util.h"
 
 namespace morvel::platform::win32 {
@@ -65,6 +66,16 @@ class Win32SystemInfo final : public SystemInfo {
     const int length = GetTimeFormatW(LOCALE_USER_DEFAULT, 0, &fields, nullptr, text, 256);
     return length > 0 ? Narrow(std::wstring_view(text, length - 1)) : std::string();
   }
+
+  std::string WindowsFolder() const override { return WindowsFolderPath(); }
+
+  std::string SpecialFolderPath(SpecialFolder folder) const override {
+    return SpecialFolderLookup(folder);
+  }
+
+  void EndBrowserSession() override { EndWinInetBrowserSession(); }
+
+  bool IsAdministrator() const override { return TokenHoldsAdministrators(); }
 
  private:
   static SYSTEMTIME ToSystemTime(const CalendarTime& t) {

@@ -4,6 +4,7 @@
 // The emulated machine and the real Win32 machine each provide one (contract_emulated.cpp,
 // contract_win32.cpp); the tests are the same for both.
 
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -38,8 +39,12 @@ class Backend {
   // Makes `link` a symbolic link (or, failing that, a junction) to `target`, a folder
   // when `folder` is true.
   virtual SkipReason MakeLink(std::string_view link, std::string_view target, bool folder) = 0;
-  // Keeps the file open without sharing, so that others cannot open it, until the end.
+  // Keeps the file in use until the end, as a running program holds its files (a browser
+  // its index.dat): open for reading and writing, shared for reading and writing only, so
+  // that others can read it but neither open it exclusively, replace nor delete it.
   virtual SkipReason LockFile(std::string_view path) = 0;
+  // Sets the file's attributes (platform::attr bits: ReadOnly, Hidden, System).
+  virtual SkipReason SetAttributes(std::string_view path, std::uint32_t attributes) = 0;
   // Opens a hidden top-level window of a class of that name until the end.
   virtual SkipReason OpenWindow(std::string_view class_name) = 0;
 

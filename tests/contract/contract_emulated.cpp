@@ -36,6 +36,9 @@ class EmulatedBackend final : public Backend {
     fs::create_directories(image_ / "drives" / "C" / "Temp" / "Morvel Contract Tests" / test_name);
     WriteMachineIni();
     machine_ = EmulatedMachine::Open(image_);
+    // A real machine has its Windows and special folders.
+    for (std::size_t i = 0; i < platform::emulated::kMachineFolderCount; ++i)
+      machine_->files().CreateFolder(machine_->facts().folders[i]);
   }
 
   ~EmulatedBackend() override {
@@ -65,6 +68,19 @@ class EmulatedBackend final : public Backend {
   SkipReason LockFile(std::string_view path) override {
     locked_.emplace_back(path);
     Reopen();
+    return std::nullopt;
+  }
+
+  // A host file without write permission is what the machine calls read-only; the host
+  // has nothing that could stand for the other attributes.
+  SkipReason SetAttributes(std::string_view path, std::uint32_t attributes) override {
+    if (attributes & ~platform::attr::ReadOnly)
+      return "the emulated machine's files have no hidden or system attribute";
+    const fs::perms write =
+        fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
+    fs::permissions(
+        HostPath(path), write,
+        (attributes & platform::attr::ReadOnly) ? fs::perm_options::remove : fs::perm_options::add);
     return std::nullopt;
   }
 

@@ -174,11 +174,17 @@ class Win32Backend final : public Backend {
   }
 
   SkipReason LockFile(std::string_view path) override {
-    UniqueHandle file =
-        OwnFile(CreateFileW(Wide(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    UniqueHandle file = OwnFile(CreateFileW(Wide(path).c_str(), GENERIC_READ | GENERIC_WRITE,
+                                            FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) throw std::runtime_error(Describe("CreateFile", GetLastError()));
     locks_.push_back(std::move(file));
+    return std::nullopt;
+  }
+
+  SkipReason SetAttributes(std::string_view path, std::uint32_t attributes) override {
+    if (!SetFileAttributesW(Wide(path).c_str(), attributes))
+      throw std::runtime_error(Describe("SetFileAttributes", GetLastError()));
     return std::nullopt;
   }
 

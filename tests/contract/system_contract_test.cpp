@@ -44,5 +44,31 @@ TEST_F(SystemContract, TopLevelWindowsAreFoundByClassWithoutRegardToCase) {
   EXPECT_FALSE(backend().windows().TopLevelWindowExists(""));
 }
 
+TEST_F(SystemContract, WindowsAndSpecialFoldersAreExistingFoldersWithoutATrailingBackslash) {
+  struct Case {
+    const char* what;
+    std::string path;
+  };
+  platform::SystemInfo& system = backend().system();
+  system.EndBrowserSession();  // nothing to see; it must merely not disturb the lookups
+  for (const Case& c :
+       {Case{"Windows", system.WindowsFolder()},
+        Case{"Personal", system.SpecialFolderPath(platform::SpecialFolder::Personal)},
+        Case{"AppData", system.SpecialFolderPath(platform::SpecialFolder::AppData)},
+        Case{"InternetCache", system.SpecialFolderPath(platform::SpecialFolder::InternetCache)}}) {
+    ASSERT_GE(c.path.size(), 4u) << c.what << ": " << c.path;
+    EXPECT_EQ(c.path.substr(1, 2), ":\\") << c.what << ": " << c.path;
+    EXPECT_NE(c.path.back(), '\\') << c.what << ": " << c.path;
+    const auto stat = files().Stat(c.path);
+    ASSERT_TRUE(stat.ok()) << c.what << ": " << c.path;
+    EXPECT_TRUE(stat.value.IsFolder()) << c.what << ": " << c.path;
+  }
+}
+
+// Wine's prefixes and the default machine image both run the program as an administrator.
+TEST_F(SystemContract, TheTestMachineRunsAsAdministrator) {
+  EXPECT_TRUE(backend().system().IsAdministrator());
+}
+
 }  // namespace
 }  // namespace morvel::contract

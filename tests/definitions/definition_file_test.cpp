@@ -94,7 +94,7 @@ TEST_F(DefinitionFile, RegistryEntriesOfTheItemsSection) {
        "DelRegValue4=HKCU\\" + Key("Short"), "delregvalue5=HKEY_CURRENT_USER\\" + Key("Ignored"),
        "Note=HKEY_CURRENT_USER\\" + Key("Ignored"),
        "DelRegValue6=HKEY_CURRENT_USER\\" + Key("Missing"),
-       "DelRegValue7=", "DelRegValue8=HKEY_CURRENT_USER", "DelRegValue9=HKEY_CURRENT_USER\\,"});
+       "DelRegValue7=", "DelRegValue8=NoRoot"});
   auto run = TestThenClean(5 + 6 + 1);
   const std::string user = "Clean: deleting registry ";
   EXPECT_EQ(run->log, (std::vector<std::string>{
@@ -113,6 +113,18 @@ TEST_F(DefinitionFile, RegistryEntriesOfTheItemsSection) {
   EXPECT_TRUE(registry().KeyExists(kUser, Key("Short")));
   EXPECT_TRUE(registry().KeyExists(kUser, Key("Ignored")));
   EXPECT_TRUE(questions.asked.empty());
+}
+
+// Entries naming a root alone would take the user's whole hive; checked in Test mode only
+// so that a fault could not do that harm.
+TEST_F(DefinitionFile, EntriesNamingARootAloneDoNothing) {
+  WriteDefinitions(
+      "Clist.dat",
+      {"[<New List>]", "DelRegValue1=HKEY_CURRENT_USER", "DelRegValue2=HKEY_CURRENT_USER\\",
+       "DelRegValue3=HKEY_CURRENT_USER\\,", "DelRegValue4=HKEY_CURRENT_USER,"});
+  auto run = Run(RunMode::Test);
+  EXPECT_EQ(run->item_count, 0);
+  EXPECT_TRUE(run->log.empty());
 }
 
 TEST_F(DefinitionFile, SectionIsTheKeyAfterItsFirstDash) {
@@ -216,19 +228,18 @@ TEST_F(DefinitionFile, FileEntriesRemoveFoldersAndMatchingFiles) {
 TEST_F(DefinitionFile, MacrosMatchWithTheirCaseOnly) {
   const std::string windows = system().WindowsFolder();
   ASSERT_FALSE(windows.empty());
+  const auto app_data = platform::ReadText(
+      registry(), kUser, "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders",
+      "AppData");
+  const auto program_files = platform::ReadText(
+      registry(), kMachine, "Software\\Microsoft\\Windows\\CurrentVersion", "ProgramFilesDir");
+  if (!app_data || !program_files) GTEST_SKIP() << "the registry lacks AppData or ProgramFilesDir";
   const std::string name =
       "MorvelTest-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name());
   const std::string in_windows = windows + "\\Temp\\" + name;
   PutFile(in_windows + "\\a.tmp", "12345");
-  const auto app_data = platform::ReadText(
-      registry(), kUser, "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders",
-      "AppData");
-  ASSERT_TRUE(app_data.has_value());
   const std::string in_app_data = *app_data + "\\" + name;
   PutFile(in_app_data + "\\Sub\\settings.dat", "abc");
-  const auto program_files = platform::ReadText(
-      registry(), kMachine, "Software\\Microsoft\\Windows\\CurrentVersion", "ProgramFilesDir");
-  ASSERT_TRUE(program_files.has_value());
   const std::string in_program_files = *program_files + "\\" + name;
   PutFile(in_program_files + "\\app.ini", "[x]");
   WriteDefinitions(

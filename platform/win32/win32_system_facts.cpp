@@ -1,0 +1,115 @@
+#include "platform/win32/win32_system_facts.h"
+
+#include <windows.h>
+
+#include <shlobj.h>
+#include <wininet.h>
+
+#include <vector>
+
+#include "platform/win32/win32_util.h"
+
+namespace morvel::platform::win32 {
+namespace {
+
+std::string WithoutTrailingSeparator(std::wstring path) {
+  while (!path.empty() && (path.back() == L'\\' || path.back() == L'/')) path.pop_back();
+  return Narrow(path);
+}
+
+struct ItemListFreer {
+  void operator()(ITEMIDLIST* list) const { CoTaskMemFree(list); }
+};
+
+struct SidFreer {
+  void operator()(void* sid) const { FreeSid(sid); }
+};
+
+// The thread's own token when it impersonates someone, else the process's.
+UniqueHandle OpenEffectiveToken() {
+  HANDLE token = nullptr;
+  if (OpenThreadToken(GetCurrentThread(), TOKEN_QUERY, TRUE, &token)) return UniqueHandle(token);
+  if (GetLastError() != ERROR_NO_TOKEN) return nullptr;
+  if (OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return UniqueHandle(token);
+  return nullptr;
+}
+
+// The token's groups. A fixed 1024-byte buffer is too small for a token with many groups
+// (a domain user's), which would then count as no administrator; so the size Windows
+// asks for is taken when it asks for more.
+std::vector<std::byte> GroupsOf(HANDLE token) {
+  std::vector<std::byte> buffer(1024);
+  for (int attempt = 0; attempt < 4; ++attempt) {
+    DWORD needed = 0;
+    if (GetTokenInformation(token, TokenGroups, buffer.data(), static_cast<DWORD>(buffer.size()),
+                            &needed))
+      return buffer;
+    if (GetLastError() != ERROR_INSUFFICIENT_BUFFER || needed <= buffer.size()) return {};
+    buffer.resize(needed);  // groups may be added between the calls: try again
+  }
+  return {};
+}
+
+}  // namespace
+
+std::string WindowsFolderPath() {
+  std::wstring path(MAX_PATH, L'\0');
+  for (int attempt = 0; attempt < 4; ++attempt) {
+    const UINT length = GetWindowsDirectoryW(path.data(), static_cast<UINT>(path.size()));
+    if (length == 0) return {};
+    if (length < path.size()) {
+      path.resize(length);
+      return WithoutTrailingSeparator(std::move(path));
+    }
+    path.resize(length + 1);  // the size it needs, with its terminating zero
+  }
+  return {};
+}
+
+std::string SpecialFolderLookup(SpecialFolder folder) {
+  wchar_t path[MAX_PATH + 1] = {};
+  switch (folder) {
+    case SpecialFolder::Personal:
+      if (!SHGetSpecialFolderPathW(nullptr, path, CSIDL_PERSONAL, FALSE)) return {};
+      break;
+    case SpecialFolder::InternetCache:
+      if (!SHGetSpecialFolderPathW(nullptr, path, CSIDL_INTERNET_CACHE, FALSE)) return {};
+      break;
+    case SpecialFolder::AppData: {
+      EndWinInetBrowserSession();
+      LPITEMIDLIST raw = nullptr;
+      if (FAILED(SHGetSpecialFolderLocation(nullptr, CSIDL_APPDATA, &raw)) || raw == nullptr)
+        return {};
+      const std::unique_ptr<ITEMIDLIST, ItemListFreer> list(raw);
+      if (!SHGetPathFromIDListW(list.get(), path)) return {};
+      break;
+    }
+  }
+  path[MAX_PATH] = L'\0';
+  return WithoutTrailingSeparator(path);
+}
+
+void EndWinInetBrowserSession() {
+  InternetSetOptionW(nullptr, INTERNET_OPTION_END_BROWSER_SESSION, nullptr, 0);
+}
+
+bool TokenHoldsAdministrators() {
+  const UniqueHandle token = OpenEffectiveToken();
+  if (!token) return false;
+  std::vector<std::byte> buffer = GroupsOf(token.get());
+  if (buffer.empty()) return false;
+
+  SID_IDENTIFIER_AUTHORITY nt_authority = SECURITY_NT_AUTHORITY;
+  PSID raw = nullptr;
+  if (!AllocateAndInitializeSid(&nt_authority, 2, SECURITY_BUILTIN_DOMAIN_RID,
+                                DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0, 0, &raw))
+    return false;
+  const std::unique_ptr<void, SidFreer> administrators(raw);
+
+  const auto* groups = reinterpret_cast<const TOKEN_GROUPS*>(buffer.data());
+  for (DWORD i = 0; i < groups->GroupCount; ++i)
+    if (EqualSid(groups->Groups[i].Sid, administrators.get())) return true;
+  return false;
+}
+
+}  // namespace morvel::platform::win32

@@ -1,0 +1,25 @@
+#pragma once
+// The folders and the administrator test behind Win32SystemInfo.
+
+#include <string>
+
+#include "platform/system_info.h"
+
+namespace morvel::platform::win32 {
+
+// GetWindowsDirectory without a trailing "\"; empty text when it fails.
+std::string WindowsFolderPath();
+
+// CSIDL_PERSONAL and CSIDL_INTERNET_CACHE through SHGetSpecialFolderPath; CSIDL_APPDATA
+// through SHGetSpecialFolderLocation and SHGetPathFromIDList, after ending WinINet's browser
+// session. Without a trailing "\"; empty text when the lookup fails.
+std::string SpecialFolderLookup(SpecialFolder folder);
+
+// InternetSetOption(NULL, INTERNET_OPTION_END_BROWSER_SESSION, NULL, 0).
+void EndWinInetBrowserSession();
+
+// Whether the thread's token (or the process's, when the thread has none) holds the
+// BUILTIN\Administrators group.
+bool TokenHoldsAdministrators();
+
+}  // namespace morvel::platform::win32

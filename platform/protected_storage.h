@@ -80,7 +80,8 @@ class StoreProvider {
   virtual Result<std::u16string> TypeDisplayName(std::uint32_t key, const StoreId& type,
                                                  std::uint32_t flags) = 0;
 
-  // DeleteItem: removes one item, named exactly.
+  // DeleteItem: removes one item, named exactly. Succeeds only when the provider answers
+  // S_OK.
   virtual Status DeleteItem(std::uint32_t key, const StoreId& type, const StoreId& subtype,
                             std::u16string_view name, const StorePrompt& prompt,
                             std::uint32_t flags) = 0;
@@ -94,10 +95,10 @@ class ProtectedStorage {
   [[nodiscard]] virtual bool Available() const = 0;
 
   // PStoreCreateInstance for the given provider (nullopt: the default one), no reserved
-  // value, flags 0. Fails when the store is unavailable or the provider cannot be made; a
-  // reference obtained with a failure is released. Success may still carry a null value
-  // when the provider handed out none. A provider must not outlive its thread's use:
-  // create, use and destroy it on one thread.
+  // value, flags 0. Fails when the store is unavailable or the call does not answer S_OK;
+  // a reference obtained with a failure is released. Success may still carry a null value
+  // when the provider handed out none. Create, use and destroy a provider (and its
+  // enumerators) on one thread: the Win32 backend enters COM on that thread for its life.
   virtual Result<std::unique_ptr<StoreProvider>> CreateProvider(
       const std::optional<StoreId>& provider) = 0;
 

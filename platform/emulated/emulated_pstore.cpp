@@ -236,6 +236,7 @@ class PStoreReader {
   PStoreType* type_ = nullptr;
   PStoreSubtype* subtype_ = nullptr;
   std::vector<std::string> seen_keys_;  // of the current section
+  bool store_seen_ = false;
 
   [[noreturn]] void Fail(const std::string& what) const {
     throw MachineImageError(display_name_ + ":" + std::to_string(line_ + 1) + ": " + what);
@@ -299,6 +300,8 @@ class PStoreReader {
         blank == std::string_view::npos ? std::string_view() : Trim(inside.substr(blank));
     seen_keys_.clear();
     if (SameText(word, "Store") && rest.empty()) {
+      if (store_seen_) Fail("second [Store] section");
+      store_seen_ = true;
       section_ = Section::Store;
     } else if (SameText(word, "Type")) {
       const StoreId id = Id(rest);

@@ -39,6 +39,7 @@ TEST(PStoreFile, BadInputIsReportedWithFileAndLine) {
       {"[Store]\r\nAvailable=yes\r\n", ":2: Available 'yes' is not 0 or 1"},
       {"[Store]\nProvider=1\nprovider=0\n", ":3: key 'provider' given twice"},
       {"[Store]\nColour=blue\n", ":2: unknown key 'Colour' in [Store]"},
+      {"[Store]\nBatch=1\n[Store]\nBatch=2\n", ":3: second [Store] section"},
       {"[Stores]\n", ":1: unknown section [Stores]"},
       {"[Type {E161255A}]\n", ":1: '{E161255A}' is not a {GUID}"},
       {"[Type " + std::string(kId) + "\n", ":1: section header without ']'"},

@@ -116,9 +116,8 @@ TEST_F(FileRemovalContract, AReadOnlyFileCannotBeOpenedForWritingButTheShellDele
 
 TEST_F(FileRemovalContract, ShellDeletesHiddenSystemFiles) {
   ASSERT_TRUE(files().WriteFile(Path("desktop.ini"), "x").ok());
-  SKIP_IF(backend().SetAttributes(Path("desktop.ini"), platform::attr::Hidden |
-                                                           platform::attr::System |
-                                                           platform::attr::ReadOnly));
+  SKIP_IF(backend().SetAttributes(Path("desktop.ini"),
+                                  platform::attr::Hidden | platform::attr::System));
   EXPECT_TRUE(files().ShellDelete(Path("desktop.ini")).ok());
   EXPECT_FALSE(files().Exists(Path("desktop.ini")));
 }

@@ -36,7 +36,9 @@ for t in "${targets[@]}"; do
   seeds=tests/fuzz/corpus/$t
   log=$build/logs/$t.log
   mkdir -p "$build/logs" "$build/artifacts/$t"
-  args=(-print_final_stats=1 -timeout=10 -rss_limit_mb=2048 -artifact_prefix="$build/artifacts/$t/")
+  # A generous timeout: on a loaded machine a quick input can stall for seconds, while a
+  # real hang still shows.
+  args=(-print_final_stats=1 -timeout=60 -rss_limit_mb=2048 -artifact_prefix="$build/artifacts/$t/")
   if [ "$seconds" -eq 0 ]; then
     args+=(-runs=0 "$seeds")
   else

@@ -99,8 +99,32 @@ TEST_F(FileRemovalContract, AFileInUseCanBeReadButNotOpenedExclusivelyNorDeleted
   ASSERT_TRUE(read.ok());
   EXPECT_EQ(Text(std::span(buffer).first(read.value)), "in use");
 
-  EXPECT_FALSE(files().ShellDelete(Path("index.dat")).ok());
+  EXPECT_EQ(files().ShellDelete(Path("index.dat")).kind, ErrorKind::InUse);
   EXPECT_TRUE(files().Exists(Path("index.dat")));
+}
+
+TEST_F(FileRemovalContract, OpenFilesExcludeEachOtherAsTheirSharingSays) {
+  ASSERT_TRUE(files().WriteFile(Path("shared.dat"), "content").ok());
+  {
+    // A reader shares reading and writing, but not deletion.
+    const auto reader = files().OpenForReading(Path("shared.dat"));
+    ASSERT_TRUE(reader.ok());
+    EXPECT_TRUE(files().OpenForReading(Path("shared.dat")).ok());
+    EXPECT_EQ(files().ReadFile(Path("shared.dat")).value, "content");
+    EXPECT_EQ(files().OpenExclusive(Path("shared.dat")).status.kind, ErrorKind::InUse);
+    EXPECT_FALSE(files().ShellDelete(Path("shared.dat")).ok());
+    EXPECT_FALSE(files().WriteFile(Path("shared.dat"), "replaced").ok());
+  }
+  {
+    // An exclusive writer shares nothing.
+    const auto writer = files().OpenExclusive(Path("shared.dat"));
+    ASSERT_TRUE(writer.ok());
+    EXPECT_EQ(files().OpenForReading(Path("shared.dat")).status.kind, ErrorKind::InUse);
+    EXPECT_EQ(files().ReadFile(Path("shared.dat")).status.kind, ErrorKind::InUse);
+    EXPECT_FALSE(files().ShellDelete(Path("shared.dat")).ok());
+  }
+  EXPECT_EQ(files().ReadFile(Path("shared.dat")).value, "content");
+  EXPECT_TRUE(files().ShellDelete(Path("shared.dat")).ok());
 }
 
 TEST_F(FileRemovalContract, AReadOnlyFileCannotBeOpenedForWritingButTheShellDeletesIt) {

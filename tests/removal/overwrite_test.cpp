@@ -73,10 +73,9 @@ TEST_F(OverwriteTest, APassKeepsTheLengthAndLeavesOneByteValue) {
   EXPECT_EQ(Tree(), (std::vector<std::string>{"f.bin 5000", "g.bin 3"}));
 }
 
-TEST_F(OverwriteTest, LockedAndReadOnlyFilesAreNotOverwritten) {
+TEST_F(OverwriteTest, LockedFileIsNeitherOverwrittenNorCounted) {
   Write("busy.dat", "original");
-  Write("ro.dat", "read only");
-  SKIP_IF_REASON(backend().SetAttributes(Path("ro.dat"), platform::attr::ReadOnly));
+  Write("free.dat", "x");
   SKIP_IF_REASON(backend().LockFile(Path("busy.dat")));
   SpyFiles spy(files());
   auto clean = MakeRun(RunMode::Clean);
@@ -84,15 +83,31 @@ TEST_F(OverwriteTest, LockedAndReadOnlyFilesAreNotOverwritten) {
   clean->settings.OverwriteFile = true;
   clean->settings.OverwriteNumber = 2;
 
-  EXPECT_EQ(CleanFolder(*clean, Path(), false, true, "", clean->item_count), 9u);
+  EXPECT_EQ(CleanFolder(*clean, Path(), false, true, "", clean->item_count), 1u);
   EXPECT_EQ(clean->item_count, 1);
   EXPECT_EQ(clean->log, (std::vector<std::string>{"Clean: deleting " + Path("busy.dat"),
-                                                  "Clean: deleting " + Path("ro.dat")}));
-  EXPECT_TRUE(Passes(spy).empty());
-  EXPECT_EQ(Content("busy.dat"), "original");
+                                                  "Clean: deleting " + Path("free.dat")}));
+  const auto passes = Passes(spy);
+  ASSERT_EQ(passes.size(), 2u);
+  EXPECT_EQ(passes[0].path, Path("free.dat"));
   EXPECT_EQ(Tree(), std::vector<std::string>{"busy.dat 8"});
   EXPECT_TRUE(IsFileInUse(*clean, Path("busy.dat")));
   EXPECT_FALSE(IsFileInUse(*clean, Path("missing.dat")));
+  backend().UnlockFiles();
+  EXPECT_EQ(Content("busy.dat"), "original");
+}
+
+TEST_F(OverwriteTest, ReadOnlyFileGoesUnwritten) {
+  Write("ro.dat", "read only");
+  SKIP_IF_REASON(backend().SetAttributes(Path("ro.dat"), platform::attr::ReadOnly));
+  SpyFiles spy(files());
+  auto clean = MakeRun(RunMode::Clean);
+  clean->files_override = &spy;
+  clean->settings.OverwriteFile = true;
+  EXPECT_TRUE(IsFileInUse(*clean, Path("ro.dat")));
+  EXPECT_TRUE(RemoveFile(*clean, Path("ro.dat"), false));
+  EXPECT_TRUE(Passes(spy).empty());
+  EXPECT_TRUE(Tree().empty());
 }
 
 TEST_F(OverwriteTest, FilesOfTwoGigabytesAreDeletedUnwritten) {

@@ -43,6 +43,7 @@ class WininitTest : public RemovalTest {
     }
     auto run = MakeRun(mode);
     AddWininitRenames(*run, {"NUL=C:\\a.dat", "NUL=C:\\b.dat"});
+    backend().UnlockFiles();
     return ContentAt(path_);
   }
 

@@ -41,6 +41,7 @@ class Backend {
   // Makes `link` a symbolic link (or junction) to the folder `target`.
   virtual SkipReason MakeFolderLink(std::string_view link, std::string_view target) = 0;
   // Sets ReadOnly, Hidden and System as given (the emulated machine knows ReadOnly only).
+  // Skips, leaving the attributes as they were, where read-only is not enforced.
   virtual SkipReason SetAttributes(std::string_view path, std::uint32_t attributes) = 0;
 
   // Whether the machine is an emulated one that a test may wreck (drive roots, My Documents).

@@ -3,7 +3,9 @@
 // the code under test.
 
 #include <windows.h>
+#include <winioctl.h>
 
+#include <cstring>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -48,6 +50,50 @@ void RemoveTree(const std::wstring& folder) {
   RemoveDirectoryW(folder.c_str());
 }
 
+// A junction: the reparse data of a mount point, set on an empty folder.
+DWORD MakeJunction(const std::wstring& link, const std::wstring& target) {
+  if (!CreateDirectoryW(link.c_str(), nullptr)) return GetLastError();
+  UniqueHandle dir =
+      OwnFile(CreateFileW(link.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                          FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  if (!dir) {
+    const DWORD error = GetLastError();
+    RemoveDirectoryW(link.c_str());
+    return error;
+  }
+  const std::wstring substitute = L"\\??\\" + target;
+  const std::size_t names = (substitute.size() + 1 + target.size() + 1) * sizeof(wchar_t);
+  std::vector<BYTE> buffer(8 + 8 + names);
+  auto put16 = [&](std::size_t at, std::size_t v) {
+    buffer[at] = static_cast<BYTE>(v);
+    buffer[at + 1] = static_cast<BYTE>(v >> 8);
+  };
+  const DWORD tag = IO_REPARSE_TAG_MOUNT_POINT;
+  for (int i = 0; i < 4; ++i) buffer[i] = static_cast<BYTE>(tag >> (8 * i));
+  put16(4, 8 + names);                                   // ReparseDataLength
+  put16(8, 0);                                           // SubstituteNameOffset
+  put16(10, substitute.size() * sizeof(wchar_t));        // SubstituteNameLength
+  put16(12, (substitute.size() + 1) * sizeof(wchar_t));  // PrintNameOffset
+  put16(14, target.size() * sizeof(wchar_t));            // PrintNameLength
+  std::memcpy(&buffer[16], substitute.c_str(), (substitute.size() + 1) * sizeof(wchar_t));
+  std::memcpy(&buffer[16 + (substitute.size() + 1) * sizeof(wchar_t)], target.c_str(),
+              (target.size() + 1) * sizeof(wchar_t));
+  DWORD returned = 0;
+  if (!DeviceIoControl(dir.get(), FSCTL_SET_REPARSE_POINT, buffer.data(),
+                       static_cast<DWORD>(buffer.size()), nullptr, 0, &returned, nullptr)) {
+    const DWORD error = GetLastError();
+    dir.reset();
+    RemoveDirectoryW(link.c_str());
+    return error;
+  }
+  return ERROR_SUCCESS;
+}
+
+bool IsLink(const std::wstring& path) {
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
 class Win32Backend final : public Backend {
  public:
   explicit Win32Backend(const std::string& test_name)
@@ -84,26 +130,41 @@ class Win32Backend final : public Backend {
   void UnlockFiles() override { locks_.clear(); }
 
   SkipReason MakeFolderLink(std::string_view link, std::string_view target) override {
+    const std::wstring wide_link = Wide(link);
+    const std::wstring wide_target = Wide(target);
     // Missing before Vista: looked up rather than imported.
     using CreateLink = BOOLEAN(WINAPI*)(LPCWSTR, LPCWSTR, DWORD);
     const auto create = reinterpret_cast<CreateLink>(reinterpret_cast<void (*)()>(
         GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "CreateSymbolicLinkW")));
-    if (!create) return "this Windows has no CreateSymbolicLinkW";
-    const std::wstring wide_link = Wide(link);
-    const std::wstring wide_target = Wide(target);
-    if (!create(wide_link.c_str(), wide_target.c_str(), SYMBOLIC_LINK_FLAG_DIRECTORY | 0x2) &&
-        !create(wide_link.c_str(), wide_target.c_str(), SYMBOLIC_LINK_FLAG_DIRECTORY))
-      return "CreateSymbolicLinkW failed with error " + std::to_string(GetLastError());
-    const DWORD attributes = GetFileAttributesW(wide_link.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_REPARSE_POINT))
-      return "CreateSymbolicLinkW reported success but made no link";
-    return std::nullopt;
+    // 0x2: developer mode lets unprivileged users make links on Windows 10.
+    if (create &&
+        (create(wide_link.c_str(), wide_target.c_str(), SYMBOLIC_LINK_FLAG_DIRECTORY | 0x2) ||
+         create(wide_link.c_str(), wide_target.c_str(), SYMBOLIC_LINK_FLAG_DIRECTORY))) {
+      if (IsLink(wide_link)) return std::nullopt;
+      RemoveDirectoryW(wide_link.c_str());  // some Wine versions make a plain folder
+    }
+    const DWORD error = MakeJunction(wide_link, wide_target);
+    if (error == ERROR_SUCCESS && IsLink(wide_link)) return std::nullopt;
+    if (error == ERROR_SUCCESS) RemoveDirectoryW(wide_link.c_str());
+    return "this Windows makes neither a symbolic link nor a junction here (error " +
+           std::to_string(error) + ")";
   }
 
   SkipReason SetAttributes(std::string_view path, std::uint32_t attributes) override {
+    const std::wstring wide = Wide(path);
     const DWORD value = attributes == 0 ? FILE_ATTRIBUTE_NORMAL : attributes;
-    if (!SetFileAttributesW(Wide(path).c_str(), value))
+    if (!SetFileAttributesW(wide.c_str(), value))
       throw std::runtime_error("SetFileAttributes failed: " + std::to_string(GetLastError()));
+    if (attributes & FILE_ATTRIBUTE_READONLY) {
+      // Wine keeps the attribute in the host's permissions, which do not stop root.
+      UniqueHandle writable = OwnFile(CreateFileW(wide.c_str(), GENERIC_WRITE, 0, nullptr,
+                                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+      if (writable) {
+        writable.reset();
+        SetFileAttributesW(wide.c_str(), FILE_ATTRIBUTE_NORMAL);
+        return "read-only files can be opened for writing here (Wine run as root)";
+      }
+    }
     return std::nullopt;
   }
 

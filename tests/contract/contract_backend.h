@@ -50,6 +50,8 @@ class Backend {
 
   // The version the machine is set up to report, when the backend decides it.
   virtual std::optional<platform::WindowsVersion> ExpectedVersion() const = 0;
+  // Why the shell does not delete read-only files here, if it does not.
+  virtual SkipReason ShellKeepsReadOnlyFiles() const = 0;
   // Why registry values do not come back in creation order here, if they do not.
   virtual SkipReason ValueOrderUnsupported() const = 0;
   // Whether a broken DeleteTree of a root could only harm a throwaway machine.

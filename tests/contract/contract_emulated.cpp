@@ -91,6 +91,7 @@ class EmulatedBackend final : public Backend {
   }
 
   std::optional<platform::WindowsVersion> ExpectedVersion() const override { return kVersion; }
+  SkipReason ShellKeepsReadOnlyFiles() const override { return std::nullopt; }
   SkipReason ValueOrderUnsupported() const override { return std::nullopt; }
   bool IsThrowawayMachine() const override { return true; }
 

@@ -216,6 +216,11 @@ class Win32Backend final : public Backend {
 
   std::optional<platform::WindowsVersion> ExpectedVersion() const override { return std::nullopt; }
 
+  SkipReason ShellKeepsReadOnlyFiles() const override {
+    if (wine_) return "Wine's shell refuses to delete read-only files; Windows' deletes them";
+    return std::nullopt;
+  }
+
   SkipReason ValueOrderUnsupported() const override {
     if (wine_) return "Wine keeps a key's values sorted by name, Windows in creation order";
     return std::nullopt;

@@ -58,9 +58,7 @@ class VisitedTables {
 };
 
 // Each byte is one character; as UTF-8, bytes from 0x80 take two.
-std::string BytesAsText(std::string bytes) {
-  const auto high = [](char c) { return static_cast<unsigned char>(c) >= 0x80; };
-  if (std::none_of(bytes.begin(), bytes.end(), high)) return bytes;
+std::string BytesAsText(std::string_view bytes) {
   std::string text;
   text.reserve(bytes.size() * 2);
   for (char c : bytes) {
@@ -74,6 +72,21 @@ std::string BytesAsText(std::string bytes) {
   }
   return text;
 }
+
+// An entry that leads to a record, waiting in a batch, and what the record holds.
+struct Pending {
+  std::uint64_t record = 0;
+  std::uint64_t entry = 0;  // number of the entry in walk order
+  std::uint64_t filetime = 0;
+  std::string bytes;
+  bool read = false;
+  bool row = false;
+  bool ascii = true;  // no byte from 0x80: the text is its own UTF-8
+};
+
+// Entries that lead to records are read in batches of this many: 128 Ki of them take
+// about 8 MiB, whatever the size of the file.
+constexpr std::size_t kBatch = std::size_t{1} << 17;
 
 class Walk {
  public:
@@ -100,7 +113,7 @@ class Walk {
           std::clamp<std::int64_t>(total, 0, static_cast<std::int64_t>(cache_.size() / 128)));
       lists_.urls.reserve(lists_.urls.size() + rows);
       lists_.times.reserve(lists_.times.size() + rows);
-      if (!ListEntries(*first, total)) return;  // stopped from outside
+      if (ListEntries(*first, total) == Walked::Stopped) return;
     }
     if (position_ < 100) MoveTo(100);
   }
@@ -163,16 +176,22 @@ class Walk {
            static_cast<std::int64_t>(kEntrySize);
   }
 
-  // False when the progress hook asked to stop.
-  bool ListEntries(std::int32_t first, std::int64_t total) {
+  enum class Walked { On, Ended, Stopped };
+
+  Walked ListEntries(std::int32_t first, std::int64_t total) {
+    const Walked walked = WalkTables(first, total);
+    return walked == Walked::On ? Flush(total) : walked;
+  }
+
+  // Visits the entries of the chain in order and queues those that lead to a record.
+  Walked WalkTables(std::int32_t first, std::int64_t total) {
     VisitedTables visited(cache_.size());
-    std::int64_t done = 0;
     for (std::int64_t table = first; IsTable(table);) {
       const auto at = static_cast<std::uint64_t>(table);
-      if (Signature(at) != "HASH") return true;
+      if (Signature(at) != "HASH") return Walked::On;
       const auto blocks = Int32(at + kTableBlocksField);
       const auto next = Int32(at + kTableNextField);
-      if (!blocks || !next || !visited.Insert(at)) return true;
+      if (!blocks || !next || !visited.Insert(at)) return Walked::On;
       const std::int64_t entries = EntryCount(*blocks);
       for (std::int64_t k = 0; k < entries; ++k) {
         const std::uint64_t entry = at + kTableEntries + static_cast<std::uint64_t>(k) * kEntrySize;
@@ -180,66 +199,103 @@ class Walk {
         if (entry > cache_.size() || cache_.size() - entry < kEntrySize) break;
         // In a sound file every entry is 8 bytes of its own; more entries than the file
         // holds means tables overlap, and walking them again would only repeat work.
-        if (entry_budget_ == 0) return true;
+        if (entry_budget_ == 0) return Walked::On;
         --entry_budget_;
-        if (progress_ && !progress_->BeforeEntry()) return false;
-        ++done;
-        if (total > 0) {
-          const std::int64_t percent = std::min<std::int64_t>(done * 100 / total, 100);
-          if (percent > position_) MoveTo(static_cast<int>(percent));
+        if (const auto record = RecordOf(entry))
+          pending_.push_back(Pending{.record = *record, .entry = walked_, .bytes = {}});
+        ++walked_;
+        if (pending_.size() == kBatch) {
+          if (const Walked w = Flush(total); w != Walked::On) return w;
         }
-        if (!ReadEntry(entry)) return true;
       }
       table = *next;
     }
-    return true;
+    return Walked::On;
   }
 
-  // False when the walk must end (the texts outgrew the file).
-  bool ReadEntry(std::uint64_t entry) {
-    // One read for the entry and one for the head of its record: this runs for every
-    // entry of the file.
+  // The record an entry leads to, unless the entry is empty or its offset is out of bounds.
+  std::optional<std::uint64_t> RecordOf(std::uint64_t entry) {
     std::array<std::byte, kEntrySize> slot;
-    if (!cache_.Read(entry, slot)) return true;
+    if (!cache_.Read(entry, slot)) return std::nullopt;
     const auto state = std::to_integer<std::uint8_t>(slot[0]);
-    if (state == 1 || state == 3) return true;
-    const std::int32_t record_offset = Le32(&slot[kEntryRecordField]);
-    if (record_offset < 0 || record_offset >= header_size_) return true;
-    const auto record = static_cast<std::uint64_t>(record_offset);
+    if (state == 1 || state == 3) return std::nullopt;
+    const std::int32_t record = Le32(&slot[kEntryRecordField]);
+    if (record < 0 || record >= header_size_) return std::nullopt;
+    return static_cast<std::uint64_t>(record);
+  }
 
-    std::array<std::byte, kUrlTextOffsetField + 1> head;
-    const std::size_t held = static_cast<std::size_t>(
-        std::min<std::uint64_t>(head.size(), cache_.size() - std::min(cache_.size(), record)));
-    if (held < 4 || !cache_.Read(record, std::span(head).first(held))) return true;
-    const std::string signature = SignatureText(std::span(head).first(4));
-    std::uint64_t filetime = 0;
-    std::uint64_t text_at = 0;
-    if (signature == "URL " || signature == "LEAK") {
-      if (held <= kUrlTextOffsetField) return true;
-      filetime = Le64(&head[kUrlTimeField]);
-      const auto text_offset = std::to_integer<std::uint8_t>(head[kUrlTextOffsetField]);
-      if (text_offset == 0) return true;
-      text_at = record + text_offset;
-    } else if (signature == "REDR") {
-      if (held < kRedirectTimeField + 8) return true;
-      filetime = Le64(&head[kRedirectTimeField]);
-      text_at = record + kRedirectText;
-    } else {
-      return true;
+  // Reads the queued records in file order (a real cache places entries by the hash of
+  // their URL, so in entry order the reads would jump all over the file), then goes through
+  // the entries walked so far in their own order: the progress hook for each, and the rows.
+  Walked Flush(std::int64_t total) {
+    std::vector<std::pair<std::uint64_t, std::uint32_t>> order;  // record, place in the batch
+    order.reserve(pending_.size());
+    for (std::uint32_t i = 0; i < pending_.size(); ++i) order.emplace_back(pending_[i].record, i);
+    if (!std::is_sorted(order.begin(), order.end())) std::sort(order.begin(), order.end());
+    // Texts read ahead stay within what the rows may still take; records past that are
+    // read in their turn (the walk ends at one of them anyway).
+    std::uint64_t read_ahead = 0;
+    for (const auto& [record, i] : order) {
+      if (read_ahead > text_budget_) break;
+      ReadRecord(pending_[i]);
+      read_ahead += pending_[i].bytes.size();
     }
 
-    // Every text of a sound file is bytes of its own record, so all of them together fit
-    // in the file. Entries that keep pointing at one long text would otherwise make the
-    // lists grow with the square of the file's size.
-    std::string bytes;
+    std::size_t next = 0;
+    for (; flushed_ < walked_; ++flushed_) {
+      if (progress_ && !progress_->BeforeEntry()) return Walked::Stopped;
+      ++done_;
+      if (total > 0) {
+        const std::int64_t percent = std::min<std::int64_t>(done_ * 100 / total, 100);
+        if (percent > position_) MoveTo(static_cast<int>(percent));
+      }
+      if (next == pending_.size() || pending_[next].entry != flushed_) continue;
+      Pending& p = pending_[next++];
+      if (!p.read) ReadRecord(p);
+      if (!p.row) continue;
+      // Every text of a sound file is bytes of its own record, so all of them together fit
+      // in the file. Entries that keep pointing at one long text would otherwise make the
+      // lists grow with the square of the file's size.
+      if (p.bytes.size() > text_budget_) return Walked::Ended;
+      text_budget_ -= p.bytes.size();
+      lists_.urls.push_back({p.ascii ? std::move(p.bytes) : BytesAsText(p.bytes), image_index_});
+      lists_.times.push_back(time_text_(p.filetime));
+    }
+    pending_.clear();
+    return Walked::On;
+  }
+
+  // The time stamp and URL text of a "URL ", "LEAK" or "REDR" record; no row for any other
+  // signature, a record cut by the end of the file, no text offset or an empty text.
+  void ReadRecord(Pending& p) {
+    p.read = true;
+    std::array<std::byte, kUrlTextOffsetField + 1> head;
+    const std::uint64_t record = p.record;
+    const std::size_t held = static_cast<std::size_t>(
+        std::min<std::uint64_t>(head.size(), cache_.size() - std::min(cache_.size(), record)));
+    if (held < 4 || !cache_.Read(record, std::span(head).first(held))) return;
+    const std::string signature = SignatureText(std::span(head).first(4));
+    std::uint64_t text_at = 0;
+    if (signature == "URL " || signature == "LEAK") {
+      if (held <= kUrlTextOffsetField) return;
+      p.filetime = Le64(&head[kUrlTimeField]);
+      const auto text_offset = std::to_integer<std::uint8_t>(head[kUrlTextOffsetField]);
+      if (text_offset == 0) return;
+      text_at = record + text_offset;
+    } else if (signature == "REDR") {
+      if (held < kRedirectTimeField + 8) return;
+      p.filetime = Le64(&head[kRedirectTimeField]);
+      text_at = record + kRedirectText;
+    } else {
+      return;
+    }
+    // One byte past what the rows may still take tells that the text is too long.
     const std::size_t limit =
         static_cast<std::size_t>(std::min<std::uint64_t>(text_budget_, SIZE_MAX - 1));
-    if (cache_.ReadUntilZero(text_at, limit + 1, bytes) > limit) return false;
-    if (bytes.empty()) return true;
-    text_budget_ -= bytes.size();
-    lists_.urls.push_back({BytesAsText(std::move(bytes)), image_index_});
-    lists_.times.push_back(time_text_(filetime));
-    return true;
+    cache_.ReadUntilZero(text_at, limit + 1, p.bytes);
+    p.row = !p.bytes.empty();
+    p.ascii = std::none_of(p.bytes.begin(), p.bytes.end(),
+                           [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
   }
 
   void MoveTo(int percent) {
@@ -256,6 +312,10 @@ class Walk {
   int position_ = 0;
   std::uint64_t entry_budget_;
   std::uint64_t text_budget_;
+  std::uint64_t walked_ = 0;   // entries visited by the walk
+  std::uint64_t flushed_ = 0;  // entries whose rows are in the lists
+  std::int64_t done_ = 0;      // entries counted for the progress bar
+  std::vector<Pending> pending_;
 };
 
 }  // namespace

@@ -179,7 +179,9 @@ Result<std::unique_ptr<FileWriter>> OpenFileExclusive(std::string_view path) {
 }
 
 Status ShellDeletePath(std::string_view path) {
-  const std::wstring wide = Trimmed(path);
+  // The shell parses its names itself and expects "\" between them.
+  std::wstring wide = Trimmed(path);
+  std::replace(wide.begin(), wide.end(), L'/', L'\\');
   if (!IsAbsolute(wide)) return StatusOf(ERROR_INVALID_NAME);
   // A whole drive is never handed to the shell as one deletion.
   if (IsDriveRoot(wide)) return StatusOf(ERROR_ACCESS_DENIED);

@@ -1,6 +1,7 @@
 // Open files, shell deletion, folder removal and deletion at the next start: the operations
 // the cleaners remove files with, the same on every backend.
 
+#include <algorithm>
 #include <cstddef>
 #include <span>
 #include <string>
@@ -158,6 +159,12 @@ TEST_F(FileRemovalContract, ShellDeletesAFolderWithEverythingInIt) {
   EXPECT_TRUE(files().ShellDelete(Path("TREE")).ok());
   EXPECT_FALSE(files().Exists(Path("tree")));
   EXPECT_EQ(files().ReadFile(Path("beside.txt")).value, "stays");
+
+  // Win32 takes "/" for "\"; so does the deletion, although the shell itself does not.
+  std::string slashed = Path("beside.txt");
+  std::replace(slashed.begin(), slashed.end(), '\\', '/');
+  EXPECT_TRUE(files().ShellDelete(slashed).ok());
+  EXPECT_FALSE(files().Exists(Path("beside.txt")));
 }
 
 TEST_F(FileRemovalContract, ShellDeleteOfWhatIsNotThere) {

@@ -32,9 +32,11 @@ class IndexDatProgress {
   virtual ~IndexDatProgress() = default;
   // The bar moves to `percent` (1..100): only forward, and to 100 at the end of a read.
   virtual void MoveTo(int percent) = 0;
-  // Called before each hash entry. The dialog lets one waiting window message through here
-  // so it keeps repainting; returning false stops the read at once (the dialog is going
-  // away), leaving the rows found so far and the bar where it is.
+  // Called for each hash entry, in order, before its row (if any) is appended. The dialog
+  // lets one waiting window message through here so it keeps repainting; returning false
+  // stops the read at once (the dialog is going away), leaving the rows found so far and
+  // the bar where it is. Records are read ahead in batches of entries, so the calls come
+  // in bursts, a few hundredths of a second apart on a large file.
   virtual bool BeforeEntry() { return true; }
 };
 

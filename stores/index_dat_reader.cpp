@@ -274,7 +274,9 @@ class Walk {
     const std::size_t held = static_cast<std::size_t>(
         std::min<std::uint64_t>(head.size(), cache_.size() - std::min(cache_.size(), record)));
     if (held < 4 || !cache_.Read(record, std::span(head).first(held))) return;
-    const std::string signature = SignatureText(std::span(head).first(4));
+    // The three signatures hold no zero byte, so comparing all four bytes is the same as
+    // comparing the text up to the first zero byte.
+    const std::string_view signature(reinterpret_cast<const char*>(head.data()), 4);
     std::uint64_t text_at = 0;
     if (signature == "URL " || signature == "LEAK") {
       if (held <= kUrlTextOffsetField) return;

@@ -149,6 +149,8 @@ struct AdministratorCase {
   bool told;
 };
 
+void PrintTo(const AdministratorCase& c, std::ostream* os) { *os << c.name; }
+
 class AdministratorRule : public DefinitionFile,
                           public ::testing::WithParamInterface<AdministratorCase> {};
 

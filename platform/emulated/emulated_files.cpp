@@ -1,6 +1,7 @@
 #include "platform/emulated/emulated_files.h"
 
 #include <dirent.h>
+#include <fcntl.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -172,14 +173,20 @@ Status EmulatedFiles::Enumerate(std::string_view folder,
   {
     std::unique_ptr<DIR, DirCloser> dir(::opendir(host.c_str()));
     if (!dir) return FromErrno(errno);
+    const int dir_fd = ::dirfd(dir.get());
     while (const dirent* item = ::readdir(dir.get())) {
       std::string name = item->d_name;
       // A host name Windows cannot hold ("a\b", "x:y") would make any path built from it
       // name a different entry, so such entries are not reported at all.
       if (!IsValidWindowsName(name)) continue;
-      const auto st = LinkStatus(host / name);
-      if (!st) continue;  // removed while listing
-      entries.push_back(Describe(name, *st, host / name));
+      // Looked up in the open folder: one name for the kernel to resolve, not the whole
+      // host path, which keeps big folders cheap to list.
+      struct stat st {};
+      if (::fstatat(dir_fd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) continue;  // removed
+      // Only a link needs its host path, to tell what it leads to.
+      const std::filesystem::path link =
+          S_ISLNK(st.st_mode) ? host / name : std::filesystem::path();
+      entries.push_back(Describe(std::move(name), st, link));
     }
   }
   std::sort(entries.begin(), entries.end(), [](const FileEntry& a, const FileEntry& b) {

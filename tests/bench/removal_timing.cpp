@@ -1,0 +1,117 @@
+// removal_timing generate IMAGE FILES FOLDERS  -- a machine image whose C:\Bench holds FILES
+//                                                files spread over FOLDERS sub-folders
+// removal_timing test IMAGE                    -- Test (Fast Mode on) of C:\Bench
+// removal_timing clean IMAGE                   -- Clean of C:\Bench (the folder itself stays)
+// removal_timing wipe IMAGE NAME               -- one overwrite pass over C:\NAME
+// Each prints "name=value" lines: the milliseconds of the operation, what it counted, and
+// the process's peak resident memory in KB. The companion of scripts/bench-removal.sh,
+// which times find, rm -rf and dd on the same trees.
+
+#include <sys/resource.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <string>
+
+#include "engine/file_removal.h"
+#include "platform/emulated/machine.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using morvel::RunMode;
+using Clock = std::chrono::steady_clock;
+
+class NoQuestions final : public morvel::platform::UserQuestions {
+ public:
+  morvel::platform::Answer Ask(const morvel::platform::Question&) override {
+    return morvel::platform::Answer::No;
+  }
+};
+
+// A run that only counts: no log is kept, as with Fast Mode on.
+class BenchRun final : public morvel::RunContext {
+ public:
+  BenchRun(morvel::platform::emulated::EmulatedMachine& machine, RunMode mode)
+      : mode_(mode), port_{machine.registry(), machine.files(), machine.system(),
+                           machine.windows(),  questions_,      machine.protected_storage()} {
+    settings_.FastScan = true;
+  }
+  [[nodiscard]] RunMode mode() const override { return mode_; }
+  std::int32_t& ItemCount() override { return count_; }
+  std::uint64_t& ItemBytes() override { return bytes_; }
+  std::string& ItemSizeText() override { return text_; }
+  std::string& ItemScratch() override { return text_; }
+  [[nodiscard]] std::int32_t RunTotal() const override { return 0; }
+  [[nodiscard]] const std::string& LogPrefix() const override { return text_; }
+  void AppendLog(std::string_view) override { ++lines_; }
+  void ScrollLog(int) override {}
+  void ReportProgress() override {}
+  [[nodiscard]] bool Terminated() const override { return false; }
+  [[nodiscard]] const morvel::TOptionsSetting& options() const override { return settings_; }
+  morvel::platform::Port& port() override { return port_; }
+
+ private:
+  RunMode mode_;
+  NoQuestions questions_;
+  morvel::TOptionsSetting settings_;
+  morvel::platform::Port port_;
+  std::int32_t count_ = 0;
+  std::uint64_t bytes_ = 0;
+  std::string text_;
+  long lines_ = 0;
+};
+
+long PeakKb() {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  return usage.ru_maxrss;
+}
+
+int Generate(const fs::path& image, long files, long folders) {
+  const fs::path bench = image / "drives" / "C" / "Bench";
+  fs::create_directories(bench);
+  std::ofstream(image / "machine.ini") << "[System]\r\nPlatform=NT\r\n";
+  const std::string bytes(4096, 'x');
+  for (long i = 0; i < files; ++i) {
+    char folder[32];
+    char name[32];
+    std::snprintf(folder, sizeof folder, "folder%04ld", i % folders);
+    std::snprintf(name, sizeof name, "file%06ld.tmp", i);
+    if (i < folders) fs::create_directory(bench / folder);
+    // Sizes from 0 to 4 KB, so the byte total means something.
+    std::ofstream(bench / folder / name, std::ios::binary)
+        .write(bytes.data(), static_cast<std::streamsize>((i * 37) % 4097));
+  }
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::string mode = argc > 1 ? argv[1] : "";
+  if (mode == "generate" && argc == 5)
+    return Generate(argv[2], std::atol(argv[3]), std::atol(argv[4]));
+  if ((mode == "test" || mode == "clean" || mode == "wipe") && argc >= 3) {
+    auto machine = morvel::platform::emulated::EmulatedMachine::Open(argv[2]);
+    BenchRun run(*machine, mode == "test" ? RunMode::Test : RunMode::Clean);
+    const auto start = Clock::now();
+    std::uint64_t bytes = 0;
+    if (mode == "wipe") {
+      if (argc < 4) return 2;
+      morvel::WipeFile(run, std::string("C:\\") + argv[3], 1);
+    } else {
+      bytes = morvel::CleanFolder(run, "C:\\Bench", false, true, "", run.ItemCount());
+    }
+    const double ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+    std::cout << "ms=" << ms << "\ncount=" << run.ItemCount() << "\nbytes=" << bytes
+              << "\npeak_kb=" << PeakKb() << "\n";
+    return 0;
+  }
+  std::cerr << "usage: removal_timing generate IMAGE FILES FOLDERS | test IMAGE | clean IMAGE |"
+               " wipe IMAGE NAME\n";
+  return 2;
+}

@@ -16,7 +16,10 @@ constexpr std::uint64_t kFirstTableField = 32;
 // Hash table.
 constexpr std::uint64_t kTableBlocksField = 4;
 constexpr std::uint64_t kTableNextField = 8;
-constexpr std::uint64_t kTableEntries = 32;
+// The entries follow the 16-byte table header (signature, blocks, next table, a sequence
+// number). Starting at 32 would skip the first two entries of every table, and WinINet
+// does fill them.
+constexpr std::uint64_t kTableEntries = 16;
 constexpr std::int64_t kTableBlockSize = 128;
 constexpr std::uint64_t kEntrySize = 8;
 constexpr std::uint64_t kEntryRecordField = 4;

@@ -29,7 +29,7 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 constexpr std::uint32_t kTableBytes = 4096;
-constexpr std::uint32_t kEntriesPerTable = (kTableBytes - 32) / 8;  // 508
+constexpr std::uint32_t kEntriesPerTable = (kTableBytes - 16) / 8;  // 510
 constexpr std::uint32_t kRecordBytes = 256;
 constexpr std::uint32_t kFirstTable = 0x4000;
 
@@ -68,7 +68,7 @@ std::string MakeIndexDat(std::uint32_t records, bool shuffled) {
     Put32(f, table + 4, kTableBytes / 128);
     Put32(f, table + 8, t + 1 < tables ? table_at[t + 1] : 0);
     for (std::uint32_t k = 0; k < kEntriesPerTable; ++k) {
-      const std::uint32_t entry = table + 32 + 8 * k;
+      const std::uint32_t entry = table + 16 + 8 * k;
       const std::uint32_t r = t * kEntriesPerTable + k;
       if (r >= records) {
         f[entry] = 3;  // free

@@ -44,7 +44,7 @@ TEST(IndexDatWinInet, ListsEveryUrlCommittedToTheCache) {
   // Fixed URLs: WinINet places an entry by the hash of its URL, so the same URLs land in
   // the same hash slots on every run.
   std::vector<std::wstring> urls;
-  for (int i = 0; i < 8; ++i)
+  for (int i = 0; i < 1000; ++i)
     urls.push_back(L"http://morvel-" + std::to_wstring(i) + L".example/page" +
                    std::to_wstring(i * 7) + L".html");
   for (const auto& url : urls) CommitEntry(url);

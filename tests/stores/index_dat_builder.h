@@ -41,7 +41,7 @@ class IndexDatBuilder {
   }
   IndexDatBuilder& Entry(std::size_t table, std::size_t k, std::int32_t record,
                          std::uint8_t state = 0) {
-    const std::size_t at = table + 32 + 8 * k;
+    const std::size_t at = table + 16 + 8 * k;
     Grow(at + 8);
     bytes[at] = static_cast<char>(state);
     return Int32(at + 4, record);

@@ -45,7 +45,7 @@ std::vector<Row> Read(const std::string& bytes, Recorder* progress = nullptr, in
 
 TEST(IndexDatReader, ListsUrlLeakAndRedirectRecordsInEntryOrderAndSkipsTheRest) {
   IndexDatBuilder f(0x2000, 0x100);
-  f.Table(0x100, 1);  // 12 entries
+  f.Table(0x100, 1);  // 14 entries
   f.UrlRecord(0x800, "http://a.example/", 111);
   f.UrlRecord(0x900, "http://leak.example/", 222, "LEAK");
   f.RedirectRecord(0xA00, "http://redirect.example/", 333);
@@ -66,8 +66,8 @@ TEST(IndexDatReader, ListsUrlLeakAndRedirectRecordsInEntryOrderAndSkipsTheRest) 
       .Entry(0x100, 8, 0x2000)  // at the header's file size
       .Entry(0x100, 9, 0x1000)
       .Entry(0x100, 10, 0x40)    // zeros: no signature
-      .Entry(0x100, 11, 0x900);  // the last of the 12
-  f.Entry(0x100, 12, 0x800);     // one past the table: never read
+      .Entry(0x100, 13, 0x900);  // the last of the 14
+  f.Entry(0x100, 14, 0x800);     // one past the table: never read
   EXPECT_EQ(Read(f.bytes, nullptr, 4), (std::vector<Row>{{"http://a.example/", "111"},
                                                          {"http://redirect.example/", "333"},
                                                          {"http://leak.example/", "222"}}));
@@ -78,8 +78,8 @@ TEST(IndexDatReader, FollowsTheTableChain) {
   f.Table(0x100, 1, 0x400).Entry(0x100, 0, 0x1000);
   f.Table(0x400, 0, 0x500);   // no entries: the walk goes on
   f.Table(0x500, -3, 0x600);  // negative count: likewise
-  f.Table(0x600, 2, 0);       // 28 entries
-  f.Entry(0x600, 27, 0x1100);
+  f.Table(0x600, 2, 0);       // 30 entries
+  f.Entry(0x600, 29, 0x1100);
   f.UrlRecord(0x1000, "first", 1).UrlRecord(0x1100, "last", 2);
   EXPECT_EQ(Read(f.bytes), (std::vector<Row>{{"first", "1"}, {"last", "2"}}));
 }
@@ -166,7 +166,7 @@ TEST(IndexDatReader, BytesAboveAsciiBecomeOneCharacterEach) {
 
 TEST(IndexDatReader, ProgressMovesForwardToHundredAndCanStopTheRead) {
   IndexDatBuilder f(0x2000, 0x100);
-  f.Table(0x100, 1, 0x400).Table(0x400, 1);  // 24 entries in all
+  f.Table(0x100, 1, 0x400).Table(0x400, 1);  // 28 entries in all
   for (int k = 0; k < 12; ++k) {
     f.Entry(0x100, k, 0x800 + 0x80 * k);
     f.Entry(0x400, k, 0x800 + 0x80 * k);
@@ -174,18 +174,18 @@ TEST(IndexDatReader, ProgressMovesForwardToHundredAndCanStopTheRead) {
   }
   Recorder all;
   EXPECT_EQ(Read(f.bytes, &all).size(), 24u);
-  EXPECT_EQ(all.entries, 24);
-  // 100 / 24 per entry, integer percent, only forward.
-  ASSERT_EQ(all.moves.size(), 24u);
-  EXPECT_EQ(all.moves.front(), 4);
-  EXPECT_EQ(all.moves[11], 50);
+  EXPECT_EQ(all.entries, 28);
+  // 100 / 28 per entry, integer percent, only forward.
+  ASSERT_EQ(all.moves.size(), 28u);
+  EXPECT_EQ(all.moves.front(), 3);
+  EXPECT_EQ(all.moves[13], 50);
   EXPECT_EQ(all.moves.back(), 100);
   EXPECT_TRUE(std::is_sorted(all.moves.begin(), all.moves.end()));
 
   Recorder stopped;
   stopped.stop_after = 5;
   EXPECT_EQ(Read(f.bytes, &stopped).size(), 5u);
-  EXPECT_EQ(stopped.moves.back(), 20);  // left where it was
+  EXPECT_EQ(stopped.moves.back(), 17);  // left where it was
 
   // The total pass does not test signatures: a second table that is not "HASH" still
   // counts, so the bar waits for the final 100.

@@ -12,38 +12,17 @@
 #include "platform/win32/win32_machine.h"
 #include "platform/win32/win32_util.h"
 #include "tests/definitions/definitions_machine.h"
+#include "tests/scratch_win32/scratch_win32.h"
 
 namespace morvel::definitions_test {
 namespace {
 
 using platform::win32::Narrow;
 using platform::win32::Wide;
+using testing::win32::RemoveTree;
+using testing::win32::TempFolder;
 
 constexpr wchar_t kScratchParent[] = L"Software\\MorvelTest";
-
-std::wstring TempFolder() {
-  wchar_t buffer[MAX_PATH + 1];
-  const DWORD length = GetTempPathW(MAX_PATH + 1, buffer);
-  if (length == 0 || length > MAX_PATH) throw std::runtime_error("no temp folder");
-  return std::wstring(buffer, length);  // ends with "\"
-}
-
-void RemoveTree(const std::wstring& folder) {
-  WIN32_FIND_DATAW data;
-  if (auto find = platform::win32::OwnFind(FindFirstFileW((folder + L"\\*").c_str(), &data))) {
-    do {
-      const std::wstring name = data.cFileName;
-      if (name == L"." || name == L"..") continue;
-      const std::wstring path = folder + L"\\" + name;
-      SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-      if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-        RemoveTree(path);
-      else
-        DeleteFileW(path.c_str());
-    } while (FindNextFileW(find.get(), &data));
-  }
-  RemoveDirectoryW(folder.c_str());
-}
 
 class Win32TestMachine final : public Machine {
  public:

@@ -1,0 +1,93 @@
+#include "tests/scratch_win32/scratch_win32.h"
+
+#include <winioctl.h>
+
+#include <cstring>
+#include <stdexcept>
+#include <vector>
+
+#include "platform/win32/win32_util.h"
+
+namespace morvel::testing::win32 {
+
+using platform::win32::OwnFile;
+using platform::win32::UniqueHandle;
+
+std::wstring TempFolder() {
+  wchar_t buffer[MAX_PATH + 1];
+  const DWORD length = GetTempPathW(MAX_PATH + 1, buffer);
+  if (length == 0 || length > MAX_PATH) throw std::runtime_error("no temp folder");
+  return std::wstring(buffer, length);  // ends with "\"
+}
+
+// Removes a folder with everything in it, links removed as links (never followed).
+void RemoveTree(const std::wstring& folder) {
+  WIN32_FIND_DATAW data;
+  if (auto find = platform::win32::OwnFind(FindFirstFileW((folder + L"\\*").c_str(), &data))) {
+    do {
+      const std::wstring name = data.cFileName;
+      if (name == L"." || name == L"..") continue;
+      const std::wstring path = folder + L"\\" + name;
+      SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+      if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+          !(data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
+        RemoveTree(path);
+      else if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+        RemoveDirectoryW(path.c_str());
+      else
+        DeleteFileW(path.c_str());
+    } while (FindNextFileW(find.get(), &data));
+  }
+  RemoveDirectoryW(folder.c_str());
+}
+
+bool RunningOnWine() {
+  const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+  return ntdll && GetProcAddress(ntdll, "wine_get_version");
+}
+
+// A junction: the reparse data of a mount point, set on an empty folder.
+DWORD MakeJunction(const std::wstring& link, const std::wstring& target) {
+  if (!CreateDirectoryW(link.c_str(), nullptr)) return GetLastError();
+  UniqueHandle dir =
+      OwnFile(CreateFileW(link.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                          FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  if (!dir) {
+    const DWORD error = GetLastError();
+    RemoveDirectoryW(link.c_str());
+    return error;
+  }
+  const std::wstring substitute = L"\\??\\" + target;
+  const std::size_t names = (substitute.size() + 1 + target.size() + 1) * sizeof(wchar_t);
+  std::vector<BYTE> buffer(8 + 8 + names);
+  auto put16 = [&](std::size_t at, std::size_t v) {
+    buffer[at] = static_cast<BYTE>(v);
+    buffer[at + 1] = static_cast<BYTE>(v >> 8);
+  };
+  const DWORD tag = IO_REPARSE_TAG_MOUNT_POINT;
+  for (int i = 0; i < 4; ++i) buffer[i] = static_cast<BYTE>(tag >> (8 * i));
+  put16(4, 8 + names);                                   // ReparseDataLength
+  put16(8, 0);                                           // SubstituteNameOffset
+  put16(10, substitute.size() * sizeof(wchar_t));        // SubstituteNameLength
+  put16(12, (substitute.size() + 1) * sizeof(wchar_t));  // PrintNameOffset
+  put16(14, target.size() * sizeof(wchar_t));            // PrintNameLength
+  std::memcpy(&buffer[16], substitute.c_str(), (substitute.size() + 1) * sizeof(wchar_t));
+  std::memcpy(&buffer[16 + (substitute.size() + 1) * sizeof(wchar_t)], target.c_str(),
+              (target.size() + 1) * sizeof(wchar_t));
+  DWORD returned = 0;
+  if (!DeviceIoControl(dir.get(), FSCTL_SET_REPARSE_POINT, buffer.data(),
+                       static_cast<DWORD>(buffer.size()), nullptr, 0, &returned, nullptr)) {
+    const DWORD error = GetLastError();
+    dir.reset();
+    RemoveDirectoryW(link.c_str());
+    return error;
+  }
+  return ERROR_SUCCESS;
+}
+
+bool IsLink(const std::wstring& path) {
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+}  // namespace morvel::testing::win32

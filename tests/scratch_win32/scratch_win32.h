@@ -1,0 +1,27 @@
+#pragma once
+// Scratch folders for the Windows halves of the tests: made and removed with the system's
+// own functions, never with the code under test.
+
+#include <windows.h>
+
+#include <string>
+
+namespace morvel::testing::win32 {
+
+// The user's temp folder, ending with "\".
+std::wstring TempFolder();
+
+// Removes a folder with everything in it. Links and junctions go as links: a scratch
+// folder's cleanup never reaches what they lead to.
+void RemoveTree(const std::wstring& folder);
+
+bool RunningOnWine();
+
+// Makes `link` a junction (a mount point) to `target`; ERROR_SUCCESS or the Windows error.
+DWORD MakeJunction(const std::wstring& link, const std::wstring& target);
+
+// Whether `path` is a reparse point. Some Wine versions report success for links they do
+// not make, so tests check what they got.
+bool IsLink(const std::wstring& path);
+
+}  // namespace morvel::testing::win32

@@ -23,10 +23,9 @@
 #include "platform/emulated/machine.h"
 #include "stores/index_dat_reader.h"
 #include "stores/index_dat_time.h"
+#include "tests/bench/best_time.h"
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
 
 constexpr std::uint32_t kTableBytes = 4096;
 constexpr std::uint32_t kEntriesPerTable = (kTableBytes - 16) / 8;  // 510
@@ -91,18 +90,7 @@ std::string MakeIndexDat(std::uint32_t records, bool shuffled) {
   return f;
 }
 
-// The best of `rounds` runs; what `run` returns is freed after the clock stops, as the
-// registry benchmark does.
-template <class F>
-double BestMilliseconds(int rounds, F run) {
-  double best = 1e300;
-  for (int i = 0; i < rounds; ++i) {
-    const auto start = Clock::now();
-    [[maybe_unused]] auto result = run();
-    best = std::min(best, std::chrono::duration<double, std::milli>(Clock::now() - start).count());
-  }
-  return best;
-}
+using morvel::bench::BestMilliseconds;
 
 }  // namespace
 

@@ -12,24 +12,14 @@
 #include <string>
 
 #include "platform/emulated/emulated_registry.h"
+#include "tests/bench/best_time.h"
 #include "tests/bench/registry_sample.h"
 
 namespace {
 
 using morvel::platform::emulated::EmulatedRegistry;
-using Clock = std::chrono::steady_clock;
 
-// The best of `rounds` runs; what `run` returns is freed after the clock stops.
-template <class F>
-double BestMilliseconds(int rounds, F run) {
-  double best = 1e300;
-  for (int i = 0; i < rounds; ++i) {
-    const auto start = Clock::now();
-    [[maybe_unused]] auto result = run();
-    best = std::min(best, std::chrono::duration<double, std::milli>(Clock::now() - start).count());
-  }
-  return best;
-}
+using morvel::bench::BestMilliseconds;
 
 }  // namespace
 

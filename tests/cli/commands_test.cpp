@@ -11,6 +11,7 @@
 #include "cli/arguments.h"
 #include "cli/demo_image.h"
 #include "platform/emulated/machine.h"
+#include "tests/cli/image_snapshot.h"
 
 namespace morvel::cli {
 namespace {
@@ -30,16 +31,7 @@ class ScriptedQuestions final : public platform::UserQuestions {
   platform::Answer answer_;
 };
 
-std::map<std::string, std::string> Snapshot(const fs::path& dir) {
-  std::map<std::string, std::string> files;
-  for (const auto& e : fs::recursive_directory_iterator(dir)) {
-    if (!e.is_regular_file()) continue;
-    std::ifstream in(e.path(), std::ios::binary);
-    files[fs::relative(e.path(), dir).string()] =
-        std::string(std::istreambuf_iterator<char>(in), {});
-  }
-  return files;
-}
+using morvel::testing::Snapshot;
 
 class DemoImageTest : public ::testing::Test {
  protected:
@@ -58,7 +50,7 @@ class DemoImageTest : public ::testing::Test {
     auto machine = platform::emulated::EmulatedMachine::Open(dir);
     questions = std::make_unique<ScriptedQuestions>(answer);
     platform::Port port{machine->registry(), machine->files(), machine->system(),
-                        machine->windows(), *questions, machine->protected_storage()};
+                        machine->windows(),  *questions,       machine->protected_storage()};
     out.str("");
     err.str("");
     const int status = command(port, Streams{out, err, false});

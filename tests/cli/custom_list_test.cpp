@@ -11,6 +11,7 @@
 
 #include "cli/commands.h"
 #include "platform/emulated/machine.h"
+#include "tests/cli/image_snapshot.h"
 
 namespace morvel::cli {
 namespace {
@@ -35,16 +36,7 @@ void WriteFile(const fs::path& path, std::string_view bytes) {
   out << bytes;
 }
 
-std::map<std::string, std::string> Snapshot(const fs::path& dir) {
-  std::map<std::string, std::string> files;
-  for (const auto& e : fs::recursive_directory_iterator(dir)) {
-    if (!e.is_regular_file()) continue;
-    std::ifstream in(e.path(), std::ios::binary);
-    files[fs::relative(e.path(), dir).string()] =
-        std::string(std::istreambuf_iterator<char>(in), {});
-  }
-  return files;
-}
+using morvel::testing::Snapshot;
 
 class CustomListCommand : public ::testing::Test {
  protected:

@@ -62,6 +62,12 @@ class FileWriter {
   virtual Status Flush() = 0;
 };
 
+// A recycle bin as the shell counts it.
+struct RecycleBinContents {
+  std::int64_t items = 0;
+  std::int64_t bytes = 0;
+};
+
 class FileSystem {
  public:
   virtual ~FileSystem() = default;
@@ -122,6 +128,18 @@ class FileSystem {
   // HKLM\SYSTEM\CurrentControlSet\Control\Session Manager, as the pair "\??\<path>", "".
   // NotFound when missing; AccessDenied without administrator rights.
   virtual Status DeleteOnReboot(std::string_view path) = 0;
+
+  // Empties the recycle bins of every drive through the shell: SHEmptyRecycleBinA of
+  // Shell32.dll, loaded for the call, with no confirmation, progress window or sound.
+  // NotFound when the library or the function is missing; any other failure of the
+  // shell's emptying is Other.
+  virtual Status EmptyRecycleBins() = 0;
+
+  // What the shell reports for the current user's recycle bin on one drive
+  // (SHQueryRecycleBinA of Shell32.dll with the root "<letter>:\\"): deleted items (a
+  // deleted folder is one item) and their bytes. NotFound when the library or the
+  // function is missing, Other when the shell fails.
+  [[nodiscard]] virtual Result<RecycleBinContents> QueryRecycleBin(char letter) const = 0;
 };
 
 }  // namespace morvel::platform

@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/status.h"
+
 namespace morvel::platform {
 
 enum class WindowsFamily { Nt, Win9x };
@@ -22,8 +24,11 @@ struct CalendarTime {
   std::uint16_t milliseconds = 0;
 };
 
-// CSIDL_PERSONAL, CSIDL_APPDATA, CSIDL_INTERNET_CACHE.
-enum class SpecialFolder { Personal, AppData, InternetCache };
+// CSIDL_PERSONAL, CSIDL_APPDATA, CSIDL_INTERNET_CACHE, CSIDL_RECENT.
+enum class SpecialFolder { Personal, AppData, InternetCache, Recent };
+
+// What GetDriveType reports for a drive's root.
+enum class DriveType { Unknown, NoRootDir, Removable, Fixed, Remote, CdRom, RamDisk };
 
 struct WindowsVersion {
   WindowsFamily family = WindowsFamily::Nt;
@@ -57,6 +62,16 @@ class SystemInfo {
   // The Windows folder (GetWindowsDirectory), without a trailing "\".
   [[nodiscard]] virtual std::string WindowsFolder() const = 0;
 
+  // The system folder (GetSystemDirectory), without a trailing "\".
+  [[nodiscard]] virtual std::string SystemFolder() const = 0;
+
+  // The temporary folder as GetTempPath writes it into a buffer of 254 characters: with a
+  // trailing "\"; empty text when the call fails or the path does not fit.
+  [[nodiscard]] virtual std::string TempFolder() const = 0;
+
+  // GetDriveType of the root "<letter>:\"; NoRootDir for a letter no drive has.
+  [[nodiscard]] virtual DriveType DriveTypeOf(char letter) const = 0;
+
   // The folder's path without a trailing "\"; empty text when the lookup fails.
   [[nodiscard]] virtual std::string SpecialFolderPath(SpecialFolder folder) const = 0;
 
@@ -75,6 +90,9 @@ class WindowSystem {
 
   // Whether a top-level window of this class exists (FindWindow with no title).
   [[nodiscard]] virtual bool TopLevelWindowExists(std::string_view class_name) const = 0;
+
+  // Opens the clipboard, empties it and closes it again.
+  virtual Status EmptyClipboard() = 0;
 };
 
 }  // namespace morvel::platform

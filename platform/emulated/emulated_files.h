@@ -47,6 +47,10 @@ class EmulatedFiles : public FileSystem {
   Status ShellDelete(std::string_view path) override;
   Status RemoveFolder(std::string_view path) override;
   Status DeleteOnReboot(std::string_view path) override;
+  // Every fixed drive's recycle folders lose all their entries but desktop.ini; the
+  // folders stay (emulated_recycle_bin.cpp).
+  Status EmptyRecycleBins() override;
+  [[nodiscard]] Result<RecycleBinContents> QueryRecycleBin(char letter) const override;
 
   // Where a Windows path lives on the host: the existing entries, matched without regard
   // to case, and the given names for the missing rest. nullopt for a malformed path, a

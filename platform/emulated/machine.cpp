@@ -14,6 +14,8 @@ namespace morvel::platform::emulated {
 
 namespace {
 
+constexpr std::size_t kTempPathBuffer = 254;
+
 // "C:\" for a drive root becomes "C:", as a folder to which "\name" is appended.
 std::string WithoutTrailingSeparator(std::string folder) {
   while (folder.ends_with('\\')) folder.pop_back();
@@ -57,8 +59,39 @@ class EmulatedSystemInfo : public SystemInfo {
         return WithoutTrailingSeparator(facts_.Folder(MachineFolder::AppData));
       case SpecialFolder::InternetCache:
         return WithoutTrailingSeparator(facts_.Folder(MachineFolder::InternetCache));
+      case SpecialFolder::Recent:
+        return WithoutTrailingSeparator(facts_.Folder(MachineFolder::Recent));
     }
     return {};
+  }
+
+  [[nodiscard]] std::string SystemFolder() const override {
+    return WithoutTrailingSeparator(facts_.Folder(MachineFolder::System));
+  }
+
+  [[nodiscard]] std::string TempFolder() const override {
+    std::string folder = WithoutTrailingSeparator(facts_.Folder(MachineFolder::Temp)) + "\\";
+    // GetTempPath into 254 characters: the path and its terminating zero must fit.
+    if (folder.size() + 1 > kTempPathBuffer) return {};
+    return folder;
+  }
+
+  [[nodiscard]] platform::DriveType DriveTypeOf(char letter) const override {
+    switch (facts_.Drive(letter)) {
+      case emulated::DriveType::Fixed:
+        return platform::DriveType::Fixed;
+      case emulated::DriveType::Removable:
+        return platform::DriveType::Removable;
+      case emulated::DriveType::CdRom:
+        return platform::DriveType::CdRom;
+      case emulated::DriveType::Remote:
+        return platform::DriveType::Remote;
+      case emulated::DriveType::RamDisk:
+        return platform::DriveType::RamDisk;
+      case emulated::DriveType::None:
+        break;
+    }
+    return platform::DriveType::NoRootDir;
   }
 
   // The emulated machine has no WinINet and so no browser session to end.
@@ -70,16 +103,28 @@ class EmulatedSystemInfo : public SystemInfo {
   const MachineFacts& facts_;
 };
 
+// The clipboard is the file stores/clipboard.txt: its contents while the clipboard holds
+// text, missing while it is empty. Emptying it takes effect at once, as it does for every
+// program on a real desktop.
 class EmulatedWindowSystem : public WindowSystem {
  public:
-  explicit EmulatedWindowSystem(const MachineFacts& facts) : facts_(facts) {}
+  EmulatedWindowSystem(const MachineFacts& facts, std::filesystem::path clipboard_file)
+      : facts_(facts), clipboard_file_(std::move(clipboard_file)) {}
 
   [[nodiscard]] bool TopLevelWindowExists(std::string_view class_name) const override {
     return facts_.HasWindowClass(class_name);
   }
 
+  Status EmptyClipboard() override {
+    std::error_code error;
+    std::filesystem::remove(clipboard_file_, error);
+    return error ? Status::Error(ErrorKind::Other, static_cast<std::uint32_t>(error.value()))
+                 : Status::Ok();
+  }
+
  private:
   const MachineFacts& facts_;
+  std::filesystem::path clipboard_file_;
 };
 
 MachineFacts LoadFacts(const std::filesystem::path& file) {
@@ -102,7 +147,7 @@ class ImageMachine : public EmulatedMachine {
         registry_(EmulatedRegistry::Load(image / "registry.reg")),
         files_(image / "drives", facts_, *registry_),
         system_(facts_),
-        windows_(facts_),
+        windows_(facts_, image / "stores" / "clipboard.txt"),
         pstore_(EmulatedPStore::Load(image / "stores" / "pstore.ini")) {}
 
   Registry& registry() override { return *registry_; }

@@ -42,6 +42,11 @@ class OverridingSystem final : public platform::SystemInfo {
     return machine_.system().FormatLongTime(time);
   }
   std::string WindowsFolder() const override { return machine_.system().WindowsFolder(); }
+  std::string SystemFolder() const override { return machine_.system().SystemFolder(); }
+  std::string TempFolder() const override { return machine_.system().TempFolder(); }
+  platform::DriveType DriveTypeOf(char letter) const override {
+    return machine_.system().DriveTypeOf(letter);
+  }
   std::string SpecialFolderPath(platform::SpecialFolder folder) const override {
     return machine_.system().SpecialFolderPath(folder);
   }

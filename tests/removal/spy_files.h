@@ -75,6 +75,10 @@ class SpyFiles final : public platform::FileSystem {
   platform::Status DeleteOnReboot(std::string_view path) override {
     return real_.DeleteOnReboot(path);
   }
+  platform::Status EmptyRecycleBins() override { return real_.EmptyRecycleBins(); }
+  platform::Result<platform::RecycleBinContents> QueryRecycleBin(char letter) const override {
+    return real_.QueryRecycleBin(letter);
+  }
 
   std::deque<RecordedOpen> opens;  // a deque: open writers keep pointing at their record
   std::vector<std::string> deleted;

@@ -20,6 +20,9 @@ class FakeSystem final : public platform::SystemInfo {
   std::string ExecutableFolder() const override { return {}; }
   platform::WindowsVersion Version() const override { return {}; }
   std::string WindowsFolder() const override { return {}; }
+  std::string SystemFolder() const override { return {}; }
+  std::string TempFolder() const override { return {}; }
+  platform::DriveType DriveTypeOf(char) const override { return platform::DriveType::NoRootDir; }
   std::string SpecialFolderPath(platform::SpecialFolder) const override { return {}; }
   void EndBrowserSession() override {}
   bool IsAdministrator() const override { return false; }

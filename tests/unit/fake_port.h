@@ -73,6 +73,12 @@ class EmptyFiles final : public platform::FileSystem {
   platform::Status DeleteOnReboot(std::string_view) override {
     return platform::Status::Error(platform::ErrorKind::NotFound);
   }
+  platform::Status EmptyRecycleBins() override {
+    return platform::Status::Error(platform::ErrorKind::NotFound);
+  }
+  platform::Result<platform::RecycleBinContents> QueryRecycleBin(char) const override {
+    return platform::Result<platform::RecycleBinContents>::Failed(platform::ErrorKind::NotFound);
+  }
 };
 
 class EmptySystem final : public platform::SystemInfo, public platform::WindowSystem {
@@ -86,10 +92,14 @@ class EmptySystem final : public platform::SystemInfo, public platform::WindowSy
   std::string FormatLongTime(const platform::CalendarTime&) const override { return {}; }
 
   std::string WindowsFolder() const override { return {}; }
+  std::string SystemFolder() const override { return {}; }
+  std::string TempFolder() const override { return {}; }
+  platform::DriveType DriveTypeOf(char) const override { return platform::DriveType::NoRootDir; }
   std::string SpecialFolderPath(platform::SpecialFolder) const override { return {}; }
   void EndBrowserSession() override {}
   bool IsAdministrator() const override { return false; }
   bool TopLevelWindowExists(std::string_view) const override { return false; }
+  platform::Status EmptyClipboard() override { return platform::Status::Ok(); }
 };
 
 class NoQuestions final : public platform::UserQuestions {

@@ -8,6 +8,7 @@
 
 #include "common/text.h"
 #include "platform/win32/win32_file_ops.h"
+#include "platform/win32/win32_recycle_bin.h"
 #include "platform/win32/win32_util.h"
 
 namespace morvel::platform::win32 {
@@ -264,6 +265,12 @@ class Win32FileSystem final : public FileSystem {
   Status DeleteOnReboot(std::string_view path) override {
     if (HasWildcard(path)) return StatusOf(ERROR_INVALID_NAME);
     return DeletePathOnReboot(path);
+  }
+
+  Status EmptyRecycleBins() override { return EmptyAllRecycleBins(); }
+
+  Result<RecycleBinContents> QueryRecycleBin(char letter) const override {
+    return QueryDriveRecycleBin(letter);
   }
 };
 

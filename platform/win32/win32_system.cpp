@@ -69,6 +69,12 @@ class Win32SystemInfo final : public SystemInfo {
 
   std::string WindowsFolder() const override { return WindowsFolderPath(); }
 
+  std::string SystemFolder() const override { return SystemFolderPath(); }
+
+  std::string TempFolder() const override { return TempFolderPath(); }
+
+  DriveType DriveTypeOf(char letter) const override { return DriveTypeOfRoot(letter); }
+
   std::string SpecialFolderPath(SpecialFolder folder) const override {
     return SpecialFolderLookup(folder);
   }
@@ -90,6 +96,21 @@ class Win32WindowSystem final : public WindowSystem {
     if (class_name.empty()) return false;
     return FindWindowW(Wide(class_name).c_str(), nullptr) != nullptr;
   }
+
+  Status EmptyClipboard() override {
+    if (!OpenClipboard(nullptr)) return Status::Error(ErrorKind::Other, GetLastError());
+    const ClipboardCloser close;
+    if (!::EmptyClipboard()) return Status::Error(ErrorKind::Other, GetLastError());
+    return Status::Ok();
+  }
+
+ private:
+  struct ClipboardCloser {
+    ClipboardCloser() = default;
+    ClipboardCloser(const ClipboardCloser&) = delete;
+    ClipboardCloser& operator=(const ClipboardCloser&) = delete;
+    ~ClipboardCloser() { CloseClipboard(); }
+  };
 };
 
 }  // namespace

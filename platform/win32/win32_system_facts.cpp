@@ -50,20 +50,67 @@ std::vector<std::byte> GroupsOf(HANDLE token) {
   return {};
 }
 
-}  // namespace
-
-std::string WindowsFolderPath() {
+// A folder from GetWindowsDirectory or GetSystemDirectory, which return 0 on failure, the
+// length when the path fits and the size they need (with the terminating zero) when not.
+std::string FolderFrom(UINT(WINAPI* get)(LPWSTR, UINT)) {
   std::wstring path(MAX_PATH, L'\0');
   for (int attempt = 0; attempt < 4; ++attempt) {
-    const UINT length = GetWindowsDirectoryW(path.data(), static_cast<UINT>(path.size()));
+    const UINT length = get(path.data(), static_cast<UINT>(path.size()));
     if (length == 0) return {};
     if (length < path.size()) {
       path.resize(length);
       return WithoutTrailingSeparator(std::move(path));
     }
-    path.resize(length + 1);  // the size it needs, with its terminating zero
+    path.resize(length + 1);
   }
   return {};
+}
+
+// SHGetSpecialFolderLocation and SHGetPathFromIDList, after ending the browser session.
+bool ItemListPath(int csidl, wchar_t* path) {
+  EndWinInetBrowserSession();
+  LPITEMIDLIST raw = nullptr;
+  if (FAILED(SHGetSpecialFolderLocation(nullptr, csidl, &raw)) || raw == nullptr) return false;
+  const std::unique_ptr<ITEMIDLIST, ItemListFreer> list(raw);
+  return SHGetPathFromIDListW(list.get(), path);
+}
+
+}  // namespace
+
+std::string WindowsFolderPath() { return FolderFrom(GetWindowsDirectoryW); }
+
+std::string SystemFolderPath() { return FolderFrom(GetSystemDirectoryW); }
+
+std::string TempFolderPath() {
+  // A path that does not fit is a failure here, not a reason for a bigger buffer: the
+  // cleaner must not clean a folder it could not name in full.
+  constexpr DWORD kBuffer = 254;
+  wchar_t path[kBuffer] = {};
+  const DWORD length = GetTempPathW(kBuffer, path);
+  if (length == 0 || length >= kBuffer) return {};
+  return Narrow(std::wstring_view(path, length));
+}
+
+DriveType DriveTypeOfRoot(char letter) {
+  const bool is_letter = (letter >= 'A' && letter <= 'Z') || (letter >= 'a' && letter <= 'z');
+  if (!is_letter) return DriveType::NoRootDir;
+  const wchar_t root[] = {static_cast<wchar_t>(letter), L':', L'\\', L'\0'};
+  switch (GetDriveTypeW(root)) {
+    case DRIVE_NO_ROOT_DIR:
+      return DriveType::NoRootDir;
+    case DRIVE_REMOVABLE:
+      return DriveType::Removable;
+    case DRIVE_FIXED:
+      return DriveType::Fixed;
+    case DRIVE_REMOTE:
+      return DriveType::Remote;
+    case DRIVE_CDROM:
+      return DriveType::CdRom;
+    case DRIVE_RAMDISK:
+      return DriveType::RamDisk;
+    default:
+      return DriveType::Unknown;
+  }
 }
 
 std::string SpecialFolderLookup(SpecialFolder folder) {
@@ -75,15 +122,12 @@ std::string SpecialFolderLookup(SpecialFolder folder) {
     case SpecialFolder::InternetCache:
       if (!SHGetSpecialFolderPathW(nullptr, path, CSIDL_INTERNET_CACHE, FALSE)) return {};
       break;
-    case SpecialFolder::AppData: {
-      EndWinInetBrowserSession();
-      LPITEMIDLIST raw = nullptr;
-      if (FAILED(SHGetSpecialFolderLocation(nullptr, CSIDL_APPDATA, &raw)) || raw == nullptr)
-        return {};
-      const std::unique_ptr<ITEMIDLIST, ItemListFreer> list(raw);
-      if (!SHGetPathFromIDListW(list.get(), path)) return {};
+    case SpecialFolder::AppData:
+      if (!ItemListPath(CSIDL_APPDATA, path)) return {};
       break;
-    }
+    case SpecialFolder::Recent:
+      if (!ItemListPath(CSIDL_RECENT, path)) return {};
+      break;
   }
   path[MAX_PATH] = L'\0';
   return WithoutTrailingSeparator(path);

@@ -10,9 +10,19 @@ namespace morvel::platform::win32 {
 // GetWindowsDirectory without a trailing "\"; empty text when it fails.
 std::string WindowsFolderPath();
 
+// GetSystemDirectory without a trailing "\"; empty text when it fails.
+std::string SystemFolderPath();
+
+// GetTempPath into a buffer of 254 characters, with its trailing "\"; empty text when the
+// call fails or the path does not fit.
+std::string TempFolderPath();
+
+// GetDriveType of "<letter>:\"; NoRootDir for anything but a letter.
+DriveType DriveTypeOfRoot(char letter);
+
 // CSIDL_PERSONAL and CSIDL_INTERNET_CACHE through SHGetSpecialFolderPath; CSIDL_APPDATA
-// through SHGetSpecialFolderLocation and SHGetPathFromIDList, after ending WinINet's browser
-// session. Without a trailing "\"; empty text when the lookup fails.
+// and CSIDL_RECENT through SHGetSpecialFolderLocation and SHGetPathFromIDList, after ending
+// WinINet's browser session. Without a trailing "\"; empty text when the lookup fails.
 std::string SpecialFolderLookup(SpecialFolder folder);
 
 // InternetSetOption(NULL, INTERNET_OPTION_END_BROWSER_SESSION, NULL, 0).

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "cli/demo_files.h"
+#include "cli/demo_system_traces.h"
 #include "cli/demo_traces.h"
 #include "common/text.h"
 
@@ -26,7 +27,8 @@ Administrator=1
 
 [Drives]
 C=fixed
-D=cdrom
+D=fixed
+E=removable
 
 [Windows]
 1=Shell_TrayWnd
@@ -82,6 +84,7 @@ AskForSweep=1
 OverwriteFile=0
 OverwriteNumber=1
 FastScan=0
+ShowLogRecycleBin=1
 [NodeSelected]
 1=Windows
 2=Windows - Temporary Files
@@ -119,7 +122,8 @@ void WriteDemoImage(const fs::path& dir, const fs::path& definition_file) {
   const fs::path user = c / "Users" / "User";
 
   WriteBytes(dir / "machine.ini", Crlf(kMachineIni));
-  WriteBytes(dir / "registry.reg", RegeditExport(kRegistry + DemoTraceRegistry()));
+  WriteBytes(dir / "registry.reg",
+             RegeditExport(kRegistry + DemoTraceRegistry() + DemoSystemRegistry()));
   fs::create_directories(dir / "drives" / "D");
   fs::create_directories(dir / "stores");
 
@@ -146,6 +150,7 @@ void WriteDemoImage(const fs::path& dir, const fs::path& definition_file) {
   WriteBytes(user / "Desktop" / "shopping.txt", Crlf("bread\n"));
   WriteBytes(user / "Desktop" / "old passwords.txt", Crlf("bank: hunter2\n"));
   WriteDemoTraceFiles(c);
+  WriteDemoSystemFiles(dir);
 }
 
 }  // namespace morvel::cli

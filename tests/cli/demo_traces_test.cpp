@@ -131,7 +131,7 @@ TEST_F(DemoTraces, EveryItemFindsItsTracesAndCleanRemovesThem) {
   const std::string registry = RegistryText();
   for (const std::string& line : kKeptRegistryLines)
     EXPECT_NE(registry.find(line), std::string::npos) << line;
-  EXPECT_EQ(registry.find("Recent File List"), std::string::npos);
+  EXPECT_EQ(registry.find("MPC-HC\\Recent File List"), std::string::npos);
   EXPECT_EQ(registry.find("cRecentFiles"), std::string::npos);
 }
 

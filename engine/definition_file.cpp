@@ -10,7 +10,7 @@
 #include "engine/dispatch.h"
 #include "engine/file_removal.h"
 #include "engine/folder_lookups.h"
-#include "engine/format_kb.h"
+#include "engine/item_counters.h"
 #include "engine/registry_removal.h"
 
 namespace morvel {
@@ -44,13 +44,6 @@ Macros ResolveMacros(RunContext& run) {
       {"{Common AppData}", shell_folder(RootKey::LocalMachine, "Common AppData")},
       {"{C: Drive}", "C:\\"},
   }};
-}
-
-// The item count wraps as a 32-bit counter rather than overflowing.
-void AddToItemCount(RunContext& run, std::int32_t count) {
-  std::int32_t& item_count = run.ItemCount();
-  item_count = static_cast<std::int32_t>(static_cast<std::uint32_t>(item_count) +
-                                         static_cast<std::uint32_t>(count));
 }
 
 // Splits at the first `separator`: the part before it and the part after it (empty when
@@ -152,8 +145,7 @@ void RunDefinitionSection(RunContext& run, std::string_view file_name, std::stri
     else if (line.find("DelFile") != std::string::npos)
       section.FileEntry(value);
   }
-  run.ItemBytes() = section.bytes();
-  run.ItemSizeText() = FormatKB(section.bytes());
+  SetItemBytes(run, section.bytes());
 }
 
 }  // namespace morvel

@@ -50,4 +50,10 @@ std::uint64_t CleanSubFolder(RunContext& run, std::string_view folder, std::int3
 std::uint64_t CleanFolderByMask(RunContext& run, std::string_view folder, std::string_view mask,
                                 std::int32_t& item_count, bool recurse);
 
+// Removes the one file of `folder` whose name is `name` without regard to letter case,
+// as Windows resolves names (memory.dmp is Windows' MEMORY.DMP): CleanFolderByMask with
+// the name the file really has. Nothing when no such file exists.
+std::uint64_t CleanFileByName(RunContext& run, std::string_view folder, std::string_view name,
+                              std::int32_t& item_count);
+
 }  // namespace morvel

@@ -173,4 +173,16 @@ std::uint64_t CleanFolderByMask(RunContext& run, std::string_view folder, std::s
   return FolderScan(run, item_count, options).Run(folder, /*remove_folder=*/false);
 }
 
+std::uint64_t CleanFileByName(RunContext& run, std::string_view folder, std::string_view name,
+                              std::int32_t& item_count) {
+  std::string path(folder);
+  if (path.empty() || path.back() != '\\') path += '\\';
+  path += name;
+  const auto entry = run.port().files.Stat(path);
+  // An exact mask compares letter case; give it the name as the folder lists it.
+  const std::string stored =
+      entry.ok() && SameText(entry.value.name, name) ? entry.value.name : std::string(name);
+  return CleanFolderByMask(run, folder, stored, item_count, false);
+}
+
 }  // namespace morvel

@@ -16,6 +16,8 @@ struct KeyCase {
   const char* item;
   std::string key;     // removed with everything below it
   std::string parent;  // stays
+
+  friend void PrintTo(const KeyCase& c, std::ostream* out) { *out << c.item; }
 };
 
 class WholeKeyItems : public CleanersTest, public ::testing::WithParamInterface<KeyCase> {};

@@ -75,14 +75,14 @@ const std::string kSep(107, '-');
 TEST_F(DemoImageTest, TestOfUnbuiltItemsPrintsExactLinesAndChangesNothing) {
   const auto before = Snapshot(dir);
   ASSERT_EQ(Run([](platform::Port& p, const Streams& io) {
-              return TestCommand(p, {"Windows - Recent Documents", "Windows - Start Run"}, io);
+              return TestCommand(p, {"Opera - Transfers", "Netscape - Preferences"}, io);
             }),
             0);
   EXPECT_EQ(OutLines(),
             (std::vector<std::string>{
-                "Test: Clearing Windows - Recent Documents ...", "",
+                "Test: Clearing Opera - Transfers ...", "",
                 "0 items will be removed; 0 KB will be removed.", "", kSep,
-                "Test: Clearing Windows - Start Run ...", "",
+                "Test: Clearing Netscape - Preferences ...", "",
                 "0 items will be removed; 0 KB will be removed.", "", kSep,
                 "Total items will be removed = 0 ; Total files will be removed = 0 KB", kSep}));
   EXPECT_EQ(Snapshot(dir), before);  // registry.reg and settings.ini byte-identical

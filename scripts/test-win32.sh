@@ -55,6 +55,12 @@ rm -f "$display_file"
 [ -n "$display" ] || { echo "test-win32: Xvfb gave no display number" >&2; exit 1; }
 export DISPLAY=:$display
 
+# Wine's recycle bin is the host user's XDG trash; the tests get a fresh private one
+# (scripts/wine-run uses the same folder for every program it runs).
+export XDG_DATA_HOME="$WINEPREFIX-xdg"
+rm -rf "$XDG_DATA_HOME"
+mkdir -p "$XDG_DATA_HOME"
+
 if [ -n "${MORVEL_WIN32_BUILD_DIR:-}" ]; then
   ctest --test-dir "$MORVEL_WIN32_BUILD_DIR" --output-on-failure -j1 "$@"
 else

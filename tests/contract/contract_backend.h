@@ -47,6 +47,12 @@ class Backend {
   virtual SkipReason SetAttributes(std::string_view path, std::uint32_t attributes) = 0;
   // Opens a hidden top-level window of a class of that name until the end.
   virtual SkipReason OpenWindow(std::string_view class_name) = 0;
+  // Puts text on the clipboard.
+  virtual SkipReason PutClipboardText(std::string_view text) = 0;
+  // Whether the clipboard holds anything; nullopt when this backend cannot tell.
+  virtual std::optional<bool> ClipboardHoldsData() = 0;
+  // Moves a file or folder into its drive's recycle bin, as deleting it in Explorer does.
+  virtual SkipReason MoveToRecycleBin(std::string_view path) = 0;
 
   // The version the machine is set up to report, when the backend decides it.
   virtual std::optional<platform::WindowsVersion> ExpectedVersion() const = 0;
@@ -54,6 +60,11 @@ class Backend {
   virtual SkipReason ShellKeepsReadOnlyFiles() const = 0;
   // Why registry values do not come back in creation order here, if they do not.
   virtual SkipReason ValueOrderUnsupported() const = 0;
+  // Why emptying every recycle bin here could empty bins that are not the tests' own
+  // (a real user's, or the Wine host user's trash), if it could.
+  virtual SkipReason RecycleBinsNotPrivate() const = 0;
+  // Why the shell does not count and empty deleted folders as it does files here, if not.
+  virtual SkipReason RecycleBinFoldersUnsupported() const = 0;
   // Whether a broken DeleteTree of a root could only harm a throwaway machine.
   virtual bool IsThrowawayMachine() const = 0;
 };

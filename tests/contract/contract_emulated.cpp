@@ -90,6 +90,39 @@ class EmulatedBackend final : public Backend {
     return std::nullopt;
   }
 
+  // The clipboard is the image's stores/clipboard.txt while it holds text.
+  SkipReason PutClipboardText(std::string_view text) override {
+    fs::create_directories(image_ / "stores");
+    std::ofstream out(image_ / "stores" / "clipboard.txt", std::ios::binary | std::ios::trunc);
+    out << text;
+    if (!out) throw std::runtime_error("cannot write the clipboard file");
+    return std::nullopt;
+  }
+
+  std::optional<bool> ClipboardHoldsData() override {
+    return fs::exists(image_ / "stores" / "clipboard.txt");
+  }
+
+  // As Windows 7 keeps it: "$R..." with the entry's extension in the user's folder of
+  // "\$Recycle.Bin", beside an "$I..." record of where it came from.
+  SkipReason MoveToRecycleBin(std::string_view path) override {
+    const std::string bin = std::string(1, path.at(0)) +
+                            ":\\$Recycle.Bin\\S-1-5-21-1004336348-1177238915-682003330-1001";
+    if (!machine_->files().CreateFolder(bin)) throw std::runtime_error("cannot make " + bin);
+    const fs::path source = HostPath(path);
+    const std::string id =
+        "$R" + std::to_string(100000 + ++recycled_) + source.extension().string();
+    fs::rename(source, HostPath(bin + "\\" + id));
+    std::string record = id;
+    record[1] = 'I';
+    if (!machine_->files().WriteFile(bin + "\\" + record, std::string(path)))
+      throw std::runtime_error("cannot write the recycle record");
+    return std::nullopt;
+  }
+
+  SkipReason RecycleBinsNotPrivate() const override { return std::nullopt; }
+  SkipReason RecycleBinFoldersUnsupported() const override { return std::nullopt; }
+
   std::optional<platform::WindowsVersion> ExpectedVersion() const override { return kVersion; }
   SkipReason ShellKeepsReadOnlyFiles() const override { return std::nullopt; }
   SkipReason ValueOrderUnsupported() const override { return std::nullopt; }
@@ -125,6 +158,7 @@ class EmulatedBackend final : public Backend {
   std::string folder_;
   std::vector<std::string> locked_;
   std::vector<std::string> windows_;
+  int recycled_ = 0;
   std::unique_ptr<EmulatedMachine> machine_;
 };
 

@@ -4,8 +4,10 @@
 
 #include <windows.h>
 
+#include <shellapi.h>
 #include <shlwapi.h>
 
+#include <cstring>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -140,6 +142,80 @@ class Win32Backend final : public Backend {
     return std::nullopt;
   }
 
+  SkipReason PutClipboardText(std::string_view text) override {
+    if (!clipboard_owner_) {
+      // A window of ours owns what is put there; a message-only one needs no display.
+      clipboard_owner_ = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                         GetModuleHandleW(nullptr), nullptr);
+      if (!clipboard_owner_) throw std::runtime_error(Describe("CreateWindowEx", GetLastError()));
+      windows_.push_back(clipboard_owner_);
+    }
+    if (!OpenClipboard(clipboard_owner_))
+      return Describe("OpenClipboard", GetLastError()) + " (no clipboard here)";
+    const std::wstring wide = Wide(text);
+    const std::size_t bytes = (wide.size() + 1) * sizeof(wchar_t);
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes);
+    bool put = false;
+    if (memory) {
+      if (void* data = GlobalLock(memory)) {
+        std::memcpy(data, wide.c_str(), bytes);
+        GlobalUnlock(memory);
+        put = EmptyClipboard() && SetClipboardData(CF_UNICODETEXT, memory);
+      }
+      if (!put) GlobalFree(memory);  // the clipboard owns it only once it took it
+    }
+    const DWORD error = GetLastError();
+    CloseClipboard();
+    if (!put) throw std::runtime_error(Describe("SetClipboardData", error));
+    return std::nullopt;
+  }
+
+  std::optional<bool> ClipboardHoldsData() override { return CountClipboardFormats() > 0; }
+
+  // Deletion to the bin through the shell, as Explorer does it.
+  SkipReason MoveToRecycleBin(std::string_view path) override {
+    if (const SkipReason why = RecycleBinsNotPrivate()) return why;
+    std::wstring from = Wide(path);
+    for (wchar_t& c : from)
+      if (c == L'/') c = L'\\';
+    from.push_back(L'\0');  // the list ends with an empty name
+    SHFILEOPSTRUCTW operation{};
+    operation.wFunc = FO_DELETE;
+    operation.pFrom = from.c_str();
+    operation.fFlags = FOF_ALLOWUNDO | FOF_NOCONFIRMATION | FOF_SILENT | FOF_NOERRORUI;
+    if (const int error = SHFileOperationW(&operation);
+        error != 0 || operation.fAnyOperationsAborted)
+      throw std::runtime_error(Describe("SHFileOperation", static_cast<DWORD>(error)));
+    const std::wstring target(from.c_str());  // without the list's end
+    if (GetFileAttributesW(target.c_str()) != INVALID_FILE_ATTRIBUTES)
+      throw std::runtime_error(std::string(path) + " is still there after its deletion to the bin");
+    // Wine's bin must be the private one the scripts set up, never the host user's trash.
+    const std::wstring name = target.substr(target.find_last_of(L'\\') + 1);
+    const std::wstring landed = WineTrashFolder() + L"\\files\\" + name;
+    if (GetFileAttributesW(landed.c_str()) == INVALID_FILE_ATTRIBUTES)
+      throw std::runtime_error(Narrow(name) + " is not in the private trash " +
+                               Narrow(WineTrashFolder()));
+    return std::nullopt;
+  }
+
+  // Under Wine the bin is $XDG_DATA_HOME/Trash: private when scripts/wine-run set it beside
+  // the prefix.
+  SkipReason RecycleBinsNotPrivate() const override {
+    if (!wine_) return "emptying the recycle bins would empty this Windows user's own bin";
+    const std::wstring data_home = Environment(L"XDG_DATA_HOME");
+    const std::wstring prefix = Environment(L"WINEPREFIX");
+    if (data_home.empty() || prefix.empty() || data_home != prefix + L"-xdg")
+      return "Wine's recycle bin is the host user's trash unless run through scripts/wine-run";
+    return std::nullopt;
+  }
+
+  SkipReason RecycleBinFoldersUnsupported() const override {
+    if (wine_)
+      return "Wine's shell counts a deleted folder without its bytes and, emptying the bin, "
+             "leaves the folder in it";
+    return std::nullopt;
+  }
+
   std::optional<platform::WindowsVersion> ExpectedVersion() const override { return std::nullopt; }
 
   SkipReason ShellKeepsReadOnlyFiles() const override {
@@ -156,6 +232,25 @@ class Win32Backend final : public Backend {
   bool IsThrowawayMachine() const override { return wine_; }
 
  private:
+  static std::wstring Environment(const wchar_t* name) {
+    wchar_t value[32768];
+    const DWORD length = GetEnvironmentVariableW(name, value, 32768);
+    return length > 0 && length < 32768 ? std::wstring(value, length) : std::wstring();
+  }
+
+  // $XDG_DATA_HOME/Trash as a Windows path, through Wine's own mapping of host paths.
+  static std::wstring WineTrashFolder() {
+    using ToDos = LPWSTR(CDECL*)(LPCSTR);
+    const auto to_dos = reinterpret_cast<ToDos>(reinterpret_cast<void (*)()>(
+        GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_dos_file_name")));
+    const std::string host = Narrow(Environment(L"XDG_DATA_HOME")) + "/Trash";
+    LPWSTR dos = to_dos ? to_dos(host.c_str()) : nullptr;
+    if (!dos) throw std::runtime_error("no Windows path for " + host);
+    std::wstring folder = dos;
+    HeapFree(GetProcessHeap(), 0, dos);
+    return folder;
+  }
+
   void Cleanup() const {
     SHDeleteKeyW(HKEY_CURRENT_USER, Wide(key_).c_str());
     RemoveTree(folder_);
@@ -168,6 +263,7 @@ class Win32Backend final : public Backend {
   std::vector<UniqueHandle> locks_;
   std::vector<std::wstring> classes_;
   std::vector<HWND> windows_;
+  HWND clipboard_owner_ = nullptr;
 };
 
 }  // namespace

@@ -47,6 +47,9 @@ class Backend {
   virtual SkipReason SetAttributes(std::string_view path, std::uint32_t attributes) = 0;
   // Opens a hidden top-level window of a class of that name until the end.
   virtual SkipReason OpenWindow(std::string_view class_name) = 0;
+  // Makes the user's temporary folder `path` (without a trailing "\"; it need not exist)
+  // until the end.
+  virtual SkipReason SetTempFolder(std::string_view path) = 0;
   // Puts text on the clipboard.
   virtual SkipReason PutClipboardText(std::string_view text) = 0;
   // Whether the clipboard holds anything; nullopt when this backend cannot tell.

@@ -90,6 +90,12 @@ class EmulatedBackend final : public Backend {
     return std::nullopt;
   }
 
+  SkipReason SetTempFolder(std::string_view path) override {
+    temp_folder_ = path;
+    Reopen();
+    return std::nullopt;
+  }
+
   // The clipboard is the image's stores/clipboard.txt while it holds text.
   SkipReason PutClipboardText(std::string_view text) override {
     fs::create_directories(image_ / "stores");
@@ -140,6 +146,7 @@ class EmulatedBackend final : public Backend {
     ini << "[System]\r\nPlatform=NT\r\nVersion=" << kVersion.major << "." << kVersion.minor
         << "\r\n[Locked]\r\n";
     for (std::size_t i = 0; i < locked_.size(); ++i) ini << i + 1 << "=" << locked_[i] << "\r\n";
+    if (!temp_folder_.empty()) ini << "[Folders]\r\nTemp=" << temp_folder_ << "\r\n";
     ini << "[Windows]\r\n";
     for (std::size_t i = 0; i < windows_.size(); ++i) ini << i + 1 << "=" << windows_[i] << "\r\n";
     if (!ini) throw std::runtime_error("cannot write machine.ini");
@@ -159,6 +166,7 @@ class EmulatedBackend final : public Backend {
   std::vector<std::string> locked_;
   std::vector<std::string> windows_;
   int recycled_ = 0;
+  std::string temp_folder_;
   std::unique_ptr<EmulatedMachine> machine_;
 };
 

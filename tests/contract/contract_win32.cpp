@@ -8,8 +8,10 @@
 #include <shlwapi.h>
 
 #include <cstring>
+#include <optional>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "common/text.h"
@@ -51,6 +53,10 @@ class Win32Backend final : public Backend {
   }
 
   ~Win32Backend() override {
+    if (saved_temp_) {
+      RestoreVariable(L"TMP", saved_temp_->first);
+      RestoreVariable(L"TEMP", saved_temp_->second);
+    }
     for (HWND window : windows_) DestroyWindow(window);
     for (const std::wstring& name : classes_)
       UnregisterClassW(name.c_str(), GetModuleHandleW(nullptr));
@@ -139,6 +145,15 @@ class Win32Backend final : public Backend {
       return Describe("CreateWindowEx", GetLastError()) +
              " (under Wine a window needs an X display: run scripts/test-win32.sh)";
     windows_.push_back(window);
+    return std::nullopt;
+  }
+
+  // GetTempPath takes TMP first, then TEMP, from the process's environment.
+  SkipReason SetTempFolder(std::string_view path) override {
+    if (!saved_temp_) saved_temp_ = {Environment(L"TMP"), Environment(L"TEMP")};
+    const std::wstring wide = Wide(path);
+    SetEnvironmentVariableW(L"TMP", wide.c_str());
+    SetEnvironmentVariableW(L"TEMP", wide.c_str());
     return std::nullopt;
   }
 
@@ -238,6 +253,10 @@ class Win32Backend final : public Backend {
     return length > 0 && length < 32768 ? std::wstring(value, length) : std::wstring();
   }
 
+  static void RestoreVariable(const wchar_t* name, const std::wstring& value) {
+    SetEnvironmentVariableW(name, value.empty() ? nullptr : value.c_str());
+  }
+
   // $XDG_DATA_HOME/Trash as a Windows path, through Wine's own mapping of host paths.
   static std::wstring WineTrashFolder() {
     using ToDos = LPWSTR(CDECL*)(LPCSTR);
@@ -264,6 +283,7 @@ class Win32Backend final : public Backend {
   std::vector<std::wstring> classes_;
   std::vector<HWND> windows_;
   HWND clipboard_owner_ = nullptr;
+  std::optional<std::pair<std::wstring, std::wstring>> saved_temp_;  // TMP and TEMP
 };
 
 }  // namespace

@@ -35,6 +35,19 @@ TEST_F(SystemCleanerContract, SystemTempAndRecentFoldersExist) {
   EXPECT_LT(system.TempFolder().size(), 254u);
 }
 
+// A temp path cut short would name some other folder for the cleaner to empty.
+TEST_F(SystemCleanerContract, ATempFolderThatDoesNotFitTheBufferIsNone) {
+  struct Case {
+    std::size_t length;  // with the trailing "\"
+    bool fits;
+  };
+  for (const Case c : {Case{252, true}, Case{253, true}, Case{254, false}, Case{300, false}}) {
+    const std::string folder = Path() + "\\" + std::string(c.length - Path().size() - 2, 't');
+    SKIP_IF(backend().SetTempFolder(folder));
+    EXPECT_EQ(backend().system().TempFolder(), c.fits ? folder + "\\" : "") << c.length;
+  }
+}
+
 TEST_F(SystemCleanerContract, DriveTypesFollowTheDrivesRoots) {
   platform::SystemInfo& system = backend().system();
   const char system_drive = system.SystemFolder().at(0);

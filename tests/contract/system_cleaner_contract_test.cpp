@@ -41,6 +41,7 @@ TEST_F(SystemCleanerContract, ATempFolderThatDoesNotFitTheBufferIsNone) {
     std::size_t length;  // with the trailing "\"
     bool fits;
   };
+  ASSERT_LT(Path().size(), 240u);
   for (const Case c : {Case{252, true}, Case{253, true}, Case{254, false}, Case{300, false}}) {
     const std::string folder = Path() + "\\" + std::string(c.length - Path().size() - 2, 't');
     SKIP_IF(backend().SetTempFolder(folder));
@@ -60,8 +61,10 @@ TEST_F(SystemCleanerContract, DriveTypesFollowTheDrivesRoots) {
     const DriveType type = system.DriveTypeOf(letter);
     if (has_root) {
       EXPECT_NE(type, DriveType::NoRootDir) << letter;
+    } else if (type != DriveType::NoRootDir) {
+      // A card reader or a CD drive without its medium has no root to see.
+      EXPECT_TRUE(type == DriveType::Removable || type == DriveType::CdRom) << letter;
     } else {
-      EXPECT_EQ(type, DriveType::NoRootDir) << letter;
       ++missing;
     }
   }

@@ -22,8 +22,9 @@ struct BinFolder {
   BinKind kind;
 };
 
-constexpr BinFolder kBinFolders[] = {
-    {"Recycled", BinKind::Flat}, {"RECYCLER", BinKind::PerUser}, {"$Recycle.Bin", BinKind::PerUser}};
+constexpr BinFolder kBinFolders[] = {{"Recycled", BinKind::Flat},
+                                     {"RECYCLER", BinKind::PerUser},
+                                     {"$Recycle.Bin", BinKind::PerUser}};
 
 std::string Join(std::string_view folder, std::string_view name) {
   std::string path(folder);

@@ -12,12 +12,14 @@
 
 #include "platform/emulated/machine.h"
 #include "tests/cleaners/cleaners_machine.h"
+#include "tests/unit/temp_image.h"
 
 namespace morvel::cleaners_test {
 namespace {
 
 namespace fs = std::filesystem;
 using platform::emulated::EmulatedMachine;
+using testing::WriteText;
 
 constexpr const char* kRegistry =
     "Windows Registry Editor Version 5.00\r\n"
@@ -30,21 +32,9 @@ constexpr const char* kMachineIni =
     "[System]\r\nPlatform=NT\r\nVersion=6.1\r\nAdministrator=1\r\n"
     "[Drives]\r\nC=fixed\r\nD=fixed\r\nE=removable\r\n";
 
-fs::path MakeTempImage() {
-  std::string pattern = (fs::temp_directory_path() / "morvel-cleaners-XXXXXX").string();
-  if (!mkdtemp(pattern.data())) throw std::runtime_error("cannot make a temporary folder");
-  return pattern;
-}
-
-void WriteText(const fs::path& path, std::string_view text) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out << text;
-  if (!out) throw std::runtime_error("cannot write " + path.string());
-}
-
 class EmulatedTestMachine final : public Machine {
  public:
-  EmulatedTestMachine() : image_(MakeTempImage()) {
+  EmulatedTestMachine() : image_(temp_.path()) {
     const fs::path user = image_ / "drives" / "C" / "Users" / "User";
     for (const fs::path& folder :
          {user / "AppData" / "Local" / "Temp",
@@ -56,12 +46,6 @@ class EmulatedTestMachine final : public Machine {
     WriteText(image_ / "registry.reg", kRegistry);
     WriteText(image_ / "machine.ini", kMachineIni);
     machine_ = EmulatedMachine::Open(image_);
-  }
-
-  ~EmulatedTestMachine() override {
-    machine_.reset();
-    std::error_code ignored;
-    fs::remove_all(image_, ignored);
   }
 
   platform::Registry& registry() override { return machine_->registry(); }
@@ -86,6 +70,7 @@ class EmulatedTestMachine final : public Machine {
   }
 
  private:
+  testing::TempImage temp_{"cleaners"};  // first made, last removed
   fs::path image_;
   std::unique_ptr<EmulatedMachine> machine_;
 };

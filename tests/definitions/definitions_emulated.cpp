@@ -13,12 +13,14 @@
 #include "platform/emulated/emulated_registry.h"
 #include "platform/emulated/machine.h"
 #include "tests/definitions/definitions_machine.h"
+#include "tests/unit/temp_image.h"
 
 namespace morvel::definitions_test {
 namespace {
 
 namespace fs = std::filesystem;
 using platform::emulated::EmulatedMachine;
+using testing::WriteText;
 
 // "Common AppData" is left out on purpose: a macro whose value is missing resolves to
 // empty text.
@@ -34,22 +36,10 @@ constexpr const char* kRegistry =
     "\"ProgramFilesDir\"=\"C:\\\\Program Files\"\r\n"
     "\r\n";
 
-fs::path MakeTempImage() {
-  std::string pattern = (fs::temp_directory_path() / "morvel-definitions-XXXXXX").string();
-  if (!mkdtemp(pattern.data())) throw std::runtime_error("cannot make a temporary folder");
-  return pattern;
-}
-
-void WriteText(const fs::path& path, std::string_view text) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out << text;
-  if (!out) throw std::runtime_error("cannot write " + path.string());
-}
-
 class EmulatedTestMachine final : public Machine {
  public:
   explicit EmulatedTestMachine(const std::string& test_name)
-      : image_(MakeTempImage()),
+      : image_(temp_.path()),
         key_("Software\\MorvelTest\\" + test_name),
         folder_("C:\\Temp\\MorvelTest\\" + test_name) {
     const fs::path c = image_ / "drives" / "C";
@@ -61,12 +51,6 @@ class EmulatedTestMachine final : public Machine {
     WriteText(image_ / "registry.reg", kRegistry);
     WriteMachineIni();
     machine_ = EmulatedMachine::Open(image_);
-  }
-
-  ~EmulatedTestMachine() override {
-    machine_.reset();
-    std::error_code ignored;
-    fs::remove_all(image_, ignored);
   }
 
   platform::Registry& registry() override { return machine_->registry(); }
@@ -96,6 +80,7 @@ class EmulatedTestMachine final : public Machine {
     WriteText(image_ / "machine.ini", "[System]\r\nPlatform=NT\r\nAdministrator=1\r\n");
   }
 
+  testing::TempImage temp_{"definitions"};  // first made, last removed
   fs::path image_;
   std::string key_;
   std::string folder_;

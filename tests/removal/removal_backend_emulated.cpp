@@ -10,6 +10,7 @@
 
 #include "platform/emulated/machine.h"
 #include "tests/removal/removal_backend.h"
+#include "tests/unit/temp_image.h"
 
 namespace morvel::removal_test {
 namespace {
@@ -17,26 +18,14 @@ namespace {
 namespace fs = std::filesystem;
 using platform::emulated::EmulatedMachine;
 
-fs::path MakeTempImage() {
-  std::string pattern = (fs::temp_directory_path() / "morvel-removal-XXXXXX").string();
-  if (!mkdtemp(pattern.data())) throw std::runtime_error("cannot make a temporary folder");
-  return pattern;
-}
-
 class EmulatedBackend final : public Backend {
  public:
   explicit EmulatedBackend(const std::string& test_name)
-      : image_(MakeTempImage()), scratch_("C:\\Temp\\Removal\\" + test_name) {
+      : image_(temp_.path()), scratch_("C:\\Temp\\Removal\\" + test_name) {
     fs::create_directories(image_ / "drives" / "C" / "Temp" / "Removal" / test_name);
     WriteMachineIni();
     machine_ = EmulatedMachine::Open(image_);
   }
-  ~EmulatedBackend() override {
-    machine_.reset();
-    std::error_code ignored;
-    fs::remove_all(image_, ignored);
-  }
-
   platform::Registry& registry() override { return machine_->registry(); }
   platform::FileSystem& files() override { return machine_->files(); }
   platform::SystemInfo& system() override { return machine_->system(); }
@@ -91,6 +80,7 @@ class EmulatedBackend final : public Backend {
     if (!ini) throw std::runtime_error("cannot write machine.ini");
   }
 
+  testing::TempImage temp_{"removal"};  // first made, last removed
   fs::path image_;
   std::string scratch_;
   std::vector<std::string> locked_;

@@ -52,6 +52,9 @@ class Backend {
   virtual SkipReason SetTempFolder(std::string_view path) = 0;
   // Puts text on the clipboard.
   virtual SkipReason PutClipboardText(std::string_view text) = 0;
+  // Keeps the clipboard open elsewhere (another thread, as a program that is pasting)
+  // until the end, so that opening it fails.
+  virtual SkipReason HoldClipboardOpen() = 0;
   // Whether the clipboard holds anything; nullopt when this backend cannot tell.
   virtual std::optional<bool> ClipboardHoldsData() = 0;
   // Moves a file or folder into its drive's recycle bin, as deleting it in Explorer does.

@@ -105,6 +105,10 @@ class EmulatedBackend final : public Backend {
     return std::nullopt;
   }
 
+  SkipReason HoldClipboardOpen() override {
+    return "nothing can hold the emulated machine's clipboard open";
+  }
+
   std::optional<bool> ClipboardHoldsData() override {
     return fs::exists(image_ / "stores" / "clipboard.txt");
   }

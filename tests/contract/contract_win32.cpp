@@ -11,6 +11,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -53,6 +54,10 @@ class Win32Backend final : public Backend {
   }
 
   ~Win32Backend() override {
+    if (clipboard_holder_.joinable()) {
+      SetEvent(release_.get());
+      clipboard_holder_.join();
+    }
     if (saved_temp_) {
       RestoreVariable(L"TMP", saved_temp_->first);
       RestoreVariable(L"TEMP", saved_temp_->second);
@@ -185,6 +190,28 @@ class Win32Backend final : public Backend {
     return std::nullopt;
   }
 
+  SkipReason HoldClipboardOpen() override {
+    if (clipboard_holder_.joinable()) return std::nullopt;
+    opened_.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    release_.reset(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    if (!opened_ || !release_) throw std::runtime_error(Describe("CreateEvent", GetLastError()));
+    // The clipboard belongs to whoever opened it: another thread makes it busy for ours.
+    // Opened for a window of its own: Wine lets anyone open a clipboard opened for none.
+    clipboard_holder_ = std::thread([this] {
+      const HWND window = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                          GetModuleHandleW(nullptr), nullptr);
+      const bool open = window && OpenClipboard(window);
+      held_ = open;
+      SetEvent(opened_.get());
+      WaitForSingleObject(release_.get(), INFINITE);
+      if (open) CloseClipboard();
+      if (window) DestroyWindow(window);
+    });
+    WaitForSingleObject(opened_.get(), INFINITE);
+    if (!held_) return "another thread could not open the clipboard";
+    return std::nullopt;
+  }
+
   std::optional<bool> ClipboardHoldsData() override { return CountClipboardFormats() > 0; }
 
   // Deletion to the bin through the shell, as Explorer does it.
@@ -284,6 +311,10 @@ class Win32Backend final : public Backend {
   std::vector<HWND> windows_;
   HWND clipboard_owner_ = nullptr;
   std::optional<std::pair<std::wstring, std::wstring>> saved_temp_;  // TMP and TEMP
+  UniqueHandle opened_;
+  UniqueHandle release_;
+  bool held_ = false;  // written by the holder before it sets `opened_`
+  std::thread clipboard_holder_;
 };
 
 }  // namespace

@@ -2,6 +2,7 @@
 // drive types, the clipboard and the recycle bins.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "tests/contract/contract_fixture.h"
@@ -87,6 +88,15 @@ TEST_F(SystemCleanerContract, EmptyingTheClipboardLeavesItEmpty) {
   // An empty clipboard empties again without complaint.
   EXPECT_TRUE(backend().windows().EmptyClipboard());
   EXPECT_EQ(backend().ClipboardHoldsData(), false);
+}
+
+TEST_F(SystemCleanerContract, AClipboardOpenElsewhereIsAFailureNotAnEmptiedClipboard) {
+  SKIP_IF(backend().PutClipboardText("still here"));
+  SKIP_IF(backend().HoldClipboardOpen());
+  const platform::Status status = backend().windows().EmptyClipboard();
+  EXPECT_FALSE(status.ok());
+  EXPECT_EQ(status.kind, platform::ErrorKind::Other);
+  EXPECT_NE(backend().ClipboardHoldsData(), std::optional<bool>(false));
 }
 
 class RecycleBinContract : public PortContract {

@@ -12,6 +12,7 @@
 
 #include "platform/emulated/machine.h"
 #include "tests/contract/contract_backend.h"
+#include "tests/unit/temp_image.h"
 
 namespace morvel::contract {
 namespace {
@@ -21,16 +22,10 @@ using platform::emulated::EmulatedMachine;
 
 constexpr platform::WindowsVersion kVersion{platform::WindowsFamily::Nt, 5, 1};
 
-fs::path MakeTempImage() {
-  std::string pattern = (fs::temp_directory_path() / "morvel-contract-XXXXXX").string();
-  if (!mkdtemp(pattern.data())) throw std::runtime_error("cannot make a temporary folder");
-  return pattern;
-}
-
 class EmulatedBackend final : public Backend {
  public:
   explicit EmulatedBackend(const std::string& test_name)
-      : image_(MakeTempImage()),
+      : image_(temp_.path()),
         key_("Software\\Morvel Contract Tests\\" + test_name),
         folder_("C:\\Temp\\Morvel Contract Tests\\" + test_name) {
     fs::create_directories(image_ / "drives" / "C" / "Temp" / "Morvel Contract Tests" / test_name);
@@ -39,12 +34,6 @@ class EmulatedBackend final : public Backend {
     // A real machine has its Windows and special folders.
     for (std::size_t i = 0; i < platform::emulated::kMachineFolderCount; ++i)
       machine_->files().CreateFolder(machine_->facts().folders[i]);
-  }
-
-  ~EmulatedBackend() override {
-    machine_.reset();
-    std::error_code ignored;
-    fs::remove_all(image_, ignored);
   }
 
   platform::Registry& registry() override { return machine_->registry(); }
@@ -164,6 +153,7 @@ class EmulatedBackend final : public Backend {
     machine_ = EmulatedMachine::Open(image_);
   }
 
+  testing::TempImage temp_{"contract"};  // first made, last removed
   fs::path image_;
   std::string key_;
   std::string folder_;

@@ -23,6 +23,12 @@ std::string WithBackslash(std::string folder) {
   return folder;
 }
 
+// Whether `inner` is `outer` or lies below it; both end with "\\", letter case ignored.
+bool IsWithin(std::string_view inner, std::string_view outer) {
+  return !inner.empty() && !outer.empty() && inner.size() >= outer.size() &&
+         SameText(inner.substr(0, outer.size()), outer);
+}
+
 bool FolderExists(RunContext& run, const std::string& path) {
   if (path.empty()) return false;
   const auto entry = run.port().files.Stat(path);
@@ -67,10 +73,14 @@ void CleanMsnMessenger(RunContext& run) {
       documents.empty() ? std::string() : WithBackslash(documents) + "My Received Files\\";
 
   if (!log_folder.empty()) log_folder = WithBackslash(log_folder);
-  // One folder named twice is cleaned once. Windows paths ignore letter case, so
-  // "C:\Users\User\Documents\My Received Files\" and a log path typed in another case
-  // are the same folder.
-  if (!log_folder.empty() && SameText(log_folder, received)) received.clear();
+  // No file is listed twice: a folder inside the other (or the same folder, in whatever
+  // letter case) is left to the scan of the outer one, which takes its files anyway.
+  // Messenger's own default puts the logs inside "My Received Files".
+  if (IsWithin(received, log_folder)) {
+    received.clear();
+  } else if (IsWithin(log_folder, received)) {
+    log_folder.clear();
+  }
 
   std::uint64_t bytes = 0;
   if (FolderExists(run, log_folder)) bytes += EmptyFolder(run, log_folder);

@@ -73,6 +73,30 @@ TEST_F(MessengerTest, MsnLogFolderThatIsTheReceivedFilesFolderIsCountedOnce) {
   EXPECT_EQ(clean.lines.size(), 2u);
 }
 
+TEST_F(MessengerTest, MsnLogFolderInsideReceivedFilesOrAroundItIsNotListedTwice) {
+  // Messenger's own default: the logs in "My Received Files\<account>\History".
+  const std::string history = Received() + "\\anna\\History";
+  PutFile(history + "\\bob.xml", 10);
+  PutFile(Received() + "\\photo.jpg", 10);
+  PutLogPath("1111", platform::RegistryValue::MakeString("MessageLogPath", history));
+  Outcome clean = TestThenClean("Instant Messengers - MSN Messenger");
+  EXPECT_EQ(clean.count, 2);
+  EXPECT_EQ(clean.lines.size(), 2u);
+  EXPECT_FALSE(Exists(history + "\\bob.xml"));
+  EXPECT_TRUE(Exists(Received()));
+
+  // A log path naming the documents folder holds "My Received Files" within it.
+  PutFile(Documents() + "\\chat.xml", 10);
+  PutFile(Received() + "\\song.mp3", 10);
+  PutLogPath("1111", platform::RegistryValue::MakeString("MessageLogPath", Documents()));
+  questions =
+      testing::ScriptedQuestions(platform::Answer::Yes);  // "delete all files under My Documents?"
+  clean = TestThenClean("Instant Messengers - MSN Messenger");
+  EXPECT_EQ(clean.count, 2);
+  EXPECT_EQ(clean.lines.size(), 2u);
+  EXPECT_TRUE(Exists(Documents()));
+}
+
 TEST_F(MessengerTest, YahooTakesItsLogAndEmptiesItsCachesKeepingTheFolders) {
   const std::string messenger = ProgramFiles() + "\\Yahoo!\\Messenger";
   PutFile(messenger + "\\YPAGER.LOG", 100);

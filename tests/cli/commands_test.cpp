@@ -93,15 +93,26 @@ TEST_F(DemoImageTest, TestWithoutKeysRunsTheStoredTicksInTreeOrder) {
   std::vector<std::string> headers;
   for (const std::string& l : OutLines())
     if (l.rfind("Test: Clearing", 0) == 0) headers.push_back(l);
-  EXPECT_EQ(headers,
-            (std::vector<std::string>{"Test: Clearing Windows - Temporary Files ...",
-                                      "Test: Clearing Windows - Windows Log Files ...",
-                                      "Test: Clearing Advanced - Google Toolbar History ...",
-                                      "Test: Clearing Applications - 7-Zip ...",
-                                      "Test: Clearing Applications - FileZilla ...",
-                                      "Test: Clearing Applications - TeamViewer ...",
-                                      "Test: Clearing Applications - Acrobat Reader ...",
-                                      "Test: Clearing Custom Lists - <New List> ..."}));
+  EXPECT_EQ(
+      headers,
+      (std::vector<std::string>{
+          "Test: Clearing Windows - Recent Documents ...", "Test: Clearing Windows - Start Run ...",
+          "Test: Clearing Windows - Empty Recycle Bin ...",
+          "Test: Clearing Windows - Temporary Files ...",
+          "Test: Clearing Windows - Memory Dumps ...",
+          "Test: Clearing Windows - Chkdsk File Fragments ...",
+          "Test: Clearing Windows - Windows Log Files ...",
+          "Test: Clearing Advanced - Open File History ...",
+          "Test: Clearing Advanced - User Assist History ...",
+          "Test: Clearing Advanced - Google Toolbar History ...",
+          "Test: Clearing Microsoft Office - Excel ...",
+          "Test: Clearing Microsoft Office - Word ...",
+          "Test: Clearing Instant Messengers - MSN Messenger ...",
+          "Test: Clearing Instant Messengers - Skype ...",
+          "Test: Clearing Applications - 7-Zip ...", "Test: Clearing Applications - FileZilla ...",
+          "Test: Clearing Applications - TeamViewer ...",
+          "Test: Clearing Applications - Acrobat Reader ...",
+          "Test: Clearing Custom Lists - <New List> ..."}));
 }
 
 TEST_F(DemoImageTest, ListShowsTicksAndInstalledApplications) {
@@ -112,7 +123,7 @@ TEST_F(DemoImageTest, ListShowsTicksAndInstalledApplications) {
   };
   EXPECT_TRUE(has("[x] Windows"));
   EXPECT_TRUE(has("  [x] Temporary Files"));
-  EXPECT_TRUE(has("  [ ] Start Run"));
+  EXPECT_TRUE(has("  [ ] Search Assistant"));
   EXPECT_TRUE(has("[x] Applications"));
   EXPECT_TRUE(has("  [x] 7-Zip"));
   EXPECT_TRUE(has("  [ ] WinRAR"));  // installed and defined, not ticked
@@ -133,7 +144,7 @@ TEST_F(DemoImageTest, CleanAsksOnceAndRefusalRunsNothing) {
   EXPECT_EQ(questions->asked.size(), 1u);  // before the preparation pass only
   const auto lines = OutLines();
   // Only the removal pass is shown.
-  EXPECT_EQ(lines.front(), "Clean: Clearing Windows - Temporary Files ...");
+  EXPECT_EQ(lines.front(), "Clean: Clearing Windows - Recent Documents ...");
   EXPECT_EQ(lines[lines.size() - 2].rfind("Total items to be removed = ", 0), 0u);
 }
 

@@ -186,23 +186,7 @@ class Win32TestMachine final : public Machine {
       if (!clipboard_owner_)
         return "CreateWindowEx failed with Windows error " + std::to_string(GetLastError());
     }
-    if (!OpenClipboard(clipboard_owner_))
-      return "OpenClipboard failed with Windows error " + std::to_string(GetLastError());
-    const std::wstring wide = Wide(text);
-    const std::size_t bytes = (wide.size() + 1) * sizeof(wchar_t);
-    bool put = false;
-    if (HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes)) {
-      if (void* data = GlobalLock(memory)) {
-        std::memcpy(data, wide.c_str(), bytes);
-        GlobalUnlock(memory);
-        put = EmptyClipboard() && SetClipboardData(CF_UNICODETEXT, memory);
-      }
-      if (!put) GlobalFree(memory);  // the clipboard owns it only once it took it
-    }
-    const DWORD error = GetLastError();
-    CloseClipboard();
-    if (!put) throw std::runtime_error("SetClipboardData failed: " + std::to_string(error));
-    return std::nullopt;
+    return testing::win32::PutClipboardText(clipboard_owner_, text);
   }
 
   std::optional<bool> ClipboardHoldsData() override { return CountClipboardFormats() > 0; }

@@ -170,23 +170,8 @@ class Win32Backend final : public Backend {
       if (!clipboard_owner_) throw std::runtime_error(Describe("CreateWindowEx", GetLastError()));
       windows_.push_back(clipboard_owner_);
     }
-    if (!OpenClipboard(clipboard_owner_))
-      return Describe("OpenClipboard", GetLastError()) + " (no clipboard here)";
-    const std::wstring wide = Wide(text);
-    const std::size_t bytes = (wide.size() + 1) * sizeof(wchar_t);
-    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes);
-    bool put = false;
-    if (memory) {
-      if (void* data = GlobalLock(memory)) {
-        std::memcpy(data, wide.c_str(), bytes);
-        GlobalUnlock(memory);
-        put = EmptyClipboard() && SetClipboardData(CF_UNICODETEXT, memory);
-      }
-      if (!put) GlobalFree(memory);  // the clipboard owns it only once it took it
-    }
-    const DWORD error = GetLastError();
-    CloseClipboard();
-    if (!put) throw std::runtime_error(Describe("SetClipboardData", error));
+    if (auto refused = testing::win32::PutClipboardText(clipboard_owner_, text))
+      return *refused + " (no clipboard here)";
     return std::nullopt;
   }
 

@@ -90,4 +90,25 @@ bool IsLink(const std::wstring& path) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
 }
 
+std::optional<std::string> PutClipboardText(HWND owner, std::string_view text) {
+  if (!OpenClipboard(owner))
+    return "OpenClipboard failed with Windows error " + std::to_string(GetLastError());
+  const std::wstring wide = platform::win32::Wide(text);
+  const std::size_t bytes = (wide.size() + 1) * sizeof(wchar_t);
+  bool put = false;
+  if (HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes)) {
+    if (void* data = GlobalLock(memory)) {
+      std::memcpy(data, wide.c_str(), bytes);
+      GlobalUnlock(memory);
+      put = EmptyClipboard() && SetClipboardData(CF_UNICODETEXT, memory);
+    }
+    if (!put) GlobalFree(memory);  // the clipboard owns it only once it took it
+  }
+  const DWORD error = GetLastError();
+  CloseClipboard();
+  if (!put)
+    throw std::runtime_error("SetClipboardData failed with Windows error " + std::to_string(error));
+  return std::nullopt;
+}
+
 }  // namespace morvel::testing::win32

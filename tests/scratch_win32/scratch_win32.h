@@ -4,7 +4,9 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
+#include <string_view>
 
 namespace morvel::testing::win32 {
 
@@ -23,5 +25,9 @@ DWORD MakeJunction(const std::wstring& link, const std::wstring& target);
 // Whether `path` is a reparse point. Some Wine versions report success for links they do
 // not make, so tests check what they got.
 bool IsLink(const std::wstring& path);
+
+// Puts `text` on the clipboard as Unicode text owned by the window `owner`. nullopt when
+// done; why not when the clipboard cannot be opened here. Throws when it refuses the data.
+std::optional<std::string> PutClipboardText(HWND owner, std::string_view text);
 
 }  // namespace morvel::testing::win32

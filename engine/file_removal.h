@@ -19,6 +19,10 @@
 
 namespace morvel {
 
+// Whether a name from a folder listing can only name an entry of that folder: not empty,
+// ".", ".." nor holding "\\", "/" or ":". Scans skip any other name.
+bool IsPlainName(std::string_view name);
+
 // Removes one file permanently through the shell, after overwriting it when the settings
 // ask for it and the file is not in use. Writes "<prefix>deleting <path>" first when `log`
 // is on and Fast Mode off. True when the file counts as removed: always in Test mode

@@ -21,13 +21,6 @@ using platform::FileEntry;
 
 constexpr const char* kProductName = "Morvel";
 
-// Only a name of the folder itself may be joined to its path: whatever the enumeration
-// returns, nothing built from it can point above or beside the folder.
-bool IsPlainName(std::string_view name) {
-  return !name.empty() && name != "." && name != ".." &&
-         name.find_first_of("\\/:") == std::string_view::npos;
-}
-
 // "C:\..." or a network path "\\server\...". Anything else would be resolved against the
 // current drive or folder, which is not what any cleaner asks for.
 bool IsAbsoluteFolder(std::string_view folder) {
@@ -149,6 +142,13 @@ class FolderScan {
 };
 
 }  // namespace
+
+// Only a name of the folder itself may be joined to its path: whatever the enumeration
+// returns, nothing built from it can point above or beside the folder.
+bool IsPlainName(std::string_view name) {
+  return !name.empty() && name != "." && name != ".." &&
+         name.find_first_of("\\/:") == std::string_view::npos;
+}
 
 std::uint64_t CleanFolder(RunContext& run, std::string_view folder, bool remove_folder, bool log,
                           std::string_view keep_name, std::int32_t& item_count) {

@@ -2,14 +2,10 @@
 
 namespace morvel {
 
-namespace {
-
 std::string WithBackslash(std::string folder) {
   if (!folder.empty() && folder.back() != '\\') folder += '\\';
   return folder;
 }
-
-}  // namespace
 
 std::string GetMyDocumentsFolder(RunContext& run) {
   return WithBackslash(run.port().system.SpecialFolderPath(platform::SpecialFolder::Personal));

@@ -7,6 +7,10 @@
 
 namespace morvel {
 
+// `folder` with a trailing "\\"; empty text stays empty, so that a failed lookup never
+// turns into the root of the current drive.
+std::string WithBackslash(std::string folder);
+
 // The user's documents folder with a trailing "\"; empty when the lookup fails.
 std::string GetMyDocumentsFolder(RunContext& run);
 

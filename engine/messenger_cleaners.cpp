@@ -18,11 +18,6 @@ using platform::ValueType;
 
 constexpr const char* kPassports = "Software\\Microsoft\\MSNMessenger\\PerPassportSettings";
 
-std::string WithBackslash(std::string folder) {
-  if (folder.empty() || folder.back() != '\\') folder += '\\';
-  return folder;
-}
-
 // Whether `inner` is `outer` or lies below it; both end with "\\", letter case ignored.
 bool IsWithin(std::string_view inner, std::string_view outer) {
   return !inner.empty() && !outer.empty() && inner.size() >= outer.size() &&
@@ -72,7 +67,7 @@ void CleanMsnMessenger(RunContext& run) {
   std::string received =
       documents.empty() ? std::string() : WithBackslash(documents) + "My Received Files\\";
 
-  if (!log_folder.empty()) log_folder = WithBackslash(log_folder);
+  log_folder = WithBackslash(log_folder);
   // No file is listed twice: a folder inside the other (or the same folder, in whatever
   // letter case) is left to the scan of the outer one, which takes its files anyway.
   // Messenger's own default puts the logs inside "My Received Files".
@@ -89,8 +84,8 @@ void CleanMsnMessenger(RunContext& run) {
 }
 
 void CleanYahooMessenger(RunContext& run) {
-  // A missing ProgramFilesDir leaves "\Yahoo!\Messenger", which the scans refuse as a
-  // path on the current drive.
+  // A missing ProgramFilesDir leaves "Yahoo!\Messenger", which the scans refuse as a
+  // relative path.
   const std::string messenger = WithBackslash(GetProgramFilesFolder(run)) + "Yahoo!\\Messenger";
   std::uint64_t bytes = CleanFileByName(run, messenger, "ypager.log", run.ItemCount());
   bytes += EmptyFolder(run, messenger + "\\IMVCache");

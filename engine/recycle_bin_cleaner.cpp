@@ -23,12 +23,6 @@ namespace {
 
 using platform::FileEntry;
 
-// Only a name of the folder itself may be joined to its path.
-bool IsPlainName(std::string_view name) {
-  return !name.empty() && name != "." && name != ".." &&
-         name.find_first_of("\\/:") == std::string_view::npos;
-}
-
 std::int32_t ClampedCount(std::int64_t items) {
   if (items <= 0) return 0;
   return items > std::numeric_limits<std::int32_t>::max() ? std::numeric_limits<std::int32_t>::max()

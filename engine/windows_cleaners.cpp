@@ -4,6 +4,7 @@
 #include <string>
 
 #include "engine/file_removal.h"
+#include "engine/folder_lookups.h"
 #include "engine/item_counters.h"
 #include "engine/registry_removal.h"
 
@@ -14,11 +15,6 @@ namespace {
 using platform::RootKey;
 
 constexpr const char* kExplorerKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer";
-
-std::string WithBackslash(std::string folder) {
-  if (!folder.empty() && folder.back() != '\\') folder += '\\';
-  return folder;
-}
 
 }  // namespace
 

@@ -65,6 +65,18 @@ class EmulatedSystemInfo : public SystemInfo {
     return {};
   }
 
+  [[nodiscard]] std::vector<std::string> UserDataFolders() const override {
+    std::vector<std::string> folders;
+    for (MachineFolder folder :
+         {MachineFolder::Profile, MachineFolder::Desktop, MachineFolder::Personal,
+          MachineFolder::Pictures, MachineFolder::Music, MachineFolder::Videos,
+          MachineFolder::Downloads, MachineFolder::AppData, MachineFolder::LocalAppData}) {
+      std::string path = WithoutTrailingSeparator(facts_.Folder(folder));
+      if (!path.empty()) folders.push_back(std::move(path));
+    }
+    return folders;
+  }
+
   [[nodiscard]] std::string SystemFolder() const override {
     return WithoutTrailingSeparator(facts_.Folder(MachineFolder::System));
   }

@@ -21,6 +21,13 @@ constexpr std::array<std::string_view, kMachineFolderCount> kDefaultFolders = {
     R"(C:\Users\User\AppData\Roaming\Microsoft\Windows\Cookies)",
     R"(C:\Users\User\AppData\Local\Microsoft\Windows\History)",
     R"(C:\Program Files\Morvel)",
+    R"(C:\Users\User)",
+    R"(C:\Users\User\Desktop)",
+    R"(C:\Users\User\Pictures)",
+    R"(C:\Users\User\Music)",
+    R"(C:\Users\User\Videos)",
+    R"(C:\Users\User\Downloads)",
+    R"(C:\Users\User\AppData\Local)",
 };
 
 struct DriveTypeName {

@@ -27,11 +27,19 @@ enum class MachineFolder {
   Cookies,
   History,
   Executable,
+  Profile,
+  Desktop,
+  Pictures,
+  Music,
+  Videos,
+  Downloads,
+  LocalAppData,
 };
-inline constexpr std::size_t kMachineFolderCount = 10;
+inline constexpr std::size_t kMachineFolderCount = 17;
 inline constexpr std::array<std::string_view, kMachineFolderCount> kMachineFolderKeys = {
-    "Windows", "System",        "Temp",    "Personal", "AppData",
-    "Recent",  "InternetCache", "Cookies", "History",  "Executable"};
+    "Windows",       "System",  "Temp",    "Personal",   "AppData",     "Recent",
+    "InternetCache", "Cookies", "History", "Executable", "Profile",     "Desktop",
+    "Pictures",      "Music",   "Videos",  "Downloads",  "LocalAppData"};
 
 enum class DriveType { None, Fixed, Removable, CdRom, Remote, RamDisk };
 

@@ -11,6 +11,7 @@ namespace morvel::platform::win32 {
 
 Result<std::unique_ptr<FileReader>> OpenFileForReading(std::string_view path);
 Result<std::unique_ptr<FileWriter>> OpenFileExclusive(std::string_view path);
+Result<std::unique_ptr<FileWriter>> OpenFileToOverwrite(std::string_view path);
 Status ShellDeletePath(std::string_view path);
 Status RemoveFolderPath(std::string_view path);
 Status DeletePathOnReboot(std::string_view path);

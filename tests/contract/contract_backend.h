@@ -39,6 +39,8 @@ class Backend {
   // Makes `link` a symbolic link (or, failing that, a junction) to `target`, a folder
   // when `folder` is true.
   virtual SkipReason MakeLink(std::string_view link, std::string_view target, bool folder) = 0;
+  // Makes `link` a second name (hard link) of the existing file `target`.
+  virtual SkipReason MakeHardLink(std::string_view link, std::string_view target) = 0;
   // Keeps the file in use until the end, as a running program holds its files (a browser
   // its index.dat): open for reading and writing, shared for reading and writing only, so
   // that others can read it but neither open it exclusively, replace nor delete it.

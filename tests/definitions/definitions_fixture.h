@@ -50,6 +50,9 @@ class OverridingSystem final : public platform::SystemInfo {
   std::string SpecialFolderPath(platform::SpecialFolder folder) const override {
     return machine_.system().SpecialFolderPath(folder);
   }
+  std::vector<std::string> UserDataFolders() const override {
+    return machine_.system().UserDataFolders();
+  }
   void EndBrowserSession() override { machine_.system().EndBrowserSession(); }
   bool IsAdministrator() const override {
     return administrator.value_or(machine_.system().IsAdministrator());

@@ -8,7 +8,6 @@
 #include <fstream>
 #include <sstream>
 
-#include "app/settings_store.h"
 #include "cli/commands.h"
 #include "common/ini_file.h"
 #include "platform/emulated/machine.h"
@@ -125,21 +124,6 @@ TEST_P(HandEditedFiles, ReadAsTheProfileFunctionsReadThemAndFinishAtOnce) {
             0);
   EXPECT_EQ(KeyExists(platform::RootKey::CurrentUser, kListed), !c.ticked);
   EXPECT_EQ(KeyExists(platform::RootKey::CurrentUser, kDefined), !c.ticked);
-
-  // Saving the settings keeps the encoding they were read in.
-  const auto machine = platform::emulated::EmulatedMachine::Open(dir_);
-  const std::string folder = machine->system().ExecutableFolder();
-  IniDocument ini = ReadSettingsFile(machine->files(), folder);
-  TOptionsSetting options;
-  options.FastScan = false;
-  SaveSettings(ini, options, Catalogue::Fixed(), WindowPlacement{});
-  ASSERT_TRUE(WriteSettingsFile(machine->files(), folder, ini).ok());
-  const auto saved = machine->files().ReadFile(folder + kSettingsFile);
-  ASSERT_TRUE(saved.ok());
-  const IniText text = DecodeIniText(saved.value);
-  EXPECT_EQ(text.encoding, c.encoding);
-  EXPECT_NE(text.text.find("[NodeSelected]\r\n1=Custom Lists"), std::string::npos);
-  EXPECT_NE(text.text.find("FastScan=0"), std::string::npos);
 }
 
 INSTANTIATE_TEST_SUITE_P(

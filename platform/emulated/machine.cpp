@@ -160,7 +160,10 @@ class ImageMachine : public EmulatedMachine {
         files_(image / "drives", facts_, *registry_),
         system_(facts_),
         windows_(facts_, image / "stores" / "clipboard.txt"),
-        pstore_(EmulatedPStore::Load(image / "stores" / "pstore.ini")) {}
+        pstore_(EmulatedPStore::Load(image / "stores" / "pstore.ini")) {
+    // A user who is no administrator may read HKEY_LOCAL_MACHINE but not change it.
+    registry_->SetLocalMachineWritable(facts_.administrator);
+  }
 
   Registry& registry() override { return *registry_; }
   FileSystem& files() override { return files_; }
@@ -207,6 +210,7 @@ std::unique_ptr<EmulatedMachine> EmulatedMachine::Open(const std::filesystem::pa
       throw MachineImageError(image.string() + ": machine image is not a folder");
     throw MachineImageError(image.string() + ": machine image folder not found");
   }
+  RemoveStaleTemporaries(image);
   return std::make_unique<ImageMachine>(image);
 }
 

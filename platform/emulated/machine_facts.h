@@ -66,8 +66,9 @@ struct MachineFacts {
   [[nodiscard]] bool HasWindowClass(std::string_view class_name) const;
 };
 
-// Reads machine.ini's bytes (UTF-8, or UTF-16LE with a byte-order mark). Throws
-// MachineImageError "<display_name>:<line>: <what>" for a value it cannot read.
+// Reads machine.ini's bytes (UTF-8, or UTF-16 with a byte-order mark). Throws
+// MachineImageError "<display_name>:<line>: <what>" for a value it cannot read, and for
+// bytes that are not text (a zero byte or other control character, invalid UTF-8).
 MachineFacts ParseMachineFacts(std::string_view bytes, std::string_view display_name);
 
 }  // namespace morvel::platform::emulated

@@ -7,20 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "engine/catalogue.h"
-#include "engine/options_setting.h"
 #include "platform/port.h"
 
 namespace morvel::cli {
-
-// What the main window holds after its creation: the catalogue with Applications filled
-// and the ticks restored, and the settings record.
-struct ProgramState {
-  TOptionsSetting options;
-  Catalogue catalogue = Catalogue::Fixed();
-};
-
-ProgramState LoadProgramState(platform::Port& port);
 
 struct Streams {
   std::ostream& out;
@@ -34,8 +23,9 @@ int ListCommand(platform::Port& port, const Streams& io);
 // A Test run of `keys`, or of the ticked items when `keys` is empty.
 int TestCommand(platform::Port& port, const std::vector<std::string>& keys, const Streams& io);
 
-// The main window's Clean without a window: Firefox check, confirmation when asked for,
-// hidden preparation pass with Fast Mode forced, then the removal pass. `unattended`
+// The main window's Clean through the window's own controller: Firefox check,
+// confirmation when asked for, hidden preparation pass with Fast Mode forced, then the
+// removal pass. `unattended`
 // runs one unattended pass instead, as a clean-once start does: no confirmation, no
 // message for an empty selection.
 int CleanCommand(platform::Port& port, const std::vector<std::string>& keys, bool unattended,

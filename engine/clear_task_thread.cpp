@@ -1,5 +1,7 @@
 #include "engine/clear_task_thread.h"
 
+#include <exception>
+
 #include "engine/cleaner_table.h"
 #include "engine/dispatch.h"
 #include "engine/format_kb.h"
@@ -83,9 +85,12 @@ void TClearTaskThread::Execute() {
     if (!ExecuteItems()) return;
     WriteRunSummary();
     host_.PostRunEnded(run_total_);
+  } catch (const std::exception& e) {
+    // An error that escapes a cleaner ends the run: no summary, no end message; the host
+    // is told so that the window does not stay "running" for ever.
+    host_.PostRunFailed(e.what());
   } catch (...) {
-    // An error that escapes a cleaner ends the run silently: no summary, no end message.
-    // The window stays in its running state until the user cancels.
+    host_.PostRunFailed("unknown error");
   }
 }
 

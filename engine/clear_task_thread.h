@@ -43,6 +43,10 @@ class TClearTaskThread final : public RunContext,
   void Terminate();
   // Waits until the body returned and the worker thread ended. Not from the worker.
   void WaitFor();
+  // Whether the body has returned (the worker may still be leaving).
+  [[nodiscard]] bool Finished() const {
+    return finished_future_.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
+  }
 
   // RunContext
   [[nodiscard]] RunMode mode() const override { return mode_; }

@@ -24,6 +24,9 @@ class RunHost {
   // Progress (running total of entries) and run end (run total): posted, not awaited.
   virtual void PostProgress(std::int32_t running_total) = 0;
   virtual void PostRunEnded(std::int32_t run_total) = 0;
+  // The run ended through an error that escaped a cleaner: no summary, no end message.
+  // Posted, not awaited; hosts that need not tell it apart keep the default.
+  virtual void PostRunFailed(std::string_view /*what*/) {}
 };
 
 }  // namespace morvel

@@ -1,0 +1,141 @@
+#pragma once
+// The main window's decisions: run modes and the busy flag, the two-pass Clean with its
+// hidden preparation pass, progress arithmetic, the Firefox refusal, the confirmation,
+// saving the log, activation with the command line and the schedule, shut-down, the tray
+// and closing. Both front ends drive it: the window from its messages, the command line
+// from a loop over the same messages.
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/boss_key.h"
+#include "app/main_view.h"
+#include "app/program_state.h"
+#include "engine/run_mode.h"
+#include "platform/port.h"
+
+namespace morvel::app {
+
+inline constexpr std::string_view kProductName = "Morvel";
+inline constexpr std::string_view kVersionText = "3.0";
+inline constexpr std::string_view kEmptySelection =
+    "Please select items you want to clear from the left list firstly.";
+inline constexpr std::string_view kCloseFirefox = "Please close Mozilla Firefox firstly!";
+inline constexpr std::string_view kPrepareCaption = "Prepare to clean...";
+inline constexpr std::string_view kFinishedCaption = "Finished!";
+inline constexpr std::string_view kHomePage = "https://morvel.quillon.example/";
+
+// The first command-line argument: "-Start" exactly, "-cleanonce" in any letter case.
+enum class StartSwitch { None, Start, CleanOnce };
+StartSwitch ParseStartSwitch(std::string_view first_argument);
+
+// The saved log's file name: ".txt" appended unless the extension is exactly ".txt".
+std::string WithTxtExtension(std::string_view name);
+// The saved log's text: a two-line header, an empty line, then the log.
+std::string SavedLogText(const std::vector<std::string>& log);
+
+inline constexpr std::string_view kMainWindowClass = "Morvel Made by Quillon Software";
+
+// What the program entry needs to find an instance that already runs.
+class InstancePort {
+ public:
+  virtual ~InstancePort() = default;
+  [[nodiscard]] virtual bool MainWindowExists() const = 0;  // by kMainWindowClass
+  virtual void PostComeForward() = 0;                       // 0x3412 to it
+  virtual void SetForeground() = 0;
+};
+// True when another instance runs: it was asked to come forward and this one must end.
+bool HandOverToRunningInstance(InstancePort& port);
+
+// How the last request ended, for the command line's exit status.
+enum class Outcome { None, Refused, Cancelled, Failed, Finished };
+
+class MainController {
+ public:
+  MainController(ProgramState& state, platform::Port& port, MainView& view, BossKey& boss_key,
+                 RunLauncher launcher);
+
+  // The command line names its keys instead of the ticks.
+  void SetExplicitKeys(std::vector<std::string> keys) { explicit_keys_ = std::move(keys); }
+  // Set for "-cleanonce": no confirmation, and the window closes when the run ends.
+  void SetCloseAfterRun() { close_after_run_ = true; }
+
+  void OnCreate(std::string_view first_argument);
+  void OnActivate(std::string_view first_argument);
+  void OnClose();
+  void OnExit();
+
+  void OnTestClick();
+  void OnCleanClick();
+  void OnUnattendedStart();  // 0x3407 and each schedule tick
+  void OnFastModeClick(bool ticked);
+  void OnProgressTimer();  // Timer1
+  void OnSettingsConfirmed();
+
+  // Messages of a run; `serial` is the run's, as given to the launcher.
+  void OnRunEnded(std::int32_t total, std::uint32_t serial);
+  void OnProgress(std::int32_t total, std::uint32_t serial);
+  void OnRunFailed(std::string_view what, std::uint32_t serial);
+  void OnRemovalPass();
+  // One application message, as both front ends receive them.
+  void Dispatch(AppMessage message, std::int32_t wparam, std::uint32_t serial,
+                std::string_view text = {});
+
+  // Returns what the window answers: true, Windows may go on ending.
+  bool OnQueryEndSession();
+
+  void OnSysMinimize(bool at_start_up);
+  void OnTrayCallback(std::uint32_t mouse_message);
+  void RestoreFromTray();
+
+  [[nodiscard]] bool SaveTextEnabled() const { return !view_.LogLines().empty(); }
+  void OnSaveText();
+
+  [[nodiscard]] bool busy() const { return busy_; }
+  [[nodiscard]] RunMode mode() const { return mode_; }
+  [[nodiscard]] std::int32_t expected_total() const { return expected_total_; }
+  [[nodiscard]] int progress_position() const { return position_; }
+  [[nodiscard]] const std::string& progress_caption() const { return caption_; }
+  [[nodiscard]] Outcome outcome() const { return outcome_; }
+  [[nodiscard]] bool close_after_run() const { return close_after_run_; }
+
+ private:
+  void StartRun();
+  bool ShowsCancel() const { return active_serial_ != 0; }
+  void Cancel();
+  void EndRun(Outcome outcome);
+  std::vector<std::string> CollectKeys() const;
+  bool FirefoxTicked() const;
+  bool FirefoxOpen() const;
+  void SetPosition(int position);
+  void SetCaption(std::string_view caption);
+
+  ProgramState& state_;
+  platform::Port& port_;
+  MainView& view_;
+  BossKey& boss_key_;
+  RunLauncher launcher_;
+  std::optional<std::vector<std::string>> explicit_keys_;
+
+  RunMode mode_ = RunMode::Clean;
+  bool busy_ = false;
+  bool close_after_run_ = false;
+  bool close_when_idle_ = false;  // the shut-down clean closes the window when it ends
+  std::int32_t expected_total_ = 0;
+  std::vector<std::string> run_list_;
+  std::shared_ptr<RunHandle> active_run_;
+  std::uint32_t active_serial_ = 0;  // 0: no run shown as active ("Test" on the button)
+  std::uint32_t last_serial_ = 0;
+  bool removal_pending_ = false;
+  bool saved_fast_scan_ = true;
+  bool progress_shown_ = false;
+  int position_ = 0;
+  std::string caption_;
+  Outcome outcome_ = Outcome::None;
+};
+
+}  // namespace morvel::app

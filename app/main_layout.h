@@ -1,0 +1,45 @@
+#pragma once
+// Where the main window's controls go for a client area: the title strip and the bottom
+// panel span the width, the tree and the progress group fill the height between them,
+// the log fills the group above the buttons.
+
+namespace morvel::app {
+
+struct Rect {
+  int left = 0, top = 0, width = 0, height = 0;
+  [[nodiscard]] int right() const { return left + width; }
+  [[nodiscard]] int bottom() const { return top + height; }
+  bool operator==(const Rect&) const = default;
+};
+
+// Controls of the group box are placed relative to the group, those of the bottom panel
+// relative to the panel; the rest relative to the client area.
+struct MainLayout {
+  Rect title;         // imgTitle
+  Rect tree;          // tvCleanItems
+  Rect group;         // GroupBox1
+  Rect progress;      // ProgressBar1 (in group)
+  Rect log;           // lMain (in group)
+  Rect test;          // bTest (in group)
+  Rect clean;         // bClean (in group)
+  Rect label2;        // "Clearing:" (in group)
+  Rect current_item;  // lCurrentItem (in group)
+  Rect total_items;   // lTotalItems (in group)
+  Rect number;        // lNumber (in group)
+  Rect panel;         // Panel1
+  Rect check_update;  // lCheckUpdate (in panel)
+  Rect fast_mode;     // cbFastMode (in panel)
+  bool operator==(const MainLayout&) const = default;
+};
+
+inline constexpr int kMinWidth = 610;
+inline constexpr int kMinHeight = 400;
+
+// The controls as designed, for a client area of the design size.
+MainLayout DesignLayout();
+
+// LayoutControls: `current` holds the controls as they are (their fixed sizes and
+// positions, and the measured widths of lTotalItems and lCheckUpdate).
+MainLayout LayoutControls(int client_width, int client_height, const MainLayout& current);
+
+}  // namespace morvel::app

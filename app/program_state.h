@@ -1,0 +1,25 @@
+#pragma once
+// What the main window holds once it is created: the catalogue with Applications filled
+// and the ticks restored, and the settings record. Both front ends load it the same way.
+
+#include "app/settings_store.h"
+#include "engine/catalogue.h"
+#include "engine/options_setting.h"
+#include "platform/port.h"
+
+namespace morvel::app {
+
+struct ProgramState {
+  TOptionsSetting options;
+  Catalogue catalogue = Catalogue::Fixed();
+};
+
+// Builds the catalogue (fixed tree, then Applications from Morvel.dat and the installed
+// programs), loads settings.ini (ticks included) and expands the roots as stored.
+ProgramState LoadProgramState(platform::Port& port, const WindowDefaults& window = {});
+
+// Writes settings.ini back: the settings record, the ticks and the window's placement.
+void SaveProgramState(platform::Port& port, const ProgramState& state,
+                      const WindowPlacement& window);
+
+}  // namespace morvel::app

@@ -1,0 +1,200 @@
+#pragma once
+// A main-window controller on a fake view, a fake launcher and a port whose windows,
+// files and answers a test chooses.
+
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "app/main_controller.h"
+#include "tests/unit/fake_port.h"
+
+namespace morvel::testing {
+
+// The view records what it was told, one event a string ("caption Cancel", "post 13329").
+class RecordingView final : public app::MainView {
+ public:
+  void ShowMessage(std::string_view text) override { Note("message " + std::string(text)); }
+  bool AskBeforeCleaning() override {
+    ++asked;
+    if (tick_dont_show) *ask_for_sweep = false;
+    return answer_yes;
+  }
+  std::optional<std::string> AskSaveFileName() override { return save_name; }
+  void SetTestCaption(std::string_view c) override { test_caption = c; }
+  void ShowProgressArea() override { Note("progress area"); }
+  void SetProgressPosition(int) override {}
+  void SetProgressCaption(std::string_view) override {}
+  void ShowProgressCaption(bool show) override { caption_shown = show; }
+  void SetTotalTitle(std::string_view t) override { total_title = t; }
+  void SetNumber(std::string_view n) override { number = n; }
+  void SetFastModeBox(bool ticked) override { Note(ticked ? "fast box on" : "fast box off"); }
+  void ClearLog() override { log.clear(); }
+  void SetLogHidden(bool hidden) override { log_hidden = hidden; }
+  void SetLogBuffered(bool) override {}
+  void FinishLog() override { Note("finish log"); }
+  std::vector<std::string> LogLines() const override { return log; }
+  void AddLogLine(std::string_view line) override { log.emplace_back(line); }
+  void SetProgressTimer(bool on) override { timer1 = on; }
+  void SetScheduleTimer(bool on, std::int32_t ms) override {
+    Note("schedule " + std::to_string(on) + " " + std::to_string(ms));
+  }
+  void Post(app::AppMessage m) override {
+    Note("post " + std::to_string(static_cast<std::uint32_t>(m)));
+  }
+  void PostStartupMinimize() override { Note("post minimize"); }
+  void ApplyGeometry(bool maximized, std::int32_t l, std::int32_t t, std::int32_t w,
+                     std::int32_t h) override {
+    Note("geometry " + std::to_string(maximized) + " " + std::to_string(l) + "," +
+         std::to_string(t) + " " + std::to_string(w) + "x" + std::to_string(h));
+  }
+  void SaveSettings() override { Note("save settings"); }
+  void CloseWindow() override { Note("close"); }
+  void SetTrayIcon(bool add) override { Note(add ? "tray add" : "tray remove"); }
+  void MinimizeToTray() override {
+    Note("minimize");
+    minimized = true;
+  }
+  void ShowMainWindow() override { Note("show"); }
+  bool IsMinimized() const override { return minimized; }
+  void RestoreApplication() override {
+    Note("restore");
+    minimized = false;
+  }
+  void BringToFront() override { Note("front"); }
+  void ShowTrayMenu() override { Note("tray menu"); }
+
+  void Note(std::string event) { events.push_back(std::move(event)); }
+  [[nodiscard]] bool Saw(const std::string& event) const {
+    for (const auto& e : events)
+      if (e == event) return true;
+    return false;
+  }
+
+  std::vector<std::string> events, log;
+  std::string test_caption = "Test", total_title, number;
+  bool caption_shown = false, log_hidden = false, timer1 = false, minimized = false;
+  int asked = 0;
+  bool answer_yes = true, tick_dont_show = false;
+  Shared<bool>* ask_for_sweep = nullptr;
+  std::optional<std::string> save_name;
+};
+
+struct LaunchedRun {
+  RunMode mode;
+  std::vector<std::string> keys;
+  std::uint32_t serial;
+  std::shared_ptr<bool> terminated;
+};
+
+class FakeHandle final : public app::RunHandle {
+ public:
+  explicit FakeHandle(std::shared_ptr<bool> flag) : flag_(std::move(flag)) {}
+  void Terminate() override { *flag_ = true; }
+
+ private:
+  std::shared_ptr<bool> flag_;
+};
+
+// Windows and files the test sets; every question answered with `answer`.
+class RigSystem final : public platform::WindowSystem, public platform::UserQuestions {
+ public:
+  bool TopLevelWindowExists(std::string_view c) const override {
+    return windows.contains(std::string(c));
+  }
+  platform::Status EmptyClipboard() override { return platform::Status::Ok(); }
+  platform::Answer Ask(const platform::Question& q) override {
+    questions.emplace_back(q.text);
+    return answer;
+  }
+  std::set<std::string> windows;
+  std::vector<std::string> questions;
+  platform::Answer answer = platform::Answer::No;
+};
+
+class RigFiles final : public platform::FileSystem {
+ public:
+  using S = platform::Status;
+  S Enumerate(std::string_view p,
+              const std::function<bool(const platform::FileEntry&)>& f) const override {
+    return empty.Enumerate(p, f);
+  }
+  platform::Result<platform::FileEntry> Stat(std::string_view p) const override {
+    if (!files.contains(std::string(p))) return empty.Stat(p);
+    return platform::Result<platform::FileEntry>::Of({});
+  }
+  platform::Result<std::string> ReadFile(std::string_view p) const override {
+    return empty.ReadFile(p);
+  }
+  S WriteFile(std::string_view p, std::string_view bytes) override {
+    files[std::string(p)] = bytes;
+    return S::Ok();
+  }
+  S CreateFolder(std::string_view p) override { return empty.CreateFolder(p); }
+  platform::Result<std::unique_ptr<platform::FileReader>> OpenForReading(
+      std::string_view p) const override {
+    return empty.OpenForReading(p);
+  }
+  platform::Result<std::unique_ptr<platform::FileWriter>> OpenExclusive(
+      std::string_view p) override {
+    return empty.OpenExclusive(p);
+  }
+  S ShellDelete(std::string_view p) override { return empty.ShellDelete(p); }
+  S RemoveFolder(std::string_view p) override { return empty.RemoveFolder(p); }
+  S DeleteOnReboot(std::string_view p) override { return empty.DeleteOnReboot(p); }
+  S EmptyRecycleBins() override { return empty.EmptyRecycleBins(); }
+  platform::Result<platform::RecycleBinContents> QueryRecycleBin(char l) const override {
+    return empty.QueryRecycleBin(l);
+  }
+  std::map<std::string, std::string> files;
+  EmptyFiles empty;
+};
+
+class RigHotKeys final : public app::HotKeyPort {
+ public:
+  std::uint16_t AddAtom(std::string_view) override { return atom_fails ? 0 : 0xC001; }
+  std::uint16_t FindAtom(std::string_view) override { return registered ? 0xC001 : 0; }
+  void DeleteAtom(std::uint16_t) override { registered = false; }
+  bool RegisterHotKey(std::uint16_t, unsigned m, std::uint16_t k) override {
+    modifiers = m;
+    key = k;
+    registered = !register_fails;
+    return registered;
+  }
+  void UnregisterHotKey(std::uint16_t) override { registered = false; }
+  void ShowError(std::string_view t) override { errors.emplace_back(t); }
+  void ShowBrowsers(bool hide) override { shows.push_back(hide ? "hide" : "show"); }
+  bool atom_fails = false, register_fails = false, registered = false;
+  unsigned modifiers = 0;
+  std::uint16_t key = 0;
+  std::vector<std::string> errors, shows;
+};
+
+struct ControllerRig {
+  ControllerRig() { view.ask_for_sweep = &state.options.AskForSweep; }
+  void Tick(const std::string& key) { state.catalogue.TickByKey(key); }
+  LaunchedRun& Last() { return runs.back(); }
+
+  app::ProgramState state;
+  EmptyRegistry registry;
+  RigFiles files;
+  EmptySystem system;
+  RigSystem rig;
+  NoProtectedStorage pstore;
+  platform::Port port{registry, files, system, rig, rig, pstore};
+  RecordingView view;
+  RigHotKeys hot_keys;
+  app::BossKey boss_key{hot_keys};
+  std::vector<LaunchedRun> runs;
+  app::MainController controller{
+      state, port, view, boss_key,
+      [this](RunMode mode, std::vector<std::string> keys, std::uint32_t serial) {
+        auto flag = std::make_shared<bool>(false);
+        runs.push_back({mode, std::move(keys), serial, flag});
+        return std::make_shared<FakeHandle>(flag);
+      }};
+};
+
+}  // namespace morvel::testing

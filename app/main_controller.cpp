@@ -340,7 +340,7 @@ void MainController::OnTrayCallback(std::uint32_t mouse_message) {
 
 void MainController::RestoreFromTray() {
   view_.ShowMainWindow();
-  if (view_.IsMinimized()) {
+  if (view_.WindowMinimized()) {
     view_.RestoreApplication();
     view_.SetTrayIcon(false);
   }

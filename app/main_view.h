@@ -87,7 +87,7 @@ class MainView {
   virtual void SetTrayIcon(bool add) = 0;
   virtual void MinimizeToTray() = 0;  // minimize towards the tray and hide
   virtual void ShowMainWindow() = 0;
-  [[nodiscard]] virtual bool IsMinimized() const = 0;
+  [[nodiscard]] virtual bool WindowMinimized() const = 0;
   virtual void RestoreApplication() = 0;
   virtual void BringToFront() = 0;
   virtual void ShowTrayMenu() = 0;

@@ -54,7 +54,7 @@ class StreamView final : public app::MainView {
   void SetTrayIcon(bool) override {}
   void MinimizeToTray() override {}
   void ShowMainWindow() override {}
-  bool IsMinimized() const override { return false; }
+  bool WindowMinimized() const override { return false; }
   void RestoreApplication() override {}
   void BringToFront() override {}
   void ShowTrayMenu() override {}

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Builds the libraries the 32-bit Windows program links statically, from Debian's own
+# Builds the libraries the 32-bit Windows program links statically (SQLite, libjpeg-turbo), from Debian's own
 # source packages, into build/win32-deps (include/, lib/), where cmake/mingw-i686.cmake
 # looks for them. Idempotent: a library whose stamp matches its recipe is not rebuilt, so a
 # second run takes no time and needs no network. Delete build/win32-deps to start over.
@@ -113,5 +113,46 @@ build_sqlite() {
   echo "build-win32-deps: SQLite $version built in $(($(date +%s) - start)) s" >&2
 }
 
+# libjpeg-turbo: the static library with its C code only (the SIMD parts want nasm), for
+# the window's pictures. Bump the recipe number whenever these change.
+jpeg_recipe=1
+jpeg_cmake_flags=(
+  -DCMAKE_SYSTEM_NAME=Windows -DCMAKE_SYSTEM_PROCESSOR=i686
+  -DCMAKE_C_COMPILER=$host-gcc-posix -DCMAKE_RC_COMPILER=$host-windres
+  -DCMAKE_BUILD_TYPE=Release -DENABLE_SHARED=OFF -DENABLE_STATIC=ON
+  -DWITH_SIMD=OFF -DWITH_TURBOJPEG=OFF -DWITH_JPEG8=OFF
+)
+jpeg_stamp_text="libjpeg-turbo recipe $jpeg_recipe: ${jpeg_cmake_flags[*]}"
+
+build_jpeg() {
+  local stamp=$prefix/.libjpeg-turbo-stamp
+  if stamp_matches "$stamp" "$jpeg_stamp_text"; then
+    return
+  fi
+  echo "build-win32-deps: building libjpeg-turbo for $host" >&2
+  local work=$prefix.work/libjpeg-turbo
+  rm -rf "$work"
+  mkdir -p "$work"
+  local tree
+  tree=$(fetch_source "$work" libjpeg-turbo)
+  local version
+  version=$(cd "$tree" && dpkg-parsechangelog -S Version)
+  (
+    cmake -S "$tree" -B "$work/build" -G Ninja "${jpeg_cmake_flags[@]}" \
+      -DCMAKE_INSTALL_PREFIX="$work/install" >"$work/configure.log" 2>&1 ||
+      { cat "$work/configure.log" >&2; exit 1; }
+    cmake --build "$work/build" --target jpeg-static >"$work/make.log" 2>&1 ||
+      { tail -n 30 "$work/make.log" >&2; exit 1; }
+  )
+  mkdir -p "$prefix/include" "$prefix/lib"
+  install -m 644 "$tree/jpeglib.h" "$tree/jmorecfg.h" "$tree/jerror.h" "$work/build/jconfig.h" \
+    "$prefix/include/"
+  install -m 644 "$work/build/libjpeg.a" "$prefix/lib/"
+  printf '%s\n%s\n' "$jpeg_stamp_text" "Debian source package libjpeg-turbo $version" >"$stamp"
+  rm -rf "$work"
+  echo "build-win32-deps: libjpeg-turbo $version built in $(($(date +%s) - start)) s" >&2
+}
+
 build_sqlite
+build_jpeg
 rmdir "$prefix.work" 2>/dev/null || true

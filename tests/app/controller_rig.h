@@ -58,7 +58,7 @@ class RecordingView final : public app::MainView {
     minimized = true;
   }
   void ShowMainWindow() override { Note("show"); }
-  bool IsMinimized() const override { return minimized; }
+  bool WindowMinimized() const override { return minimized; }
   void RestoreApplication() override {
     Note("restore");
     minimized = false;

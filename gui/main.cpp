@@ -1,0 +1,73 @@
+// morvel.exe: the program a Windows user starts. One instance: a second start asks the
+// first to come forward and ends.
+
+#include <windows.h>
+
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include <string>
+
+#include "app/main_controller.h"
+#include "app/program_state.h"
+#include "gui/main_window.h"
+#include "platform/win32/win32_machine.h"
+#include "platform/win32/win32_util.h"
+
+namespace {
+
+class RunningInstance final : public morvel::app::InstancePort {
+ public:
+  RunningInstance()
+      : window_(FindWindowW(morvel::platform::win32::Wide(morvel::app::kMainWindowClass).c_str(),
+                            nullptr)) {}
+  bool MainWindowExists() const override { return window_ != nullptr; }
+  void PostComeForward() override {
+    PostMessageW(window_, static_cast<UINT>(morvel::app::AppMessage::ComeForward), 0, 0);
+  }
+  void SetForeground() override { SetForegroundWindow(window_); }
+
+ private:
+  HWND window_;
+};
+
+std::string FirstArgument() {
+  int count = 0;
+  LPWSTR* words = CommandLineToArgvW(GetCommandLineW(), &count);
+  std::string first;
+  if (words != nullptr && count > 1) first = morvel::platform::win32::Narrow(words[1]);
+  LocalFree(words);
+  return first;
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int show_command) {
+  RunningInstance running;
+  if (morvel::app::HandOverToRunningInstance(running)) return 0;
+
+  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_TREEVIEW_CLASSES | ICC_PROGRESS_CLASS |
+                                                     ICC_LINK_CLASS | ICC_STANDARD_CLASSES |
+                                                     ICC_BAR_CLASSES};
+  InitCommonControlsEx(&controls);
+  auto machine = morvel::platform::win32::Win32Machine::Open();
+  morvel::gui::WindowQuestions questions(GetCurrentThreadId());
+  morvel::platform::Port port{machine->registry(), machine->files(), machine->system(),
+                              machine->windows(),  questions,        machine->protected_storage()};
+  morvel::app::ProgramState state = morvel::app::LoadProgramState(
+      port, {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), morvel::kDesignWidth,
+             morvel::kDesignHeight});
+  morvel::gui::MainWindow window(state, port, questions, FirstArgument());
+  if (!window.Create(instance)) return 1;
+  questions.SetWindow(window.hwnd());
+  window.Show(show_command);
+
+  MSG msg;
+  while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    if (TranslateAcceleratorW(window.hwnd(), window.accelerators(), &msg)) continue;
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+  window.EndRuns();
+  return 0;
+}

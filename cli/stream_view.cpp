@@ -14,10 +14,10 @@ class StreamHost final : public app::RunHostBase {
   void SetCurrentItem(std::string_view) override {}
   void RunOnUiThread(const std::function<void()>& step) override { step(); }
   void PostProgress(std::int32_t total) override {
-    view_.queue_.Post({app::AppMessage::Progress, total, serial_});
+    view_.queue_.Post({app::AppMessage::Progress, total, serial_, {}});
   }
   void PostRunEnded(std::int32_t total) override {
-    view_.queue_.Post({app::AppMessage::RunEnded, total, serial_});
+    view_.queue_.Post({app::AppMessage::RunEnded, total, serial_, {}});
   }
   void PostRunFailed(std::string_view what) override {
     view_.queue_.Post({app::AppMessage::RunFailed, 0, serial_, std::string(what)});

@@ -21,3 +21,8 @@ echo "== morvel test"
 echo
 echo "== morvel --yes clean"
 "$morvel" --image "$image" --yes clean
+echo
+echo "== the Windows program"
+echo "Build and open the window under Wine (private prefix; on your display, or in Xvfb"
+echo "with a screenshot written to build/morvel-gui.png):"
+echo "  bash scripts/run-gui.sh            # or: bash scripts/run-gui.sh -cleanonce"

@@ -17,8 +17,6 @@ using platform::win32::Wide;
 namespace {
 
 constexpr wchar_t kClassName[] = L"Morvel Made by Quillon Software";
-constexpr UINT_PTR kTimer1 = 1;  // progress animation
-constexpr UINT_PTR kTimer2 = 2;  // schedule
 constexpr UINT kMsgSyncTree = WM_APP + 0x102;
 constexpr wchar_t kHintText[] = L"Clean up all traces of your PC and Internet activity";
 constexpr wchar_t kUpdatePage[] = L"https://morvel.quillon.example/update";
@@ -425,6 +423,7 @@ LRESULT MainWindow::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_TIMER:
       if (wparam == kTimer1) controller_.OnProgressTimer();
       if (wparam == kTimer2) controller_.OnUnattendedStart();
+      if (wparam == kFlushTimer) FlushLog(true);
       return 0;
     case kMsgDrainRun:
       DrainRun(static_cast<std::uint32_t>(wparam));

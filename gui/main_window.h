@@ -19,6 +19,11 @@
 
 namespace morvel::gui {
 
+inline constexpr UINT_PTR kTimer1 = 1;      // progress animation
+inline constexpr UINT_PTR kTimer2 = 2;      // schedule
+inline constexpr UINT_PTR kFlushTimer = 3;  // log lines waiting for the list box
+inline constexpr DWORD kLogPaintEveryMs = 100;
+
 class MainWindow final : public app::MainView, public app::HotKeyPort {
  public:
   MainWindow(app::ProgramState& state, platform::Port& port, WindowQuestions& questions,

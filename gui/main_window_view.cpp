@@ -19,10 +19,6 @@ using platform::win32::Wide;
 
 namespace {
 
-constexpr UINT_PTR kTimer1 = 1;
-constexpr UINT_PTR kTimer2 = 2;
-constexpr UINT kTrayId = 1;
-constexpr DWORD kLogPaintEveryMs = 100;
 constexpr UINT kTrayCallback = static_cast<UINT>(app::AppMessage::TrayCallback);
 
 BOOL CALLBACK ShowBrowserWindow(HWND window, LPARAM hide) {
@@ -57,10 +53,12 @@ void MainWindow::FlushLog(bool force) {
   if (pending_log_.empty()) return;
   const DWORD now = GetTickCount();
   if (!force && log_buffered_ && now - last_log_paint_ < kLogPaintEveryMs) {
-    // Taken from the run already; the list box gets them with the next batch.
-    PostMessageW(hwnd_, kMsgDrainRun, current_host_ != nullptr ? current_host_->serial() : 0, 0);
+    // Taken from the run already; the list box gets them with the next batch, at the
+    // latest when the flush timer fires.
+    SetTimer(hwnd_, kFlushTimer, kLogPaintEveryMs, nullptr);
     return;
   }
+  KillTimer(hwnd_, kFlushTimer);
   HWND log = Control(IDC_LOG);
   SendMessageW(log, WM_SETREDRAW, FALSE, 0);
   const auto count = static_cast<std::size_t>(SendMessageW(log, LB_GETCOUNT, 0, 0));
@@ -227,7 +225,7 @@ void MainWindow::SetTrayIcon(bool add) {
   NOTIFYICONDATAW data{};
   data.cbSize = NOTIFYICONDATAW_V1_SIZE;
   data.hWnd = hwnd_;
-  data.uID = kTrayId;
+  data.uID = static_cast<UINT>(reinterpret_cast<UINT_PTR>(hwnd_));  // the window's handle value
   data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
   data.uCallbackMessage = kTrayCallback;
   data.hIcon = small_icon_ != nullptr ? small_icon_ : icon_;

@@ -55,8 +55,13 @@ std::vector<std::wstring> LogOf(HWND main) {
   std::vector<std::wstring> lines;
   const LRESULT count = SendMessageW(log, LB_GETCOUNT, 0, 0);
   for (LRESULT i = 0; i < count; ++i) {
-    std::wstring line(static_cast<std::size_t>(SendMessageW(log, LB_GETTEXTLEN, i, 0)), L'\0');
-    SendMessageW(log, LB_GETTEXT, i, reinterpret_cast<LPARAM>(line.data()));
+    // The list may be cleared meanwhile (a new pass starts): LB_ERR ends the reading.
+    const LRESULT length = SendMessageW(log, LB_GETTEXTLEN, i, 0);
+    if (length == LB_ERR) break;
+    std::wstring line(static_cast<std::size_t>(length) + 1, L'\0');
+    const LRESULT got = SendMessageW(log, LB_GETTEXT, i, reinterpret_cast<LPARAM>(line.data()));
+    if (got == LB_ERR || got > length) break;
+    line.resize(static_cast<std::size_t>(got));
     lines.push_back(line);
   }
   return lines;

@@ -2,7 +2,6 @@
 # Portable code sees Windows only through the port: only platform/win32/ and the window's
 # views in gui/ may include <windows.h> or other Windows SDK headers, and the Windows-only
 # tests (*_win32.cpp files and tests/*_win32/ folders).
-# tests/*_win32/ folders).
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 hits=$(grep -rlniE '#\s*include\s*[<"](windows|winreg|winbase|winuser|shellapi|shlobj|wininet)\.h[>"]' \

@@ -141,6 +141,13 @@ class RigFiles final : public platform::FileSystem {
       std::string_view p) override {
     return empty.OpenExclusive(p);
   }
+  platform::Result<std::unique_ptr<platform::FileWriter>> OpenToOverwrite(
+      std::string_view p) override {
+    return empty.OpenToOverwrite(p);
+  }
+  platform::Result<std::string> FinalPath(std::string_view p) const override {
+    return empty.FinalPath(p);
+  }
   S ShellDelete(std::string_view p) override { return empty.ShellDelete(p); }
   S RemoveFolder(std::string_view p) override { return empty.RemoveFolder(p); }
   S DeleteOnReboot(std::string_view p) override { return empty.DeleteOnReboot(p); }

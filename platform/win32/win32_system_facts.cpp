@@ -150,8 +150,8 @@ std::vector<std::string> UserDataFolderPaths() {
   static constexpr GUID kDownloads = {
       0x374de290, 0x123f, 0x4565, {0x91, 0x64, 0x39, 0xc4, 0x92, 0x5e, 0x46, 0x7b}};
   if (HMODULE shell = GetModuleHandleW(L"shell32.dll")) {
-    const auto lookup =
-        reinterpret_cast<GetKnownFolderPath>(GetProcAddress(shell, "SHGetKnownFolderPath"));
+    const auto lookup = reinterpret_cast<GetKnownFolderPath>(
+        reinterpret_cast<void (*)()>(GetProcAddress(shell, "SHGetKnownFolderPath")));
     PWSTR path = nullptr;
     if (lookup != nullptr && SUCCEEDED(lookup(kDownloads, 0, nullptr, &path)) && path != nullptr)
       add(path);

@@ -110,6 +110,17 @@ class FileSystem {
   [[nodiscard]] virtual Result<std::unique_ptr<FileWriter>> OpenExclusive(
       std::string_view path) = 0;
 
+  // Opens an existing file for reading and writing, shared for reading and writing
+  // (CreateFile with GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+  // OPEN_EXISTING): a file another program holds open that way (a browser its index.dat)
+  // opens all the same. AccessDenied for a read-only file or a folder; NotFound when missing.
+  [[nodiscard]] virtual Result<std::unique_ptr<FileWriter>> OpenSharedForWriting(
+      std::string_view path) = 0;
+
+  // The path in its short form (GetShortPathName, at most 259 characters); empty text
+  // when the call fails (a missing path among them).
+  [[nodiscard]] virtual std::string ShortPathName(std::string_view path) const = 0;
+
   // Permanent deletion through the shell (SHFileOperation FO_DELETE, "yes" to every
   // question, nothing to the Recycle Bin). Read-only, hidden and system files go like any
   // other; a folder goes with everything in it. A link is deleted as the link, never what

@@ -251,6 +251,16 @@ class Win32FileSystem final : public FileSystem {
     return OpenFileExclusive(path);
   }
 
+  Result<std::unique_ptr<FileWriter>> OpenSharedForWriting(std::string_view path) override {
+    if (HasWildcard(path)) return FailedWith<std::unique_ptr<FileWriter>>(ERROR_INVALID_NAME);
+    return OpenFileSharedForWriting(path);
+  }
+
+  std::string ShortPathName(std::string_view path) const override {
+    if (HasWildcard(path)) return {};
+    return ShortPathOf(path);
+  }
+
   // A wildcard would make the shell delete every file it matches.
   Status ShellDelete(std::string_view path) override {
     if (HasWildcard(path)) return StatusOf(ERROR_INVALID_NAME);

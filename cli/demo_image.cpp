@@ -115,15 +115,7 @@ ShowLogRecycleBin=1
 23=Instant Messengers - Skype
 24=Custom Lists
 25=Custom Lists - <New List>
-26=Internet Explorer
-27=Internet Explorer - Recently Typed URLs
-28=Internet Explorer - Cookies
-29=Internet Explorer - Visited URL History
-30=Internet Explorer - Last Download Location
-31=Internet Explorer - Temporary Internet Files
-32=Internet Explorer - Index.dat Files
-33=Internet Explorer - Autocomplete History
-SelectedCount=33
+SelectedCount=25
 )";
 
 constexpr const char* kCustomList = R"([<New List>]

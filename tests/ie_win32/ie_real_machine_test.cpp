@@ -128,9 +128,8 @@ TEST_F(IeRealMachine, CookiesGoButTheKeptOneAndTheCacheFolderIsEmptied) {
         << GetLastError();
   const std::vector<std::wstring> set = TextFiles(cookies);
   ASSERT_EQ(set.size(), 2u) << "Wine writes one .txt file per cookie with an expiry";
-  const std::wstring kept = *std::find_if(set.begin(), set.end(), [](const std::wstring& n) {
-    return n.find(L"keep") != std::wstring::npos;
-  });
+  // Wine names the files after the cookies' sites; whichever comes first is kept.
+  const std::wstring kept = set.front();
   const std::string ini = "[Cookies to keep]\r\nCount=1\r\n0=" + Narrow(kept) + "\r\n";
   const HANDLE out = CreateFileW((ProgramFolder() + L"..\\Cookies.dat").c_str(), GENERIC_WRITE, 0,
                                  nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/status.h"
 
@@ -75,6 +76,12 @@ class SystemInfo {
 
   // The folder's path without a trailing "\"; empty text when the lookup fails.
   [[nodiscard]] virtual std::string SpecialFolderPath(SpecialFolder folder) const = 0;
+
+  // The folders that hold the user's own files, each without a trailing "\": the profile,
+  // Desktop, Documents, Pictures, Music, Videos, Downloads and the roaming and local
+  // application-data roots. A folder the lookup cannot find is left out. Used to refuse
+  // emptying a folder that another program's data names, never to find what to clean.
+  [[nodiscard]] virtual std::vector<std::string> UserDataFolders() const = 0;
 
   // Ends WinINet's browser session (InternetSetOption with no handle and
   // INTERNET_OPTION_END_BROWSER_SESSION), as is done before every special-folder lookup

@@ -103,6 +103,12 @@ class HostFileWriter final : public FileWriter {
 
   Status Flush() override { return ::fsync(fd_.get()) == 0 ? Status::Ok() : FromErrno(errno); }
 
+  [[nodiscard]] Result<std::uint32_t> LinkCount() const override {
+    struct stat status {};
+    if (::fstat(fd_.get(), &status) != 0) return Fail<std::uint32_t>(FromErrno(errno));
+    return Result<std::uint32_t>::Of(static_cast<std::uint32_t>(status.st_nlink));
+  }
+
  private:
   FileDescriptor fd_;
   std::unique_ptr<Claim> claim_;

@@ -70,6 +70,18 @@ class EmulatedSystemInfo : public SystemInfo {
     return {};
   }
 
+  [[nodiscard]] std::vector<std::string> UserDataFolders() const override {
+    std::vector<std::string> folders;
+    for (MachineFolder folder :
+         {MachineFolder::Profile, MachineFolder::Desktop, MachineFolder::Personal,
+          MachineFolder::Pictures, MachineFolder::Music, MachineFolder::Videos,
+          MachineFolder::Downloads, MachineFolder::AppData, MachineFolder::LocalAppData}) {
+      std::string path = WithoutTrailingSeparator(facts_.Folder(folder));
+      if (!path.empty()) folders.push_back(std::move(path));
+    }
+    return folders;
+  }
+
   [[nodiscard]] std::string SystemFolder() const override {
     return WithoutTrailingSeparator(facts_.Folder(MachineFolder::System));
   }
@@ -154,7 +166,10 @@ class ImageMachine : public EmulatedMachine {
         system_(facts_),
         windows_(facts_, image / "stores" / "clipboard.txt"),
         pstore_(EmulatedPStore::Load(image / "stores" / "pstore.ini")),
-        internet_(image / "stores") {}
+        internet_(image / "stores") {
+    // A user who is no administrator may read HKEY_LOCAL_MACHINE but not change it.
+    registry_->SetLocalMachineWritable(facts_.administrator);
+  }
 
   Registry& registry() override { return *registry_; }
   FileSystem& files() override { return files_; }
@@ -204,6 +219,7 @@ std::unique_ptr<EmulatedMachine> EmulatedMachine::Open(const std::filesystem::pa
       throw MachineImageError(image.string() + ": machine image is not a folder");
     throw MachineImageError(image.string() + ": machine image folder not found");
   }
+  RemoveStaleTemporaries(image);
   return std::make_unique<ImageMachine>(image);
 }
 

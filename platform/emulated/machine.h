@@ -27,8 +27,10 @@ class MachineImageError : public std::runtime_error {
 
 class EmulatedMachine {
  public:
-  // Loads the image folder. Throws MachineImageError when the folder is missing or a
-  // file in it is malformed.
+  // Loads the image folder, after removing the temporary files that writes killed halfway
+  // left in it. Throws MachineImageError when the folder is missing or a file in it is
+  // malformed. HKEY_LOCAL_MACHINE refuses changes unless machine.ini makes the user an
+  // administrator (the default).
   static std::unique_ptr<EmulatedMachine> Open(const std::filesystem::path& image);
   virtual ~EmulatedMachine() = default;
 

@@ -79,6 +79,8 @@ class TestMachine {
   // Makes `link` a symbolic link (or, failing that, a junction) to `target`, a folder
   // when `folder` is true.
   virtual SkipReason MakeLink(std::string_view link, std::string_view target, bool folder) = 0;
+  // Makes `link` a second name (hard link) of the existing file `target`.
+  virtual SkipReason MakeHardLink(std::string_view link, std::string_view target) = 0;
   // Keeps the file in use until UnlockFiles or the end (sharing as the setup says), so
   // that it can be neither opened exclusively nor deleted.
   virtual SkipReason LockFile(std::string_view path) = 0;

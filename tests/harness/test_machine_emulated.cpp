@@ -67,6 +67,11 @@ class EmulatedTestMachine final : public TestMachine {
     return std::nullopt;
   }
 
+  SkipReason MakeHardLink(std::string_view link, std::string_view target) override {
+    fs::create_hard_link(HostPath(target), HostPath(link));
+    return std::nullopt;
+  }
+
   SkipReason LockFile(std::string_view path) override {
     locked_.emplace_back(path);
     Reopen();

@@ -142,6 +142,11 @@ class Win32TestMachine final : public TestMachine {
     return std::nullopt;
   }
 
+  SkipReason MakeHardLink(std::string_view link, std::string_view target) override {
+    if (CreateHardLinkW(Wide(link).c_str(), Wide(target).c_str(), nullptr)) return std::nullopt;
+    return "this Windows makes no hard links here (error " + std::to_string(GetLastError()) + ")";
+  }
+
   SkipReason MakeLink(std::string_view link, std::string_view target, bool folder) override {
     const std::wstring wide_link = Wide(link);
     const std::wstring wide_target = Wide(target);

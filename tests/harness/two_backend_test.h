@@ -54,6 +54,7 @@ class OverridingSystem final : public platform::SystemInfo {
     if (folder == platform::SpecialFolder::AppData && app_data) return *app_data;
     return sys().SpecialFolderPath(folder);
   }
+  std::vector<std::string> UserDataFolders() const override { return sys().UserDataFolders(); }
   void EndBrowserSession() override { machine_.system().EndBrowserSession(); }
   bool IsAdministrator() const override { return administrator.value_or(sys().IsAdministrator()); }
 

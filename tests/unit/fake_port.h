@@ -70,6 +70,14 @@ class EmptyFiles final : public platform::FileSystem {
         platform::ErrorKind::NotFound);
   }
   std::string ShortPathName(std::string_view) const override { return {}; }
+  platform::Result<std::unique_ptr<platform::FileWriter>> OpenToOverwrite(
+      std::string_view) override {
+    return platform::Result<std::unique_ptr<platform::FileWriter>>::Failed(
+        platform::ErrorKind::NotFound);
+  }
+  platform::Result<std::string> FinalPath(std::string_view) const override {
+    return platform::Result<std::string>::Failed(platform::ErrorKind::NotFound);
+  }
   platform::Status ShellDelete(std::string_view) override {
     return platform::Status::Error(platform::ErrorKind::NotFound);
   }
@@ -102,6 +110,7 @@ class EmptySystem final : public platform::SystemInfo, public platform::WindowSy
   std::string TempFolder() const override { return {}; }
   platform::DriveType DriveTypeOf(char) const override { return platform::DriveType::NoRootDir; }
   std::string SpecialFolderPath(platform::SpecialFolder) const override { return {}; }
+  std::vector<std::string> UserDataFolders() const override { return {}; }
   void EndBrowserSession() override {}
   bool IsAdministrator() const override { return false; }
   bool TopLevelWindowExists(std::string_view) const override { return false; }

@@ -119,8 +119,15 @@ std::string SpecialFolderLookup(SpecialFolder folder) {
     case SpecialFolder::Personal:
       if (!SHGetSpecialFolderPathW(nullptr, path, CSIDL_PERSONAL, FALSE)) return {};
       break;
+    // The browser's three folders as Internet Explorer's own tools look them up.
     case SpecialFolder::InternetCache:
-      if (!SHGetSpecialFolderPathW(nullptr, path, CSIDL_INTERNET_CACHE, FALSE)) return {};
+      if (!ItemListPath(CSIDL_INTERNET_CACHE, path)) return {};
+      break;
+    case SpecialFolder::Cookies:
+      if (!ItemListPath(CSIDL_COOKIES, path)) return {};
+      break;
+    case SpecialFolder::History:
+      if (!ItemListPath(CSIDL_HISTORY, path)) return {};
       break;
     case SpecialFolder::AppData:
       if (!ItemListPath(CSIDL_APPDATA, path)) return {};

@@ -50,7 +50,8 @@ class DemoImageTest : public ::testing::Test {
     auto machine = platform::emulated::EmulatedMachine::Open(dir);
     questions = std::make_unique<ScriptedQuestions>(answer);
     platform::Port port{machine->registry(), machine->files(), machine->system(),
-                        machine->windows(),  *questions,       machine->protected_storage()};
+                        machine->windows(),  *questions,       machine->protected_storage(),
+                        machine->internet()};
     out.str("");
     err.str("");
     const int status = command(port, Streams{out, err, false});

@@ -62,6 +62,10 @@ class MemoryFileWriter final : public platform::FileWriter {
     return platform::Status::Ok();
   }
   platform::Status Flush() override { return platform::Status::Ok(); }
+  // Bytes in memory have no other names.
+  [[nodiscard]] platform::Result<std::uint32_t> LinkCount() const override {
+    return platform::Result<std::uint32_t>::Of(1);
+  }
 
   std::size_t max_writes = SIZE_MAX;
 

@@ -235,7 +235,7 @@ TEST_F(DemoImageTest, SettingsWrittenThroughThePortReadBackTheSame) {
   for ([[maybe_unused]] const auto& e :
        fs::directory_iterator(dir / "drives/C/Program Files/Morvel"))
     ++entries;
-  EXPECT_EQ(entries, 3u);  // settings.ini, Morvel.dat, Clist.dat
+  EXPECT_EQ(entries, 4u);  // settings.ini, Morvel.dat, Clist.dat, Cookies.dat
 
   TOptionsSetting read;
   Catalogue again = Catalogue::Fixed();

@@ -71,7 +71,8 @@ int Run(const Arguments& args, const char* argv0) {
   auto machine = morvel::platform::win32::Win32Machine::Open();
 #endif
   morvel::platform::Port port{machine->registry(), machine->files(), machine->system(),
-                              machine->windows(), questions, machine->protected_storage()};
+                              machine->windows(),  questions,        machine->protected_storage(),
+                              machine->internet()};
   int status = 1;
   if (args.command == "list")
     status = morvel::cli::ListCommand(port, io);

@@ -53,7 +53,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int show_command) {
   auto machine = morvel::platform::win32::Win32Machine::Open();
   morvel::gui::WindowQuestions questions(GetCurrentThreadId());
   morvel::platform::Port port{machine->registry(), machine->files(), machine->system(),
-                              machine->windows(),  questions,        machine->protected_storage()};
+                              machine->windows(),  questions,        machine->protected_storage(),
+                              machine->internet()};
   morvel::app::ProgramState state = morvel::app::LoadProgramState(
       port, {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), morvel::kDesignWidth,
              morvel::kDesignHeight});

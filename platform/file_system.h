@@ -112,6 +112,16 @@ class FileSystem {
   [[nodiscard]] virtual Result<std::unique_ptr<FileWriter>> OpenExclusive(
       std::string_view path) = 0;
 
+  // Opens an existing file for reading and writing, shared for reading and writing
+  // (CreateFile with GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+  // OPEN_EXISTING): a file another program holds open that way (a browser its index.dat)
+  // opens all the same. AccessDenied for a read-only file or a folder; NotFound when missing.
+  [[nodiscard]] virtual Result<std::unique_ptr<FileWriter>> OpenSharedForWriting(
+      std::string_view path) = 0;
+
+  // The path in its short form (GetShortPathName, at most 259 characters); empty text
+  // when the call fails (a missing path among them).
+  [[nodiscard]] virtual std::string ShortPathName(std::string_view path) const = 0;
   // OpenExclusive for overwriting: a link (symbolic link or junction) is never followed,
   // and opening one is AccessDenied, so that nothing a link leads to is written.
   [[nodiscard]] virtual Result<std::unique_ptr<FileWriter>> OpenToOverwrite(

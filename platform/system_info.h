@@ -25,8 +25,9 @@ struct CalendarTime {
   std::uint16_t milliseconds = 0;
 };
 
-// CSIDL_PERSONAL, CSIDL_APPDATA, CSIDL_INTERNET_CACHE, CSIDL_RECENT.
-enum class SpecialFolder { Personal, AppData, InternetCache, Recent };
+// CSIDL_PERSONAL, CSIDL_APPDATA, CSIDL_INTERNET_CACHE, CSIDL_RECENT, CSIDL_COOKIES,
+// CSIDL_HISTORY.
+enum class SpecialFolder { Personal, AppData, InternetCache, Recent, Cookies, History };
 
 // What GetDriveType reports for a drive's root.
 enum class DriveType { Unknown, NoRootDir, Removable, Fixed, Remote, CdRom, RamDisk };

@@ -100,6 +100,23 @@ Result<std::unique_ptr<FileWriter>> EmulatedFiles::OpenExclusive(std::string_vie
   return OpenHostWriter(file.value.host, open_files_);
 }
 
+// A file in use by another program opens all the same: its owner shares reading and
+// writing, as a browser does with its index.dat.
+Result<std::unique_ptr<FileWriter>> EmulatedFiles::OpenSharedForWriting(std::string_view path) {
+  const auto file = ResolveFile(path);
+  if (!file) return Fail<std::unique_ptr<FileWriter>>(file.status);
+  if ((file.value.status->st_mode & S_IWUSR) == 0)
+    return Fail<std::unique_ptr<FileWriter>>(AccessDenied());
+  return OpenHostWriter(file.value.host, open_files_, WriterSharing::ReadWrite);
+}
+
+// The machine's drives are NTFS volumes made without 8.3 names, where GetShortPathName
+// gives the path back as it is. Longer than its 259 characters, it gives nothing.
+std::string EmulatedFiles::ShortPathName(std::string_view path) const {
+  if (path.size() > 259 || !Exists(path)) return {};
+  return std::string(path);
+}
+
 Result<std::unique_ptr<FileWriter>> EmulatedFiles::OpenToOverwrite(std::string_view path) {
   using Writer = std::unique_ptr<FileWriter>;
   const auto parsed = ParseWindowsPath(path);

@@ -44,6 +44,9 @@ class EmulatedFiles : public FileSystem {
   [[nodiscard]] Result<std::unique_ptr<FileReader>> OpenForReading(
       std::string_view path) const override;
   [[nodiscard]] Result<std::unique_ptr<FileWriter>> OpenExclusive(std::string_view path) override;
+  [[nodiscard]] Result<std::unique_ptr<FileWriter>> OpenSharedForWriting(
+      std::string_view path) override;
+  [[nodiscard]] std::string ShortPathName(std::string_view path) const override;
   [[nodiscard]] Result<std::unique_ptr<FileWriter>> OpenToOverwrite(
       std::string_view path) override;
   [[nodiscard]] Result<std::string> FinalPath(std::string_view path) const override;

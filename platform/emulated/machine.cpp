@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "platform/emulated/emulated_files.h"
+#include "platform/emulated/emulated_internet.h"
 #include "platform/emulated/emulated_pstore.h"
 #include "platform/emulated/emulated_registry.h"
 #include "platform/emulated/host_files.h"
@@ -61,6 +62,10 @@ class EmulatedSystemInfo : public SystemInfo {
         return WithoutTrailingSeparator(facts_.Folder(MachineFolder::InternetCache));
       case SpecialFolder::Recent:
         return WithoutTrailingSeparator(facts_.Folder(MachineFolder::Recent));
+      case SpecialFolder::Cookies:
+        return WithoutTrailingSeparator(facts_.Folder(MachineFolder::Cookies));
+      case SpecialFolder::History:
+        return WithoutTrailingSeparator(facts_.Folder(MachineFolder::History));
     }
     return {};
   }
@@ -160,7 +165,8 @@ class ImageMachine : public EmulatedMachine {
         files_(image / "drives", facts_, *registry_),
         system_(facts_),
         windows_(facts_, image / "stores" / "clipboard.txt"),
-        pstore_(EmulatedPStore::Load(image / "stores" / "pstore.ini")) {
+        pstore_(EmulatedPStore::Load(image / "stores" / "pstore.ini")),
+        internet_(image / "stores") {
     // A user who is no administrator may read HKEY_LOCAL_MACHINE but not change it.
     registry_->SetLocalMachineWritable(facts_.administrator);
   }
@@ -170,6 +176,7 @@ class ImageMachine : public EmulatedMachine {
   SystemInfo& system() override { return system_; }
   WindowSystem& windows() override { return windows_; }
   ProtectedStorage& protected_storage() override { return *pstore_; }
+  Internet& internet() override { return internet_; }
   [[nodiscard]] const MachineFacts& facts() const override { return facts_; }
 
   void Save() override {
@@ -178,6 +185,7 @@ class ImageMachine : public EmulatedMachine {
       Write(image_ / "stores" / "pstore.ini", pstore_->Serialize());
       pstore_->MarkSaved();
     }
+    internet_.Save();
   }
 
   [[nodiscard]] std::optional<std::filesystem::path> HostPath(
@@ -193,6 +201,7 @@ class ImageMachine : public EmulatedMachine {
   EmulatedSystemInfo system_;
   EmulatedWindowSystem windows_;
   std::unique_ptr<EmulatedPStore> pstore_;
+  EmulatedInternet internet_;
 
   static void Write(const std::filesystem::path& file, std::string_view bytes) {
     if (const int error = WriteFileAtomically(file, bytes); error != 0)

@@ -11,6 +11,7 @@
 
 #include "platform/emulated/machine_facts.h"
 #include "platform/file_system.h"
+#include "platform/internet.h"
 #include "platform/protected_storage.h"
 #include "platform/registry.h"
 #include "platform/system_info.h"
@@ -38,6 +39,7 @@ class EmulatedMachine {
   virtual SystemInfo& system() = 0;
   virtual WindowSystem& windows() = 0;
   virtual ProtectedStorage& protected_storage() = 0;
+  virtual Internet& internet() = 0;
 
   // What machine.ini says (its defaults where it is silent): folders, drives, version...
   [[nodiscard]] virtual const MachineFacts& facts() const = 0;

@@ -187,6 +187,23 @@ Result<std::unique_ptr<FileWriter>> OpenFileExclusive(std::string_view path) {
       std::make_unique<Win32FileWriter>(std::move(file)));
 }
 
+Result<std::unique_ptr<FileWriter>> OpenFileSharedForWriting(std::string_view path) {
+  UniqueHandle file = OwnFile(CreateFileW(Wide(path).c_str(), GENERIC_READ | GENERIC_WRITE,
+                                          FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return FailedWith<std::unique_ptr<FileWriter>>(GetLastError());
+  return Result<std::unique_ptr<FileWriter>>::Of(
+      std::make_unique<Win32FileWriter>(std::move(file)));
+}
+
+// The ANSI call into 259 characters and its zero, as the name is handed on to Wininit.ini.
+std::string ShortPathOf(std::string_view path) {
+  wchar_t buffer[MAX_PATH] = {};
+  const DWORD length = GetShortPathNameW(Wide(path).c_str(), buffer, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return {};
+  return Narrow(std::wstring_view(buffer, length));
+}
+
 Result<std::unique_ptr<FileWriter>> OpenFileToOverwrite(std::string_view path) {
   using Writer = std::unique_ptr<FileWriter>;
   // FILE_FLAG_OPEN_REPARSE_POINT opens a link as the link instead of what it leads to.

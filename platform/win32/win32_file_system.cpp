@@ -283,6 +283,16 @@ class Win32FileSystem final : public FileSystem {
     return OpenFileExclusive(path);
   }
 
+  Result<std::unique_ptr<FileWriter>> OpenSharedForWriting(std::string_view path) override {
+    if (HasWildcard(path)) return FailedWith<std::unique_ptr<FileWriter>>(ERROR_INVALID_NAME);
+    return OpenFileSharedForWriting(path);
+  }
+
+  std::string ShortPathName(std::string_view path) const override {
+    if (HasWildcard(path)) return {};
+    return ShortPathOf(path);
+  }
+
   Result<std::unique_ptr<FileWriter>> OpenToOverwrite(std::string_view path) override {
     if (HasWildcard(path)) return FailedWith<std::unique_ptr<FileWriter>>(ERROR_INVALID_NAME);
     return OpenFileToOverwrite(path);

@@ -114,49 +114,18 @@ class RigSystem final : public platform::WindowSystem, public platform::UserQues
   platform::Answer answer = platform::Answer::No;
 };
 
-class RigFiles final : public platform::FileSystem {
+// An empty file system that keeps what the controller writes (its settings).
+class RigFiles final : public EmptyFiles {
  public:
-  using S = platform::Status;
-  S Enumerate(std::string_view p,
-              const std::function<bool(const platform::FileEntry&)>& f) const override {
-    return empty.Enumerate(p, f);
-  }
   platform::Result<platform::FileEntry> Stat(std::string_view p) const override {
-    if (!files.contains(std::string(p))) return empty.Stat(p);
+    if (!files.contains(std::string(p))) return EmptyFiles::Stat(p);
     return platform::Result<platform::FileEntry>::Of({});
   }
-  platform::Result<std::string> ReadFile(std::string_view p) const override {
-    return empty.ReadFile(p);
-  }
-  S WriteFile(std::string_view p, std::string_view bytes) override {
+  platform::Status WriteFile(std::string_view p, std::string_view bytes) override {
     files[std::string(p)] = bytes;
-    return S::Ok();
-  }
-  S CreateFolder(std::string_view p) override { return empty.CreateFolder(p); }
-  platform::Result<std::unique_ptr<platform::FileReader>> OpenForReading(
-      std::string_view p) const override {
-    return empty.OpenForReading(p);
-  }
-  platform::Result<std::unique_ptr<platform::FileWriter>> OpenExclusive(
-      std::string_view p) override {
-    return empty.OpenExclusive(p);
-  }
-  platform::Result<std::unique_ptr<platform::FileWriter>> OpenToOverwrite(
-      std::string_view p) override {
-    return empty.OpenToOverwrite(p);
-  }
-  platform::Result<std::string> FinalPath(std::string_view p) const override {
-    return empty.FinalPath(p);
-  }
-  S ShellDelete(std::string_view p) override { return empty.ShellDelete(p); }
-  S RemoveFolder(std::string_view p) override { return empty.RemoveFolder(p); }
-  S DeleteOnReboot(std::string_view p) override { return empty.DeleteOnReboot(p); }
-  S EmptyRecycleBins() override { return empty.EmptyRecycleBins(); }
-  platform::Result<platform::RecycleBinContents> QueryRecycleBin(char l) const override {
-    return empty.QueryRecycleBin(l);
+    return platform::Status::Ok();
   }
   std::map<std::string, std::string> files;
-  EmptyFiles empty;
 };
 
 class RigHotKeys final : public app::HotKeyPort {
@@ -190,7 +159,8 @@ struct ControllerRig {
   EmptySystem system;
   RigSystem rig;
   NoProtectedStorage pstore;
-  platform::Port port{registry, files, system, rig, rig, pstore};
+  NoInternet internet;
+  platform::Port port{registry, files, system, rig, rig, pstore, internet};
   RecordingView view;
   RigHotKeys hot_keys;
   app::BossKey boss_key{hot_keys};

@@ -71,7 +71,8 @@ class HandEditedFiles : public ::testing::TestWithParam<Case> {
   int Run(Command command) {
     const auto machine = platform::emulated::EmulatedMachine::Open(dir_);
     platform::Port port{machine->registry(), machine->files(), machine->system(),
-                        machine->windows(),  questions_,       machine->protected_storage()};
+                        machine->windows(),  questions_,       machine->protected_storage(),
+                        machine->internet()};
     out_.str("");
     err_.str("");
     const int status = command(port, Streams{out_, err_, false});

@@ -184,7 +184,8 @@ class EscapeTest : public ::testing::Test {
     Answering questions(answer);
     auto machine = platform::emulated::EmulatedMachine::Open(dir);
     platform::Port port{machine->registry(), machine->files(), machine->system(),
-                        machine->windows(),  questions,        machine->protected_storage()};
+                        machine->windows(),  questions,        machine->protected_storage(),
+                        machine->internet()};
     std::ostringstream out, err;
     const cli::Streams io{out, err, false};
     const int status =

@@ -67,6 +67,13 @@ class SpyFiles final : public platform::FileSystem {
   platform::Result<std::string> FinalPath(std::string_view path) const override {
     return real_.FinalPath(path);
   }
+  platform::Result<std::unique_ptr<platform::FileWriter>> OpenSharedForWriting(
+      std::string_view path) override {
+    return real_.OpenSharedForWriting(path);
+  }
+  std::string ShortPathName(std::string_view path) const override {
+    return real_.ShortPathName(path);
+  }
   platform::Status ShellDelete(std::string_view path) override {
     deleted.emplace_back(path);
     return real_.ShellDelete(path);

@@ -37,7 +37,7 @@ class EmptyRegistry final : public platform::Registry {
   }
 };
 
-class EmptyFiles final : public platform::FileSystem {
+class EmptyFiles : public platform::FileSystem {
  public:
   platform::Status Enumerate(
       std::string_view, const std::function<bool(const platform::FileEntry&)>&) const override {
@@ -64,6 +64,12 @@ class EmptyFiles final : public platform::FileSystem {
     return platform::Result<std::unique_ptr<platform::FileWriter>>::Failed(
         platform::ErrorKind::NotFound);
   }
+  platform::Result<std::unique_ptr<platform::FileWriter>> OpenSharedForWriting(
+      std::string_view) override {
+    return platform::Result<std::unique_ptr<platform::FileWriter>>::Failed(
+        platform::ErrorKind::NotFound);
+  }
+  std::string ShortPathName(std::string_view) const override { return {}; }
   platform::Result<std::unique_ptr<platform::FileWriter>> OpenToOverwrite(
       std::string_view) override {
     return platform::Result<std::unique_ptr<platform::FileWriter>>::Failed(
@@ -137,13 +143,23 @@ class NoProtectedStorage final : public platform::ProtectedStorage {
   }
 };
 
+// A machine whose URL cache is empty and whose URL history store cannot be created.
+class NoInternet final : public platform::Internet {
+ public:
+  void WalkUrlCache(const platform::UrlVisitor&) override {}
+  platform::Status WalkUrlHistory(const platform::UrlVisitor&) override {
+    return platform::Status::Error(platform::ErrorKind::NotFound);
+  }
+};
+
 struct FakePort {
   EmptyRegistry registry;
   EmptyFiles files;
   EmptySystem system;
   NoQuestions questions;
   NoProtectedStorage protected_storage;
-  platform::Port port{registry, files, system, system, questions, protected_storage};
+  NoInternet internet;
+  platform::Port port{registry, files, system, system, questions, protected_storage, internet};
 };
 
 }  // namespace morvel::testing

@@ -110,6 +110,14 @@ class FileSystem {
   [[nodiscard]] virtual Result<std::unique_ptr<FileWriter>> OpenExclusive(
       std::string_view path) = 0;
 
+  // The path a file-backed library (SQLite) opens to reach the existing file `path`, so
+  // that it works on this machine's file: on Windows the path itself, on the emulated
+  // machine the host file it lives in. Links are followed as OpenForReading follows them.
+  // NotFound when missing, AccessDenied for a folder or anything but a plain file, InUse
+  // when another program holds the file (where the machine can tell before the library
+  // opens it; elsewhere the library meets the lock itself).
+  [[nodiscard]] virtual Result<std::string> LibraryPath(std::string_view path) const = 0;
+
   // Permanent deletion through the shell (SHFileOperation FO_DELETE, "yes" to every
   // question, nothing to the Recycle Bin). Read-only, hidden and system files go like any
   // other; a folder goes with everything in it. A link is deleted as the link, never what

@@ -44,6 +44,8 @@ class EmulatedFiles : public FileSystem {
   [[nodiscard]] Result<std::unique_ptr<FileReader>> OpenForReading(
       std::string_view path) const override;
   [[nodiscard]] Result<std::unique_ptr<FileWriter>> OpenExclusive(std::string_view path) override;
+  // The host file; InUse for a file listed as locked.
+  [[nodiscard]] Result<std::string> LibraryPath(std::string_view path) const override;
   Status ShellDelete(std::string_view path) override;
   Status RemoveFolder(std::string_view path) override;
   Status DeleteOnReboot(std::string_view path) override;

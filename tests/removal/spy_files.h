@@ -64,6 +64,9 @@ class SpyFiles final : public platform::FileSystem {
     return platform::Result<std::unique_ptr<platform::FileWriter>>::Of(
         std::make_unique<Writer>(std::move(opened.value), opens.back(), reported_size));
   }
+  platform::Result<std::string> LibraryPath(std::string_view path) const override {
+    return real_.LibraryPath(path);
+  }
   platform::Status ShellDelete(std::string_view path) override {
     deleted.emplace_back(path);
     return real_.ShellDelete(path);

@@ -64,6 +64,9 @@ class EmptyFiles final : public platform::FileSystem {
     return platform::Result<std::unique_ptr<platform::FileWriter>>::Failed(
         platform::ErrorKind::NotFound);
   }
+  platform::Result<std::string> LibraryPath(std::string_view) const override {
+    return platform::Result<std::string>::Failed(platform::ErrorKind::NotFound);
+  }
   platform::Status ShellDelete(std::string_view) override {
     return platform::Status::Error(platform::ErrorKind::NotFound);
   }

@@ -1,59 +1,11 @@
 #include "engine/catalogue.h"
 
 #include "common/text.h"
+#include "engine/item_table.h"
 
 namespace morvel {
 
 namespace {
-
-struct FixedRoot {
-  std::string_view text;
-  int slot;
-  std::vector<std::string_view> leaves;
-};
-
-// The designed tree, in tree order. Slots are not positions: Google Chrome stands sixth
-// but keeps slot 11, which it got when it was added last.
-const std::vector<FixedRoot>& FixedTree() {
-  static const std::vector<FixedRoot> tree = {
-      {"Internet Explorer",
-       1,
-       {"Recently Typed URLs", "Cookies", "Visited URL History", "Last Download Location",
-        "Temporary Internet Files", "Index.dat Files", "Autocomplete History"}},
-      {"Windows",
-       2,
-       {"Recent Documents", "Start Run", "Search Assistant", "Empty Recycle Bin", "Temporary Files",
-        "Clipboard", "Memory Dumps", "Chkdsk File Fragments", "Windows Log Files"}},
-      {"Netscape",
-       3,
-       {"Cookies", "Visited URL History", "Temporary Internet Files", "Preferences",
-        "Saved Form Information"}},
-      {"Opera",
-       4,
-       {"Recently Typed URLs", "Cookies", "Visited URL History", "Temporary Internet Files",
-        "Autocomplete History", "Transfers"}},
-      {"Mozilla Firefox",
-       5,
-       {"Cookies", "Visited URL History", "Download Manager", "Temporary Internet Files",
-        "Autocomplete History", "Preferences", "Saved Form Information"}},
-      {"Google Chrome",
-       11,
-       {"Temporary Internet Files", "Cookies", "Visited URL History", "Stored passwords in Forms"}},
-      {"Advanced",
-       6,
-       {"Open File History", "Menu Order Cache", "Tray Notifications Cache", "User Assist History",
-        "Paint", "Google Toolbar History", "MSN Toolbar History", "Yahoo! Toolbar History"}},
-      {"Microsoft Office",
-       7,
-       {"Access", "Excel", "FrontPage", "Powerpoint", "Word", "Recent Files"}},
-      {"Instant Messengers",
-       8,
-       {"MSN Messenger", "Yahoo! Messenger", "ICQ", "AOL Instant Messenger", "Skype"}},
-      {"Applications", 9, {}},
-      {"Custom Lists", 10, {"<New List>"}},
-  };
-  return tree;
-}
 
 bool ContainsEitherWay(const std::string& a, const std::string& b) {
   return a.find(b) != std::string::npos || b.find(a) != std::string::npos;
@@ -71,12 +23,12 @@ std::string ItemKey(std::string_view root_text, std::string_view leaf_text) {
 Catalogue Catalogue::Fixed() {
   Catalogue c;
   int leaf_index = 100;
-  for (const FixedRoot& fixed : FixedTree()) {
+  for (const CategoryRow& category : ItemTable()) {
     CatalogueRoot root;
-    root.text = fixed.text;
-    root.image_index = fixed.slot;
-    for (std::string_view leaf : fixed.leaves)
-      root.children.push_back({std::string(leaf), leaf_index++, -1});
+    root.text = category.text;
+    root.image_index = category.slot;
+    for (const ItemRow& item : category.items)
+      root.children.push_back({std::string(item.text), leaf_index++, -1});
     c.roots_.push_back(std::move(root));
   }
   return c;

@@ -51,7 +51,7 @@ std::string ItemKey(std::string_view root_text, std::string_view leaf_text);
 
 class Catalogue {
  public:
-  // The fixed tree as designed: every node at state -1, nothing expanded.
+  // The fixed tree of the item table: every node at state -1, nothing expanded.
   static Catalogue Fixed();
 
   [[nodiscard]] const std::vector<CatalogueRoot>& roots() const { return roots_; }

@@ -1,5 +1,5 @@
 #pragma once
-// The cleaner behind each dispatch target.
+// The cleaner behind each route of the dispatch.
 
 #include <functional>
 #include <string_view>
@@ -11,8 +11,8 @@ namespace morvel {
 
 using Cleaner = std::function<void(RunContext& run, std::string_view key)>;
 
-// The cleaner of `id`; empty while that cleaner is not part of the program, in which
-// case the item runs empty (header and a summary of 0 items).
-Cleaner CleanerFor(CleanerId id);
+// The cleaner of `route`; empty for an item whose own cleaner is not part of the program,
+// which then runs empty (header and a summary of 0 items).
+Cleaner CleanerFor(const Route& route);
 
 }  // namespace morvel

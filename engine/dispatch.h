@@ -1,70 +1,25 @@
 #pragma once
-// Which cleaner serves an item key.
+// Which cleaner serves an item key, as the item table says.
 
 #include <string>
 #include <string_view>
 
+#include "engine/item_table.h"
+
 namespace morvel {
 
-enum class CleanerId {
-  CustomList,      // the "Custom Lists" definition file
-  DefinitionFile,  // the shipped definition file, section after " - "
-  RecentDocuments,
-  StartRun,
-  SearchAssistant,
-  RecycleBin,
-  TemporaryFiles,
-  Clipboard,
-  MemoryDumps,
-  ChkdskFragments,
-  OpenFileHistory,
-  MenuOrderCache,
-  TrayNotificationsCache,
-  UserAssistHistory,
-  Paint,
-  MsnMessenger,
-  YahooMessenger,
-  Skype,
-  IeTemporaryInternetFiles,
-  IeCookies,
-  IeVisitedUrlHistory,
-  IeRecentlyTypedUrls,
-  IeIndexDatFiles,
-  IeLastDownloadLocation,
-  IeAutocompleteHistory,
-  FirefoxCookies,
-  FirefoxVisitedUrlHistory,
-  FirefoxTemporaryInternetFiles,
-  FirefoxDownloadManager,
-  FirefoxAutocompleteHistory,
-  FirefoxPreferences,
-  FirefoxSavedFormInformation,
-  NetscapeCookies,
-  NetscapeTemporaryInternetFiles,
-  NetscapeVisitedUrlHistory,
-  NetscapePreferences,
-  NetscapeSavedFormInformation,
-  OperaTemporaryInternetFiles,
-  OperaCookies,
-  OperaVisitedUrlHistory,
-  OperaRecentlyTypedUrls,
-  OperaAutocompleteHistory,
-  OperaTransfers,
-  OfficeAccess,
-  OfficeExcel,
-  OfficeFrontPage,
-  OfficePowerpoint,
-  OfficeWord,
-  OfficeRecentFiles,
-  ChromeTemporaryInternetFiles,
-  ChromeCookies,
-  ChromeVisitedUrlHistory,
-  ChromeStoredPasswords,
+// Where the run sends an item key: a service and, for an item with its own cleaner, that
+// cleaner (null while it is not part of the program).
+struct Route {
+  Service service = Service::Definitions;
+  ItemCleaner clean = nullptr;
+  bool operator==(const Route&) const = default;
 };
 
-// The first row that holds: a key containing "Custom Lists -" goes to the custom list;
-// then exact, case-sensitive keys; anything else to the shipped definition file.
-CleanerId DispatchKey(std::string_view key);
+// The first rule that holds: a key containing "Custom Lists -" goes to the custom list;
+// then the item table's keys, exact and case-sensitive; anything else to the shipped
+// definition file.
+Route DispatchKey(std::string_view key);
 
 // The section of a definition file that serves `key`: the text from the second
 // character after its first "-" to its end ("Windows - Windows Log Files" gives

@@ -7,7 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <memory>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -16,44 +16,9 @@
 #include "engine/cleaner_table.h"
 #include "engine/dispatch.h"
 #include "engine/run_mode.h"
-#include "platform/port.h"
-#include "tests/cleaners/cleaners_machine.h"
-#include "tests/definitions/recording_run.h"
-#include "tests/unit/fake_port.h"
+#include "tests/harness/two_backend_test.h"
 
 namespace morvel::cleaners_test {
-
-class OverridingSystem final : public platform::SystemInfo {
- public:
-  explicit OverridingSystem(Machine& machine) : machine_(machine) {}
-  std::string ExecutableFolder() const override { return sys().ExecutableFolder(); }
-  platform::WindowsVersion Version() const override { return sys().Version(); }
-  std::optional<platform::CalendarTime> FileTimeToLocalCalendar(std::uint64_t t) const override {
-    return sys().FileTimeToLocalCalendar(t);
-  }
-  std::string FormatShortDate(const platform::CalendarTime& t) const override {
-    return sys().FormatShortDate(t);
-  }
-  std::string FormatLongTime(const platform::CalendarTime& t) const override {
-    return sys().FormatLongTime(t);
-  }
-  std::string WindowsFolder() const override { return sys().WindowsFolder(); }
-  std::string SystemFolder() const override { return sys().SystemFolder(); }
-  std::string TempFolder() const override { return sys().TempFolder(); }
-  platform::DriveType DriveTypeOf(char letter) const override { return sys().DriveTypeOf(letter); }
-  std::string SpecialFolderPath(platform::SpecialFolder folder) const override {
-    if (folder == platform::SpecialFolder::AppData && app_data) return *app_data;
-    return sys().SpecialFolderPath(folder);
-  }
-  void EndBrowserSession() override { machine_.system().EndBrowserSession(); }
-  bool IsAdministrator() const override { return sys().IsAdministrator(); }
-
-  std::optional<std::string> app_data;  // replaces the machine's application-data folder
-
- private:
-  const platform::SystemInfo& sys() const { return machine_.system(); }
-  Machine& machine_;
-};
 
 // What one run of one item reported.
 struct Outcome {
@@ -64,39 +29,48 @@ struct Outcome {
   std::vector<std::string> raw_lines;
 };
 
-class CleanersTest : public ::testing::Test {
+class CleanersTest : public testing::TwoBackendTest {
  protected:
-  static constexpr platform::RootKey kUser = platform::RootKey::CurrentUser;
-
-  void SetUp() override {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    machine_ = MakeMachine(std::string(info->test_suite_name()) + "." + info->name());
-    system_ = std::make_unique<OverridingSystem>(*machine_);
+  // Natively a Windows 7 image with fixed drives C: and D:, a removable E:, and the
+  // registry values a real machine has for the folders the cleaners look up; under Wine
+  // the prefix itself, rid of every trace the cleaners look for before and after a test.
+  const testing::MachineSetup& Machine() const override {
+    static const testing::MachineSetup setup = [] {
+      testing::MachineSetup s;
+      s.machine_ini =
+          "[System]\r\nPlatform=NT\r\nVersion=6.1\r\nAdministrator=1\r\n"
+          "[Drives]\r\nC=fixed\r\nD=fixed\r\nE=removable\r\n";
+      s.registry_reg =
+          "Windows Registry Editor Version 5.00\r\n"
+          "\r\n"
+          "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion]\r\n"
+          "\"ProgramFilesDir\"=\"C:\\\\Program Files\"\r\n"
+          "\r\n";
+      s.image_folders = {"drives/C/Users/User/AppData/Local/Temp",
+                         "drives/C/Users/User/AppData/Roaming/Microsoft/Windows/Recent",
+                         "drives/C/Users/User/Documents",
+                         "drives/C/Windows/system32",
+                         "drives/C/Program Files",
+                         "drives/D",
+                         "drives/E",
+                         "stores"};
+      s.remove_cleaner_traces = true;
+      return s;
+    }();
+    return setup;
   }
-  void TearDown() override {
-    ports_.clear();
-    system_.reset();
-    machine_.reset();
-  }
-
-  Machine& machine() { return *machine_; }
-  OverridingSystem& system() { return *system_; }
-  platform::Registry& registry() { return machine_->registry(); }
-  platform::FileSystem& files() { return machine_->files(); }
 
   // Runs the item's cleaner as the run's dispatch chooses it.
   Outcome RunItem(std::string_view key, RunMode mode,
                   const std::function<void(TOptionsSetting&)>& configure = {}) {
-    ports_.push_back(std::make_unique<platform::Port>(
-        platform::Port{registry(), files(), *system_, machine_->windows(), questions, no_pstore_}));
-    testing::RecordingRun run(mode, *ports_.back());
-    if (configure) configure(run.settings());
+    auto run = MakeRun(mode);
+    if (configure) configure(run->settings);
     const Cleaner cleaner = CleanerFor(DispatchKey(key));
     EXPECT_TRUE(cleaner) << key;
-    if (cleaner) cleaner(run, key);
-    Outcome outcome{run.item_count, run.item_bytes, run.item_size_text, {}, run.log};
+    if (cleaner) cleaner(*run, key);
+    Outcome outcome{run->item_count, run->item_bytes, run->item_size_text, {}, run->log};
     const std::string prefix = mode == RunMode::Test ? "Test: " : "Clean: ";
-    for (const std::string& line : run.log)
+    for (const std::string& line : run->log)
       outcome.lines.push_back(line.starts_with(prefix) ? line.substr(prefix.size()) : line);
     return outcome;
   }
@@ -105,10 +79,10 @@ class CleanersTest : public ::testing::Test {
   // removes (same count, bytes and lines). Returns the Clean run's outcome.
   Outcome TestThenClean(std::string_view key,
                         const std::function<void(TOptionsSetting&)>& configure = {}) {
-    const std::optional<std::string> before = machine_->SavedRegistry();
+    const std::optional<std::string> before = machine().SavedRegistry();
     const Outcome test = RunItem(key, RunMode::Test, configure);
     if (before) {
-      EXPECT_EQ(*before, *machine_->SavedRegistry()) << key << ": Test changed the registry";
+      EXPECT_EQ(*before, *machine().SavedRegistry()) << key << ": Test changed the registry";
     }
     const Outcome clean = RunItem(key, RunMode::Clean, configure);
     EXPECT_EQ(test.count, clean.count) << key;
@@ -120,21 +94,21 @@ class CleanersTest : public ::testing::Test {
 
   // Windows paths of the machine's folders, without a trailing "\".
   std::string Temp() {
-    std::string temp = machine_->system().TempFolder();
+    std::string temp = machine().system().TempFolder();
     if (temp.ends_with('\\')) temp.pop_back();
     return temp;
   }
   std::string Recent() {
-    return machine_->system().SpecialFolderPath(platform::SpecialFolder::Recent);
+    return machine().system().SpecialFolderPath(platform::SpecialFolder::Recent);
   }
   std::string AppData() {
-    return machine_->system().SpecialFolderPath(platform::SpecialFolder::AppData);
+    return machine().system().SpecialFolderPath(platform::SpecialFolder::AppData);
   }
   std::string Documents() {
-    return machine_->system().SpecialFolderPath(platform::SpecialFolder::Personal);
+    return machine().system().SpecialFolderPath(platform::SpecialFolder::Personal);
   }
-  std::string Windows() { return machine_->system().WindowsFolder(); }
-  std::string System() { return machine_->system().SystemFolder(); }
+  std::string Windows() { return machine().system().WindowsFolder(); }
+  std::string System() { return machine().system().SystemFolder(); }
   std::string ProgramFiles() {
     return platform::ReadText(registry(), platform::RootKey::LocalMachine,
                               "Software\\Microsoft\\Windows\\CurrentVersion", "ProgramFilesDir")
@@ -143,11 +117,7 @@ class CleanersTest : public ::testing::Test {
 
   // Creates the key with string values named `names` (the text is the name).
   void PutKey(const std::string& path, const std::vector<std::string>& names = {}) {
-    ASSERT_TRUE(registry().CreateKey(kUser, path).ok()) << path;
-    for (const std::string& name : names)
-      ASSERT_TRUE(
-          registry().WriteValue(kUser, path, platform::RegistryValue::MakeString(name, name)).ok())
-          << path << "\\" << name;
+    TwoBackendTest::PutKey(kUser, path, names);
   }
   void PutValue(const std::string& path, const platform::RegistryValue& value) {
     ASSERT_TRUE(registry().CreateKey(kUser, path).ok()) << path;
@@ -160,27 +130,8 @@ class CleanersTest : public ::testing::Test {
 
   // Creates the file (and its folders) with `size` bytes.
   void PutFile(const std::string& path, std::size_t size = 100) {
-    const std::size_t slash = path.rfind('\\');
-    MakeFolders(path.substr(0, slash));
-    ASSERT_TRUE(files().WriteFile(path, std::string(size, 'x')).ok()) << path;
+    WriteAt(path, std::string(size, 'x'));
   }
-  void MakeFolders(const std::string& folder) {
-    std::size_t at = folder.find('\\', 3);
-    while (true) {
-      (void)files().CreateFolder(folder.substr(0, at));
-      if (at == std::string::npos) break;
-      at = folder.find('\\', at + 1);
-    }
-  }
-  bool Exists(const std::string& path) { return files().Exists(path); }
-
-  testing::ScriptedQuestions questions;
-
- private:
-  std::unique_ptr<Machine> machine_;
-  std::unique_ptr<OverridingSystem> system_;
-  testing::NoProtectedStorage no_pstore_;
-  std::vector<std::unique_ptr<platform::Port>> ports_;
 };
 
 }  // namespace morvel::cleaners_test

@@ -1,57 +1,37 @@
 #pragma once
-// The fixture every contract test uses: a fresh backend per test, and paths inside its
-// scratch key and folder.
+// The fixture every contract test uses: a fresh Windows XP machine per test (natively an
+// image, under Wine the real backend), and paths inside its scratch key and folder.
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <memory>
 #include <ostream>
-#include <string>
-#include <string_view>
 
 #include "platform/registry.h"
 #include "platform/status.h"
-#include "tests/contract/contract_backend.h"
+#include "tests/harness/two_backend_test.h"
 
 namespace morvel::contract {
 
-class PortContract : public ::testing::Test {
+class PortContract : public testing::TwoBackendTest {
  protected:
   static constexpr platform::RootKey kRoot = platform::RootKey::CurrentUser;
 
-  void SetUp() override {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    std::string name = std::string(info->test_suite_name()) + "." + info->name();
-    for (char& c : name)
-      if (c == '/') c = '_';
-    backend_ = MakeBackend(name);
-  }
-  void TearDown() override { backend_.reset(); }
-
-  Backend& backend() { return *backend_; }
-  platform::Registry& registry() { return backend_->registry(); }
-  platform::FileSystem& files() { return backend_->files(); }
-
-  // A key below the scratch key ("" for the scratch key itself).
-  std::string Key(std::string_view sub = {}) const {
-    return sub.empty() ? backend_->scratch_key()
-                       : backend_->scratch_key() + "\\" + std::string(sub);
-  }
-  // A path below the scratch folder ("" for the folder itself).
-  std::string Path(std::string_view sub = {}) const {
-    return sub.empty() ? backend_->scratch_folder()
-                       : backend_->scratch_folder() + "\\" + std::string(sub);
+  const testing::MachineSetup& Machine() const override {
+    static const testing::MachineSetup setup = [] {
+      testing::MachineSetup s;
+      s.scratch = "Morvel Contract Tests";
+      s.machine_ini = "[System]\r\nPlatform=NT\r\nVersion=5.1\r\n";
+      s.version = platform::WindowsVersion{platform::WindowsFamily::Nt, 5, 1};
+      s.machine_folders = true;
+      s.locks_share_read_write = true;  // as a browser holds its index.dat
+      return s;
+    }();
+    return setup;
   }
 
- private:
-  std::unique_ptr<Backend> backend_;
+  testing::TestMachine& backend() { return machine(); }
 };
-
-#define SKIP_IF(reason)                                  \
-  do {                                                   \
-    if (const auto why = (reason)) GTEST_SKIP() << *why; \
-  } while (false)
 
 }  // namespace morvel::contract
 

@@ -6,118 +6,48 @@
 
 #include <gtest/gtest.h>
 
-#include <memory>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "engine/run_mode.h"
-#include "platform/port.h"
-#include "tests/definitions/definitions_machine.h"
-#include "tests/definitions/recording_run.h"
-#include "tests/unit/fake_port.h"
+#include "tests/harness/two_backend_test.h"
 
 namespace morvel::definitions_test {
 
-class OverridingSystem final : public platform::SystemInfo {
- public:
-  explicit OverridingSystem(Machine& machine) : machine_(machine) {}
-  std::string ExecutableFolder() const override {
-    return program_folder.empty() ? machine_.system().ExecutableFolder() : program_folder;
-  }
-  platform::WindowsVersion Version() const override {
-    platform::WindowsVersion version = machine_.system().Version();
-    if (family) version.family = *family;
-    return version;
-  }
-  std::optional<platform::CalendarTime> FileTimeToLocalCalendar(
-      std::uint64_t filetime) const override {
-    return machine_.system().FileTimeToLocalCalendar(filetime);
-  }
-  std::string FormatShortDate(const platform::CalendarTime& time) const override {
-    return machine_.system().FormatShortDate(time);
-  }
-  std::string FormatLongTime(const platform::CalendarTime& time) const override {
-    return machine_.system().FormatLongTime(time);
-  }
-  std::string WindowsFolder() const override { return machine_.system().WindowsFolder(); }
-  std::string SystemFolder() const override { return machine_.system().SystemFolder(); }
-  std::string TempFolder() const override { return machine_.system().TempFolder(); }
-  platform::DriveType DriveTypeOf(char letter) const override {
-    return machine_.system().DriveTypeOf(letter);
-  }
-  std::string SpecialFolderPath(platform::SpecialFolder folder) const override {
-    return machine_.system().SpecialFolderPath(folder);
-  }
-  void EndBrowserSession() override { machine_.system().EndBrowserSession(); }
-  bool IsAdministrator() const override {
-    return administrator.value_or(machine_.system().IsAdministrator());
-  }
-
-  std::string program_folder;  // with a trailing "\"; empty for the machine's own
-  std::optional<bool> administrator;
-  std::optional<platform::WindowsFamily> family;
-
- private:
-  Machine& machine_;
-};
-
-class DefinitionsTest : public ::testing::Test {
+class DefinitionsTest : public testing::TwoBackendTest {
  protected:
-  static constexpr platform::RootKey kUser = platform::RootKey::CurrentUser;
-  static constexpr platform::RootKey kMachine = platform::RootKey::LocalMachine;
+  // "Common AppData" is left out on purpose: a macro whose value is missing resolves to
+  // empty text.
+  const testing::MachineSetup& Machine() const override {
+    static const testing::MachineSetup setup = [] {
+      testing::MachineSetup s;
+      s.scratch = "MorvelTest";
+      s.machine_ini = "[System]\r\nPlatform=NT\r\nAdministrator=1\r\n";
+      s.registry_reg =
+          "Windows Registry Editor Version 5.00\r\n"
+          "\r\n"
+          "[HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell "
+          "Folders]\r\n"
+          "\"AppData\"=\"C:\\\\Users\\\\User\\\\AppData\\\\Roaming\"\r\n"
+          "\"Local AppData\"=\"C:\\\\Users\\\\User\\\\AppData\\\\Local\"\r\n"
+          "\r\n"
+          "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion]\r\n"
+          "\"ProgramFilesDir\"=\"C:\\\\Program Files\"\r\n"
+          "\r\n";
+      s.image_folders = {"drives/C/Windows/Temp", "drives/C/Users/User/AppData/Roaming",
+                         "drives/C/Users/User/AppData/Local", "drives/C/Program Files/Morvel"};
+      return s;
+    }();
+    return setup;
+  }
 
   void SetUp() override {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    std::string name = std::string(info->test_suite_name()) + "." + info->name();
-    for (char& c : name)
-      if (c == '/') c = '_';
-    machine_ = MakeMachine(name);
-    system_ = std::make_unique<OverridingSystem>(*machine_);
-    system_->program_folder = Folder() + "\\";
-  }
-  void TearDown() override {
-    ports_.clear();
-    system_.reset();
-    machine_.reset();
+    TwoBackendTest::SetUp();
+    system().program_folder = Folder() + "\\";
   }
 
-  Machine& machine() { return *machine_; }
-  OverridingSystem& system() { return *system_; }
-  platform::Registry& registry() { return machine_->registry(); }
-  platform::FileSystem& files() { return machine_->files(); }
-
-  // A port on the machine as it is now (the machine may have been reopened).
-  platform::Port Port() {
-    return platform::Port{machine_->registry(), machine_->files(), *system_,
-                          machine_->windows(),  questions,         no_protected_storage_};
-  }
-  std::unique_ptr<testing::RecordingRun> MakeRun(RunMode mode) {
-    ports_.push_back(std::make_unique<platform::Port>(Port()));
-    return std::make_unique<testing::RecordingRun>(mode, *ports_.back());
-  }
-
-  // A key path below the scratch key ("" for the scratch key itself).
-  std::string Key(std::string_view sub = {}) const {
-    return sub.empty() ? machine_->scratch_key()
-                       : machine_->scratch_key() + "\\" + std::string(sub);
-  }
   // A path below the scratch folder ("" for the folder itself).
-  std::string Folder(std::string_view sub = {}) const {
-    return sub.empty() ? machine_->scratch_folder()
-                       : machine_->scratch_folder() + "\\" + std::string(sub);
-  }
-
-  // Creates the key `path` with string values named `names` (the text is the name).
-  void PutKey(platform::RootKey root, const std::string& path,
-              const std::vector<std::string>& names = {}) {
-    ASSERT_TRUE(registry().CreateKey(root, path).ok()) << path;
-    for (const std::string& name : names)
-      ASSERT_TRUE(
-          registry().WriteValue(root, path, platform::RegistryValue::MakeString(name, name)).ok())
-          << path << "\\" << name;
-  }
+  std::string Folder(std::string_view sub = {}) const { return Path(sub); }
 
   // Every key and value below `path` (included), one line each, for before/after checks.
   std::vector<std::string> Dump(platform::RootKey root, const std::string& path) {
@@ -126,14 +56,7 @@ class DefinitionsTest : public ::testing::Test {
     return lines;
   }
 
-  void PutFile(const std::string& path, std::string_view bytes) {
-    const std::size_t slash = path.rfind('\\');
-    ASSERT_TRUE(files().CreateFolder(path.substr(0, slash)).ok()) << path;
-    ASSERT_TRUE(files().WriteFile(path, bytes).ok()) << path;
-  }
-  bool Exists(const std::string& path) { return files().Exists(path); }
-
-  testing::ScriptedQuestions questions;
+  void PutFile(const std::string& path, std::string_view bytes) { WriteAt(path, bytes); }
 
  private:
   void DumpInto(platform::RootKey root, const std::string& path, std::vector<std::string>& out) {
@@ -144,11 +67,6 @@ class DefinitionsTest : public ::testing::Test {
     if (auto subs = registry().SubKeyNames(root, path))
       for (const auto& s : subs.value) DumpInto(root, path + "\\" + s, out);
   }
-
-  std::unique_ptr<Machine> machine_;
-  std::unique_ptr<OverridingSystem> system_;
-  testing::NoProtectedStorage no_protected_storage_;  // not used by these cleaners
-  std::vector<std::unique_ptr<platform::Port>> ports_;
 };
 
 }  // namespace morvel::definitions_test

@@ -163,7 +163,7 @@ TEST_F(RegistryRemoval, FastModeCountsTheSameWithoutLines) {
   PutKey(kUser, Key("K"), {"a", "b"});
   PutKey(kUser, Key("K\\Sub"), {"c"});
   auto run = MakeRun(RunMode::Clean);
-  run->settings().FastScan = true;
+  run->settings.FastScan = true;
   EXPECT_EQ(DeleteValue(*run, kUser, Key("K"), ""), 3);
   EXPECT_TRUE(run->log.empty());
   EXPECT_TRUE(run->scrolls.empty());

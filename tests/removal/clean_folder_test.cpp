@@ -137,7 +137,7 @@ TEST_F(CleanFolderTest, LinksAreNeitherFollowedNorRemoved) {
   Write("outside\\keep.txt", "precious");
   Write("outside\\deep\\keep2.txt", "precious");
   Write("cleaned\\file.txt", "1");
-  SKIP_IF_REASON(backend().MakeFolderLink(Path("cleaned\\link"), Path("outside")));
+  SKIP_IF_REASON(backend().MakeLink(Path("cleaned\\link"), Path("outside"), true));
 
   auto test = MakeRun(RunMode::Test);
   EXPECT_EQ(CleanFolder(*test, Path("cleaned"), true, true, "", test->item_count), 1u);

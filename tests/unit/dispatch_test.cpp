@@ -3,46 +3,58 @@
 #include <gtest/gtest.h>
 
 #include "engine/catalogue.h"
+#include "engine/cleaner_table.h"
 
 namespace morvel {
 namespace {
 
-TEST(Dispatch, EveryFixedLeafHasItsRow) {
+TEST(Dispatch, EveryFixedLeafRoutesToItsRow) {
   // Items cleaned through the shipped definition file by design; every other fixed leaf
-  // must have a cleaner of its own.
+  // has a cleaner of its own, and no two share one.
   const std::vector<std::string> by_definitions = {
       "Windows - Windows Log Files",    "Advanced - Google Toolbar History",
       "Advanced - MSN Toolbar History", "Advanced - Yahoo! Toolbar History",
       "Instant Messengers - ICQ",       "Instant Messengers - AOL Instant Messenger"};
   const Catalogue c = Catalogue::Fixed();
-  std::vector<CleanerId> seen;
+  std::vector<ItemCleaner> built;
+  int own = 0;
   for (const CatalogueRoot& root : c.roots()) {
     for (const CatalogueLeaf& leaf : root.children) {
       const std::string key = ItemKey(root.text, leaf.text);
-      const CleanerId id = DispatchKey(key);
+      const Route route = DispatchKey(key);
       if (root.text == "Custom Lists") {
-        EXPECT_EQ(id, CleanerId::CustomList);
+        EXPECT_EQ(route.service, Service::CustomList);
       } else if (std::find(by_definitions.begin(), by_definitions.end(), key) !=
                  by_definitions.end()) {
-        EXPECT_EQ(id, CleanerId::DefinitionFile) << key;
+        EXPECT_EQ(route.service, Service::Definitions) << key;
       } else {
-        EXPECT_NE(id, CleanerId::DefinitionFile) << key;
-        EXPECT_EQ(std::count(seen.begin(), seen.end(), id), 0) << key << " shares a cleaner";
-        seen.push_back(id);
+        EXPECT_EQ(route.service, Service::OwnCleaner) << key;
+        ++own;
+        if (route.clean == nullptr) continue;
+        EXPECT_EQ(std::count(built.begin(), built.end(), route.clean), 0)
+            << key << " shares a cleaner";
+        built.push_back(route.clean);
+        EXPECT_TRUE(CleanerFor(route)) << key;
       }
     }
   }
-  EXPECT_EQ(seen.size(), 51u);
+  EXPECT_EQ(own, 51);
 }
 
 TEST(Dispatch, RowsAreExactExceptCustomLists) {
-  EXPECT_EQ(DispatchKey("Custom Lists - <New List>"), CleanerId::CustomList);
-  EXPECT_EQ(DispatchKey("My Custom Lists - x"), CleanerId::CustomList);  // containment
-  EXPECT_EQ(DispatchKey("Windows - Recent Documents"), CleanerId::RecentDocuments);
-  EXPECT_EQ(DispatchKey("windows - recent documents"), CleanerId::DefinitionFile);
-  EXPECT_EQ(DispatchKey("Windows - Recent Documents "), CleanerId::DefinitionFile);
-  EXPECT_EQ(DispatchKey("Applications - ICQ"), CleanerId::DefinitionFile);
-  EXPECT_EQ(DispatchKey("Mozilla Firefox - Download Manager"), CleanerId::FirefoxDownloadManager);
+  const Route recent = DispatchKey("Windows - Recent Documents");
+  EXPECT_EQ(recent.service, Service::OwnCleaner);
+  EXPECT_NE(recent.clean, nullptr);
+  const std::pair<const char*, Service> cases[] = {
+      {"Custom Lists - <New List>", Service::CustomList},
+      {"My Custom Lists - x", Service::CustomList},  // containment
+      {"windows - recent documents", Service::Definitions},
+      {"Windows - Recent Documents ", Service::Definitions},
+      {"Windows -  Recent Documents", Service::Definitions},
+      {"Applications - ICQ", Service::Definitions},
+      {"Mozilla Firefox - Download Manager", Service::OwnCleaner},
+  };
+  for (auto [key, service] : cases) EXPECT_EQ(DispatchKey(key).service, service) << key;
 }
 
 TEST(Dispatch, SectionNameIsTheTextAfterTheFirstDashAndBlank) {

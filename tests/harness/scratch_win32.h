@@ -19,6 +19,9 @@ void RemoveTree(const std::wstring& folder);
 
 bool RunningOnWine();
 
+// The process's environment variable, empty when it is not set.
+std::wstring Environment(const wchar_t* name);
+
 // Makes `link` a junction (a mount point) to `target`; ERROR_SUCCESS or the Windows error.
 DWORD MakeJunction(const std::wstring& link, const std::wstring& target);
 

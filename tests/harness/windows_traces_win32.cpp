@@ -1,43 +1,29 @@
-// The tests' machine under Wine: the Wine prefix's real registry and folders. Before and
-// after each test every trace the cleaners look for is removed with the system's own
-// functions, not with the code under test. That empties the user's temporary and Recent
-// folders and deletes MRU lists, so it runs only in a prefix started by scripts/wine-run,
-// or where MORVEL_CLEANERS_MAY_CLEAN_THIS_MACHINE=1 says the machine is a throwaway one.
+// The traces the cleaner suites look for, removed from the real machine with the system's
+// own functions (not the code under test) before and after each test. That empties the
+// user's temporary and Recent folders and deletes MRU lists, so it runs only in a prefix
+// started by scripts/wine-run, or where MORVEL_CLEANERS_MAY_CLEAN_THIS_MACHINE=1 says the
+// machine is a throwaway one.
 
 #include <windows.h>
 
 #include <shlobj.h>
 #include <shlwapi.h>
 
-#include <cstring>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
-#include "platform/win32/win32_machine.h"
 #include "platform/win32/win32_util.h"
-#include "tests/cleaners/cleaners_machine.h"
-#include "tests/scratch_win32/scratch_win32.h"
+#include "tests/harness/scratch_win32.h"
+#include "tests/harness/windows_traces.h"
 
-namespace morvel::cleaners_test {
-namespace {
+namespace morvel::testing {
 
 using platform::win32::OwnFind;
-using platform::win32::Wide;
-using testing::win32::RemoveTree;
-using testing::win32::RunningOnWine;
+using win32::Environment;
+using win32::RemoveTree;
+using win32::RunningOnWine;
 
-constexpr wchar_t kExplorer[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\";
-constexpr wchar_t kUserAssist[] =
-    L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\UserAssist\\";
-
-std::wstring Environment(const wchar_t* name) {
-  std::vector<wchar_t> value(32768);
-  const DWORD length = GetEnvironmentVariableW(name, value.data(), 32768);
-  return length > 0 && length < 32768 ? std::wstring(value.data(), length) : std::wstring();
-}
-
-// The tests clean the user's own traces: only on a machine that is there for it.
 void RefuseUnlessThrowaway() {
   if (Environment(L"MORVEL_CLEANERS_MAY_CLEAN_THIS_MACHINE") == L"1") return;
   const std::wstring prefix = Environment(L"WINEPREFIX");
@@ -48,6 +34,12 @@ void RefuseUnlessThrowaway() {
       "them through scripts/wine-run, or set MORVEL_CLEANERS_MAY_CLEAN_THIS_MACHINE=1 on a "
       "throwaway Windows");
 }
+
+namespace {
+
+constexpr wchar_t kExplorer[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\";
+constexpr wchar_t kUserAssist[] =
+    L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\UserAssist\\";
 
 std::wstring ShellFolder(int csidl) {
   wchar_t path[MAX_PATH] = {};
@@ -115,7 +107,9 @@ void DeleteFiles(const std::wstring& folder, const wchar_t* mask) {
   });
 }
 
-void RemoveTraces() {
+}  // namespace
+
+void RemoveCleanerTraces() {
   for (const wchar_t* key : {L"RecentDocs", L"RunMRU", L"ComDlg32\\OpenSaveMRU", L"MenuOrder"})
     SHDeleteKeyW(HKEY_CURRENT_USER, (std::wstring(kExplorer) + key).c_str());
   for (const wchar_t* value : {L"IconStreams", L"PastIconsStream"})
@@ -159,47 +153,4 @@ void RemoveTraces() {
   }
 }
 
-class Win32TestMachine final : public Machine {
- public:
-  Win32TestMachine() : machine_(platform::win32::Win32Machine::Open()) {
-    RefuseUnlessThrowaway();
-    RemoveTraces();
-  }
-
-  ~Win32TestMachine() override {
-    RemoveTraces();
-    if (clipboard_owner_) DestroyWindow(clipboard_owner_);
-  }
-
-  platform::Registry& registry() override { return machine_->registry(); }
-  platform::FileSystem& files() override { return machine_->files(); }
-  platform::SystemInfo& system() override { return machine_->system(); }
-  platform::WindowSystem& windows() override { return machine_->windows(); }
-  bool IsEmulated() const override { return false; }
-  std::optional<std::string> SavedRegistry() override { return std::nullopt; }
-
-  std::optional<std::string> PutClipboardText(std::string_view text) override {
-    if (!clipboard_owner_) {
-      // A window of ours owns what is put there; a message-only one needs no display.
-      clipboard_owner_ = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                         GetModuleHandleW(nullptr), nullptr);
-      if (!clipboard_owner_)
-        return "CreateWindowEx failed with Windows error " + std::to_string(GetLastError());
-    }
-    return testing::win32::PutClipboardText(clipboard_owner_, text);
-  }
-
-  std::optional<bool> ClipboardHoldsData() override { return CountClipboardFormats() > 0; }
-
- private:
-  std::unique_ptr<platform::win32::Win32Machine> machine_;
-  HWND clipboard_owner_ = nullptr;
-};
-
-}  // namespace
-
-std::unique_ptr<Machine> MakeMachine(const std::string&) {
-  return std::make_unique<Win32TestMachine>();
-}
-
-}  // namespace morvel::cleaners_test
+}  // namespace morvel::testing

@@ -1,56 +1,67 @@
-// The contract suite's backend on the emulated machine: a fresh machine image per test in
-// a temporary folder, rearranged through machine.ini and reopened where the port cannot
-// arrange something itself.
+// The two-backend suites' machine natively: a fresh machine image per test in a temporary
+// folder, rearranged through machine.ini and reopened where the port cannot arrange
+// something itself.
 
-#include <stdlib.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <stdexcept>
-#include <system_error>
 #include <vector>
 
+#include "platform/emulated/emulated_registry.h"
 #include "platform/emulated/machine.h"
-#include "tests/contract/contract_backend.h"
+#include "tests/harness/test_machine.h"
 #include "tests/unit/temp_image.h"
 
-namespace morvel::contract {
+namespace morvel::testing {
 namespace {
 
 namespace fs = std::filesystem;
 using platform::emulated::EmulatedMachine;
 
-constexpr platform::WindowsVersion kVersion{platform::WindowsFamily::Nt, 5, 1};
-
-class EmulatedBackend final : public Backend {
+class EmulatedTestMachine final : public TestMachine {
  public:
-  explicit EmulatedBackend(const std::string& test_name)
-      : image_(temp_.path()),
-        key_("Software\\Morvel Contract Tests\\" + test_name),
-        folder_("C:\\Temp\\Morvel Contract Tests\\" + test_name) {
-    fs::create_directories(image_ / "drives" / "C" / "Temp" / "Morvel Contract Tests" / test_name);
+  EmulatedTestMachine(const MachineSetup& setup, const std::string& test_name)
+      : setup_(setup), image_(temp_.path()) {
+    if (!setup.scratch.empty()) {
+      key_ = "Software\\" + setup.scratch + "\\" + test_name;
+      folder_ = "C:\\Temp\\" + setup.scratch + "\\" + test_name;
+      fs::create_directories(image_ / "drives" / "C" / "Temp" / setup.scratch / test_name);
+    }
+    for (const std::string& folder : setup.image_folders) fs::create_directories(image_ / folder);
+    if (!setup.registry_reg.empty()) WriteText(image_ / "registry.reg", setup.registry_reg);
     WriteMachineIni();
     machine_ = EmulatedMachine::Open(image_);
     // A real machine has its Windows and special folders.
-    for (std::size_t i = 0; i < platform::emulated::kMachineFolderCount; ++i)
-      machine_->files().CreateFolder(machine_->facts().folders[i]);
+    if (setup.machine_folders)
+      for (std::size_t i = 0; i < platform::emulated::kMachineFolderCount; ++i)
+        machine_->files().CreateFolder(machine_->facts().folders[i]);
   }
 
   platform::Registry& registry() override { return machine_->registry(); }
   platform::FileSystem& files() override { return machine_->files(); }
   platform::SystemInfo& system() override { return machine_->system(); }
   platform::WindowSystem& windows() override { return machine_->windows(); }
+  platform::ProtectedStorage& protected_storage() override { return machine_->protected_storage(); }
 
   std::string scratch_key() const override { return key_; }
   std::string scratch_folder() const override { return folder_; }
+  bool IsEmulated() const override { return true; }
+  bool IsThrowawayMachine() const override { return true; }
+
+  std::optional<std::string> SavedRegistry() override {
+    machine_->Save();
+    std::ifstream in(image_ / "registry.reg", std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  }
 
   SkipReason MakeLink(std::string_view link, std::string_view target, bool folder) override {
-    const fs::path link_path = HostPath(link);
-    const fs::path target_path = HostPath(target);
     if (folder)
-      fs::create_directory_symlink(target_path, link_path);
+      fs::create_directory_symlink(HostPath(target), HostPath(link));
     else
-      fs::create_symlink(target_path, link_path);
+      fs::create_symlink(HostPath(target), HostPath(link));
     return std::nullopt;
   }
 
@@ -60,16 +71,19 @@ class EmulatedBackend final : public Backend {
     return std::nullopt;
   }
 
+  void UnlockFiles() override {
+    locked_.clear();
+    Reopen();
+  }
+
   // A host file without write permission is what the machine calls read-only; the host
   // has nothing that could stand for the other attributes.
   SkipReason SetAttributes(std::string_view path, std::uint32_t attributes) override {
-    if (attributes & ~platform::attr::ReadOnly)
+    const bool read_only = (attributes & platform::attr::ReadOnly) != 0;
+    if (!read_only && attributes != 0)
       return "the emulated machine's files have no hidden or system attribute";
-    const fs::perms write =
-        fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
-    fs::permissions(
-        HostPath(path), write,
-        (attributes & platform::attr::ReadOnly) ? fs::perm_options::remove : fs::perm_options::add);
+    if (::chmod(HostPath(path).c_str(), read_only ? 0444 : 0644) != 0)
+      throw std::runtime_error("chmod failed");
     return std::nullopt;
   }
 
@@ -88,9 +102,7 @@ class EmulatedBackend final : public Backend {
   // The clipboard is the image's stores/clipboard.txt while it holds text.
   SkipReason PutClipboardText(std::string_view text) override {
     fs::create_directories(image_ / "stores");
-    std::ofstream out(image_ / "stores" / "clipboard.txt", std::ios::binary | std::ios::trunc);
-    out << text;
-    if (!out) throw std::runtime_error("cannot write the clipboard file");
+    WriteText(image_ / "stores" / "clipboard.txt", text);
     return std::nullopt;
   }
 
@@ -119,13 +131,20 @@ class EmulatedBackend final : public Backend {
     return std::nullopt;
   }
 
-  SkipReason RecycleBinsNotPrivate() const override { return std::nullopt; }
-  SkipReason RecycleBinFoldersUnsupported() const override { return std::nullopt; }
+  bool DenyLocalMachineChanges() override {
+    auto* emulated = dynamic_cast<platform::emulated::EmulatedRegistry*>(&machine_->registry());
+    if (emulated == nullptr) return false;
+    emulated->SetLocalMachineWritable(false);
+    return true;
+  }
 
-  std::optional<platform::WindowsVersion> ExpectedVersion() const override { return kVersion; }
+  std::optional<platform::WindowsVersion> ExpectedVersion() const override {
+    return setup_.version;
+  }
   SkipReason ShellKeepsReadOnlyFiles() const override { return std::nullopt; }
   SkipReason ValueOrderUnsupported() const override { return std::nullopt; }
-  bool IsThrowawayMachine() const override { return true; }
+  SkipReason RecycleBinsNotPrivate() const override { return std::nullopt; }
+  SkipReason RecycleBinFoldersUnsupported() const override { return std::nullopt; }
 
  private:
   fs::path HostPath(std::string_view windows_path) const {
@@ -135,14 +154,15 @@ class EmulatedBackend final : public Backend {
   }
 
   void WriteMachineIni() const {
-    std::ofstream ini(image_ / "machine.ini", std::ios::binary | std::ios::trunc);
-    ini << "[System]\r\nPlatform=NT\r\nVersion=" << kVersion.major << "." << kVersion.minor
-        << "\r\n[Locked]\r\n";
-    for (std::size_t i = 0; i < locked_.size(); ++i) ini << i + 1 << "=" << locked_[i] << "\r\n";
-    if (!temp_folder_.empty()) ini << "[Folders]\r\nTemp=" << temp_folder_ << "\r\n";
-    ini << "[Windows]\r\n";
-    for (std::size_t i = 0; i < windows_.size(); ++i) ini << i + 1 << "=" << windows_[i] << "\r\n";
-    if (!ini) throw std::runtime_error("cannot write machine.ini");
+    std::string ini = setup_.machine_ini;
+    ini += "[Locked]\r\n";
+    for (std::size_t i = 0; i < locked_.size(); ++i)
+      ini += std::to_string(i + 1) + "=" + locked_[i] + "\r\n";
+    if (!temp_folder_.empty()) ini += "[Folders]\r\nTemp=" + temp_folder_ + "\r\n";
+    ini += "[Windows]\r\n";
+    for (std::size_t i = 0; i < windows_.size(); ++i)
+      ini += std::to_string(i + 1) + "=" + windows_[i] + "\r\n";
+    WriteText(image_ / "machine.ini", ini);
   }
 
   // machine.ini is read when the machine opens: keep the registry's changes and start again.
@@ -153,21 +173,23 @@ class EmulatedBackend final : public Backend {
     machine_ = EmulatedMachine::Open(image_);
   }
 
-  testing::TempImage temp_{"contract"};  // first made, last removed
+  const MachineSetup setup_;
+  TempImage temp_{"machine"};  // first made, last removed
   fs::path image_;
   std::string key_;
   std::string folder_;
   std::vector<std::string> locked_;
   std::vector<std::string> windows_;
-  int recycled_ = 0;
   std::string temp_folder_;
+  int recycled_ = 0;
   std::unique_ptr<EmulatedMachine> machine_;
 };
 
 }  // namespace
 
-std::unique_ptr<Backend> MakeBackend(const std::string& test_name) {
-  return std::make_unique<EmulatedBackend>(test_name);
+std::unique_ptr<TestMachine> MakeTestMachine(const MachineSetup& setup,
+                                             const std::string& test_name) {
+  return std::make_unique<EmulatedTestMachine>(setup, test_name);
 }
 
-}  // namespace morvel::contract
+}  // namespace morvel::testing

@@ -1,6 +1,7 @@
-// The contract suite's backend on the real Windows machine (under Wine in the tests):
-// a scratch key below HKEY_CURRENT_USER and a scratch folder below the temp folder, both
-// removed afterwards with the system's own functions rather than the code under test.
+// The two-backend suites' machine under Wine (or Windows): the real Win32 backend on a
+// scratch key below HKEY_CURRENT_USER (and HKEY_LOCAL_MACHINE) and a scratch folder below
+// the temp folder, both removed afterwards with the system's own functions rather than
+// the code under test.
 
 #include <windows.h>
 
@@ -15,45 +16,52 @@
 #include <utility>
 #include <vector>
 
-#include "common/text.h"
 #include "platform/win32/win32_machine.h"
 #include "platform/win32/win32_util.h"
-#include "tests/contract/contract_backend.h"
-#include "tests/scratch_win32/scratch_win32.h"
+#include "tests/harness/scratch_win32.h"
+#include "tests/harness/test_machine.h"
+#include "tests/harness/windows_traces.h"
 
-namespace morvel::contract {
+namespace morvel::testing {
 namespace {
 
 using platform::win32::Narrow;
 using platform::win32::OwnFile;
 using platform::win32::UniqueHandle;
 using platform::win32::Wide;
-using testing::win32::IsLink;
-using testing::win32::MakeJunction;
-using testing::win32::RemoveTree;
-using testing::win32::RunningOnWine;
-using testing::win32::TempFolder;
-
-constexpr wchar_t kScratchParent[] = L"Software\\Morvel Contract Tests";
+using win32::Environment;
+using win32::IsLink;
+using win32::MakeJunction;
+using win32::RemoveTree;
+using win32::RunningOnWine;
+using win32::TempFolder;
 
 std::string Describe(const char* what, DWORD error) {
   return std::string(what) + " failed with Windows error " + std::to_string(error);
 }
 
-class Win32Backend final : public Backend {
+class Win32TestMachine final : public TestMachine {
  public:
-  explicit Win32Backend(const std::string& test_name)
-      : machine_(platform::win32::Win32Machine::Open()),
-        key_(Narrow(kScratchParent) + "\\" + test_name),
-        folder_(TempFolder() + L"Morvel Contract Tests\\" + Wide(test_name)),
+  Win32TestMachine(const MachineSetup& setup, const std::string& test_name)
+      : setup_(setup),
+        machine_(platform::win32::Win32Machine::Open()),
+        parent_key_(L"Software\\" + Wide(setup.scratch)),
+        parent_folder_(TempFolder() + Wide(setup.scratch)),
         wine_(RunningOnWine()) {
+    if (setup.remove_cleaner_traces) {
+      RefuseUnlessThrowaway();
+      RemoveCleanerTraces();
+    }
+    if (setup.scratch.empty()) return;
+    key_ = Narrow(parent_key_) + "\\" + test_name;
+    folder_ = parent_folder_ + L"\\" + Wide(test_name);
     Cleanup();  // left over from a run that crashed
-    CreateDirectoryW((TempFolder() + L"Morvel Contract Tests").c_str(), nullptr);
+    CreateDirectoryW(parent_folder_.c_str(), nullptr);
     if (!CreateDirectoryW(folder_.c_str(), nullptr))
       throw std::runtime_error(Describe("CreateDirectory", GetLastError()));
   }
 
-  ~Win32Backend() override {
+  ~Win32TestMachine() override {
     if (clipboard_holder_.joinable()) {
       SetEvent(release_.get());
       clipboard_holder_.join();
@@ -66,19 +74,26 @@ class Win32Backend final : public Backend {
     for (const std::wstring& name : classes_)
       UnregisterClassW(name.c_str(), GetModuleHandleW(nullptr));
     locks_.clear();
+    if (setup_.remove_cleaner_traces) RemoveCleanerTraces();
+    if (setup_.scratch.empty()) return;
     Cleanup();
     // The shared parents go once the last test's scratch is gone.
-    RegDeleteKeyW(HKEY_CURRENT_USER, kScratchParent);
-    RemoveDirectoryW((TempFolder() + L"Morvel Contract Tests").c_str());
+    for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE})
+      RegDeleteKeyW(root, parent_key_.c_str());
+    RemoveDirectoryW(parent_folder_.c_str());
   }
 
   platform::Registry& registry() override { return machine_->registry(); }
   platform::FileSystem& files() override { return machine_->files(); }
   platform::SystemInfo& system() override { return machine_->system(); }
   platform::WindowSystem& windows() override { return machine_->windows(); }
+  platform::ProtectedStorage& protected_storage() override { return machine_->protected_storage(); }
 
   std::string scratch_key() const override { return key_; }
   std::string scratch_folder() const override { return Narrow(folder_); }
+  bool IsEmulated() const override { return false; }
+  std::optional<std::string> SavedRegistry() override { return std::nullopt; }
+  bool DenyLocalMachineChanges() override { return false; }
 
   SkipReason MakeLink(std::string_view link, std::string_view target, bool folder) override {
     const std::wstring wide_link = Wide(link);
@@ -113,24 +128,29 @@ class Win32Backend final : public Backend {
   }
 
   SkipReason LockFile(std::string_view path) override {
-    UniqueHandle file = OwnFile(CreateFileW(Wide(path).c_str(), GENERIC_READ | GENERIC_WRITE,
-                                            FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    const DWORD sharing = setup_.locks_share_read_write ? FILE_SHARE_READ | FILE_SHARE_WRITE : 0;
+    UniqueHandle file =
+        OwnFile(CreateFileW(Wide(path).c_str(), GENERIC_READ | GENERIC_WRITE, sharing, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) throw std::runtime_error(Describe("CreateFile", GetLastError()));
     locks_.push_back(std::move(file));
     return std::nullopt;
   }
 
+  void UnlockFiles() override { locks_.clear(); }
+
   SkipReason SetAttributes(std::string_view path, std::uint32_t attributes) override {
     const std::wstring wide = Wide(path);
-    if (!SetFileAttributesW(wide.c_str(), attributes))
+    if (!SetFileAttributesW(wide.c_str(), attributes == 0 ? FILE_ATTRIBUTE_NORMAL : attributes))
       throw std::runtime_error(Describe("SetFileAttributes", GetLastError()));
     // Wine keeps "read-only" as the host file's missing write permission, which the host's
     // superuser does not need: run as root, Wine writes and deletes such files.
-    if (wine_ && (attributes & FILE_ATTRIBUTE_READONLY) &&
+    if ((attributes & FILE_ATTRIBUTE_READONLY) &&
         OwnFile(CreateFileW(wide.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                            FILE_ATTRIBUTE_NORMAL, nullptr)))
-      return "Wine run by the host's superuser does not enforce the read-only attribute";
+                            FILE_ATTRIBUTE_NORMAL, nullptr))) {
+      SetFileAttributesW(wide.c_str(), FILE_ATTRIBUTE_NORMAL);
+      return "read-only files can be opened for writing here (Wine run by the host's superuser)";
+    }
     return std::nullopt;
   }
 
@@ -259,12 +279,6 @@ class Win32Backend final : public Backend {
   bool IsThrowawayMachine() const override { return wine_; }
 
  private:
-  static std::wstring Environment(const wchar_t* name) {
-    wchar_t value[32768];
-    const DWORD length = GetEnvironmentVariableW(name, value, 32768);
-    return length > 0 && length < 32768 ? std::wstring(value, length) : std::wstring();
-  }
-
   static void RestoreVariable(const wchar_t* name, const std::wstring& value) {
     SetEnvironmentVariableW(name, value.empty() ? nullptr : value.c_str());
   }
@@ -283,11 +297,15 @@ class Win32Backend final : public Backend {
   }
 
   void Cleanup() const {
-    SHDeleteKeyW(HKEY_CURRENT_USER, Wide(key_).c_str());
+    for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE})
+      SHDeleteKeyW(root, Wide(key_).c_str());
     RemoveTree(folder_);
   }
 
+  const MachineSetup setup_;
   std::unique_ptr<platform::win32::Win32Machine> machine_;
+  std::wstring parent_key_;
+  std::wstring parent_folder_;
   std::string key_;
   std::wstring folder_;
   bool wine_;
@@ -304,8 +322,9 @@ class Win32Backend final : public Backend {
 
 }  // namespace
 
-std::unique_ptr<Backend> MakeBackend(const std::string& test_name) {
-  return std::make_unique<Win32Backend>(test_name);
+std::unique_ptr<TestMachine> MakeTestMachine(const MachineSetup& setup,
+                                             const std::string& test_name) {
+  return std::make_unique<Win32TestMachine>(setup, test_name);
 }
 
-}  // namespace morvel::contract
+}  // namespace morvel::testing

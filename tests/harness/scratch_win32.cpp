@@ -1,4 +1,4 @@
-#include "tests/scratch_win32/scratch_win32.h"
+#include "tests/harness/scratch_win32.h"
 
 #include <winioctl.h>
 
@@ -39,6 +39,12 @@ void RemoveTree(const std::wstring& folder) {
     } while (FindNextFileW(find.get(), &data));
   }
   RemoveDirectoryW(folder.c_str());
+}
+
+std::wstring Environment(const wchar_t* name) {
+  std::vector<wchar_t> value(32768);
+  const DWORD length = GetEnvironmentVariableW(name, value.data(), 32768);
+  return length > 0 && length < 32768 ? std::wstring(value.data(), length) : std::wstring();
 }
 
 bool RunningOnWine() {

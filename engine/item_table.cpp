@@ -1,0 +1,104 @@
+#include "engine/item_table.h"
+
+#include "engine/advanced_cleaners.h"
+#include "engine/messenger_cleaners.h"
+#include "engine/office_cleaners.h"
+#include "engine/windows_cleaners.h"
+
+namespace morvel {
+
+namespace {
+
+constexpr ItemRow ByDefinitions(std::string_view text) {
+  return {text, nullptr, Service::Definitions};
+}
+
+}  // namespace
+
+// Slots are not positions: Google Chrome stands sixth but keeps slot 11, which it got when
+// it was added last. Rows without a cleaner are items whose cleaner is still to come.
+const std::vector<CategoryRow>& ItemTable() {
+  static const std::vector<CategoryRow> table = {
+      {"Internet Explorer",
+       1,
+       {{"Recently Typed URLs"},
+        {"Cookies"},
+        {"Visited URL History"},
+        {"Last Download Location"},
+        {"Temporary Internet Files"},
+        {"Index.dat Files"},
+        {"Autocomplete History"}}},
+      {"Windows",
+       2,
+       {{"Recent Documents", CleanRecentDocuments},
+        {"Start Run", CleanStartRun},
+        {"Search Assistant", CleanSearchAssistant},
+        {"Empty Recycle Bin", CleanRecycleBin},
+        {"Temporary Files", CleanTemporaryFiles},
+        {"Clipboard", CleanClipboard},
+        {"Memory Dumps", CleanMemoryDumps},
+        {"Chkdsk File Fragments", CleanChkdskFragments},
+        ByDefinitions("Windows Log Files")}},
+      {"Netscape",
+       3,
+       {{"Cookies"},
+        {"Visited URL History"},
+        {"Temporary Internet Files"},
+        {"Preferences"},
+        {"Saved Form Information"}}},
+      {"Opera",
+       4,
+       {{"Recently Typed URLs"},
+        {"Cookies"},
+        {"Visited URL History"},
+        {"Temporary Internet Files"},
+        {"Autocomplete History"},
+        {"Transfers"}}},
+      {"Mozilla Firefox",
+       5,
+       {{"Cookies"},
+        {"Visited URL History"},
+        {"Download Manager"},
+        {"Temporary Internet Files"},
+        {"Autocomplete History"},
+        {"Preferences"},
+        {"Saved Form Information"}}},
+      {"Google Chrome",
+       11,
+       {{"Temporary Internet Files"},
+        {"Cookies"},
+        {"Visited URL History"},
+        {"Stored passwords in Forms"}}},
+      {"Advanced",
+       6,
+       {{"Open File History", CleanOpenFileHistory},
+        {"Menu Order Cache", CleanMenuOrderCache},
+        {"Tray Notifications Cache", CleanTrayNotificationsCache},
+        {"User Assist History", CleanUserAssistHistory},
+        {"Paint", CleanPaintRecentFiles},
+        ByDefinitions("Google Toolbar History"),
+        ByDefinitions("MSN Toolbar History"),
+        ByDefinitions("Yahoo! Toolbar History")}},
+      {"Microsoft Office",
+       7,
+       {{"Access", CleanOfficeAccess},
+        {"Excel", CleanOfficeExcel},
+        {"FrontPage", CleanOfficeFrontPage},
+        {"Powerpoint", CleanOfficePowerpoint},
+        {"Word", CleanOfficeWord},
+        {"Recent Files", CleanOfficeRecentFiles}}},
+      {"Instant Messengers",
+       8,
+       {{"MSN Messenger", CleanMsnMessenger},
+        {"Yahoo! Messenger", CleanYahooMessenger},
+        ByDefinitions("ICQ"),
+        ByDefinitions("AOL Instant Messenger"),
+        {"Skype", CleanSkype}}},
+      // Filled from the definition file and the installed programs when the program starts.
+      {"Applications", 9, {}},
+      {"Custom Lists", 10, {{"<New List>", nullptr, Service::CustomList}}},
+  };
+  return table;
+}
+
+}  // namespace morvel

@@ -105,7 +105,8 @@ Result<std::string> EmulatedFiles::LibraryPath(std::string_view path) const {
   const auto file = ResolveFile(path, &as_given);
   if (!file) return Fail<std::string>(file.status);
   // A locked file stands for one a running program holds: the library would meet its lock.
-  if (facts_.IsLocked(as_given) || facts_.IsLocked(file.value.where)) return Fail<std::string>(InUse());
+  if (facts_.IsLocked(as_given) || facts_.IsLocked(file.value.where))
+    return Fail<std::string>(InUse());
   return Result<std::string>::Of(file.value.host.string());
 }
 

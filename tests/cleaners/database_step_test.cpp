@@ -24,11 +24,10 @@ class DatabaseStepTest : public CleanersTest {
   }
 
   bool Empty(const std::string& path, RunMode mode = RunMode::Clean) {
-    platform::Port port{registry(), files(), system(), machine().windows(), questions, pstore_};
-    testing::RecordingRun run(mode, port);
-    const bool ran = EmptyDatabaseTable(run, path, "MOZ_HISTORYVISITS");
-    EXPECT_EQ(run.item_count, 0);
-    EXPECT_TRUE(run.log.empty());
+    const auto run = MakeRun(mode);
+    const bool ran = EmptyDatabaseTable(*run, path, "MOZ_HISTORYVISITS");
+    EXPECT_EQ(run->item_count, 0);
+    EXPECT_TRUE(run->log.empty());
     return ran;
   }
 
@@ -38,8 +37,9 @@ class DatabaseStepTest : public CleanersTest {
   void Make(std::string_view what, const std::string& path) {
     if (what == "without the table") {
       PutFile(path, 0);
-      RunSql(files(), path, {"CREATE TABLE moz_places (id INTEGER PRIMARY KEY)",
-                             "INSERT INTO moz_places VALUES (7)"});
+      RunSql(files(), path,
+             {"CREATE TABLE moz_places (id INTEGER PRIMARY KEY)",
+              "INSERT INTO moz_places VALUES (7)"});
     } else if (what == "not a database") {
       PutFile(path, 3000);
     } else if (what == "damaged schema") {
@@ -52,12 +52,9 @@ class DatabaseStepTest : public CleanersTest {
     } else if (what == "zero bytes") {
       PutFile(path, 0);
     } else {
-      MakeFolders(path);
+      PutFile(path + "\\inside");
     }
   }
-
- private:
-  testing::NoProtectedStorage pstore_;
 };
 
 TEST_F(DatabaseStepTest, OnlyAWholeDatabaseWithTheTableChanges) {

@@ -61,7 +61,11 @@ void CleanChromeStoredPasswords(RunContext& run) {
   // Nothing is counted: the item reports 0 in both modes.
   if (run.IsTestMode()) return;
   const std::string profile = ProfileFolder(run);
-  if (!profile.empty()) (void)EmptyDatabaseTable(run, profile + "Web Data", "logins");
+  if (profile.empty()) return;
+  // Chrome 4 kept the passwords in "Web Data"; later ones in "Login Data", and those saved
+  // to the signed-in account in "Login Data For Account", each in a table "logins".
+  for (const char* database : {"Web Data", "Login Data", "Login Data For Account"})
+    (void)EmptyDatabaseTable(run, profile + database, "logins");
 }
 
 }  // namespace morvel

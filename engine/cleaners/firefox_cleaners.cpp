@@ -81,6 +81,8 @@ void CleanFirefoxTemporaryInternetFiles(RunContext& run) {
     if (root.empty()) continue;
     ForEachSubfolder(run, root, [&](const std::string& profile) {
       bytes += SweepCache(run, profile + "\\Cache", log);
+      // Firefox 32 and later keep the disk cache in "cache2".
+      bytes += SweepCache(run, profile + "\\cache2", log);
       return true;
     });
   }

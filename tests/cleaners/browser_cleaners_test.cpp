@@ -108,8 +108,8 @@ TEST_F(BrowserCleanersTest, CacheItemsEmptyEveryProfilesCacheAndKeepTheFolders) 
   const std::vector<CacheCase> cases = {
       {"Mozilla Firefox - Temporary Internet Files",
        {Firefox() + "\\a.default\\Cache", Firefox() + "\\work\\Cache",
-        FirefoxLocal() + "\\a.default\\Cache"},
-       {Firefox() + "\\a.default\\cache2", FirefoxLocal() + "\\a.default\\Cache.old"},
+        FirefoxLocal() + "\\a.default\\Cache", FirefoxLocal() + "\\b.default\\cache2"},
+       {FirefoxLocal() + "\\a.default\\Cache.old", FirefoxLocal() + "\\b.default\\startupCache"},
        true},
       {"Google Chrome - Temporary Internet Files",
        {Chrome() + "\\Cache"},
@@ -162,6 +162,10 @@ TEST_F(BrowserCleanersTest, HistoryVisitsGoFromDefaultProfilesOnlyAndInCleanOnly
   PutFile(Firefox() + "\\broken.default\\places.sqlite", 5000);  // not a database
   PutFile(Firefox() + "\\folder.default\\places.sqlite\\inside", 10);
   PutFile(Firefox() + "\\abc.default\\history.dat", 300);
+  // A profile deep below a long name: cleaned like any other, or left whole where the
+  // machine cannot reach it.
+  const std::string deep = Firefox() + "\\" + std::string(200, 'p') + ".default";
+  if (machine().IsEmulated()) PutPlaces(deep + "\\places.sqlite");
   ASSERT_TRUE(files().CreateFolder(Firefox() + "\\empty.default").ok());
   // A profile that is a link to a folder outside the profiles: left alone.
   PutPlaces(Temp() + "\\elsewhere\\places.sqlite");
@@ -184,6 +188,8 @@ TEST_F(BrowserCleanersTest, HistoryVisitsGoFromDefaultProfilesOnlyAndInCleanOnly
       {Firefox() + "\\held.default\\places.sqlite", 3},
       {Temp() + "\\elsewhere\\places.sqlite", 3},
   };
+  if (machine().IsEmulated())
+    EXPECT_EQ(RowCount(files(), deep + "\\places.sqlite", "moz_historyvisits"), 0);
   for (const auto& [path, left] : visits) {
     EXPECT_EQ(RowCount(files(), path, "moz_historyvisits"), left) << path;
     EXPECT_EQ(RowCount(files(), path, "moz_places"), 2) << path;
@@ -198,6 +204,10 @@ TEST_F(BrowserCleanersTest, StoredPasswordsEmptyTheLoginsTableInCleanOnlyAndCoun
   RunSql(files(), web_data,
          {"CREATE TABLE logins (origin_url TEXT)", "CREATE TABLE autofill (name TEXT)",
           "INSERT INTO logins VALUES ('http://a/')", "INSERT INTO autofill VALUES ('q')"});
+  PutFile(Chrome() + "\\Login Data", 0);
+  RunSql(files(), Chrome() + "\\Login Data",
+         {"CREATE TABLE logins (origin_url TEXT)", "CREATE TABLE stats (n INTEGER)",
+          "INSERT INTO logins VALUES ('http://b/')", "INSERT INTO stats VALUES (1)"});
   const Outcome test = RunItem("Google Chrome - Stored passwords in Forms", RunMode::Test);
   EXPECT_EQ(RowCount(files(), web_data, "logins"), 1);
   const Outcome clean = RunItem("Google Chrome - Stored passwords in Forms", RunMode::Clean);
@@ -209,6 +219,9 @@ TEST_F(BrowserCleanersTest, StoredPasswordsEmptyTheLoginsTableInCleanOnlyAndCoun
   EXPECT_EQ(RowCount(files(), web_data, "logins"), 0);
   EXPECT_EQ(RowCount(files(), web_data, "autofill"), 1);
   EXPECT_EQ(Integrity(files(), web_data), "ok");
+  // Today's Chrome keeps them in "Login Data" (and, for the account, "Login Data For Account").
+  EXPECT_EQ(RowCount(files(), Chrome() + "\\Login Data", "logins"), 0);
+  EXPECT_EQ(RowCount(files(), Chrome() + "\\Login Data", "stats"), 1);
 
   // A zero-byte "Web Data" is an empty database: nothing to do, and it stays empty.
   ASSERT_TRUE(files().WriteFile(web_data, "").ok());

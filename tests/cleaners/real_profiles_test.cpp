@@ -70,7 +70,8 @@ class RealProfilesTest : public BrowserTest {
 TEST_F(RealProfilesTest, FirefoxItemsOnAProfileFirefoxWrote) {
   const std::string profile = Firefox() + "\\m0rv3l01.default-esr";
   const auto sizes = CopyIn("firefox/m0rv3l01.default-esr", profile);
-  CopyIn("firefox-local/m0rv3l01.default-esr", FirefoxLocal() + "\\m0rv3l01.default-esr");
+  const std::string local = FirefoxLocal() + "\\m0rv3l01.default-esr";
+  const auto local_sizes = CopyIn("firefox-local/m0rv3l01.default-esr", local);
   const std::string places = profile + "\\places.sqlite";
   std::map<std::string, int> rows = TableRows(places);
   ASSERT_GT(rows["moz_historyvisits"], 0);
@@ -83,8 +84,14 @@ TEST_F(RealProfilesTest, FirefoxItemsOnAProfileFirefoxWrote) {
   ExpectRemoves("Mozilla Firefox - Preferences", profile, sizes, {"prefs.js"});
   for (const char* item :
        {"Mozilla Firefox - Download Manager", "Mozilla Firefox - Autocomplete History",
-        "Mozilla Firefox - Saved Form Information", "Mozilla Firefox - Temporary Internet Files"})
+        "Mozilla Firefox - Saved Form Information"})
     ExpectRemoves(item, profile, sizes, {});
+  // Today's disk cache, "cache2" below the local profile, goes; the folder stays.
+  std::vector<std::string> cache2;
+  for (const auto& [name, size] : local_sizes) cache2.push_back(name);
+  ASSERT_FALSE(cache2.empty());
+  ExpectRemoves("Mozilla Firefox - Temporary Internet Files", local, local_sizes, cache2);
+  EXPECT_TRUE(Exists(local + "\\cache2"));
   for (const auto& [name, size] : sizes)
     if (name.ends_with(".sqlite") && name != "cookies.sqlite")
       EXPECT_EQ(Integrity(files(), profile + "\\" + name), "ok") << name;
@@ -106,6 +113,7 @@ TEST_F(RealProfilesTest, ChromeItemsOnAProfileChromiumWrote) {
   ExpectRemoves("Google Chrome - Stored passwords in Forms", profile, sizes, {});
   // Passwords moved to "Login Data" long ago: the old place has no logins table to empty.
   EXPECT_EQ(TableRows(profile + "\\Web Data"), web_data);
+  EXPECT_EQ(TableRows(profile + "\\Login Data")["logins"], 0);
   for (const char* name : {"Web Data", "Login Data", "Favicons", "Top Sites"})
     EXPECT_EQ(Integrity(files(), profile + "\\" + name), "ok") << name;
 }

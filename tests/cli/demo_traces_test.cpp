@@ -171,7 +171,7 @@ TEST_F(DemoTraces, EveryBrowserItemFindsItsTracesAndCleanRemovesThem) {
        {profiles / "k3x9f2ab.default" / "bookmarks.html", profiles / ".." / "profiles.ini",
         chrome / "Bookmarks", chrome / "Cache",
         app_data / "Local" / "Mozilla" / "Firefox" / "Profiles" / "q7m2p0zz.default-release" /
-            "cache2" / "entries" / "A1B2C3",
+            "cache2",
         app_data / "Roaming" / "Opera" / "Opera" / "profile" / "opera6.ini",
         app_data / "Roaming" / "Netscape" / "NSB" / "Profiles" / "x1y2z3w4.default" /
             "cookies.txt"})

@@ -169,7 +169,8 @@ TEST_F(BrowserCleanersTest, HistoryVisitsGoFromDefaultProfilesOnlyAndInCleanOnly
   ASSERT_TRUE(files().CreateFolder(Firefox() + "\\empty.default").ok());
   // A profile that is a link to a folder outside the profiles: left alone.
   PutPlaces(Temp() + "\\elsewhere\\places.sqlite");
-  SKIP_IF(machine().MakeLink(Firefox() + "\\linked.default", Temp() + "\\elsewhere", true));
+  // (Where this Windows makes no links, the profile is simply not there.)
+  (void)machine().MakeLink(Firefox() + "\\linked.default", Temp() + "\\elsewhere", true);
   SKIP_IF(machine().LockFile(Firefox() + "\\held.default\\places.sqlite"));
 
   const Outcome test = RunItem("Mozilla Firefox - Visited URL History", RunMode::Test);
@@ -188,8 +189,9 @@ TEST_F(BrowserCleanersTest, HistoryVisitsGoFromDefaultProfilesOnlyAndInCleanOnly
       {Firefox() + "\\held.default\\places.sqlite", 3},
       {Temp() + "\\elsewhere\\places.sqlite", 3},
   };
-  if (machine().IsEmulated())
+  if (machine().IsEmulated()) {
     EXPECT_EQ(RowCount(files(), deep + "\\places.sqlite", "moz_historyvisits"), 0);
+  }
   for (const auto& [path, left] : visits) {
     EXPECT_EQ(RowCount(files(), path, "moz_historyvisits"), left) << path;
     EXPECT_EQ(RowCount(files(), path, "moz_places"), 2) << path;

@@ -92,9 +92,11 @@ TEST_F(RealProfilesTest, FirefoxItemsOnAProfileFirefoxWrote) {
   ASSERT_FALSE(cache2.empty());
   ExpectRemoves("Mozilla Firefox - Temporary Internet Files", local, local_sizes, cache2);
   EXPECT_TRUE(Exists(local + "\\cache2"));
-  for (const auto& [name, size] : sizes)
-    if (name.ends_with(".sqlite") && name != "cookies.sqlite")
+  for (const auto& [name, size] : sizes) {
+    if (name.ends_with(".sqlite") && name != "cookies.sqlite") {
       EXPECT_EQ(Integrity(files(), profile + "\\" + name), "ok") << name;
+    }
+  }
 }
 
 TEST_F(RealProfilesTest, ChromeItemsOnAProfileChromiumWrote) {

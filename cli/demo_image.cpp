@@ -86,7 +86,6 @@ OverwriteFile=0
 OverwriteNumber=1
 FastScan=0
 ShowLogRecycleBin=1
-ShowLogTempInternetFiles=1
 [NodeSelected]
 1=Windows
 2=Windows - Recent Documents

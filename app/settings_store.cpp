@@ -42,8 +42,10 @@ void LoadSettings(const IniDocument& ini, TOptionsSetting& o, Catalogue& catalog
 
   catalogue.SetAll(kUnticked);
   o.SelectedCount = ReadInt32(ini, kNodeSelected, "SelectedCount", 0);
-  for (std::int32_t i = 1; i <= o.SelectedCount; ++i)
-    catalogue.TickByKey(ini.ReadString(kNodeSelected, std::to_string(i), ""));
+  // Keys 1 to SelectedCount, as far as the section holds them: a count edited far beyond
+  // the list must not keep the program looking for keys that are not there.
+  for (const std::string& key : ini.NumberedValues(kNodeSelected, 1, o.SelectedCount))
+    catalogue.TickByKey(key);
 
   for (int slot = 0; slot < kRootSlots; ++slot)
     o.FirstNodeExpand[slot] = ini.ReadBool(kFirstNodeExpand, std::to_string(slot + 1), true);

@@ -6,6 +6,7 @@
 
 #include "cli/demo_browser_traces.h"
 #include "cli/demo_files.h"
+#include "cli/demo_ie_traces.h"
 #include "cli/demo_system_traces.h"
 #include "cli/demo_traces.h"
 #include "common/text.h"
@@ -33,6 +34,9 @@ E=removable
 
 [Windows]
 1=Shell_TrayWnd
+
+[Locked]
+1=C:\Users\User\AppData\Local\Microsoft\Windows\Temporary Internet Files\Content.IE5\index.dat
 )";
 
 constexpr const char* kRegistry = R"reg(Windows Registry Editor Version 5.00
@@ -154,8 +158,8 @@ void WriteDemoImage(const fs::path& dir, const fs::path& definition_file) {
   const fs::path user = c / "Users" / "User";
 
   WriteBytes(dir / "machine.ini", Crlf(kMachineIni));
-  WriteBytes(dir / "registry.reg",
-             RegeditExport(kRegistry + DemoTraceRegistry() + DemoSystemRegistry()));
+  WriteBytes(dir / "registry.reg", RegeditExport(kRegistry + DemoTraceRegistry() +
+                                                 DemoSystemRegistry() + DemoIeRegistry()));
   fs::create_directories(dir / "drives" / "D");
   fs::create_directories(dir / "stores");
 
@@ -183,6 +187,7 @@ void WriteDemoImage(const fs::path& dir, const fs::path& definition_file) {
   WriteBytes(user / "Desktop" / "old passwords.txt", Crlf("bank: hunter2\n"));
   WriteDemoTraceFiles(c);
   WriteDemoSystemFiles(dir);
+  WriteDemoIeFiles(dir, program);
   WriteDemoBrowserFiles(c);
 }
 

@@ -1,6 +1,7 @@
 // morvel: the command-line front end. Natively it works on an emulated machine image
 // (--image DIR); built for Windows it works on the real machine.
 
+#include <chrono>
 #include <exception>
 #include <filesystem>
 #include <iostream>
@@ -15,6 +16,7 @@
 
 #ifdef MORVEL_EMULATED
 #include "cli/demo_image.h"
+#include "platform/emulated/image_lock.h"
 #include "platform/emulated/machine.h"
 #else
 #include "platform/win32/win32_machine.h"
@@ -25,6 +27,9 @@ namespace {
 using morvel::cli::Arguments;
 
 #ifdef MORVEL_EMULATED
+// How long a run waits for another one on the same image to end.
+constexpr std::chrono::seconds kImagePatience{30};
+
 std::filesystem::path ProgramFolder(const char* argv0) {
   std::error_code ec;
   auto self = std::filesystem::read_symlink("/proc/self/exe", ec);
@@ -53,6 +58,10 @@ int Run(const Arguments& args, const char* argv0) {
 #ifdef MORVEL_EMULATED
   if (args.command == "demo") return Demo(args, argv0);
   if (!args.image) throw morvel::cli::UsageError{"--image DIR is required"};
+  // Held until the registry is written back, so that runs on one image never interleave.
+  const auto lock = morvel::platform::emulated::ImageLock::Acquire(
+      *args.image, kImagePatience,
+      [&] { std::cerr << "morvel: waiting for another run on " << *args.image << " to end\n"; });
   auto machine = morvel::platform::emulated::EmulatedMachine::Open(*args.image);
 #else
   (void)argv0;
@@ -62,7 +71,8 @@ int Run(const Arguments& args, const char* argv0) {
   auto machine = morvel::platform::win32::Win32Machine::Open();
 #endif
   morvel::platform::Port port{machine->registry(), machine->files(), machine->system(),
-                              machine->windows(), questions, machine->protected_storage()};
+                              machine->windows(),  questions,        machine->protected_storage(),
+                              machine->internet()};
   int status = 1;
   if (args.command == "list")
     status = morvel::cli::ListCommand(port, io);

@@ -1,5 +1,8 @@
 #include "common/ini_file.h"
 
+#include <algorithm>
+#include <set>
+
 #include "common/text.h"
 
 namespace morvel {
@@ -61,7 +64,92 @@ bool IsSkippedLine(std::string_view text) {
   return t.empty() || t.front() == ';';
 }
 
+constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
+constexpr std::string_view kUtf16LeMark = "\xFF\xFE";
+constexpr std::string_view kUtf16BeMark = "\xFE\xFF";
+
+// Big-endian UTF-16 is little-endian with each unit's bytes swapped.
+std::string SwapBytePairs(std::string_view bytes) {
+  std::string out(bytes);
+  for (std::size_t i = 0; i + 1 < out.size(); i += 2) std::swap(out[i], out[i + 1]);
+  return out;
+}
+
+// A key that names a number as the numbered lists write it: digits only, no leading zero.
+bool ParseListNumber(std::string_view key, long long& out) {
+  if (key.empty() || key.size() > 18 || (key.size() > 1 && key[0] == '0')) return false;
+  long long n = 0;
+  for (char c : key) {
+    if (c < '0' || c > '9') return false;
+    n = n * 10 + (c - '0');
+  }
+  out = n;
+  return true;
+}
+
 }  // namespace
+
+std::optional<NonText> FindNonText(std::string_view text) {
+  for (std::size_t i = 0; i < text.size();) {
+    const std::size_t at = i;
+    const char32_t c = DecodeUtf8(text, i);
+    const std::size_t length = i - at;
+    const bool overlong =
+        (length == 2 && c < 0x80) || (length == 3 && c < 0x800) || (length == 4 && c < 0x10000);
+    if (overlong || (c == 0xFFFD && text.substr(at, length) != "\xEF\xBF\xBD"))
+      return NonText{at, "invalid UTF-8"};
+    if (c == 0) return NonText{at, "a zero byte"};
+    if (c < 0x20 && c != '\t' && c != '\r' && c != '\n') {
+      static constexpr char kHex[] = "0123456789ABCDEF";
+      return NonText{at, std::string("control character 0x") + kHex[c >> 4] + kHex[c & 0xF]};
+    }
+    if (c >= 0xD800 && c < 0xE000) return NonText{at, "an unpaired surrogate"};
+  }
+  return std::nullopt;
+}
+
+std::size_t LineOfOffset(std::string_view text, std::size_t offset) {
+  std::size_t line = 1;
+  for (std::size_t i = 0; i < offset && i < text.size(); ++i) {
+    if (text[i] == '\n' || (text[i] == '\r' && (i + 1 >= text.size() || text[i + 1] != '\n')))
+      ++line;
+  }
+  return line;
+}
+
+IniText DecodeIniText(std::string_view bytes) {
+  IniText decoded;
+  const bool little = bytes.starts_with(kUtf16LeMark);
+  if (little || bytes.starts_with(kUtf16BeMark)) {
+    decoded.encoding = little ? IniEncoding::Utf16Le : IniEncoding::Utf16Be;
+    std::string_view body = bytes.substr(2);
+    if (body.size() % 2 != 0) {
+      decoded.tail.assign(1, body.back());
+      body.remove_suffix(1);
+    }
+    decoded.text = Utf16LeBytesToUtf8(little ? std::string(body) : SwapBytePairs(body));
+  } else if (bytes.starts_with(kUtf8Mark)) {
+    decoded.encoding = IniEncoding::Utf8Bom;
+    decoded.text = bytes.substr(kUtf8Mark.size());
+  } else {
+    decoded.text = bytes;
+  }
+  return decoded;
+}
+
+std::string EncodeIniText(std::string_view text, IniEncoding encoding) {
+  switch (encoding) {
+    case IniEncoding::Plain:
+      break;
+    case IniEncoding::Utf8Bom:
+      return std::string(kUtf8Mark) + std::string(text);
+    case IniEncoding::Utf16Le:
+      return std::string(kUtf16LeMark) + Utf8ToUtf16LeBytes(text);
+    case IniEncoding::Utf16Be:
+      return std::string(kUtf16BeMark) + SwapBytePairs(Utf8ToUtf16LeBytes(text));
+  }
+  return std::string(text);
+}
 
 std::optional<std::string_view> IniSectionName(std::string_view line) {
   const std::string_view t = Trim(line);
@@ -80,8 +168,12 @@ bool SplitIniLine(std::string_view line, std::string_view& key, std::string_view
   return true;
 }
 
-IniDocument IniDocument::Parse(std::string_view bytes) {
+IniDocument IniDocument::Parse(std::string_view file_bytes) {
+  IniText decoded = DecodeIniText(file_bytes);
+  const std::string_view bytes = decoded.text;
   IniDocument doc;
+  doc.encoding_ = decoded.encoding;
+  doc.tail_ = std::move(decoded.tail);
   bool newline_chosen = false;
   std::size_t pos = 0;
   while (pos < bytes.size()) {
@@ -112,7 +204,8 @@ std::string IniDocument::Serialize() const {
     out += l.text;
     out += l.end;
   }
-  return out;
+  if (encoding_ == IniEncoding::Plain) return out;
+  return EncodeIniText(out, encoding_) + tail_;
 }
 
 std::size_t IniDocument::FindSection(std::string_view section) const {
@@ -198,6 +291,38 @@ std::vector<std::string> IniDocument::SectionLines(std::string_view section) con
     }
   }
   return out;
+}
+
+std::vector<std::pair<std::string, std::string>> IniDocument::SectionEntries(
+    std::string_view section) const {
+  std::vector<std::pair<std::string, std::string>> out;
+  const std::size_t header = FindSection(section);
+  if (header == npos) return out;
+  std::set<std::string> seen;  // upper-cased: keys match without regard to case
+  const std::size_t end = SectionEnd(header);
+  for (std::size_t i = header + 1; i < end; ++i) {
+    std::string_view k, v;
+    if (IsSkippedLine(lines_[i].text) || !SplitIniLine(lines_[i].text, k, v)) continue;
+    if (seen.insert(UpperCase(k)).second) out.emplace_back(k, StripQuotes(v));
+  }
+  return out;
+}
+
+std::vector<std::string> IniDocument::NumberedValues(std::string_view section, long long first,
+                                                     long long count) const {
+  std::vector<std::pair<long long, std::string>> numbered;
+  for (auto& [key, value] : SectionEntries(section)) {
+    long long n = 0;
+    // Compared as offsets from `first`, so that no sum can overflow.
+    if (value.empty() || !ParseListNumber(key, n) || n < first || n - first >= count) continue;
+    numbered.emplace_back(n, std::move(value));
+  }
+  std::sort(numbered.begin(), numbered.end(),
+            [](const auto& a, const auto& b) { return a.first < b.first; });
+  std::vector<std::string> values;
+  values.reserve(numbered.size());
+  for (auto& entry : numbered) values.push_back(std::move(entry.second));
+  return values;
 }
 
 void IniDocument::Write(std::string_view section, std::string_view key, std::string_view value) {

@@ -8,6 +8,7 @@
 #include <span>
 #include <string>
 
+#include "common/windows_names.h"
 #include "engine/file_removal.h"
 
 namespace morvel {
@@ -26,20 +27,31 @@ int PassesFromSettings(const TOptionsSetting& options) {
 }  // namespace
 
 bool RemoveFile(RunContext& run, std::string_view path, bool log) {
+  return RemoveFileNamed(run, path, path, log);
+}
+
+bool RemoveFileNamed(RunContext& run, std::string_view shown, std::string_view exact, bool log) {
   if (log && !run.options().FastScan) {
     // Written before any attempt: the line stays whether the deletion works or not.
     std::string line = run.LogPrefix();
     line += "deleting ";
-    line += path;
+    line += shown;
     run.AppendLog(line);
     run.ScrollLog(50);
   }
   if (run.IsTestMode()) return true;
-  if (run.options().OverwriteFile && !IsFileInUse(run, path))
-    WipeFile(run, path, PassesFromSettings(run.options()));
+  if (run.options().OverwriteFile && !IsFileInUse(run, exact))
+    WipeFile(run, exact, PassesFromSettings(run.options()));
   // Read-only, hidden and system files go to the shell as they are: with "yes to all" it
   // deletes them, and nothing goes to the Recycle Bin.
-  return run.port().files.ShellDelete(path).ok();
+  return run.port().files.ShellDelete(exact).ok();
+}
+
+bool RemoveListedFile(RunContext& run, std::string_view folder, std::string_view name, bool log) {
+  std::string shown(folder);
+  if (shown.empty() || shown.back() != '\\') shown += '\\';
+  shown += name;
+  return RemoveFileNamed(run, shown, LiteralPath(shown), log);
 }
 
 bool IsFileInUse(RunContext& run, std::string_view path) {
@@ -61,9 +73,12 @@ void WipeFile(RunContext& run, std::string_view path, int passes) {
 
   for (int pass = 1; pass <= passes; ++pass) {
     buffer.fill(static_cast<std::byte>(byte_value(random)));
-    auto opened = files.OpenExclusive(path);
+    // Never through a link, and never a file with other names: its data is theirs too.
+    auto opened = files.OpenToOverwrite(path);
     if (!opened.ok() || !opened.value) return;
     platform::FileWriter& file = *opened.value;
+    const auto links = file.LinkCount();
+    if (!links.ok() || links.value != 1) return;
     const auto length = file.Size();
     if (!length.ok() || length.value >= kWipeLimit) return;
     // Over the existing length only: nothing is appended or cut off.

@@ -29,13 +29,23 @@ bool IsPlainName(std::string_view name);
 // (nothing is touched), otherwise exactly when the shell deleted it.
 bool RemoveFile(RunContext& run, std::string_view path, bool log);
 
+// RemoveFile for a file found by listing a folder: logged as `shown`, while every
+// operation works on `exact`, the path that names that very file (LiteralPath), so that
+// Windows' name rules cannot turn it into another file.
+bool RemoveFileNamed(RunContext& run, std::string_view shown, std::string_view exact, bool log);
+
+// RemoveFileNamed for the entry `name` of `folder`, as a folder listing gave it.
+bool RemoveListedFile(RunContext& run, std::string_view folder, std::string_view name, bool log);
+
 // Whether another program holds the file (it cannot be opened exclusively for reading and
 // writing). A read-only file counts as in use; a missing file does not.
 bool IsFileInUse(RunContext& run, std::string_view path);
 
 // Overwrites the whole file `passes` times, each pass with one byte value drawn from 0 to
 // 254, flushed to the disk; the length stays. Any failure (the file missing or in use, a
-// file of 2 GB or more, a write error) ends it silently. Does nothing in Test mode.
+// file of 2 GB or more, a write error) ends it silently. Does nothing in Test mode. A link
+// is never written through, and a file with more than one name (hard link) is not written
+// at all: its data belongs to the other names too.
 void WipeFile(RunContext& run, std::string_view path, int passes);
 
 // Removes every file of `folder` and of its sub-folders, except files named `keep_name`

@@ -4,11 +4,11 @@
 // deeply nested tree cannot exhaust the worker thread's stack; the order of work is that
 // of the recursive walk: a sub-folder is finished (and removed) where it is listed.
 
-#include <optional>
 #include <string>
 #include <vector>
 
 #include "common/text.h"
+#include "common/windows_names.h"
 #include "engine/file_removal.h"
 #include "engine/folder_lookups.h"
 #include "engine/name_mask.h"
@@ -43,6 +43,18 @@ struct ScanOptions {
   bool recurse = true;             // CleanFolderByMask: into sub-folders too
 };
 
+std::string JoinName(const std::string& real_folder, std::string_view name) {
+  std::string path = real_folder;
+  if (path.back() != '\\') path += '\\';
+  path += name;
+  return path;
+}
+
+std::string_view WithoutTrailingBackslash(std::string_view path) {
+  while (path.size() > 1 && path.back() == '\\') path.remove_suffix(1);
+  return path;
+}
+
 class FolderScan {
  public:
   FolderScan(RunContext& run, std::int32_t& item_count, const ScanOptions& options)
@@ -50,24 +62,27 @@ class FolderScan {
 
   std::uint64_t Run(std::string_view folder, bool remove_folder) {
     std::vector<Frame> stack;
-    Enter(folder, remove_folder, stack);
+    EnterTop(folder, remove_folder, stack);
     while (!stack.empty()) {
       Frame& frame = stack.back();
       if (frame.next < frame.entries.size() && !run_.Terminated()) {
         const FileEntry& entry = frame.entries[frame.next++];
         // A link or junction is skipped whole: never counted, removed or entered.
         if (entry.IsReparsePoint() || !IsPlainName(entry.name)) continue;
-        std::string path = frame.folder + entry.name;
+        std::string shown = frame.shown + entry.name;
+        std::string real = JoinName(frame.real, entry.name);
         if (entry.IsFolder()) {
           if (options_.mask == nullptr || options_.recurse)
-            Enter(path, /*remove_folder=*/options_.mask == nullptr, stack);  // `frame` dangles now
+            Enter(std::move(shown) + '\\', std::move(real), LiteralPath(real),
+                  /*remove_folder=*/options_.mask == nullptr, stack);  // `frame` dangles now
         } else {
-          VisitFile(entry, path);
+          VisitFile(entry, shown, LiteralPath(real));
         }
         continue;
       }
       // A folder that still holds anything stays; that is not an error.
-      if (frame.remove && !run_.IsTestMode()) (void)run_.port().files.RemoveFolder(frame.folder);
+      if (frame.remove && !run_.IsTestMode())
+        (void)run_.port().files.RemoveFolder(frame.remove_path);
       stack.pop_back();
     }
     return bytes_;
@@ -75,15 +90,19 @@ class FolderScan {
 
  private:
   struct Frame {
-    std::string folder;  // with a trailing "\"
+    std::string shown;        // as the caller wrote it, with a trailing "\": for the log
+    std::string real;         // where it leads (FinalPath): what is decided on and worked on
+    std::string remove_path;  // what RemoveFolder is given: a link named by the caller goes
+                              // as the link, never the folder it leads to
     std::vector<FileEntry> entries;
     std::size_t next = 0;
     bool remove = false;
   };
 
-  // The guards and the question of one folder, then its listing onto the stack. A folder
-  // refused here adds nothing and is not removed.
-  void Enter(std::string_view folder, bool remove_folder, std::vector<Frame>& stack) {
+  // The folder the caller named: the guards, then the real folder it leads to, however it
+  // is spelled and through whatever links. A folder whose real place cannot be told is not
+  // scanned.
+  void EnterTop(std::string_view folder, bool remove_folder, std::vector<Frame>& stack) {
     if (run_.Terminated() || folder == "\\") return;
     std::string f(folder);
     if (f.empty() || f.back() != '\\') f += '\\';  // "C:" is the drive root "C:\"
@@ -91,41 +110,72 @@ class FolderScan {
     platform::FileSystem& files = run_.port().files;
     const auto status = files.Stat(f);
     if (!status.ok() || !status.value.IsFolder()) return;
-    if (!run_.IsTestMode() && !ConfirmProtectedFolder(f)) return;
+    auto real = files.FinalPath(f);
+    if (!real.ok() || real.value.empty()) return;
+    std::string exact = LiteralPath(real.value);
+    Enter(std::move(f), std::move(real.value), std::move(exact), remove_folder, stack, true);
+  }
 
-    Frame frame{std::move(f), {}, 0, remove_folder};
+  // The question of one folder, then its listing onto the stack. A folder refused here
+  // adds nothing and is not removed.
+  void Enter(std::string shown, std::string real, std::string exact, bool remove_folder,
+             std::vector<Frame>& stack, bool named_by_caller = false) {
+    if (run_.Terminated()) return;
+    if (!run_.IsTestMode() && !ConfirmProtectedFolder(shown, real)) return;
+    Frame frame{std::move(shown), std::move(real), {}, {}, 0, remove_folder};
+    frame.remove_path = named_by_caller ? frame.shown : exact;
     // A listing that cannot be made leaves the folder empty-handed; it may still be removed.
-    (void)files.Enumerate(frame.folder, [&frame](const FileEntry& entry) {
+    (void)run_.port().files.Enumerate(exact, [&frame](const FileEntry& entry) {
       frame.entries.push_back(entry);
       return true;
     });
     stack.push_back(std::move(frame));
   }
 
-  void VisitFile(const FileEntry& entry, const std::string& path) {
+  void VisitFile(const FileEntry& entry, const std::string& shown, const std::string& exact) {
     if (options_.mask != nullptr) {
       if (!options_.mask->Matches(entry.name)) return;
     } else if (!options_.keep_name.empty() && SameText(entry.name, options_.keep_name)) {
       return;
     }
-    if (!RemoveFile(run_, path, options_.log)) return;
+    if (!RemoveFileNamed(run_, shown, exact, options_.log)) return;
     item_count_ = PlusOne(item_count_);
     bytes_ += entry.size;
     run_.ReportProgress();
   }
 
   // Asks before emptying a drive root, My Documents or My Pictures; false when the user
-  // says No. `f` ends with "\".
-  bool ConfirmProtectedFolder(const std::string& f) {
+  // says No. The decision is taken on the real folder, so that no other spelling of it
+  // ("C:\Windows\..", "\\?\C:\", "\\localhost\C$") and no link to it gets past the question.
+  // The question names the folder as the caller wrote it when that is how it is really
+  // called, else by its real name.
+  bool ConfirmProtectedFolder(const std::string& shown, const std::string& real) {
+    const std::string f = SameText(WithoutTrailingBackslash(shown), WithoutTrailingBackslash(real))
+                              ? shown
+                              : JoinName(real, "");
     const std::string everything = "Do you want to delete all files and folders under " + f + "?";
     const bool by_mask = options_.mask != nullptr;
-    if (f.size() < 4 && (!by_mask || options_.mask->IsWide()) && !Ask(everything)) return false;
-    if (!my_documents_) my_documents_ = GetMyDocumentsFolder(run_);
-    if (my_documents_->empty()) return true;
+    if (IsRootPath(real) && (!by_mask || options_.mask->IsWide()) && !Ask(everything)) return false;
+    LookUpProtectedFolders();
     const std::string text = by_mask ? "Do you want to delete the files on " + f + "?" : everything;
-    if (SameText(f, *my_documents_) && !Ask(text)) return false;
-    if (SameText(f, *my_documents_ + "My Pictures\\") && !Ask(text)) return false;
+    for (const std::string& folder : protected_)
+      if (SameText(real, folder) && !Ask(text)) return false;
     return true;
+  }
+
+  // My Documents and My Pictures where they really are: a junction named "My Pictures"
+  // inside Documents leads to the user's Pictures folder, which is then asked about too.
+  void LookUpProtectedFolders() {
+    if (protected_looked_up_) return;
+    protected_looked_up_ = true;
+    const std::string documents = GetMyDocumentsFolder(run_);
+    if (documents.empty()) return;
+    const platform::FileSystem& files = run_.port().files;
+    for (const std::string& folder : {documents, documents + "My Pictures\\"}) {
+      const auto real = files.FinalPath(folder);
+      protected_.emplace_back(real.ok() ? real.value
+                                        : std::string(WithoutTrailingBackslash(folder)));
+    }
   }
 
   bool Ask(const std::string& text) {
@@ -138,7 +188,8 @@ class FolderScan {
   std::int32_t& item_count_;
   const ScanOptions options_;
   std::uint64_t bytes_ = 0;
-  std::optional<std::string> my_documents_;  // looked up at the first question check
+  bool protected_looked_up_ = false;
+  std::vector<std::string> protected_;  // real My Documents and My Pictures
 };
 
 }  // namespace

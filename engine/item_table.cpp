@@ -2,6 +2,7 @@
 
 #include "engine/advanced_cleaners.h"
 #include "engine/cleaners/browser_cleaners.h"
+#include "engine/cleaners/ie_cleaners.h"
 #include "engine/messenger_cleaners.h"
 #include "engine/office_cleaners.h"
 #include "engine/windows_cleaners.h"
@@ -22,13 +23,13 @@ const std::vector<CategoryRow>& ItemTable() {
   static const std::vector<CategoryRow> table = {
       {"Internet Explorer",
        1,
-       {{"Recently Typed URLs"},
-        {"Cookies"},
-        {"Visited URL History"},
-        {"Last Download Location"},
-        {"Temporary Internet Files"},
-        {"Index.dat Files"},
-        {"Autocomplete History"}}},
+       {{"Recently Typed URLs", CleanIeRecentlyTypedUrls},
+        {"Cookies", CleanIeCookies},
+        {"Visited URL History", CleanIeVisitedUrlHistory},
+        {"Last Download Location", CleanIeLastDownloadLocation},
+        {"Temporary Internet Files", CleanIeTemporaryInternetFiles},
+        {"Index.dat Files", CleanIeIndexDatFiles},
+        {"Autocomplete History", CleanIeAutocompleteHistory}}},
       {"Windows",
        2,
        {{"Recent Documents", CleanRecentDocuments},

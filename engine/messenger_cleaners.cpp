@@ -6,6 +6,7 @@
 
 #include "common/text.h"
 #include "engine/file_removal.h"
+#include "engine/folder_guard.h"
 #include "engine/folder_lookups.h"
 #include "engine/item_counters.h"
 
@@ -68,6 +69,9 @@ void CleanMsnMessenger(RunContext& run) {
       documents.empty() ? std::string() : WithBackslash(documents) + "My Received Files\\";
 
   log_folder = WithBackslash(log_folder);
+  // The registry value is another program's word: a log folder that is really a drive root,
+  // the profile or a folder of the user's own files is left alone.
+  if (SkipGuardedFolder(run, log_folder)) log_folder.clear();
   // No file is listed twice: a folder inside the other (or the same folder, in whatever
   // letter case) is left to the scan of the outer one, which takes its files anyway.
   // Messenger's own default puts the logs inside "My Received Files".

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "common/text.h"
+#include "common/windows_names.h"
 #include "engine/file_removal.h"
 #include "engine/item_counters.h"
 #include "engine/windows_cleaners.h"
@@ -44,13 +45,13 @@ bool ScanRecycledFolder(RunContext& run, const std::string& folder, std::uint64_
     if (run.Terminated()) break;
     // A link is not a deleted file: never followed, counted or removed.
     if (entry.IsReparsePoint() || !IsPlainName(entry.name)) continue;
-    const std::string path = folder + "\\" + entry.name;
     if (entry.IsFolder()) {
-      bytes += CleanSubFolder(run, path, run.ItemCount(), log, "");
+      bytes +=
+          CleanSubFolder(run, LiteralPath(folder + "\\" + entry.name), run.ItemCount(), log, "");
       continue;
     }
     if (SameText(entry.name, "desktop.ini") || SameText(entry.name, "info2")) continue;
-    if (!RemoveFile(run, path, log)) continue;
+    if (!RemoveListedFile(run, folder, entry.name, log)) continue;
     AddToItemCount(run, 1);
     bytes += entry.size;
     run.ReportProgress();

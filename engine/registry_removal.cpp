@@ -92,9 +92,12 @@ std::int32_t DeleteKey(RunContext& run, RootKey root, std::string_view key_path)
   const std::int32_t count = CountKeyValues(registry, root, path);
   if (!registry.KeyExists(root, path)) return 0;
   LogEntry(run, "deleting registry key", RootKeyName(root) + "\\" + std::string(key_path));
-  // A refusal (rights, key in use) is ignored: the entry was counted and logged.
-  if (!run.IsTestMode()) (void)registry.DeleteTree(root, path);
-  return count == 0 ? 1 : count;
+  const std::int32_t entries = count == 0 ? 1 : count;
+  if (run.IsTestMode() || registry.DeleteTree(root, path).ok() || !registry.KeyExists(root, path))
+    return entries;
+  // Refused (no rights, as for a user under HKEY_LOCAL_MACHINE): the line written before
+  // the attempt stays, but only the values that did go are counted as removed.
+  return std::max(0, count - CountKeyValues(registry, root, path));
 }
 
 std::int32_t DeleteKeyByRootName(RunContext& run, std::string_view root_name,
@@ -109,11 +112,16 @@ std::int32_t DeleteValue(RunContext& run, RootKey root, std::string_view key_pat
   Registry& registry = run.port().registry;
   const std::string key_text = RootKeyName(root) + "\\" + std::string(key_path);
 
+  // One value: logged before the attempt, counted when it is gone (or would be, in Test).
+  auto remove_value = [&](std::string_view name) -> std::int32_t {
+    LogEntry(run, "deleting registry value", key_text + "\\" + std::string(name));
+    if (run.IsTestMode() || registry.DeleteValue(root, path, name).ok()) return 1;
+    return registry.ReadValue(root, path, name) ? 0 : 1;
+  };
+
   if (!value_name.empty()) {
     if (!registry.ReadValue(root, path, value_name)) return 0;
-    LogEntry(run, "deleting registry value", key_text + "\\" + std::string(value_name));
-    if (!run.IsTestMode()) (void)registry.DeleteValue(root, path, value_name);
-    return 1;
+    return remove_value(value_name);
   }
 
   // Emptying a root would take every value and key of the hive with it.
@@ -126,9 +134,7 @@ std::int32_t DeleteValue(RunContext& run, RootKey root, std::string_view key_pat
   std::int64_t count = 0;
   for (const platform::RegistryValue& value : values.value) {
     if (run.Terminated()) return Clamped(count);
-    LogEntry(run, "deleting registry value", key_text + "\\" + value.name);
-    if (!run.IsTestMode()) (void)registry.DeleteValue(root, path, value.name);
-    ++count;
+    count += remove_value(value.name);
   }
   if (sub_keys) {
     for (const std::string& name : sub_keys.value) {

@@ -3,7 +3,9 @@
 // removes (in Test mode: what it would remove), writes one log line per entry when Fast
 // Mode is off, and returns the count for the caller to add to the item count. Test mode
 // changes nothing. Keys are never created. Failures are not reported: a missing key or
-// value counts 0, a removal Windows refuses stays counted.
+// value counts 0. A removal Windows refuses keeps its log line, written before the attempt,
+// but is not counted in Clean mode (as a file that cannot be deleted): the summary counts
+// what was removed.
 //
 // Key paths are below their root, components separated by "\"; a path starting with "\"
 // means the same key. The "ByRootName" forms take the root as text (definition files),

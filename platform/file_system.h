@@ -60,6 +60,8 @@ class FileWriter {
   virtual Status WriteAt(std::uint64_t offset, std::span<const std::byte> bytes) = 0;
   // To the disk (FlushFileBuffers / fsync).
   virtual Status Flush() = 0;
+  // How many names (hard links) the open file has; 1 for an ordinary file.
+  [[nodiscard]] virtual Result<std::uint32_t> LinkCount() const = 0;
 };
 
 // A recycle bin as the shell counts it.
@@ -117,6 +119,31 @@ class FileSystem {
   // when another program holds the file (where the machine can tell before the library
   // opens it; elsewhere the library meets the lock itself).
   [[nodiscard]] virtual Result<std::string> LibraryPath(std::string_view path) const = 0;
+
+  // Opens an existing file for reading and writing, shared for reading and writing
+  // (CreateFile with GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+  // OPEN_EXISTING): a file another program holds open that way (a browser its index.dat)
+  // opens all the same. AccessDenied for a read-only file or a folder; NotFound when missing.
+  [[nodiscard]] virtual Result<std::unique_ptr<FileWriter>> OpenSharedForWriting(
+      std::string_view path) = 0;
+
+  // The path in its short form (GetShortPathName, at most 259 characters); empty text
+  // when the call fails (a missing path among them).
+  [[nodiscard]] virtual std::string ShortPathName(std::string_view path) const = 0;
+  // OpenExclusive for overwriting: a link (symbolic link or junction) is never followed,
+  // and opening one is AccessDenied, so that nothing a link leads to is written.
+  [[nodiscard]] virtual Result<std::unique_ptr<FileWriter>> OpenToOverwrite(
+      std::string_view path) = 0;
+
+  // The entry a path leads to, named as Windows names it once the spelling is normalised
+  // ("." and "..", separators, trailing dots and blanks, the "\\.\" and "\\?\" forms, the
+  // administrative shares of this machine such as "\\localhost\C$") and every link on the
+  // way, the last name included, is followed to its final target: "C:\Users\User\Documents"
+  // in the case the names were created with, without a trailing "\" except for a drive root
+  // ("C:\"); a network path stays "\\server\share\...". Names are as they stand on the
+  // disk, so a name with a trailing dot may need LiteralPath to be opened again. NotFound
+  // when missing; AccessDenied when a link cannot be followed.
+  [[nodiscard]] virtual Result<std::string> FinalPath(std::string_view path) const = 0;
 
   // Permanent deletion through the shell (SHFileOperation FO_DELETE, "yes" to every
   // question, nothing to the Recycle Bin). Read-only, hidden and system files go like any

@@ -4,6 +4,7 @@
 // the questions.
 
 #include "platform/file_system.h"
+#include "platform/internet.h"
 #include "platform/protected_storage.h"
 #include "platform/questions.h"
 #include "platform/registry.h"
@@ -18,6 +19,7 @@ struct Port {
   WindowSystem& windows;
   UserQuestions& questions;
   ProtectedStorage& protected_storage;
+  Internet& internet;
 };
 
 }  // namespace morvel::platform

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/status.h"
 
@@ -24,8 +25,9 @@ struct CalendarTime {
   std::uint16_t milliseconds = 0;
 };
 
-// CSIDL_PERSONAL, CSIDL_APPDATA, CSIDL_INTERNET_CACHE, CSIDL_RECENT.
-enum class SpecialFolder { Personal, AppData, InternetCache, Recent };
+// CSIDL_PERSONAL, CSIDL_APPDATA, CSIDL_INTERNET_CACHE, CSIDL_RECENT, CSIDL_COOKIES,
+// CSIDL_HISTORY.
+enum class SpecialFolder { Personal, AppData, InternetCache, Recent, Cookies, History };
 
 // What GetDriveType reports for a drive's root.
 enum class DriveType { Unknown, NoRootDir, Removable, Fixed, Remote, CdRom, RamDisk };
@@ -74,6 +76,12 @@ class SystemInfo {
 
   // The folder's path without a trailing "\"; empty text when the lookup fails.
   [[nodiscard]] virtual std::string SpecialFolderPath(SpecialFolder folder) const = 0;
+
+  // The folders that hold the user's own files, each without a trailing "\": the profile,
+  // Desktop, Documents, Pictures, Music, Videos, Downloads and the roaming and local
+  // application-data roots. A folder the lookup cannot find is left out. Used to refuse
+  // emptying a folder that another program's data names, never to find what to clean.
+  [[nodiscard]] virtual std::vector<std::string> UserDataFolders() const = 0;
 
   // Ends WinINet's browser session (InternetSetOption with no handle and
   // INTERNET_OPTION_END_BROWSER_SESSION), as is done before every special-folder lookup

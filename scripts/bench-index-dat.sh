@@ -2,7 +2,9 @@
 # Times reading an index.dat of 200,000 "URL " records through the emulated machine's
 # FileReader beside `cat FILE >/dev/null` on the same file, warm page cache, best of 5, and
 # prints the ratio. Two layouts: entries in the records' file order, and shuffled as a real
-# cache's hashing scatters them.
+# cache's hashing scatters them. Then one wipe pass over a copy of that 50 MB file beside
+# `dd bs=4096 conv=notrunc` writing zeros over the same byte range of the same file, best
+# of 5 (target: the wipe at 70% of dd's speed or better).
 # Usage: scripts/bench-index-dat.sh [BUILD_DIR]
 # BUILD_DIR is an optimised build with benchmarks (default: build/release, made with
 # `cmake --preset release` when missing).
@@ -45,3 +47,28 @@ for layout in ordered shuffled; do
   awk -v r="$read_ms" -v t="$rows_ms" -v c="$cat_ms" \
     'BEGIN { printf "  read / cat          %8.1f x  (target: at most 3 x)\n  with times / cat    %8.1f x\n", r / c, t / c }'
 done
+
+# The wipe, on a copy: the images above are kept for the next run.
+wipe_image=$(mktemp -d "$build/index-dat-wipe.XXXXXX")
+trap 'rm -rf "$wipe_image"' EXIT
+mkdir -p "$wipe_image/drives/C"
+cp "$build/index-dat-bench-ordered/drives/C/index.dat" "$wipe_image/drives/C/index.dat"
+file=$wipe_image/drives/C/index.dat
+eval "$("$tool" wipe "$wipe_image" 5)"
+# dd writes whole blocks from the one holding `from` to the end: a few bytes more than the
+# wipe, never fewer.
+skip=$(( from / 4096 ))
+count=$(( (to - skip * 4096 + 4095) / 4096 ))
+best=
+for _ in 1 2 3 4 5 6; do
+  start=$(date +%s%N)
+  dd if=/dev/zero of="$file" bs=4096 seek="$skip" count="$count" conv=notrunc status=none
+  us=$(( ($(date +%s%N) - start) / 1000 ))
+  if [[ -z $best || $us -lt $best ]]; then best=$us; fi
+done
+dd_ms=$(awk -v us="$best" 'BEGIN { printf "%.1f", us / 1000 }')
+printf 'wipe: %s bytes, range %s-%s\n' "$(stat -c %s "$file")" "$from" "$to"
+printf '  dd bs=4096 conv=notrunc %8.1f ms\n' "$dd_ms"
+printf '  wipe, one pass          %8.1f ms\n' "$wipe_ms"
+awk -v w="$wipe_ms" -v d="$dd_ms" \
+  'BEGIN { printf "  wipe speed / dd speed  %8.0f %%  (target: at least 70 %%)\n", 100 * d / w }'

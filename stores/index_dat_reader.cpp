@@ -3,19 +3,16 @@
 #include <algorithm>
 #include <array>
 #include <optional>
-#include <unordered_set>
 
 #include "stores/index_dat_cache.h"
+#include "stores/index_dat_chain.h"
 
 namespace morvel {
 namespace {
 
-// File header.
-constexpr std::uint64_t kFileSizeField = 28;
-constexpr std::uint64_t kFirstTableField = 32;
-// Hash table.
-constexpr std::uint64_t kTableBlocksField = 4;
-constexpr std::uint64_t kTableNextField = 8;
+using index_dat::kFileSizeField;
+using index_dat::kFirstTableField;
+using index_dat::Le32;
 // The entries follow the 16-byte table header (signature, blocks, next table, a sequence
 // number). Starting at 32 would skip the first two entries of every table, and WinINet
 // does fill them.
@@ -29,36 +26,6 @@ constexpr std::uint64_t kUrlTextOffsetField = 52;
 // "REDR" records.
 constexpr std::uint64_t kRedirectTimeField = 8;
 constexpr std::uint64_t kRedirectText = 16;
-
-// Tables already walked. A chain that comes back to one of them would loop for ever, so
-// both passes end there. Few tables in a sound file: a set; a long chain in a damaged one
-// switches to one bit per byte of the file so memory stays a fraction of its size.
-class VisitedTables {
- public:
-  explicit VisitedTables(std::uint64_t file_size) : file_size_(file_size) {}
-
-  // False when `offset` (0 < offset <= file size) was visited before.
-  bool Insert(std::uint64_t offset) {
-    if (!bits_.empty()) {
-      if (bits_[offset]) return false;
-      bits_[offset] = true;
-      return true;
-    }
-    if (!few_.insert(offset).second) return false;
-    if (few_.size() > kFewLimit) {
-      bits_.assign(file_size_ + 1, false);
-      for (std::uint64_t o : few_) bits_[o] = true;
-      few_.clear();
-    }
-    return true;
-  }
-
- private:
-  static constexpr std::size_t kFewLimit = 4096;
-  std::uint64_t file_size_;
-  std::unordered_set<std::uint64_t> few_;
-  std::vector<bool> bits_;
-};
 
 // Each byte is one character; as UTF-8, bytes from 0x80 take two.
 std::string BytesAsText(std::string_view bytes) {
@@ -122,55 +89,31 @@ class Walk {
   }
 
  private:
-  static std::int32_t Le32(const std::byte* b) {
-    const std::uint32_t v =
-        std::to_integer<std::uint32_t>(b[0]) | std::to_integer<std::uint32_t>(b[1]) << 8 |
-        std::to_integer<std::uint32_t>(b[2]) << 16 | std::to_integer<std::uint32_t>(b[3]) << 24;
-    return static_cast<std::int32_t>(v);
-  }
-
   static std::uint64_t Le64(const std::byte* b) {
     return static_cast<std::uint64_t>(static_cast<std::uint32_t>(Le32(b + 4))) << 32 |
            static_cast<std::uint32_t>(Le32(b));
   }
 
-  // A signature is the text of its four bytes up to the first zero byte.
-  static std::string SignatureText(std::span<const std::byte> four) {
-    std::string s;
-    for (std::byte c : four) {
-      if (c == std::byte{0}) break;
-      s.push_back(static_cast<char>(c));
-    }
-    return s;
-  }
-
   std::optional<std::int32_t> Int32(std::uint64_t offset) {
-    std::array<std::byte, 4> b;
-    if (!cache_.Read(offset, b)) return std::nullopt;
-    return Le32(b.data());
+    return index_dat::ReadInt32(*this, offset);
   }
 
-  // The four bytes at `offset` as a signature; empty when they are not all in the file.
-  std::string Signature(std::uint64_t offset) {
-    std::array<std::byte, 4> b;
-    if (!cache_.Read(offset, b)) return {};
-    return SignatureText(b);
+ public:
+  // The cache as the chain walk reads it.
+  bool operator()(std::uint64_t offset, std::span<std::byte> out) {
+    return cache_.Read(offset, out);
   }
 
-  bool IsTable(std::int64_t offset) const { return offset > 0 && offset <= header_size_; }
-
+ private:
   // The progress total: entries of every table of the chain, as their block counts say.
+  // This pass does not test the "HASH" signature.
   std::int64_t CountEntries(std::int32_t first) {
     std::int64_t total = 0;
-    VisitedTables visited(cache_.size());
-    for (std::int64_t table = first; IsTable(table);) {
-      const auto at = static_cast<std::uint64_t>(table);
-      const auto blocks = Int32(at + kTableBlocksField);
-      const auto next = Int32(at + kTableNextField);
-      if (!blocks || !next || !visited.Insert(at)) break;
-      total += EntryCount(*blocks);
-      table = *next;
-    }
+    index_dat::WalkHashChain(*this, cache_.size(), header_size_, first,
+                             index_dat::Signed::NotTested, [&](const index_dat::HashTable& t) {
+                               total += EntryCount(t.blocks);
+                               return true;
+                             });
     return total;
   }
 
@@ -188,32 +131,31 @@ class Walk {
 
   // Visits the entries of the chain in order and queues those that lead to a record.
   Walked WalkTables(std::int32_t first, std::int64_t total) {
-    VisitedTables visited(cache_.size());
-    for (std::int64_t table = first; IsTable(table);) {
-      const auto at = static_cast<std::uint64_t>(table);
-      if (Signature(at) != "HASH") return Walked::On;
-      const auto blocks = Int32(at + kTableBlocksField);
-      const auto next = Int32(at + kTableNextField);
-      if (!blocks || !next || !visited.Insert(at)) return Walked::On;
-      const std::int64_t entries = EntryCount(*blocks);
-      for (std::int64_t k = 0; k < entries; ++k) {
-        const std::uint64_t entry = at + kTableEntries + static_cast<std::uint64_t>(k) * kEntrySize;
-        // The rest of the table lies past the end of the file.
-        if (entry > cache_.size() || cache_.size() - entry < kEntrySize) break;
-        // In a sound file every entry is 8 bytes of its own; more entries than the file
-        // holds means tables overlap, and walking them again would only repeat work.
-        if (entry_budget_ == 0) return Walked::On;
-        --entry_budget_;
-        if (const auto record = RecordOf(entry))
-          pending_.push_back(Pending{.record = *record, .entry = walked_, .bytes = {}});
-        ++walked_;
-        if (pending_.size() == kBatch) {
-          if (const Walked w = Flush(total); w != Walked::On) return w;
-        }
-      }
-      table = *next;
-    }
-    return Walked::On;
+    Walked walked = Walked::On;
+    index_dat::WalkHashChain(
+        *this, cache_.size(), header_size_, first, index_dat::Signed::Required,
+        [&](const index_dat::HashTable& table) {
+          const std::int64_t entries = EntryCount(table.blocks);
+          for (std::int64_t k = 0; k < entries; ++k) {
+            const std::uint64_t entry =
+                table.offset + kTableEntries + static_cast<std::uint64_t>(k) * kEntrySize;
+            // The rest of the table lies past the end of the file.
+            if (entry > cache_.size() || cache_.size() - entry < kEntrySize) break;
+            // In a sound file every entry is 8 bytes of its own; more entries than the file
+            // holds means tables overlap, and walking them again would only repeat work.
+            if (entry_budget_ == 0) return false;
+            --entry_budget_;
+            if (const auto record = RecordOf(entry))
+              pending_.push_back(Pending{.record = *record, .entry = walked_, .bytes = {}});
+            ++walked_;
+            if (pending_.size() == kBatch) {
+              walked = Flush(total);
+              if (walked != Walked::On) return false;
+            }
+          }
+          return true;
+        });
+    return walked;
   }
 
   // The record an entry leads to, unless the entry is empty or its offset is out of bounds.

@@ -110,6 +110,49 @@ Result<std::string> EmulatedFiles::LibraryPath(std::string_view path) const {
   return Result<std::string>::Of(file.value.host.string());
 }
 
+// A file in use by another program opens all the same: its owner shares reading and
+// writing, as a browser does with its index.dat.
+Result<std::unique_ptr<FileWriter>> EmulatedFiles::OpenSharedForWriting(std::string_view path) {
+  const auto file = ResolveFile(path);
+  if (!file) return Fail<std::unique_ptr<FileWriter>>(file.status);
+  if ((file.value.status->st_mode & S_IWUSR) == 0)
+    return Fail<std::unique_ptr<FileWriter>>(AccessDenied());
+  return OpenHostWriter(file.value.host, open_files_, WriterSharing::ReadWrite);
+}
+
+// The machine's drives are NTFS volumes made without 8.3 names, where GetShortPathName
+// gives the path back as it is. Longer than its 259 characters, it gives nothing.
+std::string EmulatedFiles::ShortPathName(std::string_view path) const {
+  if (path.size() > 259 || !Exists(path)) return {};
+  return std::string(path);
+}
+
+Result<std::unique_ptr<FileWriter>> EmulatedFiles::OpenToOverwrite(std::string_view path) {
+  using Writer = std::unique_ptr<FileWriter>;
+  const auto parsed = ParseWindowsPath(path);
+  if (!parsed) return Fail<Writer>(parsed.status);
+  const auto resolved = Resolve(parsed.value);
+  if (!resolved) return Fail<Writer>(resolved.status);
+  const HostEntry& file = resolved.value;
+  if (!file.status) return Fail<Writer>(FileNotFound());
+  // The link itself is no file to write, and what it leads to is not this entry's data.
+  if (!S_ISREG(file.status->st_mode)) return Fail<Writer>(AccessDenied());
+  if ((file.status->st_mode & S_IWUSR) == 0) return Fail<Writer>(AccessDenied());
+  if (facts_.IsLocked(parsed.value) || facts_.IsLocked(file.where)) return Fail<Writer>(InUse());
+  return OpenHostWriter(file.host, open_files_);
+}
+
+Result<std::string> EmulatedFiles::FinalPath(std::string_view path) const {
+  const auto parsed = ParseWindowsPath(path);
+  if (!parsed) return Fail<std::string>(parsed.status);
+  auto resolved = Resolve(parsed.value);
+  if (!resolved) return Fail<std::string>(resolved.status);
+  if (!resolved.value.status) return Fail<std::string>(FileNotFound());
+  const auto target = FollowIfLink(std::move(resolved.value));
+  if (!target) return Fail<std::string>(target.status);
+  return Result<std::string>::Of(target.value.where.ToString());
+}
+
 Status EmulatedFiles::DeleteEntry(const std::filesystem::path& host, const WindowsPath& where,
                                   const struct stat& status) {
   if (S_ISLNK(status.st_mode)) return FromErrno(::unlink(host.c_str()) == 0 ? 0 : errno);

@@ -46,6 +46,12 @@ class EmulatedFiles : public FileSystem {
   [[nodiscard]] Result<std::unique_ptr<FileWriter>> OpenExclusive(std::string_view path) override;
   // The host file; InUse for a file listed as locked.
   [[nodiscard]] Result<std::string> LibraryPath(std::string_view path) const override;
+  [[nodiscard]] Result<std::unique_ptr<FileWriter>> OpenSharedForWriting(
+      std::string_view path) override;
+  [[nodiscard]] std::string ShortPathName(std::string_view path) const override;
+  [[nodiscard]] Result<std::unique_ptr<FileWriter>> OpenToOverwrite(
+      std::string_view path) override;
+  [[nodiscard]] Result<std::string> FinalPath(std::string_view path) const override;
   Status ShellDelete(std::string_view path) override;
   Status RemoveFolder(std::string_view path) override;
   Status DeleteOnReboot(std::string_view path) override;

@@ -10,6 +10,7 @@
 #include "common/text.h"
 #include "platform/emulated/host_files.h"
 #include "platform/emulated/machine.h"
+#include "platform/emulated/store_file.h"
 
 namespace morvel::platform::emulated {
 
@@ -391,15 +392,7 @@ std::unique_ptr<EmulatedPStore> EmulatedPStore::Parse(std::string_view bytes,
 }
 
 std::unique_ptr<EmulatedPStore> EmulatedPStore::Load(const std::filesystem::path& file) {
-  std::error_code error;
-  if (!std::filesystem::exists(file, error)) return Parse({}, file.string());
-  if (!std::filesystem::is_regular_file(file, error))
-    throw MachineImageError(file.string() + ": is not a file");
-  std::string bytes;
-  if (const int read_error = ReadWholeFile(file, bytes); read_error != 0)
-    throw MachineImageError(file.string() +
-                            ": cannot be read: " + std::generic_category().message(read_error));
-  return Parse(bytes, file.string());
+  return Parse(ReadStoreFile(file).value_or(""), file.string());
 }
 
 bool EmulatedPStore::Available() const { return state_->available; }

@@ -2,6 +2,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -30,13 +31,19 @@ int WriteAll(int fd, std::string_view bytes) {
   return 0;
 }
 
-// A new, exclusively created file beside `file`, named ".morvel-<number>.tmp" so that a
-// stray one is easy to recognise and the name stays short whatever `file` is called.
+constexpr std::string_view kTemporaryPrefix = ".morvel-write-";
+constexpr std::string_view kTemporarySuffix = ".tmp";
+
+// A new, exclusively created file beside `file`, named ".morvel-write-<pid>-<number>.tmp":
+// easy to recognise, short whatever `file` is called, and telling which process wrote it,
+// so that one left by a writer that was killed can be told from one being written.
 FileDescriptor CreateTemporaryBeside(const std::filesystem::path& file,
                                      std::filesystem::path& temp_path, int& error) {
   std::random_device random;
+  const std::string prefix = std::string(kTemporaryPrefix) + std::to_string(::getpid()) + "-";
   for (int attempt = 0; attempt < 100; ++attempt) {
-    temp_path = file.parent_path() / (".morvel-" + std::to_string(random()) + ".tmp");
+    temp_path =
+        file.parent_path() / (prefix + std::to_string(random()) + std::string(kTemporarySuffix));
     FileDescriptor fd(::open(temp_path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
     if (fd.valid()) return fd;
     if (errno != EEXIST) {
@@ -48,7 +55,39 @@ FileDescriptor CreateTemporaryBeside(const std::filesystem::path& file,
   return FileDescriptor(-1);
 }
 
+bool AllDigits(std::string_view text) {
+  return !text.empty() && text.find_first_not_of("0123456789") == std::string_view::npos;
+}
+
+bool ProcessIsAlive(pid_t pid) { return ::kill(pid, 0) == 0 || errno == EPERM; }
+
 }  // namespace
+
+std::optional<pid_t> TemporaryWriter(std::string_view name) {
+  if (!name.starts_with(kTemporaryPrefix) || !name.ends_with(kTemporarySuffix)) return std::nullopt;
+  name.remove_prefix(kTemporaryPrefix.size());
+  name.remove_suffix(kTemporarySuffix.size());
+  const std::size_t dash = name.find('-');
+  if (dash == std::string_view::npos || !AllDigits(name.substr(0, dash)) ||
+      !AllDigits(name.substr(dash + 1)) || dash > 9)
+    return std::nullopt;
+  const pid_t pid = static_cast<pid_t>(std::stol(std::string(name.substr(0, dash))));
+  if (pid <= 0) return std::nullopt;
+  return pid;
+}
+
+void RemoveStaleTemporaries(const std::filesystem::path& folder) {
+  namespace fs = std::filesystem;
+  std::error_code error;
+  // Links are not followed: what lies behind them is not the image's own.
+  fs::recursive_directory_iterator it(folder, fs::directory_options::skip_permission_denied, error);
+  for (; !error && it != fs::recursive_directory_iterator(); it.increment(error)) {
+    const auto writer = TemporaryWriter(it->path().filename().string());
+    if (!writer || ProcessIsAlive(*writer)) continue;
+    const auto status = LinkStatus(it->path());
+    if (status && S_ISREG(status->st_mode)) ::unlink(it->path().c_str());
+  }
+}
 
 int FileDescriptor::Close() {
   if (fd_ < 0) return 0;

@@ -2,6 +2,7 @@
 // The few host (POSIX) file operations the emulated machine is built on.
 
 #include <sys/stat.h>
+#include <sys/types.h>
 
 #include <cstdint>
 #include <filesystem>
@@ -38,10 +39,20 @@ std::optional<struct stat> LinkStatus(const std::filesystem::path& path);
 std::optional<std::string> FindEntryIgnoringCase(const std::filesystem::path& folder,
                                                  std::string_view name);
 
-// Replaces `file` with `bytes` atomically: a new file in the same folder is written,
-// flushed to disk and renamed over `file`. An existing file's permissions carry over.
-// Returns 0 or the errno of the step that failed; no temporary file is left behind.
+// Replaces `file` with `bytes` atomically: a new file in the same folder
+// (".morvel-write-<pid>-<number>.tmp") is written, flushed to disk and renamed over
+// `file`. An existing file's permissions carry over. Returns 0 or the errno of the step
+// that failed; no temporary file is left behind, unless the process is killed meanwhile.
 int WriteFileAtomically(const std::filesystem::path& file, std::string_view bytes);
+
+// The process that wrote a temporary file of WriteFileAtomically named `name`; nullopt
+// for any other name.
+std::optional<pid_t> TemporaryWriter(std::string_view name);
+
+// Removes, in `folder` and below it (links not followed), the temporary files of
+// WriteFileAtomically whose writing process has ended: a killed write leaves nothing behind
+// once the image is opened again.
+void RemoveStaleTemporaries(const std::filesystem::path& folder);
 
 // Reads a whole host file; the errno on failure.
 int ReadWholeFile(const std::filesystem::path& file, std::string& out);

@@ -103,6 +103,12 @@ class HostFileWriter final : public FileWriter {
 
   Status Flush() override { return ::fsync(fd_.get()) == 0 ? Status::Ok() : FromErrno(errno); }
 
+  [[nodiscard]] Result<std::uint32_t> LinkCount() const override {
+    struct stat status {};
+    if (::fstat(fd_.get(), &status) != 0) return Fail<std::uint32_t>(FromErrno(errno));
+    return Result<std::uint32_t>::Of(static_cast<std::uint32_t>(status.st_nlink));
+  }
+
  private:
   FileDescriptor fd_;
   std::unique_ptr<Claim> claim_;
@@ -158,13 +164,16 @@ Result<std::unique_ptr<FileReader>> OpenHostReader(const std::filesystem::path& 
 }
 
 Result<std::unique_ptr<FileWriter>> OpenHostWriter(const std::filesystem::path& file,
-                                                   std::shared_ptr<OpenFiles> open_files) {
+                                                   std::shared_ptr<OpenFiles> open_files,
+                                                   WriterSharing sharing) {
   struct stat status {};
   auto fd = OpenRegular(file, O_RDWR, status);
   if (!fd) return Fail<std::unique_ptr<FileWriter>>(fd.status);
   const OpenFiles::FileId id{status.st_dev, status.st_ino};
-  if (!open_files->AddWriter(id)) return Fail<std::unique_ptr<FileWriter>>(InUse());
-  auto claim = std::make_unique<Claim>(std::move(open_files), id, true);
+  const bool exclusive = sharing == WriterSharing::None;
+  if (!(exclusive ? open_files->AddWriter(id) : open_files->AddReader(id)))
+    return Fail<std::unique_ptr<FileWriter>>(InUse());
+  auto claim = std::make_unique<Claim>(std::move(open_files), id, exclusive);
   return Result<std::unique_ptr<FileWriter>>::Of(
       std::make_unique<HostFileWriter>(std::move(fd.value), std::move(claim)));
 }

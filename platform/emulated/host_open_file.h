@@ -46,10 +46,15 @@ class OpenFiles {
 Result<std::unique_ptr<FileReader>> OpenHostReader(const std::filesystem::path& file,
                                                    std::shared_ptr<OpenFiles> open_files);
 
+// Whom a writer lets open the file beside it.
+enum class WriterSharing { None, ReadWrite };
+
 // Opens a host regular file (never following a link) for reading and writing, shared with
-// nobody. AccessDenied for anything but a regular file or when the host refuses writing;
-// InUse while the machine holds it open otherwise.
+// nobody or, with ReadWrite, with readers and other sharing writers (counted as a reader).
+// AccessDenied for anything but a regular file or when the host refuses writing; InUse
+// while the machine holds it open in a way the sharing does not allow.
 Result<std::unique_ptr<FileWriter>> OpenHostWriter(const std::filesystem::path& file,
-                                                   std::shared_ptr<OpenFiles> open_files);
+                                                   std::shared_ptr<OpenFiles> open_files,
+                                                   WriterSharing sharing = WriterSharing::None);
 
 }  // namespace morvel::platform::emulated

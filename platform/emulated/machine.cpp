@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "platform/emulated/emulated_files.h"
+#include "platform/emulated/emulated_internet.h"
 #include "platform/emulated/emulated_pstore.h"
 #include "platform/emulated/emulated_registry.h"
 #include "platform/emulated/host_files.h"
@@ -61,8 +62,24 @@ class EmulatedSystemInfo : public SystemInfo {
         return WithoutTrailingSeparator(facts_.Folder(MachineFolder::InternetCache));
       case SpecialFolder::Recent:
         return WithoutTrailingSeparator(facts_.Folder(MachineFolder::Recent));
+      case SpecialFolder::Cookies:
+        return WithoutTrailingSeparator(facts_.Folder(MachineFolder::Cookies));
+      case SpecialFolder::History:
+        return WithoutTrailingSeparator(facts_.Folder(MachineFolder::History));
     }
     return {};
+  }
+
+  [[nodiscard]] std::vector<std::string> UserDataFolders() const override {
+    std::vector<std::string> folders;
+    for (MachineFolder folder :
+         {MachineFolder::Profile, MachineFolder::Desktop, MachineFolder::Personal,
+          MachineFolder::Pictures, MachineFolder::Music, MachineFolder::Videos,
+          MachineFolder::Downloads, MachineFolder::AppData, MachineFolder::LocalAppData}) {
+      std::string path = WithoutTrailingSeparator(facts_.Folder(folder));
+      if (!path.empty()) folders.push_back(std::move(path));
+    }
+    return folders;
   }
 
   [[nodiscard]] std::string SystemFolder() const override {
@@ -148,13 +165,18 @@ class ImageMachine : public EmulatedMachine {
         files_(image / "drives", facts_, *registry_),
         system_(facts_),
         windows_(facts_, image / "stores" / "clipboard.txt"),
-        pstore_(EmulatedPStore::Load(image / "stores" / "pstore.ini")) {}
+        pstore_(EmulatedPStore::Load(image / "stores" / "pstore.ini")),
+        internet_(image / "stores") {
+    // A user who is no administrator may read HKEY_LOCAL_MACHINE but not change it.
+    registry_->SetLocalMachineWritable(facts_.administrator);
+  }
 
   Registry& registry() override { return *registry_; }
   FileSystem& files() override { return files_; }
   SystemInfo& system() override { return system_; }
   WindowSystem& windows() override { return windows_; }
   ProtectedStorage& protected_storage() override { return *pstore_; }
+  Internet& internet() override { return internet_; }
   [[nodiscard]] const MachineFacts& facts() const override { return facts_; }
 
   void Save() override {
@@ -163,6 +185,7 @@ class ImageMachine : public EmulatedMachine {
       Write(image_ / "stores" / "pstore.ini", pstore_->Serialize());
       pstore_->MarkSaved();
     }
+    internet_.Save();
   }
 
   [[nodiscard]] std::optional<std::filesystem::path> HostPath(
@@ -178,6 +201,7 @@ class ImageMachine : public EmulatedMachine {
   EmulatedSystemInfo system_;
   EmulatedWindowSystem windows_;
   std::unique_ptr<EmulatedPStore> pstore_;
+  EmulatedInternet internet_;
 
   static void Write(const std::filesystem::path& file, std::string_view bytes) {
     if (const int error = WriteFileAtomically(file, bytes); error != 0)
@@ -195,6 +219,7 @@ std::unique_ptr<EmulatedMachine> EmulatedMachine::Open(const std::filesystem::pa
       throw MachineImageError(image.string() + ": machine image is not a folder");
     throw MachineImageError(image.string() + ": machine image folder not found");
   }
+  RemoveStaleTemporaries(image);
   return std::make_unique<ImageMachine>(image);
 }
 

@@ -11,6 +11,7 @@
 
 #include "platform/emulated/machine_facts.h"
 #include "platform/file_system.h"
+#include "platform/internet.h"
 #include "platform/protected_storage.h"
 #include "platform/registry.h"
 #include "platform/system_info.h"
@@ -26,8 +27,10 @@ class MachineImageError : public std::runtime_error {
 
 class EmulatedMachine {
  public:
-  // Loads the image folder. Throws MachineImageError when the folder is missing or a
-  // file in it is malformed.
+  // Loads the image folder, after removing the temporary files that writes killed halfway
+  // left in it. Throws MachineImageError when the folder is missing or a file in it is
+  // malformed. HKEY_LOCAL_MACHINE refuses changes unless machine.ini makes the user an
+  // administrator (the default).
   static std::unique_ptr<EmulatedMachine> Open(const std::filesystem::path& image);
   virtual ~EmulatedMachine() = default;
 
@@ -36,6 +39,7 @@ class EmulatedMachine {
   virtual SystemInfo& system() = 0;
   virtual WindowSystem& windows() = 0;
   virtual ProtectedStorage& protected_storage() = 0;
+  virtual Internet& internet() = 0;
 
   // What machine.ini says (its defaults where it is silent): folders, drives, version...
   [[nodiscard]] virtual const MachineFacts& facts() const = 0;

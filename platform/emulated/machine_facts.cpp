@@ -21,6 +21,13 @@ constexpr std::array<std::string_view, kMachineFolderCount> kDefaultFolders = {
     R"(C:\Users\User\AppData\Roaming\Microsoft\Windows\Cookies)",
     R"(C:\Users\User\AppData\Local\Microsoft\Windows\History)",
     R"(C:\Program Files\Morvel)",
+    R"(C:\Users\User)",
+    R"(C:\Users\User\Desktop)",
+    R"(C:\Users\User\Pictures)",
+    R"(C:\Users\User\Music)",
+    R"(C:\Users\User\Videos)",
+    R"(C:\Users\User\Downloads)",
+    R"(C:\Users\User\AppData\Local)",
 };
 
 struct DriveTypeName {
@@ -38,8 +45,10 @@ constexpr std::array<DriveTypeName, 5> kDriveTypeNames = {{
 // Reads one ini file and reports its faults with file and line.
 class FactsReader {
  public:
-  FactsReader(std::string_view bytes, std::string_view display_name)
-      : doc_(IniDocument::Parse(Decode(bytes))), display_name_(display_name) {}
+  FactsReader(std::string_view bytes, std::string_view display_name) : display_name_(display_name) {
+    RequireText(bytes);
+    doc_ = IniDocument::Parse(bytes);
+  }
 
   MachineFacts Read() {
     MachineFacts facts;
@@ -60,10 +69,17 @@ class FactsReader {
   IniDocument doc_;
   std::string display_name_;
 
-  static std::string Decode(std::string_view bytes) {
-    if (bytes.starts_with("\xFF\xFE")) return Utf16LeBytesToUtf8(bytes.substr(2));
-    if (bytes.starts_with("\xEF\xBB\xBF")) bytes.remove_prefix(3);
-    return std::string(bytes);
+  // A file that is not text (a binary file, or one in an encoding other than UTF-8 or
+  // UTF-16 with its mark) would otherwise read as a machine with every default.
+  void RequireText(std::string_view bytes) const {
+    const IniText decoded = DecodeIniText(bytes);
+    std::optional<NonText> fault = FindNonText(decoded.text);
+    if (!fault && !decoded.tail.empty())
+      fault = NonText{decoded.text.size(), "an odd number of bytes in UTF-16"};
+    if (fault)
+      throw MachineImageError(display_name_ + ":" +
+                              std::to_string(LineOfOffset(decoded.text, fault->offset)) +
+                              ": not text (" + fault->what + ")");
   }
 
   [[noreturn]] void Fail(std::string_view section, std::string_view key,
@@ -75,17 +91,9 @@ class FactsReader {
   // The section's keys in file order with their values, the first of duplicate keys
   // winning as with the profile functions; empty values left out.
   std::vector<std::pair<std::string, std::string>> Entries(std::string_view section) const {
-    std::vector<std::pair<std::string, std::string>> out;
-    for (const std::string& line : doc_.SectionLines(section)) {
-      std::string_view key, value;
-      if (!SplitIniLine(line, key, value)) continue;
-      bool seen = false;
-      for (const auto& e : out) seen = seen || SameText(e.first, key);
-      if (seen) continue;
-      std::string text = doc_.Read(section, key).value_or("");
-      if (!text.empty()) out.emplace_back(std::string(key), std::move(text));
-    }
-    return out;
+    auto entries = doc_.SectionEntries(section);
+    std::erase_if(entries, [](const auto& entry) { return entry.second.empty(); });
+    return entries;
   }
 
   void ReadSystem(MachineFacts& facts) const {

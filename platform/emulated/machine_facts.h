@@ -27,11 +27,19 @@ enum class MachineFolder {
   Cookies,
   History,
   Executable,
+  Profile,
+  Desktop,
+  Pictures,
+  Music,
+  Videos,
+  Downloads,
+  LocalAppData,
 };
-inline constexpr std::size_t kMachineFolderCount = 10;
+inline constexpr std::size_t kMachineFolderCount = 17;
 inline constexpr std::array<std::string_view, kMachineFolderCount> kMachineFolderKeys = {
-    "Windows", "System",        "Temp",    "Personal", "AppData",
-    "Recent",  "InternetCache", "Cookies", "History",  "Executable"};
+    "Windows",       "System",  "Temp",    "Personal",   "AppData",     "Recent",
+    "InternetCache", "Cookies", "History", "Executable", "Profile",     "Desktop",
+    "Pictures",      "Music",   "Videos",  "Downloads",  "LocalAppData"};
 
 enum class DriveType { None, Fixed, Removable, CdRom, Remote, RamDisk };
 
@@ -58,8 +66,9 @@ struct MachineFacts {
   [[nodiscard]] bool HasWindowClass(std::string_view class_name) const;
 };
 
-// Reads machine.ini's bytes (UTF-8, or UTF-16LE with a byte-order mark). Throws
-// MachineImageError "<display_name>:<line>: <what>" for a value it cannot read.
+// Reads machine.ini's bytes (UTF-8, or UTF-16 with a byte-order mark). Throws
+// MachineImageError "<display_name>:<line>: <what>" for a value it cannot read, and for
+// bytes that are not text (a zero byte or other control character, invalid UTF-8).
 MachineFacts ParseMachineFacts(std::string_view bytes, std::string_view display_name);
 
 }  // namespace morvel::platform::emulated

@@ -1,6 +1,7 @@
 #include "platform/emulated/windows_path.h"
 
 #include "common/text.h"
+#include "common/windows_names.h"
 
 namespace morvel::platform::emulated {
 
@@ -53,36 +54,107 @@ bool IsValidWindowsName(std::string_view name) {
   return true;
 }
 
-Result<WindowsPath> ParseWindowsPath(std::string_view text) {
-  const auto invalid = [] {
-    return Result<WindowsPath>::Failed(ErrorKind::InvalidArgument, kErrorInvalidName);
-  };
-  if (text.size() < 3) return invalid();
-  const char letter = UpperAscii(text[0]);
-  if (letter < 'A' || letter > 'Z' || text[1] != ':' || !IsSeparator(text[2])) return invalid();
+namespace {
 
-  WindowsPath path;
-  path.drive = letter;
-  std::size_t pos = 3;
+// The names after the drive: with `literal` as the "\\?\" form takes them (only "\"
+// separates, every name stays as written), else as Win32 normalises them.
+bool ParseNames(std::string_view text, bool literal, WindowsPath& path) {
+  std::size_t pos = 0;
   while (pos < text.size()) {
-    if (IsSeparator(text[pos])) {
+    if (literal ? text[pos] == '\\' : IsSeparator(text[pos])) {
+      // A doubled separator is an empty name to the file system, not to Win32.
+      if (literal && pos > 0 && text[pos - 1] == '\\') return false;
       ++pos;
       continue;
     }
     std::size_t end = pos;
-    while (end < text.size() && !IsSeparator(text[end])) ++end;
+    while (end < text.size() && !(literal ? text[end] == '\\' : IsSeparator(text[end]))) ++end;
     const std::string_view name = text.substr(pos, end - pos);
     pos = end;
+    if (literal) {
+      if (!IsValidWindowsName(name)) return false;
+      path.components.emplace_back(name);
+      continue;
+    }
     if (name == ".") continue;
     if (name == "..") {
-      if (path.components.empty()) return invalid();
+      if (path.components.empty()) return false;
       path.components.pop_back();
       continue;
     }
     const std::string_view kept = StripTrailingDotsAndBlanks(name);
-    if (!IsValidWindowsName(kept)) return invalid();
+    // "con.txt" opens the console, not a file: only the literal form reaches such a file.
+    if (!IsValidWindowsName(kept) || NeedsLiteralName(kept)) return false;
     path.components.emplace_back(kept);
   }
+  return true;
+}
+
+// "X:" followed by a separator or by nothing; the drive letter, or 0.
+char DriveOf(std::string_view text, bool literal) {
+  if (text.size() < 2 || text[1] != ':') return 0;
+  const char letter = UpperAscii(text[0]);
+  if (letter < 'A' || letter > 'Z') return 0;
+  if (text.size() > 2 && !(literal ? text[2] == '\\' : IsSeparator(text[2]))) return 0;
+  return letter;
+}
+
+// "localhost\C$" (and what follows): the administrative share of a drive of this machine,
+// the one kind of network path that leads into the machine. Its letter, and the rest of
+// the text after the share's name; 0 for any other server or share.
+char AdministrativeShare(std::string_view text, bool literal, std::string_view& rest) {
+  const auto separator = [literal](char c) { return literal ? c == '\\' : IsSeparator(c); };
+  std::size_t cut = 0;
+  while (cut < text.size() && !separator(text[cut])) ++cut;
+  const std::string_view server = text.substr(0, cut);
+  if (!SameText(server, "localhost") && server != "127.0.0.1") return 0;
+  if (cut + 3 > text.size() || text[cut + 2] != '$') return 0;
+  if (cut + 3 < text.size() && !separator(text[cut + 3])) return 0;
+  const char letter = UpperAscii(text[cut + 1]);
+  if (letter < 'A' || letter > 'Z') return 0;
+  rest = text.substr(cut + 3);
+  return letter;
+}
+
+}  // namespace
+
+Result<WindowsPath> ParseWindowsPath(std::string_view text) {
+  const auto invalid = [] {
+    return Result<WindowsPath>::Failed(ErrorKind::InvalidArgument, kErrorInvalidName);
+  };
+  // "\\?\" takes the rest as it stands; "\\.\" (a device path) and "\\server\share" are
+  // normalised like a drive path.
+  bool literal = false;
+  bool device = false;
+  bool network = false;
+  if (text.starts_with("\\\\?\\")) {
+    literal = true;
+    text.remove_prefix(4);
+  } else if (text.starts_with("\\\\.\\") || text.starts_with("//./")) {
+    device = true;
+    text.remove_prefix(4);
+  } else if (text.size() > 2 && IsSeparator(text[0]) && IsSeparator(text[1])) {
+    network = true;
+    text.remove_prefix(2);
+  }
+  if ((literal || device) && text.size() >= 4 && SameText(text.substr(0, 3), "UNC") &&
+      (literal ? text[3] == '\\' : IsSeparator(text[3]))) {
+    network = true;
+    text.remove_prefix(4);
+  }
+
+  WindowsPath path;
+  std::string_view names;
+  if (network) {
+    path.drive = AdministrativeShare(text, literal, names);
+  } else {
+    path.drive = DriveOf(text, literal);
+    // A drive path of its own needs its separator: "C:a" is relative to C:'s current folder.
+    if (path.drive != 0 && text.size() < 3 && !literal) return invalid();
+    names = path.drive != 0 ? text.substr(2) : std::string_view();
+  }
+  if (path.drive == 0) return invalid();
+  if (!ParseNames(names, literal, path)) return invalid();
   return Result<WindowsPath>::Of(std::move(path));
 }
 

@@ -20,10 +20,14 @@ struct WindowsPath {
 };
 
 // Parses an absolute Windows path. Both "\" and "/" separate names and runs of them count
-// as one, as Win32 does. InvalidArgument for a relative path ("a\b", "\a", "C:a"), a UNC
-// path, a ".." that would climb above the root, and a name Windows cannot hold (NUL or
-// another control character, one of < > : " | ? *, or nothing left once Windows has
-// dropped its trailing dots and blanks).
+// as one, as Win32 does. The other spellings of a path on this machine are taken too: the
+// device form "\\.\C:\...", the administrative share "\\localhost\C$\..." (or
+// "\\127.0.0.1\c$"), and the "\\?\C:\..." and "\\?\UNC\localhost\C$\..." forms, whose
+// names stand exactly as written (trailing dots and blanks kept, "\" the only separator,
+// "." and ".." refused). InvalidArgument for a relative path ("a\b", "\a", "C:a"), any
+// other network path, a ".." that would climb above the root, and a name Windows cannot
+// hold (NUL or another control character, one of < > : " | ? *, or nothing left once
+// Windows has dropped its trailing dots and blanks).
 Result<WindowsPath> ParseWindowsPath(std::string_view text);
 
 // Whether two parsed paths name the same entry, without regard to letter case.

@@ -84,6 +84,13 @@ class Win32FileWriter final : public FileWriter {
     return FlushFileBuffers(file_.get()) ? Status::Ok() : StatusOf(GetLastError());
   }
 
+  [[nodiscard]] Result<std::uint32_t> LinkCount() const override {
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!GetFileInformationByHandle(file_.get(), &info))
+      return FailedWith<std::uint32_t>(GetLastError());
+    return Result<std::uint32_t>::Of(info.nNumberOfLinks);
+  }
+
  private:
   UniqueHandle file_;
 };
@@ -103,7 +110,9 @@ bool IsAbsolute(const std::wstring& path) {
   return path.size() >= 3 && IsSeparator(path[0]) && IsSeparator(path[1]);
 }
 
-bool IsDriveRoot(const std::wstring& path) {
+// "C:\", also spelled "\\?\C:\" or "\\.\C:\".
+bool IsDriveRoot(std::wstring_view path) {
+  if (path.starts_with(L"\\\\?\\") || path.starts_with(L"\\\\.\\")) path.remove_prefix(4);
   return path.size() <= 3 && path.size() >= 2 && path[1] == L':';
 }
 
@@ -178,6 +187,37 @@ Result<std::unique_ptr<FileWriter>> OpenFileExclusive(std::string_view path) {
       std::make_unique<Win32FileWriter>(std::move(file)));
 }
 
+Result<std::unique_ptr<FileWriter>> OpenFileSharedForWriting(std::string_view path) {
+  UniqueHandle file = OwnFile(CreateFileW(Wide(path).c_str(), GENERIC_READ | GENERIC_WRITE,
+                                          FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return FailedWith<std::unique_ptr<FileWriter>>(GetLastError());
+  return Result<std::unique_ptr<FileWriter>>::Of(
+      std::make_unique<Win32FileWriter>(std::move(file)));
+}
+
+// The ANSI call into 259 characters and its zero, as the name is handed on to Wininit.ini.
+std::string ShortPathOf(std::string_view path) {
+  wchar_t buffer[MAX_PATH] = {};
+  const DWORD length = GetShortPathNameW(Wide(path).c_str(), buffer, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return {};
+  return Narrow(std::wstring_view(buffer, length));
+}
+
+Result<std::unique_ptr<FileWriter>> OpenFileToOverwrite(std::string_view path) {
+  using Writer = std::unique_ptr<FileWriter>;
+  // FILE_FLAG_OPEN_REPARSE_POINT opens a link as the link instead of what it leads to.
+  UniqueHandle file = OwnFile(
+      CreateFileW(Wide(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                  FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  if (!file) return FailedWith<Writer>(GetLastError());
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!GetFileInformationByHandle(file.get(), &info)) return FailedWith<Writer>(GetLastError());
+  if (info.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY))
+    return FailedWith<Writer>(ERROR_ACCESS_DENIED);
+  return Result<Writer>::Of(std::make_unique<Win32FileWriter>(std::move(file)));
+}
+
 Status ShellDeletePath(std::string_view path) {
   // The shell parses its names itself and expects "\" between them.
   std::wstring wide = Trimmed(path);
@@ -190,6 +230,17 @@ Status ShellDeletePath(std::string_view path) {
   if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return RemoveLink(wide, attributes);
   if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
     if (Status removed = RemoveLinksBelow(wide); !removed) return removed;
+  }
+
+  // The shell does not take the "\\?\" form, which names a file that plain paths cannot
+  // reach exactly ("notes.", "con.txt"); such a file goes as the shell would delete it.
+  if (wide.starts_with(L"\\\\?\\") && !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    if (attributes & FILE_ATTRIBUTE_READONLY)
+      SetFileAttributesW(wide.c_str(), attributes & ~DWORD{FILE_ATTRIBUTE_READONLY});
+    if (DeleteFileW(wide.c_str())) return Status::Ok();
+    const DWORD error = GetLastError();
+    if (attributes & FILE_ATTRIBUTE_READONLY) SetFileAttributesW(wide.c_str(), attributes);
+    return StatusOf(error);
   }
 
   // The source is a list of names, each ending in a zero, and the list ends in one more.

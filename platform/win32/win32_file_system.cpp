@@ -1,6 +1,7 @@
 #include "platform/win32/win32_file_system.h"
 
 #include <algorithm>
+#include <cwctype>
 #include <new>
 #include <stdexcept>
 #include <string>
@@ -105,6 +106,37 @@ Status CreateFolderAndParents(const std::wstring& path) {
     if (now != INVALID_FILE_ATTRIBUTES && (now & FILE_ATTRIBUTE_DIRECTORY)) return Status::Ok();
   }
   return StatusOf(error);
+}
+
+// "\\localhost\C$\..." and the other spellings of an administrative share of this machine,
+// as the drive path they stand for ("C:\..."); any other path as it is. Opened through the
+// network redirector the share would keep its network name in the final path.
+std::wstring LocalDrivePath(std::wstring path) {
+  std::wstring rest;
+  if (path.starts_with(L"\\\\?\\UNC\\") || path.starts_with(L"\\\\.\\UNC\\")) {
+    rest = path.substr(8);
+  } else if (path.size() > 2 && IsSeparator(path[0]) && IsSeparator(path[1]) && path[2] != L'?' &&
+             path[2] != L'.') {
+    rest = path.substr(2);
+  } else {
+    return path;
+  }
+  const std::size_t cut = rest.find_first_of(L"\\/");
+  if (cut == std::wstring::npos || cut + 3 > rest.size() || rest[cut + 2] != L'$') return path;
+  if (cut + 3 < rest.size() && !IsSeparator(rest[cut + 3])) return path;
+  const std::wstring server = rest.substr(0, cut);
+  wchar_t own[MAX_COMPUTERNAME_LENGTH + 1];
+  DWORD own_size = MAX_COMPUTERNAME_LENGTH + 1;
+  const bool is_own = GetComputerNameW(own, &own_size) &&
+                      CompareStringOrdinal(server.c_str(), -1, own, -1, TRUE) == CSTR_EQUAL;
+  if (!is_own && CompareStringOrdinal(server.c_str(), -1, L"localhost", -1, TRUE) != CSTR_EQUAL &&
+      server != L"127.0.0.1")
+    return path;
+  const wchar_t letter = rest[cut + 1];
+  if (!((letter >= L'A' && letter <= L'Z') || (letter >= L'a' && letter <= L'z'))) return path;
+  std::wstring drive{letter, L':'};
+  const std::wstring below = rest.substr(cut + 3);
+  return drive + (below.empty() ? std::wstring(L"\\") : below);
 }
 
 class Win32FileSystem final : public FileSystem {
@@ -259,6 +291,54 @@ class Win32FileSystem final : public FileSystem {
   Result<std::unique_ptr<FileWriter>> OpenExclusive(std::string_view path) override {
     if (HasWildcard(path)) return FailedWith<std::unique_ptr<FileWriter>>(ERROR_INVALID_NAME);
     return OpenFileExclusive(path);
+  }
+
+  Result<std::unique_ptr<FileWriter>> OpenSharedForWriting(std::string_view path) override {
+    if (HasWildcard(path)) return FailedWith<std::unique_ptr<FileWriter>>(ERROR_INVALID_NAME);
+    return OpenFileSharedForWriting(path);
+  }
+
+  std::string ShortPathName(std::string_view path) const override {
+    if (HasWildcard(path)) return {};
+    return ShortPathOf(path);
+  }
+
+  Result<std::unique_ptr<FileWriter>> OpenToOverwrite(std::string_view path) override {
+    if (HasWildcard(path)) return FailedWith<std::unique_ptr<FileWriter>>(ERROR_INVALID_NAME);
+    return OpenFileToOverwrite(path);
+  }
+
+  // The handle's own final path: Windows has normalised the spelling and followed every
+  // link and junction on the way, which no reading of the text can do.
+  Result<std::string> FinalPath(std::string_view path) const override {
+    if (HasWildcard(path)) return FailedWith<std::string>(ERROR_INVALID_NAME);
+    const std::wstring wide = LocalDrivePath(Wide(path));
+    // No access is asked for: the attributes of a folder of another user can still be read.
+    UniqueHandle handle = OwnFile(CreateFileW(
+        wide.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!handle) return FailedWith<std::string>(GetLastError());
+    std::wstring final_path(MAX_PATH, L'\0');
+    for (;;) {
+      const DWORD length = GetFinalPathNameByHandleW(
+          handle.get(), final_path.data(), static_cast<DWORD>(final_path.size()), VOLUME_NAME_DOS);
+      if (length == 0) return FailedWith<std::string>(GetLastError());
+      if (length < final_path.size()) {
+        final_path.resize(length);
+        break;
+      }
+      final_path.resize(length + 1);
+    }
+    if (final_path.starts_with(L"\\\\?\\UNC\\")) {
+      final_path = L"\\" + final_path.substr(7);
+    } else if (final_path.starts_with(L"\\\\?\\")) {
+      final_path.erase(0, 4);
+    }
+    final_path = TrimSeparators(LocalDrivePath(std::move(final_path)));
+    if (final_path.size() == 2 && final_path[1] == L':') final_path += L'\\';
+    if (final_path.size() >= 2 && final_path[1] == L':')
+      final_path[0] = static_cast<wchar_t>(std::towupper(final_path[0]));
+    return Result<std::string>::Of(Narrow(final_path));
   }
 
   // A wildcard would make the shell delete every file it matches.

@@ -1,6 +1,7 @@
 #include "platform/win32/win32_machine.h"
 
 #include "platform/win32/win32_file_system.h"
+#include "platform/win32/win32_internet.h"
 #include "platform/win32/win32_pstore.h"
 #include "platform/win32/win32_registry.h"
 #include "platform/win32/win32_system.h"
@@ -15,13 +16,15 @@ class RealMachine final : public Win32Machine {
         files_(MakeWin32FileSystem()),
         system_(MakeWin32SystemInfo()),
         windows_(MakeWin32WindowSystem()),
-        pstore_(MakeWin32ProtectedStorage()) {}
+        pstore_(MakeWin32ProtectedStorage()),
+        internet_(MakeWin32Internet()) {}
 
   Registry& registry() override { return *registry_; }
   FileSystem& files() override { return *files_; }
   SystemInfo& system() override { return *system_; }
   WindowSystem& windows() override { return *windows_; }
   ProtectedStorage& protected_storage() override { return *pstore_; }
+  Internet& internet() override { return *internet_; }
 
  private:
   std::unique_ptr<Registry> registry_;
@@ -29,6 +32,7 @@ class RealMachine final : public Win32Machine {
   std::unique_ptr<SystemInfo> system_;
   std::unique_ptr<WindowSystem> windows_;
   std::unique_ptr<ProtectedStorage> pstore_;
+  std::unique_ptr<Internet> internet_;
 };
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "platform/file_system.h"
+#include "platform/internet.h"
 #include "platform/protected_storage.h"
 #include "platform/registry.h"
 #include "platform/system_info.h"
@@ -23,6 +24,7 @@ class Win32Machine {
   virtual SystemInfo& system() = 0;
   virtual WindowSystem& windows() = 0;
   virtual ProtectedStorage& protected_storage() = 0;
+  virtual Internet& internet() = 0;
 };
 
 }  // namespace morvel::platform::win32

@@ -79,6 +79,8 @@ class Win32SystemInfo final : public SystemInfo {
     return SpecialFolderLookup(folder);
   }
 
+  std::vector<std::string> UserDataFolders() const override { return UserDataFolderPaths(); }
+
   void EndBrowserSession() override { EndWinInetBrowserSession(); }
 
   bool IsAdministrator() const override { return TokenHoldsAdministrators(); }

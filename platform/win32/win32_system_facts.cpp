@@ -119,8 +119,15 @@ std::string SpecialFolderLookup(SpecialFolder folder) {
     case SpecialFolder::Personal:
       if (!SHGetSpecialFolderPathW(nullptr, path, CSIDL_PERSONAL, FALSE)) return {};
       break;
+    // The browser's three folders as Internet Explorer's own tools look them up.
     case SpecialFolder::InternetCache:
-      if (!SHGetSpecialFolderPathW(nullptr, path, CSIDL_INTERNET_CACHE, FALSE)) return {};
+      if (!ItemListPath(CSIDL_INTERNET_CACHE, path)) return {};
+      break;
+    case SpecialFolder::Cookies:
+      if (!ItemListPath(CSIDL_COOKIES, path)) return {};
+      break;
+    case SpecialFolder::History:
+      if (!ItemListPath(CSIDL_HISTORY, path)) return {};
       break;
     case SpecialFolder::AppData:
       if (!ItemListPath(CSIDL_APPDATA, path)) return {};
@@ -131,6 +138,33 @@ std::string SpecialFolderLookup(SpecialFolder folder) {
   }
   path[MAX_PATH] = L'\0';
   return WithoutTrailingSeparator(path);
+}
+
+std::vector<std::string> UserDataFolderPaths() {
+  std::vector<std::string> folders;
+  const auto add = [&folders](const wchar_t* path) {
+    std::string folder = WithoutTrailingSeparator(path);
+    if (!folder.empty()) folders.push_back(std::move(folder));
+  };
+  for (const int csidl : {CSIDL_PROFILE, CSIDL_DESKTOPDIRECTORY, CSIDL_PERSONAL, CSIDL_MYPICTURES,
+                          CSIDL_MYMUSIC, CSIDL_MYVIDEO, CSIDL_APPDATA, CSIDL_LOCAL_APPDATA}) {
+    wchar_t path[MAX_PATH + 1] = {};
+    if (SUCCEEDED(SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path))) add(path);
+  }
+  // Downloads has no CSIDL; its known folder exists from Vista on, so the shell's lookup is
+  // loaded for the call rather than imported.
+  using GetKnownFolderPath = HRESULT(WINAPI*)(const GUID&, DWORD, HANDLE, PWSTR*);
+  static constexpr GUID kDownloads = {
+      0x374de290, 0x123f, 0x4565, {0x91, 0x64, 0x39, 0xc4, 0x92, 0x5e, 0x46, 0x7b}};
+  if (HMODULE shell = GetModuleHandleW(L"shell32.dll")) {
+    const auto lookup = reinterpret_cast<GetKnownFolderPath>(
+        reinterpret_cast<void (*)()>(GetProcAddress(shell, "SHGetKnownFolderPath")));
+    PWSTR path = nullptr;
+    if (lookup != nullptr && SUCCEEDED(lookup(kDownloads, 0, nullptr, &path)) && path != nullptr)
+      add(path);
+    CoTaskMemFree(path);
+  }
+  return folders;
 }
 
 void EndWinInetBrowserSession() {

@@ -2,6 +2,7 @@
 // The folders and the administrator test behind Win32SystemInfo.
 
 #include <string>
+#include <vector>
 
 #include "platform/system_info.h"
 
@@ -24,6 +25,11 @@ DriveType DriveTypeOfRoot(char letter);
 // and CSIDL_RECENT through SHGetSpecialFolderLocation and SHGetPathFromIDList, after ending
 // WinINet's browser session. Without a trailing "\"; empty text when the lookup fails.
 std::string SpecialFolderLookup(SpecialFolder folder);
+
+// The profile, Desktop, Documents, Pictures, Music, Videos, Downloads and application-data
+// folders (SHGetFolderPath, and SHGetKnownFolderPath for Downloads where Windows has it),
+// without trailing "\"; the ones Windows cannot tell are left out.
+std::vector<std::string> UserDataFolderPaths();
 
 // InternetSetOption(NULL, INTERNET_OPTION_END_BROWSER_SESSION, NULL, 0).
 void EndWinInetBrowserSession();

@@ -7,6 +7,10 @@
 //     best-of-ROUNDS milliseconds of reading C:\index.dat through the emulated machine's
 //     FileReader: the walk alone (read_ms) and with the time texts (rows_ms), as
 //     "name=value" lines. The companion of scripts/bench-index-dat.sh.
+// index_dat_timing wipe IMAGE [ROUNDS]
+//     best-of-ROUNDS milliseconds of one wipe pass over C:\index.dat through the emulated
+//     machine's files (wipe_ms), and the byte range it overwrites (from, to). The
+//     companion of scripts/bench-index-dat.sh.
 
 #include <algorithm>
 #include <chrono>
@@ -23,6 +27,7 @@
 #include "platform/emulated/machine.h"
 #include "stores/index_dat_reader.h"
 #include "stores/index_dat_time.h"
+#include "stores/index_dat_wipe.h"
 #include "tests/bench/best_time.h"
 
 namespace {
@@ -128,7 +133,24 @@ int main(int argc, char** argv) {
     std::cout << "read_ms=" << walk << "\nrows_ms=" << with_times << "\nrows=" << rows << "\n";
     return 0;
   }
-  std::cerr
-      << "usage: index_dat_timing generate IMAGE [RECORDS] [shuffled] | time IMAGE [ROUNDS]\n";
+  if (mode == "wipe" && argc >= 3) {
+    const int rounds = argc > 3 ? std::max(1, std::atoi(argv[3])) : 5;
+    auto machine = morvel::platform::emulated::EmulatedMachine::Open(argv[2]);
+    auto& files = machine->files();
+    const auto size = files.Stat("C:\\index.dat");
+    if (!size.ok()) {
+      std::cerr << "no C:\\index.dat in " << argv[2] << "\n";
+      return 1;
+    }
+    const double wipe = BestMilliseconds(rounds, [&] {
+      morvel::WipeIndexDat(files, "C:\\index.dat", 1);
+      return 0;
+    });
+    std::cout << "wipe_ms=" << wipe << "\nfrom=" << kFirstTable + 32 << "\nto=" << size.value.size
+              << "\n";
+    return 0;
+  }
+  std::cerr << "usage: index_dat_timing generate IMAGE [RECORDS] [shuffled] | time IMAGE "
+               "[ROUNDS] | wipe IMAGE [ROUNDS]\n";
   return 2;
 }

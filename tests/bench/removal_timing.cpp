@@ -37,7 +37,8 @@ class BenchRun final : public morvel::RunContext {
  public:
   BenchRun(morvel::platform::emulated::EmulatedMachine& machine, RunMode mode)
       : mode_(mode), port_{machine.registry(), machine.files(), machine.system(),
-                           machine.windows(),  questions_,      machine.protected_storage()} {
+                           machine.windows(),  questions_,      machine.protected_storage(),
+                           machine.internet()} {
     settings_.FastScan = true;
   }
   [[nodiscard]] RunMode mode() const override { return mode_; }

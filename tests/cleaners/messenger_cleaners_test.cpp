@@ -86,19 +86,21 @@ TEST_F(MessengerTest, MsnLogFolderInsideReceivedFilesIsNotListedTwice) {
   EXPECT_TRUE(Exists(Received()));
 }
 
-TEST_F(MessengerTest, MsnLogFolderAroundReceivedFilesIsNotListedTwice) {
-  // Answering Yes empties the whole documents folder: only on a throwaway image.
+TEST_F(MessengerTest, MsnLogFolderNamingTheDocumentsFolderIsSkipped) {
+  // Were the guard broken, Yes would empty the whole documents folder: a throwaway image only.
   if (!machine().IsEmulated()) GTEST_SKIP() << "would empty the real machine's documents folder";
-  // A log path naming the documents folder holds "My Received Files" within it.
+  // A log path naming the documents folder, which holds "My Received Files" within it: the
+  // registry's word does not make Documents a log folder.
   PutFile(Documents() + "\\chat.xml", 10);
   PutFile(Received() + "\\song.mp3", 10);
   PutLogPath("1111", platform::RegistryValue::MakeString("MessageLogPath", Documents()));
-  // Yes to "delete all files and folders under" the documents folder.
   questions = testing::ScriptedQuestions(platform::Answer::Yes);
   const Outcome clean = TestThenClean("Instant Messengers - MSN Messenger");
-  EXPECT_EQ(clean.count, 2);
-  EXPECT_EQ(clean.lines.size(), 2u);
-  EXPECT_TRUE(Exists(Documents()));
+  EXPECT_EQ(clean.count, 1);
+  ASSERT_EQ(clean.lines.size(), 2u);
+  EXPECT_TRUE(clean.lines[0].starts_with("skipping " + Documents()));
+  EXPECT_TRUE(Exists(Documents() + "\\chat.xml"));
+  EXPECT_FALSE(Exists(Received() + "\\song.mp3"));
 }
 
 TEST_F(MessengerTest, YahooTakesItsLogAndEmptiesItsCachesKeepingTheFolders) {

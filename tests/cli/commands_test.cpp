@@ -50,7 +50,8 @@ class DemoImageTest : public ::testing::Test {
     auto machine = platform::emulated::EmulatedMachine::Open(dir);
     questions = std::make_unique<ScriptedQuestions>(answer);
     platform::Port port{machine->registry(), machine->files(), machine->system(),
-                        machine->windows(),  *questions,       machine->protected_storage()};
+                        machine->windows(),  *questions,       machine->protected_storage(),
+                        machine->internet()};
     out.str("");
     err.str("");
     const int status = command(port, Streams{out, err, false});
@@ -252,7 +253,7 @@ TEST_F(DemoImageTest, SettingsWrittenThroughThePortReadBackTheSame) {
   for ([[maybe_unused]] const auto& e :
        fs::directory_iterator(dir / "drives/C/Program Files/Morvel"))
     ++entries;
-  EXPECT_EQ(entries, 3u);  // settings.ini, Morvel.dat, Clist.dat
+  EXPECT_EQ(entries, 4u);  // settings.ini, Morvel.dat, Clist.dat, Cookies.dat
 
   TOptionsSetting read;
   Catalogue again = Catalogue::Fixed();

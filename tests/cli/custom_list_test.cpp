@@ -52,7 +52,8 @@ class CustomListCommand : public ::testing::Test {
   std::vector<std::string> Run(bool clean) {
     auto machine = platform::emulated::EmulatedMachine::Open(dir);
     platform::Port port{machine->registry(), machine->files(), machine->system(),
-                        machine->windows(),  questions,        machine->protected_storage()};
+                        machine->windows(),  questions,        machine->protected_storage(),
+                        machine->internet()};
     std::ostringstream out, err;
     const Streams io{out, err, false};
     const int status =

@@ -87,7 +87,8 @@ class DemoTraces : public ::testing::Test {
     auto machine = platform::emulated::EmulatedMachine::Open(dir);
     NoQuestions questions;
     platform::Port port{machine->registry(), machine->files(), machine->system(),
-                        machine->windows(),  questions,        machine->protected_storage()};
+                        machine->windows(),  questions,        machine->protected_storage(),
+                        machine->internet()};
     std::ostringstream out, err;
     const Streams io{out, err, false};
     const int status = clean ? CleanCommand(port, keys, true, io) : TestCommand(port, keys, io);

@@ -43,7 +43,8 @@ class IndexDatCommandTest : public ::testing::Test {
   int Run(const std::string& file) {
     auto machine = platform::emulated::EmulatedMachine::Open(dir);
     platform::Port port{machine->registry(), machine->files(), machine->system(),
-                        machine->windows(),  questions,        machine->protected_storage()};
+                        machine->windows(),  questions,        machine->protected_storage(),
+                        machine->internet()};
     out.str("");
     err.str("");
     return IndexDatCommand(port, file, Streams{out, err, false});

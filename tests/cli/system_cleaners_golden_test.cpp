@@ -180,7 +180,8 @@ class SystemCleaners : public ::testing::Test {
   Lines Run(bool clean) {
     auto machine = platform::emulated::EmulatedMachine::Open(dir);
     platform::Port port{machine->registry(), machine->files(), machine->system(),
-                        machine->windows(),  answers,          machine->protected_storage()};
+                        machine->windows(),  answers,          machine->protected_storage(),
+                        machine->internet()};
     std::ostringstream out, err;
     const Streams io{out, err, false};
     const int status = clean ? CleanCommand(port, keys, false, io) : TestCommand(port, keys, io);

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "common/text.h"
 #include "tests/contract/contract_fixture.h"
 
 namespace morvel::contract {
@@ -277,6 +278,86 @@ TEST_F(FileRemovalContract, DeleteOnRebootAppendsToPendingFileRenameOperations) 
   EXPECT_TRUE(files().Exists(path));
 
   EXPECT_EQ(files().DeleteOnReboot(Path("missing.dat")).kind, ErrorKind::NotFound);
+}
+
+}  // namespace
+}  // namespace morvel::contract
+
+namespace morvel::contract {
+namespace {
+
+// The real place of a path: every spelling of the same folder, and a link to it, give
+// the one name Windows has for it.
+TEST_F(FileRemovalContract, FinalPathNamesWhereAPathReallyLeads) {
+  ASSERT_TRUE(files().CreateFolder(Path("Target\\Inner")).ok());
+  ASSERT_TRUE(files().WriteFile(Path("Target\\file.txt"), "x").ok());
+  const auto real = files().FinalPath(Path("Target"));
+  ASSERT_TRUE(real.ok());
+  EXPECT_TRUE(real.value.ends_with("\\Target")) << real.value;
+  EXPECT_EQ(real.value.back() == '\\', false);
+
+  const std::string folder = Path();
+  std::string slashes = Path("target");
+  std::replace(slashes.begin(), slashes.end(), '\\', '/');
+  for (const std::string& spelling :
+       {Path("TARGET"), Path("Target\\"), Path("Target\\Inner\\.."), Path("Target."),
+        Path("Target\\.\\"), slashes, "\\\\?\\" + Path("Target"), "\\\\.\\" + Path("Target")}) {
+    SCOPED_TRACE(spelling);
+    const auto same = files().FinalPath(spelling);
+    ASSERT_TRUE(same.ok()) << platform::ErrorKindName(same.status.kind);
+    EXPECT_EQ(same.value, real.value);
+  }
+  EXPECT_TRUE(files().FinalPath(Path("Target\\file.txt")).value.ends_with("\\Target\\file.txt"));
+  EXPECT_EQ(files().FinalPath(Path("missing")).status.kind, ErrorKind::NotFound);
+
+  const std::string drive = folder.substr(0, 2);
+  const auto root = files().FinalPath(drive + "\\Windows\\..");
+  ASSERT_TRUE(root.ok());
+  EXPECT_EQ(root.value, UpperCase(drive) + "\\");
+
+  SKIP_IF(backend().MakeLink(Path("Link"), Path("Target"), true));
+  EXPECT_EQ(files().FinalPath(Path("Link")).value, real.value);
+  EXPECT_EQ(files().FinalPath(Path("Link\\Inner")).value, real.value + "\\Inner");
+}
+
+// Overwriting opens the file itself: never what a link leads to, and it tells how many
+// names the file has, so that a file shared with another name is left unwritten.
+TEST_F(FileRemovalContract, OpenToOverwriteRefusesLinksAndCountsNames) {
+  ASSERT_TRUE(files().WriteFile(Path("document.txt"), "the only copy").ok());
+  {
+    auto alone = files().OpenToOverwrite(Path("document.txt"));
+    ASSERT_TRUE(alone.ok());
+    EXPECT_EQ(alone.value->LinkCount().value, 1u);
+  }
+  SKIP_IF(backend().MakeHardLink(Path("temp.tmp"), Path("document.txt")));
+  {
+    auto shared = files().OpenToOverwrite(Path("temp.tmp"));
+    ASSERT_TRUE(shared.ok());
+    EXPECT_EQ(shared.value->LinkCount().value, 2u);
+  }
+  EXPECT_EQ(files().OpenToOverwrite(Path("missing")).status.kind, ErrorKind::NotFound);
+  SKIP_IF(backend().MakeLink(Path("link.txt"), Path("document.txt"), false));
+  EXPECT_EQ(files().OpenToOverwrite(Path("link.txt")).status.kind, ErrorKind::AccessDenied);
+  EXPECT_EQ(files().ReadFile(Path("document.txt")).value, "the only copy");
+}
+
+// A name Win32 would rewrite ("notes." opens "notes") is reached by its "\\?\" form alone,
+// and only that form deletes it and nothing else.
+TEST_F(FileRemovalContract, LiteralNamesReachExactlyTheirOwnFile) {
+  ASSERT_TRUE(files().WriteFile(Path("notes"), "plain").ok());
+  const std::string literal = "\\\\?\\" + Path("notes.");
+  if (!files().WriteFile(literal, "dotted").ok() || files().ReadFile(literal).value != "dotted")
+    GTEST_SKIP() << "this file system keeps no names ending in a dot";
+  std::vector<std::string> names;
+  (void)files().Enumerate(Path(), [&](const platform::FileEntry& entry) {
+    names.push_back(entry.name);
+    return true;
+  });
+  EXPECT_EQ(names, (std::vector<std::string>{"notes", "notes."}));
+  EXPECT_EQ(files().ReadFile(Path("notes.")).value, "plain");  // Win32's rule
+  EXPECT_TRUE(files().ShellDelete(literal).ok());
+  EXPECT_FALSE(files().Exists(literal));
+  EXPECT_EQ(files().ReadFile(Path("notes")).value, "plain");
 }
 
 }  // namespace

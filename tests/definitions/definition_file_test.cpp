@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <functional>
 
+#include "common/ini_file.h"
 #include "engine/format_kb.h"
 #include "tests/definitions/definitions_fixture.h"
 
@@ -138,6 +139,22 @@ TEST_F(DefinitionFile, SectionIsTheKeyAfterItsFirstDash) {
   // A missing section or file leaves the item empty.
   EXPECT_EQ(Run(RunMode::Test, "Morvel.dat", "Windows - Baz")->item_count, 0);
   EXPECT_EQ(Run(RunMode::Test, "Clist.dat", kCustomKey)->item_count, 0);
+}
+
+// Definition files saved by Notepad: the first section reads in every encoding the
+// profile functions read, text beyond ASCII included.
+TEST_F(DefinitionFile, ReadsEveryEncodingOfTheProfileFunctions) {
+  const std::string name = "Zo\xC3\xAB";
+  for (IniEncoding encoding :
+       {IniEncoding::Plain, IniEncoding::Utf8Bom, IniEncoding::Utf16Le, IniEncoding::Utf16Be}) {
+    PutKey(kUser, Key("K"), {name, "other"});
+    PutFile(Folder("Clist.dat"), EncodeIniText("[<New List>]\r\nDelRegValue1=HKEY_CURRENT_USER\\" +
+                                                   Key("K") + "," + name + "\r\n",
+                                               encoding));
+    EXPECT_EQ(Run(RunMode::Clean)->item_count, 1) << static_cast<int>(encoding);
+    EXPECT_EQ(Dump(kUser, Key("K")),
+              (std::vector<std::string>{"[" + Key("K") + "]", "other=other"}));
+  }
 }
 
 struct AdministratorCase {

@@ -1,7 +1,9 @@
 // The index.dat reader on arbitrary bytes: it ends, every row it lists comes from inside
 // the file (a text ended by a zero byte or the file's end, a time stamp of eight bytes
 // of it), the bar only moves forward to 100, and a read stopped from outside lists the
-// first rows of the full read and nothing after.
+// first rows of the full read and nothing after. The wipe on the same bytes ends too,
+// keeps the file's size and header, writes nothing but the fill byte, and a second wipe
+// of its result changes nothing.
 
 #include <cstddef>
 #include <cstdint>
@@ -11,6 +13,7 @@
 
 #include "common/text.h"
 #include "stores/index_dat_reader.h"
+#include "stores/index_dat_wipe.h"
 #include "stores/memory_file_reader.h"
 #include "tests/fuzz/fuzz_check.h"
 
@@ -110,5 +113,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       FUZZ_CHECK(part.times[i] == full.times[i]);
     }
   }
+
+  std::string wiped(file);
+  morvel::MemoryFileWriter out(wiped);
+  FUZZ_CHECK(morvel::WipeIndexDatPass(reader, out, 0x5A));
+  FUZZ_CHECK(wiped.size() == size);
+  for (std::size_t at = 0; at < size; ++at) {
+    if (wiped[at] == file[at]) continue;
+    FUZZ_CHECK(at >= 36 && wiped[at] == '\x5A');
+  }
+  std::string again(wiped);
+  morvel::MemoryFileWriter out_again(again);
+  FUZZ_CHECK(morvel::WipeIndexDatPass(morvel::MemoryFileReader(wiped), out_again, 0x5A));
+  FUZZ_CHECK(again == wiped);
   return 0;
 }

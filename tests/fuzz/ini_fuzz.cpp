@@ -1,8 +1,10 @@
-// The INI document on arbitrary bytes: it keeps every byte it does not write, reads agree
-// with each other, and a write changes that one key alone.
+// The INI document on arbitrary bytes, in any encoding its marks tell: it keeps every byte
+// it does not write, reads agree with each other, a write changes that one key alone and
+// keeps the encoding, and stored counts never reach past the keys present.
 
 #include <cstddef>
 #include <cstdint>
+#include <limits>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -72,7 +74,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   FUZZ_CHECK(!doc.changed());
 
   const std::vector<Entry> before = ReadEntries(doc);
-  CheckReads(doc, before, LineCount(bytes));
+  // Lines are counted in the text the marks stand for (UTF-16 decoded, the mark left out).
+  CheckReads(doc, before, LineCount(morvel::DecodeIniText(bytes).text));
+  if (!before.empty()) {
+    // A numbered list holds no more than the section's keys, whatever the count says.
+    const std::string& listed = before[size % before.size()].section;
+    const auto numbered = doc.NumberedValues(listed, static_cast<long long>(size % 3),
+                                             std::numeric_limits<long long>::max());
+    FUZZ_CHECK(numbered.size() <= doc.SectionEntries(listed).size());
+    for (const std::string& value : numbered) FUZZ_CHECK(!value.empty());
+  }
 
   // Update an existing key when there is one (else add a section), then one more key.
   const std::string section =
@@ -86,6 +97,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string written = doc.Serialize();
   IniDocument again = IniDocument::Parse(written);
   FUZZ_CHECK(again.Serialize() == written);
+  FUZZ_CHECK(again.encoding() == doc.encoding());  // a write keeps the encoding and its mark
   FUZZ_CHECK(again.Read(section, key) == "written value");
   // Other keys read as before: a write touches its own line and nothing else.
   for (const Entry& e : before) {

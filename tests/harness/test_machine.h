@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/file_system.h"
+#include "platform/internet.h"
 #include "platform/protected_storage.h"
 #include "platform/registry.h"
 #include "platform/system_info.h"
@@ -57,6 +58,7 @@ class TestMachine {
   virtual platform::SystemInfo& system() = 0;
   virtual platform::WindowSystem& windows() = 0;
   virtual platform::ProtectedStorage& protected_storage() = 0;
+  virtual platform::Internet& internet() = 0;
 
   // A key path that does not exist yet (the test may create it under HKEY_CURRENT_USER and
   // HKEY_LOCAL_MACHINE), and an existing empty folder (Windows path, no trailing "\");
@@ -77,6 +79,8 @@ class TestMachine {
   // Makes `link` a symbolic link (or, failing that, a junction) to `target`, a folder
   // when `folder` is true.
   virtual SkipReason MakeLink(std::string_view link, std::string_view target, bool folder) = 0;
+  // Makes `link` a second name (hard link) of the existing file `target`.
+  virtual SkipReason MakeHardLink(std::string_view link, std::string_view target) = 0;
   // Keeps the file in use until UnlockFiles or the end (sharing as the setup says), so
   // that it can be neither opened exclusively nor deleted.
   virtual SkipReason LockFile(std::string_view path) = 0;
@@ -98,6 +102,12 @@ class TestMachine {
   virtual std::optional<bool> ClipboardHoldsData() = 0;
   // Moves a file or folder into its drive's recycle bin, as deleting it in Explorer does.
   virtual SkipReason MoveToRecycleBin(std::string_view path) = 0;
+  // Adds an entry for `url` to the URL cache (CommitUrlCacheEntry of a small file), or to
+  // the URL history store (IUrlHistoryStg::AddUrl).
+  virtual SkipReason AddUrlCacheEntry(std::string_view url) = 0;
+  virtual SkipReason AddUrlHistoryEntry(std::string_view url) = 0;
+  // Makes the Protected Storage the one `pstore_ini` describes (the image's format).
+  virtual SkipReason PutProtectedStorage(std::string_view pstore_ini) = 0;
   // Makes HKEY_LOCAL_MACHINE refuse changes, as for a user without administrator rights;
   // false where the backend cannot.
   virtual bool DenyLocalMachineChanges() = 0;

@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <stdexcept>
 #include <vector>
@@ -45,6 +46,7 @@ class EmulatedTestMachine final : public TestMachine {
   platform::SystemInfo& system() override { return machine_->system(); }
   platform::WindowSystem& windows() override { return machine_->windows(); }
   platform::ProtectedStorage& protected_storage() override { return machine_->protected_storage(); }
+  platform::Internet& internet() override { return machine_->internet(); }
 
   std::string scratch_key() const override { return key_; }
   std::string scratch_folder() const override { return folder_; }
@@ -62,6 +64,11 @@ class EmulatedTestMachine final : public TestMachine {
       fs::create_directory_symlink(HostPath(target), HostPath(link));
     else
       fs::create_symlink(HostPath(target), HostPath(link));
+    return std::nullopt;
+  }
+
+  SkipReason MakeHardLink(std::string_view link, std::string_view target) override {
+    fs::create_hard_link(HostPath(target), HostPath(link));
     return std::nullopt;
   }
 
@@ -131,6 +138,21 @@ class EmulatedTestMachine final : public TestMachine {
     return std::nullopt;
   }
 
+  SkipReason AddUrlCacheEntry(std::string_view url) override {
+    return AppendToStore("url-cache.txt", url);
+  }
+  SkipReason AddUrlHistoryEntry(std::string_view url) override {
+    return AppendToStore("url-history.txt", url);
+  }
+
+  SkipReason PutProtectedStorage(std::string_view pstore_ini) override {
+    Reopen([&] {
+      fs::create_directories(image_ / "stores");
+      WriteText(image_ / "stores" / "pstore.ini", pstore_ini);
+    });
+    return std::nullopt;
+  }
+
   bool DenyLocalMachineChanges() override {
     auto* emulated = dynamic_cast<platform::emulated::EmulatedRegistry*>(&machine_->registry());
     if (emulated == nullptr) return false;
@@ -165,12 +187,24 @@ class EmulatedTestMachine final : public TestMachine {
     WriteText(image_ / "machine.ini", ini);
   }
 
-  // machine.ini is read when the machine opens: keep the registry's changes and start again.
-  void Reopen() {
+  // machine.ini and the stores are read when the machine opens: keep the machine's
+  // changes, rearrange, and start again.
+  void Reopen(const std::function<void()>& rearrange = {}) {
     machine_->Save();
     machine_.reset();
+    if (rearrange) rearrange();
     WriteMachineIni();
     machine_ = EmulatedMachine::Open(image_);
+  }
+
+  SkipReason AppendToStore(const char* name, std::string_view url) {
+    Reopen([&] {
+      fs::create_directories(image_ / "stores");
+      std::ofstream out(image_ / "stores" / name, std::ios::binary | std::ios::app);
+      out << url << "\r\n";
+      if (!out) throw std::runtime_error(std::string("cannot write stores/") + name);
+    });
+    return std::nullopt;
   }
 
   const MachineSetup setup_;

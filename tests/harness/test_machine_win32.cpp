@@ -5,8 +5,11 @@
 
 #include <windows.h>
 
+#include <objbase.h>
 #include <shellapi.h>
 #include <shlwapi.h>
+#include <urlhist.h>
+#include <wininet.h>
 
 #include <cstring>
 #include <optional>
@@ -88,12 +91,61 @@ class Win32TestMachine final : public TestMachine {
   platform::SystemInfo& system() override { return machine_->system(); }
   platform::WindowSystem& windows() override { return machine_->windows(); }
   platform::ProtectedStorage& protected_storage() override { return machine_->protected_storage(); }
+  platform::Internet& internet() override { return machine_->internet(); }
 
   std::string scratch_key() const override { return key_; }
   std::string scratch_folder() const override { return Narrow(folder_); }
   bool IsEmulated() const override { return false; }
   std::optional<std::string> SavedRegistry() override { return std::nullopt; }
   bool DenyLocalMachineChanges() override { return false; }
+
+  // A small file of the cache's own naming, committed as a normal entry.
+  SkipReason AddUrlCacheEntry(std::string_view url) override {
+    const std::wstring wide = Wide(url);
+    wchar_t file[MAX_PATH + 1] = {};
+    if (!CreateUrlCacheEntryW(wide.c_str(), 0, L"htm", file, 0))
+      return Describe("CreateUrlCacheEntry", GetLastError());
+    {
+      UniqueHandle out = OwnFile(CreateFileW(file, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                             FILE_ATTRIBUTE_NORMAL, nullptr));
+      DWORD written = 0;
+      if (!out || !WriteFile(out.get(), "<html></html>", 13, &written, nullptr))
+        throw std::runtime_error(Describe("WriteFile", GetLastError()));
+    }
+    const FILETIME none{};
+    if (!CommitUrlCacheEntryW(wide.c_str(), file, none, none, NORMAL_CACHE_ENTRY, nullptr, 0,
+                              L"htm", nullptr))
+      throw std::runtime_error(Describe("CommitUrlCacheEntry", GetLastError()));
+    return std::nullopt;
+  }
+
+  SkipReason PutProtectedStorage(std::string_view) override {
+    return "the real Protected Storage is not arranged by the tests";
+  }
+
+  SkipReason AddUrlHistoryEntry(std::string_view url) override {
+    const HRESULT com = CoInitialize(nullptr);
+    IUrlHistoryStg* raw = nullptr;
+    const CLSID history = {
+        0x3C374A40, 0xBAE4, 0x11CF, {0xBF, 0x7D, 0x00, 0xAA, 0x00, 0x69, 0x46, 0xEE}};
+    const IID stg = {0x3C374A41, 0xBAE4, 0x11CF, {0xBF, 0x7D, 0x00, 0xAA, 0x00, 0x69, 0x46, 0xEE}};
+    HRESULT added = CoCreateInstance(history, nullptr, CLSCTX_INPROC_SERVER, stg,
+                                     reinterpret_cast<void**>(&raw));
+    if (SUCCEEDED(added) && raw) {
+      added = raw->AddUrl(Wide(url).c_str(), L"Morvel test", 0);
+      raw->Release();
+    }
+    if (SUCCEEDED(com)) CoUninitialize();
+    if (FAILED(added))
+      return "the URL history store takes no URL here (HRESULT " +
+             std::to_string(static_cast<unsigned long>(added)) + ", as Wine's E_NOTIMPL)";
+    return std::nullopt;
+  }
+
+  SkipReason MakeHardLink(std::string_view link, std::string_view target) override {
+    if (CreateHardLinkW(Wide(link).c_str(), Wide(target).c_str(), nullptr)) return std::nullopt;
+    return "this Windows makes no hard links here (error " + std::to_string(GetLastError()) + ")";
+  }
 
   SkipReason MakeLink(std::string_view link, std::string_view target, bool folder) override {
     const std::wstring wide_link = Wide(link);

@@ -54,6 +54,7 @@ class OverridingSystem final : public platform::SystemInfo {
     if (folder == platform::SpecialFolder::AppData && app_data) return *app_data;
     return sys().SpecialFolderPath(folder);
   }
+  std::vector<std::string> UserDataFolders() const override { return sys().UserDataFolders(); }
   void EndBrowserSession() override { machine_.system().EndBrowserSession(); }
   bool IsAdministrator() const override { return administrator.value_or(sys().IsAdministrator()); }
 
@@ -97,8 +98,8 @@ class TwoBackendTest : public ::testing::Test {
   // A port on the machine as it is now (an arranger step may have reopened it).
   platform::Port PortAsking(platform::UserQuestions& asked) {
     return platform::Port{
-        machine_->registry(),         machine_->files(), *system_, machine_->windows(), asked,
-        machine_->protected_storage()};
+        machine_->registry(),          machine_->files(),   *system_, machine_->windows(), asked,
+        machine_->protected_storage(), machine_->internet()};
   }
   platform::Port Port() { return PortAsking(questions); }
 

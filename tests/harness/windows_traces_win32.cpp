@@ -127,6 +127,20 @@ void RemoveCleanerTraces() {
     SHDeleteKeyW(HKEY_CURRENT_USER,
                  (L"Software\\Microsoft\\Office\\" + std::to_wstring(version) + L".0").c_str());
 
+  // Internet Explorer's: typed URLs, search lists, the download folder, form entries, and
+  // the cookie files (the indexes stay: WinINet may hold them).
+  for (const wchar_t* key : {L"Software\\Microsoft\\Internet Explorer\\TypedURLs",
+                             L"Software\\Microsoft\\Internet Explorer\\Explorer Bars\\"
+                             L"{C4EE31F3-4768-11D2-BE5C-00A0C9A83DA1}",
+                             L"Software\\Microsoft\\Internet Explorer\\IntelliForms"})
+    SHDeleteKeyW(HKEY_CURRENT_USER, key);
+  SHDeleteValueW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Internet Explorer",
+                 L"Download Directory");
+  if (const std::wstring cookies = ShellFolder(CSIDL_COOKIES); !cookies.empty()) {
+    DeleteFiles(cookies, L"*.txt*");
+    DeleteFiles(cookies + L"\\Low", L"*.txt*");
+  }
+
   wchar_t temp[MAX_PATH + 1] = {};
   const DWORD length = GetTempPathW(MAX_PATH + 1, temp);
   if (length > 3 && length <= MAX_PATH) EmptyFolder(std::wstring(temp, length - 1));
@@ -134,6 +148,7 @@ void RemoveCleanerTraces() {
 
   const std::wstring app_data = ShellFolder(CSIDL_APPDATA);
   if (!app_data.empty()) {
+    RemoveTree(app_data + L"\\Morvel Tests");
     RemoveTree(app_data + L"\\Microsoft\\Office\\Recent");
     RemoveTree(app_data + L"\\Skype");
     for (const wchar_t* browser : {L"\\Mozilla", L"\\Opera", L"\\Netscape"})

@@ -88,12 +88,18 @@ TEST(MachineFacts, ReadsUtf16FileWithByteOrderMark) {
     bytes += '\0';
   }
   EXPECT_EQ(ParseMachineFacts(bytes, "m").version.family, WindowsFamily::Win9x);
+  // So is UTF-8 with its mark, tabs and a non-ASCII folder name included.
+  EXPECT_EQ(ParseMachineFacts("\xEF\xBB\xBF[Folders]\r\n\tTemp\t=\tC:\\T\xC3\xA9mp\r\n", "m")
+                .Folder(MachineFolder::Temp),
+            "C:\\T\xC3\xA9mp");
 }
 
 struct BadValue {
-  const char* ini;
+  std::string ini;
   const char* message;  // after "<IMAGE>/machine.ini:"
 };
+
+using namespace std::string_literals;
 
 class MachineFactsError : public ::testing::TestWithParam<BadValue> {};
 
@@ -132,7 +138,16 @@ INSTANTIATE_TEST_SUITE_P(
         BadValue{"[Drives]\nCD=fixed\n", "2: 'CD' is not a drive letter"},
         BadValue{"[Drives]\n1=fixed\n", "2: '1' is not a drive letter"},
         BadValue{"[Locked]\n1=C:\\a\n2=ntuser.dat\n",
-                 "3: locked file 'ntuser.dat' is not an absolute Windows path"}));
+                 "3: locked file 'ntuser.dat' is not an absolute Windows path"},
+        // Bytes that are not text never read as a machine with every default.
+        BadValue{"[System]\r\nPlatform=NT\r\n\0\0\0\0"s, "3: not text (a zero byte)"},
+        BadValue{"\x89PNG\r\n\x1A\n"s, "1: not text (invalid UTF-8)"},
+        BadValue{"[System]\nPlatform=N\xC3\x28T\n", "2: not text (invalid UTF-8)"},
+        BadValue{"[System]\nPlatform=\xC0\xAE\n", "2: not text (invalid UTF-8)"},
+        BadValue{"[System]\rPlatform=\x1B[1mNT\n", "2: not text (control character 0x1B)"},
+        BadValue{"\xFF\xFE[\0S\0]\0\n\0\0\0"s, "2: not text (a zero byte)"},
+        BadValue{"\xFF\xFE[\0S\0]\0\n\0\x00\xDC"s, "2: not text (an unpaired surrogate)"},
+        BadValue{"\xFF\xFE[\0S\0]\0\n\0x"s, "2: not text (an odd number of bytes in UTF-16)"}));
 
 TEST(MachineImage, MissingFolderIsOneLineError) {
   TempImage image;

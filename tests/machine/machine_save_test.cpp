@@ -1,6 +1,7 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "platform/emulated/machine.h"
 #include "temp_image.h"
@@ -71,6 +72,62 @@ TEST(MachineSave, ImageWithoutRegistryFileGetsOneOnlyAfterAChange) {
   EXPECT_TRUE(EmulatedMachine::Open(image.root())
                   ->registry()
                   .KeyExists(RootKey::LocalMachine, R"(software\morvel)"));
+}
+
+// A write killed between making its temporary file and renaming it leaves the temporary
+// behind; the next opening removes it, wherever the write was, and nothing else.
+TEST(MachineImage, OpeningRemovesTemporariesOfKilledWrites) {
+  TempImage image;
+  const std::string ended = ".morvel-write-999999999-17.tmp";  // no such process
+  const std::string running = ".morvel-write-" + std::to_string(::getpid()) + "-18.tmp";
+  const std::vector<std::string> kept = {running, ".morvel-17.tmp", ".morvel-write-x-1.tmp",
+                                         "morvel-write-999999999-1.tmp"};
+  for (const char* folder : {"", "stores", "drives/C/Program Files/Morvel"}) {
+    image.Write(fs::path(folder) / ended, "half a registry");
+    for (const std::string& name : kept) image.Write(fs::path(folder) / name, "keep");
+  }
+  // A link of that name is not the image's own temporary file: it stays.
+  ASSERT_EQ(::symlink("elsewhere", (image.root() / "drives/C" / ended).c_str()), 0);
+
+  EmulatedMachine::Open(image.root());
+  for (const char* folder : {"", "stores", "drives/C/Program Files/Morvel"}) {
+    for (const std::string& name : kept)
+      EXPECT_TRUE(fs::exists(image.root() / folder / name)) << folder << "/" << name;
+    EXPECT_FALSE(fs::exists(image.root() / folder / ended)) << folder;
+  }
+  EXPECT_TRUE(fs::is_symlink(image.root() / "drives/C" / ended));
+}
+
+// Without administrator rights HKEY_LOCAL_MACHINE can be read but not changed, as on
+// Windows; the user's own hive stays writable.
+TEST(MachineImage, NonAdministratorCannotChangeTheLocalMachine) {
+  TempImage image;
+  const std::string reg =
+      "Windows Registry Editor Version 5.00\r\n\r\n"
+      "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Vendor]\r\n\"Name\"=\"value\"\r\n\r\n";
+  image.Write("registry.reg", reg);
+  image.Write("machine.ini", "[System]\nAdministrator=0\n");
+  const auto machine = EmulatedMachine::Open(image.root());
+  Registry& registry = machine->registry();
+  const auto kMachine = RootKey::LocalMachine;
+  const struct {
+    const char* what;
+    Status status;
+  } refused[] = {
+      {"delete value", registry.DeleteValue(kMachine, R"(SOFTWARE\Vendor)", "Name")},
+      {"delete key", registry.DeleteTree(kMachine, R"(SOFTWARE\Vendor)")},
+      {"set value",
+       registry.WriteValue(kMachine, R"(SOFTWARE\Vendor)", RegistryValue::MakeDword("Count", 1))},
+      {"create key", registry.CreateKey(kMachine, R"(SOFTWARE\Other)")},
+  };
+  for (const auto& r : refused) EXPECT_EQ(r.status.kind, ErrorKind::AccessDenied) << r.what;
+  EXPECT_EQ(registry.SubKeyNames(kMachine, "SOFTWARE", Access::Full).status.kind,
+            ErrorKind::AccessDenied);
+  EXPECT_EQ(ReadText(registry, kMachine, R"(SOFTWARE\Vendor)", "Name"), "value");
+  EXPECT_TRUE(registry.CreateKey(RootKey::CurrentUser, "Software").ok());
+  machine->Save();
+  EXPECT_NE(image.Read("registry.reg").find("[HKEY_CURRENT_USER\\Software]"), std::string::npos);
+  EXPECT_NE(image.Read("registry.reg").find(reg.substr(40)), std::string::npos);
 }
 
 TEST(MachineImage, HostPathFollowsTheDrives) {

@@ -58,11 +58,21 @@ class SpyFiles final : public platform::FileSystem {
   }
   platform::Result<std::unique_ptr<platform::FileWriter>> OpenExclusive(
       std::string_view path) override {
-    auto opened = real_.OpenExclusive(path);
-    if (!opened.ok()) return opened;
-    opens.push_back(RecordedOpen{std::string(path), {}, 0});
-    return platform::Result<std::unique_ptr<platform::FileWriter>>::Of(
-        std::make_unique<Writer>(std::move(opened.value), opens.back(), reported_size));
+    return Recorded(path, real_.OpenExclusive(path));
+  }
+  platform::Result<std::unique_ptr<platform::FileWriter>> OpenToOverwrite(
+      std::string_view path) override {
+    return Recorded(path, real_.OpenToOverwrite(path));
+  }
+  platform::Result<std::string> FinalPath(std::string_view path) const override {
+    return real_.FinalPath(path);
+  }
+  platform::Result<std::unique_ptr<platform::FileWriter>> OpenSharedForWriting(
+      std::string_view path) override {
+    return real_.OpenSharedForWriting(path);
+  }
+  std::string ShortPathName(std::string_view path) const override {
+    return real_.ShortPathName(path);
   }
   platform::Result<std::string> LibraryPath(std::string_view path) const override {
     return real_.LibraryPath(path);
@@ -110,12 +120,21 @@ class SpyFiles final : public platform::FileSystem {
       ++record_.flushes;
       return real_->Flush();
     }
+    platform::Result<std::uint32_t> LinkCount() const override { return real_->LinkCount(); }
 
    private:
     std::unique_ptr<platform::FileWriter> real_;
     RecordedOpen& record_;
     std::optional<std::uint64_t> size_;
   };
+
+  platform::Result<std::unique_ptr<platform::FileWriter>> Recorded(
+      std::string_view path, platform::Result<std::unique_ptr<platform::FileWriter>> opened) {
+    if (!opened.ok()) return opened;
+    opens.push_back(RecordedOpen{std::string(path), {}, 0});
+    return platform::Result<std::unique_ptr<platform::FileWriter>>::Of(
+        std::make_unique<Writer>(std::move(opened.value), opens.back(), reported_size));
+  }
 
   platform::FileSystem& real_;
 };

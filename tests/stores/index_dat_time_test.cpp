@@ -24,6 +24,7 @@ class FakeSystem final : public platform::SystemInfo {
   std::string TempFolder() const override { return {}; }
   platform::DriveType DriveTypeOf(char) const override { return platform::DriveType::NoRootDir; }
   std::string SpecialFolderPath(platform::SpecialFolder) const override { return {}; }
+  std::vector<std::string> UserDataFolders() const override { return {}; }
   void EndBrowserSession() override {}
   bool IsAdministrator() const override { return false; }
   std::optional<CalendarTime> FileTimeToLocalCalendar(std::uint64_t) const override {

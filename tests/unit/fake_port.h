@@ -67,6 +67,20 @@ class EmptyFiles final : public platform::FileSystem {
   platform::Result<std::string> LibraryPath(std::string_view) const override {
     return platform::Result<std::string>::Failed(platform::ErrorKind::NotFound);
   }
+  platform::Result<std::unique_ptr<platform::FileWriter>> OpenSharedForWriting(
+      std::string_view) override {
+    return platform::Result<std::unique_ptr<platform::FileWriter>>::Failed(
+        platform::ErrorKind::NotFound);
+  }
+  std::string ShortPathName(std::string_view) const override { return {}; }
+  platform::Result<std::unique_ptr<platform::FileWriter>> OpenToOverwrite(
+      std::string_view) override {
+    return platform::Result<std::unique_ptr<platform::FileWriter>>::Failed(
+        platform::ErrorKind::NotFound);
+  }
+  platform::Result<std::string> FinalPath(std::string_view) const override {
+    return platform::Result<std::string>::Failed(platform::ErrorKind::NotFound);
+  }
   platform::Status ShellDelete(std::string_view) override {
     return platform::Status::Error(platform::ErrorKind::NotFound);
   }
@@ -99,6 +113,7 @@ class EmptySystem final : public platform::SystemInfo, public platform::WindowSy
   std::string TempFolder() const override { return {}; }
   platform::DriveType DriveTypeOf(char) const override { return platform::DriveType::NoRootDir; }
   std::string SpecialFolderPath(platform::SpecialFolder) const override { return {}; }
+  std::vector<std::string> UserDataFolders() const override { return {}; }
   void EndBrowserSession() override {}
   bool IsAdministrator() const override { return false; }
   bool TopLevelWindowExists(std::string_view) const override { return false; }
@@ -131,13 +146,23 @@ class NoProtectedStorage final : public platform::ProtectedStorage {
   }
 };
 
+// A machine whose URL cache is empty and whose URL history store cannot be created.
+class NoInternet final : public platform::Internet {
+ public:
+  void WalkUrlCache(const platform::UrlVisitor&) override {}
+  platform::Status WalkUrlHistory(const platform::UrlVisitor&) override {
+    return platform::Status::Error(platform::ErrorKind::NotFound);
+  }
+};
+
 struct FakePort {
   EmptyRegistry registry;
   EmptyFiles files;
   EmptySystem system;
   NoQuestions questions;
   NoProtectedStorage protected_storage;
-  platform::Port port{registry, files, system, system, questions, protected_storage};
+  NoInternet internet;
+  platform::Port port{registry, files, system, system, questions, protected_storage, internet};
 };
 
 }  // namespace morvel::testing

@@ -125,6 +125,27 @@ TEST(Settings, StoredTicks) {
             (std::vector<std::string>{"Google Chrome - Cookies"}));
 }
 
+// A hand-edited count ticks what the section holds and no more, at once: it never makes
+// the program look for keys that are not there.
+TEST(Settings, StoredCountOnlyChoosesAmongTheStoredKeys) {
+  const struct {
+    const char* count;
+    std::vector<std::string> ticked;
+  } cases[] = {
+      {"2147483647", {"Windows - Start Run", "Opera - Cookies"}},
+      {"1", {"Windows - Start Run"}},
+      {"0", {}},
+      {"-2147483648", {}},
+      {"many", {}},  // unreadable: the default, nothing
+  };
+  for (const auto& c : cases) {
+    const Loaded l = Load(std::string("[NodeSelected]\n1=Windows - Start Run\n2=Opera - Cookies\n"
+                                      "SelectedCount=") +
+                          c.count + "\n");
+    EXPECT_EQ(l.catalogue.CollectTickedKeys(), c.ticked) << c.count;
+  }
+}
+
 TEST(Settings, StoredTickOfAnUninstalledApplicationIsSkipped) {
   Catalogue catalogue = Catalogue::Fixed();
   catalogue.FillApplications({"7-Zip", "WinRAR"}, {"7-Zip 19.00"});

@@ -1,0 +1,112 @@
+#include <algorithm>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "engine/cleaners/cookie_keep_list.h"
+#include "engine/cleaners/ie_cleaners.h"
+#include "engine/cleaners/ie_support.h"
+#include "engine/file_removal.h"
+#include "engine/folder_lookups.h"
+#include "engine/item_counters.h"
+#include "engine/name_mask.h"
+#include "engine/registry_removal.h"
+#include "stores/pstorage.h"
+
+namespace morvel {
+
+namespace {
+
+using platform::FileEntry;
+using platform::RootKey;
+
+constexpr const char* kFallbackCookies = "c:\\windows\\cookies";
+constexpr const char* kIntelliForms = "Software\\Microsoft\\Internet Explorer\\IntelliForms";
+
+// A file, not a folder nor a link: a link's contents could lie outside the folder.
+bool IsPlainFile(const FileEntry& entry) {
+  return !entry.IsFolder() && !entry.IsReparsePoint() && IsPlainName(entry.name);
+}
+
+bool HasTextFiles(RunContext& run, const std::string& folder) {
+  const NameMask mask("*.txt");
+  bool found = false;
+  (void)run.port().files.Enumerate(folder, [&](const FileEntry& entry) {
+    found = IsPlainFile(entry) && mask.Matches(entry.name);
+    return !found;
+  });
+  return found;
+}
+
+// The cookie folder with a trailing "\", its "Low" sub-folder when only that one holds
+// cookies (protected mode), or empty when there is none.
+std::string CookieFolder(RunContext& run) {
+  const platform::FileSystem& files = run.port().files;
+  std::string folder = BrowserFolder(run, platform::SpecialFolder::Cookies);
+  if (folder.empty() || !files.Exists(folder)) folder = kFallbackCookies;
+  if (!files.Exists(folder)) return {};
+  folder = WithBackslash(folder);
+  const std::string low = folder + "Low";
+  if (files.Exists(low) && !HasTextFiles(run, folder) && HasTextFiles(run, low)) return low + "\\";
+  return folder;
+}
+
+}  // namespace
+
+void CleanIeCookies(RunContext& run) {
+  const std::string folder = CookieFolder(run);
+  if (folder.empty()) return;
+  const std::vector<std::string> keep =
+      ReadCookieKeepList(run.port().files, run.port().system.ExecutableFolder());
+  std::vector<FileEntry> cookies;
+  (void)run.port().files.Enumerate(folder, [&](const FileEntry& entry) {
+    // Kept names compare exactly, letter case included.
+    if (IsPlainFile(entry) && entry.name.find(".txt") != std::string::npos &&
+        std::find(keep.begin(), keep.end(), entry.name) == keep.end())
+      cookies.push_back(entry);
+    return true;
+  });
+  std::uint64_t bytes = 0;
+  for (const FileEntry& cookie : cookies) {
+    if (run.Terminated()) break;
+    if (!RemoveFile(run, folder + cookie.name, /*log=*/true)) continue;
+    AddToItemCount(run, 1);
+    bytes += cookie.size;
+    run.ReportProgress();
+  }
+  SetItemBytes(run, bytes);
+  // The index still lists the kept cookies: it stays while any are kept.
+  if (keep.empty()) WipeIndexDatFile(run, folder + "index.dat");
+}
+
+void CleanIeAutocompleteHistory(RunContext& run) {
+  {
+    stores::TPStorage storage(run.port().protected_storage);
+    if (!storage.IsAvailable() || !storage.Connect()) return;
+    const auto types = storage.ListTypes();
+    for (std::size_t t = 0; t < types->Count() && !run.Terminated(); ++t) {
+      const stores::StoreId type = types->IDAt(t);
+      if (storage.TypeDisplayName(type) != "Internet Explorer") continue;
+      const auto subtypes = storage.ListSubtypes(type);
+      for (std::size_t s = 0; s < subtypes->Count() && !run.Terminated(); ++s) {
+        const stores::StoreId subtype = subtypes->IDAt(s);
+        const auto items = storage.ListItems(type, subtype);
+        const std::size_t n = items->Count();
+        // A form's entries come in pairs; a lone one still counts.
+        AddToItemCount(run, static_cast<std::int32_t>(n == 1 ? 1 : n / 2));
+        for (std::size_t i = 0; i < n; ++i) {
+          const std::string name = items->NameAt(i);
+          if (!name.starts_with("http://") || name.find("StringData") == std::string::npos)
+            continue;
+          run.ReportProgress();
+          if (!run.IsTestMode()) (void)storage.RemoveItem(type, subtype, name);
+        }
+      }
+    }
+  }
+  for (const char* storage_key : {"Storage1", "Storage2"})
+    AddToItemCount(
+        run, DeleteKey(run, RootKey::CurrentUser, std::string(kIntelliForms) + "\\" + storage_key));
+}
+
+}  // namespace morvel

@@ -1,0 +1,327 @@
+// The escape suite: folders that are never emptied without their question (a drive root,
+// Documents) or never on another program's word (also the profile, the shell folders and
+// the Windows folder), reached by many spellings and through links, by each door a folder
+// comes in: the custom list, Morvel.dat and MSN Messenger's MessageLogPath. Every case runs
+// the item as the program does, on a machine image of its own.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <random>
+#include <sstream>
+
+#include "cli/commands.h"
+#include "common/text.h"
+#include "platform/emulated/machine.h"
+#include "tests/cli/image_snapshot.h"
+
+namespace morvel::escape_test {
+namespace {
+
+namespace fs = std::filesystem;
+using morvel::testing::Snapshot;
+
+// Answers every question with one answer and remembers them.
+class Answering final : public platform::UserQuestions {
+ public:
+  explicit Answering(platform::Answer answer) : answer_(answer) {}
+  platform::Answer Ask(const platform::Question& q) override {
+    asked.emplace_back(q.text);
+    return q.buttons == platform::Buttons::Ok ? platform::Answer::Ok : answer_;
+  }
+  std::vector<std::string> asked;
+
+ private:
+  platform::Answer answer_;
+};
+
+void WriteFile(const fs::path& path, std::string_view bytes) {
+  fs::create_directories(path.parent_path());
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+// The folders a case aims at, as Windows paths of the image below.
+constexpr const char* kRoot = R"(C:\)";
+constexpr const char* kDocuments = R"(C:\Users\User\Documents)";
+constexpr const char* kProfile = R"(C:\Users\User)";
+constexpr const char* kDesktop = R"(C:\Users\User\Desktop)";
+constexpr const char* kRoaming = R"(C:\Users\User\AppData\Roaming)";
+constexpr const char* kWindows = R"(C:\Windows)";
+
+// The host files that hold the user's data; none may go without its question.
+const std::vector<std::string> kPrecious = {
+    "C/root.txt",
+    "C/Windows/win.ini",
+    "C/Users/User/NTUSER.DAT",
+    "C/Users/User/Documents/thesis.doc",
+    "C/Users/User/Documents/My Pictures/holiday.jpg",
+    "C/Users/User/Desktop/plan.txt",
+    "C/Users/User/Pictures/cat.jpg",
+    "C/Users/User/Music/song.mp3",
+    "C/Users/User/Videos/clip.avi",
+    "C/Users/User/Downloads/setup.exe",
+    "C/Users/User/AppData/Roaming/app.ini",
+    "C/Users/User/AppData/Local/cache.db",
+};
+
+// Spellings of one folder that Windows takes for that folder: separators, "." and "..",
+// trailing dots and blanks, letter case, the "\\?\" and "\\.\" forms, the administrative
+// share, and a link on the way.
+std::vector<std::string> SpellingsOf(const std::string& path) {
+  const std::string rest = path.substr(3);  // after "C:\"
+  std::string slashes = path;
+  std::replace(slashes.begin(), slashes.end(), '\\', '/');
+  std::vector<std::string> out = {
+      path,
+      UpperCase(path),
+      path + "\\",
+      slashes,
+      "C:\\\\" + rest,
+      "C:\\.\\" + rest,
+      "C:\\Windows\\..\\" + rest,
+      "\\\\?\\" + path,
+      "\\\\.\\" + path,
+      "\\\\localhost\\C$\\" + rest,
+      "\\\\127.0.0.1\\c$\\" + rest,
+      "\\\\?\\UNC\\localhost\\C$\\" + rest,
+      R"(C:\Links\ToRoot\)" + rest,
+  };
+  if (!rest.empty()) {
+    out.push_back(path + ".");
+    out.push_back(path + " ");
+    out.push_back(path + "\\.");
+    out.push_back(path + "\\sub\\..");
+  }
+  return out;
+}
+
+struct Target {
+  const char* folder;
+  std::vector<std::string> links;  // links in the image that lead to it
+};
+
+const std::vector<Target>& Targets() {
+  static const std::vector<Target> targets = {
+      {kRoot, {R"(C:\Links\ToRoot)", R"(C:\Users\User\..\..\Links\ToRoot\)"}},
+      {kDocuments, {R"(C:\Links\ToDocuments)", R"(C:\Users\User\My Documents)"}},
+      {kProfile, {R"(C:\Links\ToProfile)"}},
+      {kDesktop, {}},
+      {kRoaming, {}},
+      {kWindows, {}},
+  };
+  return targets;
+}
+
+// Whether the primitives ask before emptying this folder (the others are guarded only
+// against other programs' data).
+bool IsAskedAbout(const std::string& folder) { return folder == kRoot || folder == kDocuments; }
+
+struct Case {
+  std::string target;
+  std::string spelling;
+};
+
+std::vector<Case> AllCases() {
+  std::vector<Case> cases;
+  for (const Target& target : Targets()) {
+    for (const std::string& s : SpellingsOf(target.folder)) cases.push_back({target.folder, s});
+    for (const std::string& s : target.links) cases.push_back({target.folder, s});
+  }
+  return cases;
+}
+
+class EscapeTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir = fs::path(::testing::TempDir()) /
+          ("morvel-escape-" +
+           std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+    fs::remove_all(dir);
+  }
+  void TearDown() override { fs::remove_all(dir); }
+
+  // A Windows 7 machine with the user's folders, Windows 7's own "My Documents" junction,
+  // links leading to the root, Documents and the profile, and a real log folder.
+  void MakeImage(const std::string& clist, const std::string& morvel_dat,
+                 const std::string& message_log_path) {
+    fs::remove_all(dir);
+    WriteFile(dir / "machine.ini", "[System]\r\nPlatform=NT\r\nVersion=6.1\r\n");
+    std::string reg = "Windows Registry Editor Version 5.00\r\n\r\n";
+    if (!message_log_path.empty()) {
+      std::string escaped;
+      for (char c : message_log_path)
+        escaped += c == '\\' ? std::string("\\\\") : std::string(1, c);
+      reg +=
+          "[HKEY_CURRENT_USER\\Software\\Microsoft\\MSNMessenger\\PerPassportSettings\\"
+          "1234]\r\n\"MessageLogPath\"=\"" +
+          escaped + "\"\r\n\r\n";
+    }
+    WriteFile(dir / "registry.reg", reg);
+    const fs::path drives = dir / "drives";
+    for (const std::string& file : kPrecious) WriteFile(drives / file, "precious");
+    WriteFile(drives / "C/Logs/chat.log", "hello");
+    WriteFile(drives / "C/Users/User/Documents/My Received Files/photo.png", "received");
+    const fs::path program = drives / "C/Program Files/Morvel";
+    WriteFile(program / "settings.ini", "[Settings]\r\nAskForSweep=0\r\nFastScan=0\r\n");
+    WriteFile(program / "Clist.dat", clist);
+    WriteFile(program / "Morvel.dat", morvel_dat);
+    fs::create_directories(drives / "C/Links");
+    fs::create_directory_symlink("..", drives / "C/Links/ToRoot");
+    fs::create_directory_symlink("../Users/User/Documents", drives / "C/Links/ToDocuments");
+    fs::create_directory_symlink("../Users/User", drives / "C/Links/ToProfile");
+    fs::create_directory_symlink("Documents", drives / "C/Users/User/My Documents");
+  }
+
+  struct RunResult {
+    std::vector<std::string> lines;
+    std::vector<std::string> asked;
+  };
+
+  // One command on a freshly opened machine, as the program runs it.
+  RunResult Run(const std::string& key, bool clean, platform::Answer answer) {
+    Answering questions(answer);
+    auto machine = platform::emulated::EmulatedMachine::Open(dir);
+    platform::Port port{machine->registry(), machine->files(), machine->system(),
+                        machine->windows(),  questions,        machine->protected_storage(),
+                        machine->internet()};
+    std::ostringstream out, err;
+    const cli::Streams io{out, err, false};
+    const int status =
+        clean ? cli::CleanCommand(port, {key}, false, io) : cli::TestCommand(port, {key}, io);
+    EXPECT_EQ(status, 0) << err.str();
+    machine->Save();
+    RunResult result;
+    std::istringstream in(out.str());
+    for (std::string l; std::getline(in, l);) result.lines.push_back(l);
+    result.asked = std::move(questions.asked);
+    return result;
+  }
+
+  [[nodiscard]] std::vector<std::string> MissingPrecious() const {
+    std::vector<std::string> missing;
+    for (const std::string& file : kPrecious)
+      if (!fs::exists(dir / "drives" / file)) missing.push_back(file);
+    return missing;
+  }
+
+  // The entry lines of a run without their "Test: " or "Clean: ".
+  static std::vector<std::string> Entries(const std::vector<std::string>& lines) {
+    std::vector<std::string> entries;
+    for (const std::string& line : lines) {
+      const std::size_t at = line.find(": deleting ");
+      if (at != std::string::npos) entries.push_back(line.substr(at + 2));
+    }
+    return entries;
+  }
+
+  fs::path dir;
+};
+
+// Through the user's own lists, a folder the primitives guard is asked about whatever it
+// is called; answered No, nothing at all changes. Answered Yes, Clean removes exactly
+// what Test listed.
+TEST_F(EscapeTest, ListedFoldersAreAskedAboutHoweverSpelled) {
+  for (const Case& c : AllCases()) {
+    if (!IsAskedAbout(c.target)) continue;
+    for (const bool by_morvel_dat : {false, true}) {
+      SCOPED_TRACE((by_morvel_dat ? "Morvel.dat: " : "Clist.dat: ") + c.spelling);
+      const std::string key =
+          by_morvel_dat ? "Windows - Windows Log Files" : "Custom Lists - <New List>";
+      const auto make = [&](const std::string& entries) {
+        MakeImage(by_morvel_dat ? "" : "[<New List>]\r\n" + entries,
+                  by_morvel_dat ? "[Windows Log Files]\r\n" + entries : "", "");
+      };
+      // The folder with everything in it, and its files by a mask that takes all.
+      make("DelFile1=" + c.spelling + "\r\nDelFile2=" + c.spelling + ",*\r\n");
+      const auto before = Snapshot(dir);
+      const RunResult refused = Run(key, true, platform::Answer::No);
+      EXPECT_FALSE(refused.asked.empty());
+      EXPECT_TRUE(Snapshot(dir) == before) << "changed without a Yes";
+
+      make("DelFile1=" + c.spelling + "\r\n");
+      const auto fresh = Snapshot(dir);
+      const RunResult listed = Run(key, false, platform::Answer::No);
+      EXPECT_TRUE(listed.asked.empty());
+      EXPECT_TRUE(Snapshot(dir) == fresh) << "Test changed the image";
+      const RunResult removed = Run(key, true, platform::Answer::Yes);
+      // The first question is the folder's own; emptying a whole drive asks again on the
+      // way, for Documents and My Pictures.
+      EXPECT_FALSE(removed.asked.empty());
+      EXPECT_FALSE(Entries(listed.lines).empty());
+      EXPECT_EQ(Entries(removed.lines), Entries(listed.lines));
+    }
+  }
+}
+
+// Another program's word is not enough: MSN Messenger's log folder that is really a guarded
+// folder is skipped with a line, asked or not and answered Yes or not, while My Received
+// Files is still emptied.
+TEST_F(EscapeTest, MessengerLogFolderNeverEmptiesGuardedFolders) {
+  for (const Case& c : AllCases()) {
+    SCOPED_TRACE(c.spelling);
+    MakeImage("", "", c.spelling);
+    const RunResult run = Run("Instant Messengers - MSN Messenger", true, platform::Answer::Yes);
+    EXPECT_EQ(MissingPrecious(), std::vector<std::string>{});
+    EXPECT_TRUE(run.asked.empty());
+    bool skipped = false;
+    for (const std::string& line : run.lines)
+      skipped = skipped || line.starts_with("Clean: skipping " + c.spelling);
+    EXPECT_TRUE(skipped);
+    EXPECT_FALSE(fs::exists(dir / "drives/C/Users/User/Documents/My Received Files/photo.png"));
+  }
+}
+
+// The guard stops at what it guards: a real log folder, and one inside Documents, are
+// emptied as before.
+TEST_F(EscapeTest, RealLogFoldersAreStillEmptied) {
+  for (const std::string& log : {std::string(R"(C:\Logs)"), std::string(R"(c:\logs\.)"),
+                                 std::string(R"(C:\Users\User\Documents\My Received Files)")}) {
+    SCOPED_TRACE(log);
+    MakeImage("", "", log);
+    const RunResult run = Run("Instant Messengers - MSN Messenger", true, platform::Answer::No);
+    EXPECT_TRUE(run.asked.empty());
+    const bool logs_named = SameText(log.substr(0, 7), R"(C:\Logs)");
+    EXPECT_EQ(fs::exists(dir / "drives/C/Logs/chat.log"), !logs_named);
+    EXPECT_FALSE(fs::exists(dir / "drives/C/Users/User/Documents/My Received Files/photo.png"));
+    EXPECT_TRUE(fs::exists(dir / "drives/C/Users/User/Documents/My Received Files"));
+    EXPECT_EQ(MissingPrecious(), std::vector<std::string>{});
+  }
+}
+
+// Spellings made at random from the rules above, mixed, always lead to the question for
+// the folder they name; answered No, the drive and Documents stay whole.
+TEST_F(EscapeTest, RandomSpellingsOfGuardedFoldersNeverPassUnasked) {
+  std::mt19937 random(20261207);
+  const auto pick = [&random](const std::vector<std::string>& from) {
+    return from[std::uniform_int_distribution<std::size_t>(0, from.size() - 1)(random)];
+  };
+  const std::vector<std::string> separators = {"\\", "/", "\\\\", "\\.\\", "/./", "\\Users\\..\\"};
+  const std::vector<std::string> tails = {"", ".", " ", ". .", "\\", "\\.", "/"};
+  // After a drive or share name only a separator keeps the path absolute: "C:." is C:'s
+  // current folder.
+  const std::vector<std::string> root_tails = {"\\", "/", "\\.", "\\Windows\\..", "/./"};
+  for (int round = 0; round < 60; ++round) {
+    const bool documents = round % 2 == 1;
+    std::string spelling =
+        pick({"C:", "c:", "\\\\.\\C:", "\\\\localhost\\c$", "\\\\127.0.0.1\\C$"});
+    if (documents) {
+      for (const char* name : {"users", "USER", "Documents"}) {
+        spelling += pick(separators);
+        spelling += name;
+        spelling += pick({"", ".", " "});
+      }
+    }
+    spelling += pick(documents ? tails : root_tails);
+    SCOPED_TRACE(spelling);
+    MakeImage("[<New List>]\r\nDelFile1=" + spelling + "\r\n", "", "");
+    const auto before = Snapshot(dir);
+    const RunResult run = Run("Custom Lists - <New List>", true, platform::Answer::No);
+    EXPECT_TRUE(Snapshot(dir) == before);
+    EXPECT_EQ(run.asked.size(), 1u);
+  }
+}
+
+}  // namespace
+}  // namespace morvel::escape_test

@@ -3,14 +3,15 @@
 #include <vector>
 
 #include "engine/file_removal.h"
+#include "engine/folder_guard.h"
 #include "engine/folder_lookups.h"
 
 namespace morvel {
 
-bool FolderExists(RunContext& run, const std::string& path) {
+bool IsBrowserFolder(RunContext& run, const std::string& path) {
   if (path.empty()) return false;
   const auto entry = run.port().files.Stat(path);
-  return entry.ok() && entry.value.IsFolder();
+  return entry.ok() && entry.value.IsFolder() && !SkipGuardedFolder(run, path);
 }
 
 bool IsPlainFolder(RunContext& run, const std::string& path) {

@@ -13,8 +13,10 @@
 
 namespace morvel {
 
-// Whether `path` is an existing folder.
-bool FolderExists(RunContext& run, const std::string& path);
+// Whether `path` is an existing folder a browser item may work in. A browser's root or
+// profile folder that really is, or holds, a drive root, the profile or one of the user's
+// own folders (a link planted in its place) is skipped with the guard's log line.
+bool IsBrowserFolder(RunContext& run, const std::string& path);
 
 // The "Local AppData" value of the user's Shell Folders key with a trailing "\"; empty
 // when the value is missing or not text.

@@ -19,7 +19,7 @@ std::string ProfileFolder(RunContext& run) {
   const std::string local = LocalAppDataFolder(run);
   if (local.empty()) return {};
   std::string profile = local + "Google\\Chrome\\User Data\\Default\\";
-  return FolderExists(run, profile) ? profile : std::string();
+  return IsBrowserFolder(run, profile) ? profile : std::string();
 }
 
 bool ContainsHistoryIndex(const std::string& name) {

@@ -23,14 +23,14 @@ std::string RoamingRoot(RunContext& run) {
   const std::string app_data = GetAppDataFolder(run);
   if (app_data.empty()) return {};
   std::string root = app_data + kProfiles;
-  return FolderExists(run, root) ? root : std::string();
+  return IsBrowserFolder(run, root) ? root : std::string();
 }
 
 std::string LocalRoot(RunContext& run) {
   const std::string local = LocalAppDataFolder(run);
   if (local.empty()) return {};
   std::string root = local + kProfiles;
-  return FolderExists(run, root) ? root : std::string();
+  return IsBrowserFolder(run, root) ? root : std::string();
 }
 
 void CleanProfileFiles(RunContext& run, std::initializer_list<std::string_view> masks) {

@@ -20,6 +20,7 @@ std::string ProfileFolder(RunContext& run) {
   const std::string app_data = GetAppDataFolder(run);
   if (app_data.empty()) return {};
   const std::string profiles = app_data + "Netscape\\NSB\\Profiles";
+  if (!IsBrowserFolder(run, profiles)) return {};
   if (IsPlainFolder(run, profiles + "\\pbzik8cu.default")) return profiles + "\\pbzik8cu.default\\";
   std::string chosen;
   ForEachSubfolder(run, profiles, [&chosen](const std::string& folder) {

@@ -19,7 +19,7 @@ namespace {
 std::string OperaIn(RunContext& run, const std::string& folder) {
   if (folder.empty()) return {};
   std::string opera = folder + "Opera\\";
-  return FolderExists(run, opera) ? opera : std::string();
+  return IsBrowserFolder(run, opera) ? opera : std::string();
 }
 
 void CleanOperaFiles(RunContext& run, std::initializer_list<std::string_view> names) {

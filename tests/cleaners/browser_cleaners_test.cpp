@@ -2,6 +2,7 @@
 // takes and in which order, the cache sweeps, the database steps, the profile choices, and
 // what stays when a browser (or a part of it) is missing or is a link.
 
+#include <algorithm>
 #include <functional>
 
 #include "tests/cleaners/browser_fixture.h"
@@ -82,7 +83,7 @@ TEST_F(BrowserCleanersTest, FileItemsTakeTheirNamesPatternByPattern) {
     std::size_t size = 100;
     for (const auto& list : {c.removed, c.kept})
       for (const std::string& name : list) PutFile(base + "\\" + name, size++);
-    const Outcome clean = TestThenClean(c.item);
+    const Outcome clean = TestThenClean(c.item, kShowCacheLog);
     std::vector<std::string> lines;
     std::uint64_t bytes = 0;
     for (std::size_t i = 0; i < c.removed.size(); ++i) {
@@ -250,6 +251,38 @@ TEST_F(BrowserCleanersTest, NetscapeCleansOneProfileChosenAnewForEveryItem) {
       EXPECT_EQ(Exists(Netscape() + "\\" + profile + "\\prefs.js"), profile != c.chosen) << profile;
       ASSERT_TRUE(files().ShellDelete(Netscape() + "\\" + profile).ok());
     }
+  }
+}
+
+TEST_F(BrowserCleanersTest, ABrowserFolderThatLeadsToTheUsersOwnFoldersIsSkipped) {
+  // A link planted where a browser keeps its profiles is no profile: Documents' files
+  // of the same names stay, and the log says why.
+  if (!machine().IsEmulated()) GTEST_SKIP() << "links into the prefix's own folders stay native";
+  struct LinkCase {
+    std::string folder;  // the browser's folder, made a link to Documents
+    std::string item;
+    std::string kept;  // a file in Documents the item's pattern names
+  };
+  const std::vector<LinkCase> cases = {
+      {Firefox(), "Mozilla Firefox - Cookies", "p.default\\cookies.sqlite"},
+      {FirefoxLocal(), "Mozilla Firefox - Temporary Internet Files", "p.default\\Cache\\x"},
+      {Chrome(), "Google Chrome - Cookies", "Cookies"},
+      {Opera(), "Opera - Cookies", "cookies4.dat"},
+      {Netscape(), "Netscape - Preferences", "p.default\\prefs.js"},
+  };
+  for (const LinkCase& c : cases) {
+    PutFile(c.folder.substr(0, c.folder.rfind('\\')) + "\\sibling.txt");
+    PutFile(Documents() + "\\" + c.kept);
+    ASSERT_FALSE(machine().MakeLink(c.folder, Documents(), true));
+    const Outcome clean = TestThenClean(c.item, kShowCacheLog);
+    EXPECT_EQ(clean.count, 0) << c.item;
+    EXPECT_TRUE(Exists(Documents() + "\\" + c.kept)) << c.item;
+    EXPECT_TRUE(std::any_of(clean.raw_lines.begin(), clean.raw_lines.end(),
+                            [&](const std::string& line) {
+                              return line.find("skipping " + c.folder) != std::string::npos;
+                            }))
+        << c.item;
+    ASSERT_TRUE(files().RemoveFolder(c.folder).ok());
   }
 }
 

@@ -76,7 +76,9 @@ const std::vector<std::string> kKeptRegistryLines = {
 class DemoTraces : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir = fs::path(::testing::TempDir()) / "morvel-demo-traces";
+    dir = fs::path(::testing::TempDir()) /
+          ("morvel-demo-traces-" +
+           std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
     fs::remove_all(dir);
     WriteDemoImage(dir, fs::path(MORVEL_SOURCE_DIR) / "data" / "Morvel.dat");
   }

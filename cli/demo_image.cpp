@@ -4,6 +4,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "cli/demo_browser_traces.h"
 #include "cli/demo_files.h"
 #include "cli/demo_ie_traces.h"
 #include "cli/demo_system_traces.h"
@@ -115,7 +116,25 @@ ShowLogRecycleBin=1
 23=Instant Messengers - Skype
 24=Custom Lists
 25=Custom Lists - <New List>
-SelectedCount=25
+26=Netscape
+27=Netscape - Cookies
+28=Netscape - Visited URL History
+29=Netscape - Temporary Internet Files
+30=Opera
+31=Opera - Cookies
+32=Opera - Visited URL History
+33=Opera - Temporary Internet Files
+34=Mozilla Firefox
+35=Mozilla Firefox - Cookies
+36=Mozilla Firefox - Visited URL History
+37=Mozilla Firefox - Temporary Internet Files
+38=Mozilla Firefox - Saved Form Information
+39=Google Chrome
+40=Google Chrome - Temporary Internet Files
+41=Google Chrome - Cookies
+42=Google Chrome - Visited URL History
+43=Google Chrome - Stored passwords in Forms
+SelectedCount=43
 )";
 
 constexpr const char* kCustomList = R"([<New List>]
@@ -169,6 +188,7 @@ void WriteDemoImage(const fs::path& dir, const fs::path& definition_file) {
   WriteDemoTraceFiles(c);
   WriteDemoSystemFiles(dir);
   WriteDemoIeFiles(dir, program);
+  WriteDemoBrowserFiles(c);
 }
 
 }  // namespace morvel::cli

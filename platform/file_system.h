@@ -112,6 +112,14 @@ class FileSystem {
   [[nodiscard]] virtual Result<std::unique_ptr<FileWriter>> OpenExclusive(
       std::string_view path) = 0;
 
+  // The path a file-backed library (SQLite) opens to reach the existing file `path`, so
+  // that it works on this machine's file: on Windows the path itself, on the emulated
+  // machine the host file it lives in. Links are followed as OpenForReading follows them.
+  // NotFound when missing, AccessDenied for a folder or anything but a plain file, InUse
+  // when another program holds the file (where the machine can tell before the library
+  // opens it; elsewhere the library meets the lock itself).
+  [[nodiscard]] virtual Result<std::string> LibraryPath(std::string_view path) const = 0;
+
   // Opens an existing file for reading and writing, shared for reading and writing
   // (CreateFile with GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
   // OPEN_EXISTING): a file another program holds open that way (a browser its index.dat)

@@ -44,6 +44,8 @@ class EmulatedFiles : public FileSystem {
   [[nodiscard]] Result<std::unique_ptr<FileReader>> OpenForReading(
       std::string_view path) const override;
   [[nodiscard]] Result<std::unique_ptr<FileWriter>> OpenExclusive(std::string_view path) override;
+  // The host file; InUse for a file listed as locked.
+  [[nodiscard]] Result<std::string> LibraryPath(std::string_view path) const override;
   [[nodiscard]] Result<std::unique_ptr<FileWriter>> OpenSharedForWriting(
       std::string_view path) override;
   [[nodiscard]] std::string ShortPathName(std::string_view path) const override;

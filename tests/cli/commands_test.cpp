@@ -73,19 +73,23 @@ class DemoImageTest : public ::testing::Test {
 
 const std::string kSep(107, '-');
 
-TEST_F(DemoImageTest, TestOfUnbuiltItemsPrintsExactLinesAndChangesNothing) {
+TEST_F(DemoImageTest, TestPrintsExactLinesAndChangesNothing) {
   const auto before = Snapshot(dir);
   ASSERT_EQ(Run([](platform::Port& p, const Streams& io) {
-              return TestCommand(p, {"Opera - Transfers", "Netscape - Preferences"}, io);
+              return TestCommand(
+                  p, {"Google Chrome - Stored passwords in Forms", "Netscape - Preferences"}, io);
             }),
             0);
-  EXPECT_EQ(OutLines(),
-            (std::vector<std::string>{
-                "Test: Clearing Opera - Transfers ...", "",
-                "0 items will be removed; 0 KB will be removed.", "", kSep,
-                "Test: Clearing Netscape - Preferences ...", "",
-                "0 items will be removed; 0 KB will be removed.", "", kSep,
-                "Total items will be removed = 0 ; Total files will be removed = 0 KB", kSep}));
+  EXPECT_EQ(
+      OutLines(),
+      (std::vector<std::string>{
+          "Test: Clearing Google Chrome - Stored passwords in Forms ...", "",
+          "0 items will be removed; 0 KB will be removed.", "", kSep,
+          "Test: Clearing Netscape - Preferences ...",
+          "Test: deleting "
+          "C:\\Users\\User\\AppData\\Roaming\\Netscape\\NSB\\Profiles\\pbzik8cu.default\\prefs.js",
+          "", "1 items will be removed; 1 KB will be removed.", "", kSep,
+          "Total items will be removed = 1 ; Total files will be removed = 1 KB", kSep}));
   EXPECT_EQ(Snapshot(dir), before);  // registry.reg and settings.ini byte-identical
 }
 
@@ -94,26 +98,40 @@ TEST_F(DemoImageTest, TestWithoutKeysRunsTheStoredTicksInTreeOrder) {
   std::vector<std::string> headers;
   for (const std::string& l : OutLines())
     if (l.rfind("Test: Clearing", 0) == 0) headers.push_back(l);
-  EXPECT_EQ(
-      headers,
-      (std::vector<std::string>{
-          "Test: Clearing Windows - Recent Documents ...", "Test: Clearing Windows - Start Run ...",
-          "Test: Clearing Windows - Empty Recycle Bin ...",
-          "Test: Clearing Windows - Temporary Files ...",
-          "Test: Clearing Windows - Memory Dumps ...",
-          "Test: Clearing Windows - Chkdsk File Fragments ...",
-          "Test: Clearing Windows - Windows Log Files ...",
-          "Test: Clearing Advanced - Open File History ...",
-          "Test: Clearing Advanced - User Assist History ...",
-          "Test: Clearing Advanced - Google Toolbar History ...",
-          "Test: Clearing Microsoft Office - Excel ...",
-          "Test: Clearing Microsoft Office - Word ...",
-          "Test: Clearing Instant Messengers - MSN Messenger ...",
-          "Test: Clearing Instant Messengers - Skype ...",
-          "Test: Clearing Applications - 7-Zip ...", "Test: Clearing Applications - FileZilla ...",
-          "Test: Clearing Applications - TeamViewer ...",
-          "Test: Clearing Applications - Acrobat Reader ...",
-          "Test: Clearing Custom Lists - <New List> ..."}));
+  EXPECT_EQ(headers, (std::vector<std::string>{
+                         "Test: Clearing Windows - Recent Documents ...",
+                         "Test: Clearing Windows - Start Run ...",
+                         "Test: Clearing Windows - Empty Recycle Bin ...",
+                         "Test: Clearing Windows - Temporary Files ...",
+                         "Test: Clearing Windows - Memory Dumps ...",
+                         "Test: Clearing Windows - Chkdsk File Fragments ...",
+                         "Test: Clearing Windows - Windows Log Files ...",
+                         "Test: Clearing Netscape - Cookies ...",
+                         "Test: Clearing Netscape - Visited URL History ...",
+                         "Test: Clearing Netscape - Temporary Internet Files ...",
+                         "Test: Clearing Opera - Cookies ...",
+                         "Test: Clearing Opera - Visited URL History ...",
+                         "Test: Clearing Opera - Temporary Internet Files ...",
+                         "Test: Clearing Mozilla Firefox - Cookies ...",
+                         "Test: Clearing Mozilla Firefox - Visited URL History ...",
+                         "Test: Clearing Mozilla Firefox - Temporary Internet Files ...",
+                         "Test: Clearing Mozilla Firefox - Saved Form Information ...",
+                         "Test: Clearing Google Chrome - Temporary Internet Files ...",
+                         "Test: Clearing Google Chrome - Cookies ...",
+                         "Test: Clearing Google Chrome - Visited URL History ...",
+                         "Test: Clearing Google Chrome - Stored passwords in Forms ...",
+                         "Test: Clearing Advanced - Open File History ...",
+                         "Test: Clearing Advanced - User Assist History ...",
+                         "Test: Clearing Advanced - Google Toolbar History ...",
+                         "Test: Clearing Microsoft Office - Excel ...",
+                         "Test: Clearing Microsoft Office - Word ...",
+                         "Test: Clearing Instant Messengers - MSN Messenger ...",
+                         "Test: Clearing Instant Messengers - Skype ...",
+                         "Test: Clearing Applications - 7-Zip ...",
+                         "Test: Clearing Applications - FileZilla ...",
+                         "Test: Clearing Applications - TeamViewer ...",
+                         "Test: Clearing Applications - Acrobat Reader ...",
+                         "Test: Clearing Custom Lists - <New List> ..."}));
 }
 
 TEST_F(DemoImageTest, ListShowsTicksAndInstalledApplications) {

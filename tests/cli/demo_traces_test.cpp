@@ -14,7 +14,9 @@
 #include "cli/commands.h"
 #include "cli/demo_image.h"
 #include "common/text.h"
+#include "engine/item_table.h"
 #include "platform/emulated/machine.h"
+#include "stores/sqlite_database.h"
 
 namespace morvel::cli {
 namespace {
@@ -74,14 +76,16 @@ const std::vector<std::string> kKeptRegistryLines = {
 class DemoTraces : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir = fs::path(::testing::TempDir()) / "morvel-demo-traces";
+    dir = fs::path(::testing::TempDir()) /
+          ("morvel-demo-traces-" +
+           std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
     fs::remove_all(dir);
     WriteDemoImage(dir, fs::path(MORVEL_SOURCE_DIR) / "data" / "Morvel.dat");
   }
   void TearDown() override { fs::remove_all(dir); }
 
   // The item counts of one run: header line's key -> count of its summary line.
-  std::map<std::string, long> Run(bool clean) {
+  std::map<std::string, long> Run(bool clean, const std::vector<std::string>& keys = kItems) {
     auto machine = platform::emulated::EmulatedMachine::Open(dir);
     NoQuestions questions;
     platform::Port port{machine->registry(), machine->files(), machine->system(),
@@ -89,7 +93,7 @@ class DemoTraces : public ::testing::Test {
                         machine->internet()};
     std::ostringstream out, err;
     const Streams io{out, err, false};
-    const int status = clean ? CleanCommand(port, kItems, true, io) : TestCommand(port, kItems, io);
+    const int status = clean ? CleanCommand(port, keys, true, io) : TestCommand(port, keys, io);
     EXPECT_EQ(status, 0) << err.str();
     machine->Save();
 
@@ -134,6 +138,47 @@ TEST_F(DemoTraces, EveryItemFindsItsTracesAndCleanRemovesThem) {
     EXPECT_NE(registry.find(line), std::string::npos) << line;
   EXPECT_EQ(registry.find("MPC-HC\\Recent File List"), std::string::npos);
   EXPECT_EQ(registry.find("cRecentFiles"), std::string::npos);
+}
+
+// Rows left in a table of one of the image's databases.
+long Rows(const fs::path& database, const std::string& table) {
+  stores::TSQLiteDatabase db(database.string());
+  return db.QueryTable("SELECT 1 FROM " + table)->RowCount();
+}
+
+TEST_F(DemoTraces, EveryBrowserItemFindsItsTracesAndCleanRemovesThem) {
+  std::vector<std::string> keys;
+  for (const CategoryRow& category : ItemTable())
+    if (category.text == "Mozilla Firefox" || category.text == "Google Chrome" ||
+        category.text == "Opera" || category.text == "Netscape")
+      for (const ItemRow& item : category.items)
+        keys.push_back(std::string(category.text) + " - " + std::string(item.text));
+  ASSERT_EQ(keys.size(), 22u);
+  const std::string passwords = "Google Chrome - Stored passwords in Forms";
+  const auto found = Run(false, keys);
+  for (const std::string& key : keys) EXPECT_EQ(found.at(key) > 0, key != passwords) << key;
+  EXPECT_EQ(Run(true, keys), found);
+  for (const auto& [key, count] : Run(false, keys)) EXPECT_EQ(count, 0) << key;
+
+  const fs::path app_data = dir / "drives" / "C" / "Users" / "User" / "AppData";
+  const fs::path profiles = app_data / "Roaming" / "Mozilla" / "Firefox" / "Profiles";
+  for (const char* profile : {"k3x9f2ab.default", "q7m2p0zz.default-release", "r8t1x0qa.work"}) {
+    const bool is_default = std::string(profile).find(".default") != std::string::npos;
+    EXPECT_EQ(Rows(profiles / profile / "places.sqlite", "moz_historyvisits"), is_default ? 0 : 3);
+    EXPECT_EQ(Rows(profiles / profile / "places.sqlite", "moz_places"), 2) << profile;
+  }
+  const fs::path chrome = app_data / "Local" / "Google" / "Chrome" / "User Data" / "Default";
+  EXPECT_EQ(Rows(chrome / "Web Data", "logins"), 0);
+  EXPECT_EQ(Rows(chrome / "Web Data", "autofill"), 1);
+  for (const fs::path& kept :
+       {profiles / "k3x9f2ab.default" / "bookmarks.html", profiles / ".." / "profiles.ini",
+        chrome / "Bookmarks", chrome / "Cache",
+        app_data / "Local" / "Mozilla" / "Firefox" / "Profiles" / "q7m2p0zz.default-release" /
+            "cache2",
+        app_data / "Roaming" / "Opera" / "Opera" / "profile" / "opera6.ini",
+        app_data / "Roaming" / "Netscape" / "NSB" / "Profiles" / "x1y2z3w4.default" /
+            "cookies.txt"})
+    EXPECT_TRUE(fs::exists(kept)) << kept;
 }
 
 }  // namespace

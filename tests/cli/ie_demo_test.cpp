@@ -51,7 +51,9 @@ const Expected kItems[] = {
 class IeDemo : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir = fs::path(::testing::TempDir()) / "morvel-ie-demo";
+    dir = fs::path(::testing::TempDir()) /
+          ("morvel-ie-demo-" +
+           std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
     fs::remove_all(dir);
     WriteDemoImage(dir, fs::path(MORVEL_SOURCE_DIR) / "data" / "Morvel.dat");
     for (const Expected& e : kItems) keys.emplace_back(e.item);

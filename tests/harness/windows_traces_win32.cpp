@@ -151,6 +151,12 @@ void RemoveCleanerTraces() {
     RemoveTree(app_data + L"\\Morvel Tests");
     RemoveTree(app_data + L"\\Microsoft\\Office\\Recent");
     RemoveTree(app_data + L"\\Skype");
+    for (const wchar_t* browser : {L"\\Mozilla", L"\\Opera", L"\\Netscape"})
+      RemoveTree(app_data + browser);
+  }
+  if (const std::wstring local = ShellFolder(CSIDL_LOCAL_APPDATA); !local.empty()) {
+    for (const wchar_t* browser : {L"\\Mozilla", L"\\Google\\Chrome", L"\\Opera"})
+      RemoveTree(local + browser);
   }
   if (const std::wstring windows = WindowsFolder(); !windows.empty()) {
     DeleteFileForced(windows + L"\\memory.dmp");

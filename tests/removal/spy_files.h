@@ -74,6 +74,9 @@ class SpyFiles final : public platform::FileSystem {
   std::string ShortPathName(std::string_view path) const override {
     return real_.ShortPathName(path);
   }
+  platform::Result<std::string> LibraryPath(std::string_view path) const override {
+    return real_.LibraryPath(path);
+  }
   platform::Status ShellDelete(std::string_view path) override {
     deleted.emplace_back(path);
     return real_.ShellDelete(path);

@@ -1,0 +1,19 @@
+#pragma once
+// The one SQL step of the browser cleaners: emptying a table of a browser's database. The
+// database is a file of the machine, reached through the port, so that the program and
+// its tests clean the same file the same way on both backends.
+
+#include <string_view>
+
+#include "engine/run_context.h"
+
+namespace morvel {
+
+// In Clean mode, when `database` (a machine path) is a plain file holding a table named
+// `table` (letter case ignored), runs "DELETE FROM <table>". Whatever goes wrong with the
+// database (missing, a folder or a link, held by the browser, damaged, not a database)
+// ends this step quietly and changes nothing; the run goes on. Nothing is counted or
+// logged either way. Test mode opens nothing. Returns whether the statement ran.
+bool EmptyDatabaseTable(RunContext& run, std::string_view database, std::string_view table);
+
+}  // namespace morvel

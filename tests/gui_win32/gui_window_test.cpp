@@ -3,6 +3,8 @@
 // scratch folder of the private prefix.
 #include <windows.h>
 
+#include <commctrl.h>
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -20,7 +22,7 @@ namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
 constexpr wchar_t kClass[] = L"Morvel Made by Quillon Software";
-constexpr int kTest = 2003, kClean = 2004, kProgress = 2006, kLog = 2002;
+constexpr int kTree = 2001, kTest = 2003, kClean = 2004, kProgress = 2006, kLog = 2002;
 const fs::path kFolder = L"C:\\morvel-gui-test";
 const fs::path kTraces = kFolder / "traces";
 
@@ -123,6 +125,25 @@ bool Finished(HWND main) {
          TextOf(GetDlgItem(main, kTest)) == L"Test";
 }
 
+// Whether the window has drawn itself: the catalogue is in the tree, and the title strip
+// holds the decoded picture (many colours, where a blank area has one).
+bool Painted(HWND main) {
+  if (SendMessageW(GetDlgItem(main, kTree), TVM_GETCOUNT, 0, 0) == 0) return false;
+  DWORD_PTR ignored = 0;
+  SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_BLOCK, 5000, &ignored);  // its queue is empty
+  RECT strip;
+  GetClientRect(main, &strip);
+  POINT origin{0, 0};
+  ClientToScreen(main, &origin);
+  HDC screen = GetDC(nullptr);
+  std::vector<COLORREF> colours;
+  for (int x = 4; x < strip.right - 4; x += 16)
+    for (int y = 4; y < 48; y += 8) colours.push_back(GetPixel(screen, origin.x + x, origin.y + y));
+  ReleaseDC(nullptr, screen);
+  std::sort(colours.begin(), colours.end());
+  return std::unique(colours.begin(), colours.end()) - colours.begin() > 8;
+}
+
 // The screen as a bitmap file under build/.
 void Screenshot(const fs::path& file) {
   HDC screen = GetDC(nullptr);
@@ -189,6 +210,7 @@ TEST_F(GuiWindow, ShowsTestsCleansAndKeepsOneInstance) {
   EXPECT_EQ(r.right - r.left, 704);
   EXPECT_EQ(r.bottom - r.top, 507);
   EXPECT_EQ(TextOf(main), L"Morvel 3.0");
+  EXPECT_TRUE(WaitFor([&] { return Painted(main); }));
   Screenshot(BuildFolder().parent_path() / "morvel-window.bmp");
 
   Click(main, kTest);

@@ -25,6 +25,8 @@ constexpr wchar_t kClass[] = L"Morvel Made by Quillon Software";
 constexpr int kTree = 2001, kTest = 2003, kClean = 2004, kProgress = 2006, kLog = 2002;
 const fs::path kFolder = L"C:\\morvel-gui-test";
 const fs::path kTraces = kFolder / "traces";
+// A key of the prefix's real registry: its "Last Search" value is on the list, "Theme" is not.
+constexpr wchar_t kTraceKey[] = L"Software\\Morvel GUI Test";
 
 fs::path BuildFolder() { return fs::path(L"Z:" MORVEL_BINARY_DIR); }
 
@@ -181,12 +183,22 @@ class GuiWindow : public ::testing::Test {
     fs::copy_file(BuildFolder() / "morvel.exe", kFolder / "morvel.exe");
     fs::copy_file(BuildFolder() / "Morvel.dat", kFolder / "Morvel.dat");
     WriteFile(kFolder / "Clist.dat",
-              "[<New List>]\r\nDelFile1=C:\\morvel-gui-test\\traces,*.tmp\r\n");
+              "[<New List>]\r\nDelFile1=C:\\morvel-gui-test\\traces,*.tmp\r\n"
+              "DelRegValue1=HKEY_CURRENT_USER\\Software\\Morvel GUI Test,Last Search\r\n");
     for (const char* name : {"a.tmp", "b.tmp", "c.tmp", "keep.txt"})
       WriteFile(kTraces / name, "trace");
+    for (const wchar_t* value : {L"Last Search", L"Theme"})
+      RegSetKeyValueW(HKEY_CURRENT_USER, kTraceKey, value, REG_SZ, L"x", 2 * sizeof(wchar_t));
     Settings("");
   }
-  void TearDown() override { fs::remove_all(kFolder); }
+  void TearDown() override {
+    fs::remove_all(kFolder);
+    RegDeleteTreeW(HKEY_CURRENT_USER, kTraceKey);
+  }
+  static bool HasValue(const wchar_t* value) {
+    return RegGetValueW(HKEY_CURRENT_USER, kTraceKey, value, RRF_RT_ANY, nullptr, nullptr,
+                        nullptr) == ERROR_SUCCESS;
+  }
 
   static void Settings(const std::string& extra) {
     WriteFile(kFolder / "settings.ini",
@@ -218,8 +230,12 @@ TEST_F(GuiWindow, ShowsTestsCleansAndKeepsOneInstance) {
   auto log = LogOf(main);
   EXPECT_EQ(log.front(), L"Test: Clearing Custom Lists - <New List> ...");
   EXPECT_TRUE(Contains(log, L"Test: deleting C:\\morvel-gui-test\\traces\\a.tmp"));
-  EXPECT_TRUE(HasLineStarting(log, L"Total items will be removed = 3 ; "));
+  EXPECT_TRUE(Contains(
+      log,
+      L"Test: deleting registry value HKEY_CURRENT_USER\\Software\\Morvel GUI Test\\Last Search"));
+  EXPECT_TRUE(HasLineStarting(log, L"Total items will be removed = 4 ; "));
   EXPECT_EQ(TraceCount(), 3);
+  EXPECT_TRUE(HasValue(L"Last Search"));
 
   // A second start brings this one forward and ends at once.
   {
@@ -234,12 +250,14 @@ TEST_F(GuiWindow, ShowsTestsCleansAndKeepsOneInstance) {
   ASSERT_TRUE(WaitFor([&] { return (ask = FindWindowW(L"#32770", L"Run Morvel")) != nullptr; }));
   PostMessageW(ask, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
   ASSERT_TRUE(WaitFor([&] {
-    return Finished(main) && HasLineStarting(LogOf(main), L"Total items to be removed = 3 ; ");
+    return Finished(main) && HasLineStarting(LogOf(main), L"Total items to be removed = 4 ; ");
   }));
   log = LogOf(main);
   EXPECT_EQ(log.front(), L"Clean: Clearing Custom Lists - <New List> ...");
   EXPECT_EQ(TraceCount(), 0);
   EXPECT_TRUE(fs::exists(kTraces / "keep.txt"));
+  EXPECT_FALSE(HasValue(L"Last Search"));
+  EXPECT_TRUE(HasValue(L"Theme"));
 
   // Minimize to the tray hides the window; a left click on the icon brings it back.
   PostMessageW(main, WM_SYSCOMMAND, SC_MINIMIZE, 0);
@@ -258,6 +276,8 @@ TEST_F(GuiWindow, CleanOnceCleansWithoutQuestionAndExits) {
   EXPECT_TRUE(program.Ended(30000));
   EXPECT_EQ(TraceCount(), 0);
   EXPECT_TRUE(fs::exists(kTraces / "keep.txt"));
+  EXPECT_FALSE(HasValue(L"Last Search"));
+  EXPECT_TRUE(HasValue(L"Theme"));
 }
 
 LRESULT CALLBACK PlainProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {

@@ -67,17 +67,21 @@ std::vector<std::uint8_t> AppendRenamePair(std::vector<std::uint8_t> data,
 
 }  // namespace
 
-Result<EmulatedFiles::HostEntry> EmulatedFiles::ResolveFile(std::string_view path,
-                                                            WindowsPath* as_given) const {
+Result<EmulatedFiles::HostEntry> EmulatedFiles::ResolveExisting(std::string_view path,
+                                                                WindowsPath* as_given) const {
   const auto parsed = ParseWindowsPath(path);
   if (!parsed) return Fail<HostEntry>(parsed.status);
   if (as_given) *as_given = parsed.value;
   auto resolved = Resolve(parsed.value);
   if (!resolved) return resolved;
   if (!resolved.value.status) return Fail<HostEntry>(FileNotFound());
-  auto file = FollowIfLink(std::move(resolved.value));
-  if (!file) return file;
-  if (!S_ISREG(file.value.status->st_mode)) return Fail<HostEntry>(AccessDenied());
+  return FollowIfLink(std::move(resolved.value));
+}
+
+Result<EmulatedFiles::HostEntry> EmulatedFiles::ResolveFile(std::string_view path,
+                                                            WindowsPath* as_given) const {
+  auto file = ResolveExisting(path, as_given);
+  if (file && !S_ISREG(file.value.status->st_mode)) return Fail<HostEntry>(AccessDenied());
   return file;
 }
 
@@ -143,12 +147,7 @@ Result<std::unique_ptr<FileWriter>> EmulatedFiles::OpenToOverwrite(std::string_v
 }
 
 Result<std::string> EmulatedFiles::FinalPath(std::string_view path) const {
-  const auto parsed = ParseWindowsPath(path);
-  if (!parsed) return Fail<std::string>(parsed.status);
-  auto resolved = Resolve(parsed.value);
-  if (!resolved) return Fail<std::string>(resolved.status);
-  if (!resolved.value.status) return Fail<std::string>(FileNotFound());
-  const auto target = FollowIfLink(std::move(resolved.value));
+  const auto target = ResolveExisting(path);
   if (!target) return Fail<std::string>(target.status);
   return Result<std::string>::Of(target.value.where.ToString());
 }

@@ -210,18 +210,12 @@ Result<FileEntry> EmulatedFiles::Stat(std::string_view path) const {
 }
 
 Result<std::string> EmulatedFiles::ReadFile(std::string_view path) const {
-  const auto parsed = ParseWindowsPath(path);
-  if (!parsed) return Fail<std::string>(parsed.status);
-  auto resolved = Resolve(parsed.value);
-  if (!resolved) return Fail<std::string>(resolved.status);
-  if (!resolved.value.status) return Fail<std::string>(FileNotFound());
-  // A link to a file reads the file.
-  const auto file = FollowIfLink(std::move(resolved.value));
+  // A link to a file reads the file. Folders and host oddities such as FIFOs, which would
+  // block a read, are not files that can be read here.
+  WindowsPath as_given;
+  const auto file = ResolveFile(path, &as_given);
   if (!file) return Fail<std::string>(file.status);
-  // Folders and host oddities such as FIFOs, which would block a read, are not files that
-  // can be read here.
-  if (!S_ISREG(file.value.status->st_mode)) return Fail<std::string>(AccessDenied());
-  if (facts_.IsLocked(parsed.value) || facts_.IsLocked(file.value.where) ||
+  if (facts_.IsLocked(as_given) || facts_.IsLocked(file.value.where) ||
       open_files_->HeldExclusively({file.value.status->st_dev, file.value.status->st_ino}))
     return Fail<std::string>(InUse());
   std::string bytes;

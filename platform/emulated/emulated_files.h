@@ -49,8 +49,7 @@ class EmulatedFiles : public FileSystem {
   [[nodiscard]] Result<std::unique_ptr<FileWriter>> OpenSharedForWriting(
       std::string_view path) override;
   [[nodiscard]] std::string ShortPathName(std::string_view path) const override;
-  [[nodiscard]] Result<std::unique_ptr<FileWriter>> OpenToOverwrite(
-      std::string_view path) override;
+  [[nodiscard]] Result<std::unique_ptr<FileWriter>> OpenToOverwrite(std::string_view path) override;
   [[nodiscard]] Result<std::string> FinalPath(std::string_view path) const override;
   Status ShellDelete(std::string_view path) override;
   Status RemoveFolder(std::string_view path) override;
@@ -90,8 +89,10 @@ class EmulatedFiles : public FileSystem {
   [[nodiscard]] Result<HostEntry> FollowLink(const std::filesystem::path& link) const;
   // `entry` itself, or where it leads when it is a link.
   [[nodiscard]] Result<HostEntry> FollowIfLink(HostEntry entry) const;
-  // The existing regular file a path names, links followed: NotFound when missing,
-  // AccessDenied for a folder or anything else that is not a file.
+  // The existing entry a path names, links followed to the end: NotFound when missing.
+  [[nodiscard]] Result<HostEntry> ResolveExisting(std::string_view path,
+                                                  WindowsPath* as_given = nullptr) const;
+  // ResolveExisting, and AccessDenied for a folder or anything else that is not a file.
   [[nodiscard]] Result<HostEntry> ResolveFile(std::string_view path,
                                               WindowsPath* as_given = nullptr) const;
   // Deletes an entry and, for a folder, everything in it, depth first in listing order;

@@ -17,6 +17,7 @@
 #include "engine/item_table.h"
 #include "platform/emulated/machine.h"
 #include "stores/sqlite_database.h"
+#include "tests/unit/temp_image.h"
 
 namespace morvel::cli {
 namespace {
@@ -76,13 +77,8 @@ const std::vector<std::string> kKeptRegistryLines = {
 class DemoTraces : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir = fs::path(::testing::TempDir()) /
-          ("morvel-demo-traces-" +
-           std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-    fs::remove_all(dir);
     WriteDemoImage(dir, fs::path(MORVEL_SOURCE_DIR) / "data" / "Morvel.dat");
   }
-  void TearDown() override { fs::remove_all(dir); }
 
   // The item counts of one run: header line's key -> count of its summary line.
   std::map<std::string, long> Run(bool clean, const std::vector<std::string>& keys = kItems) {
@@ -118,7 +114,8 @@ class DemoTraces : public ::testing::Test {
     return Utf16LeBytesToUtf8(bytes.substr(2));
   }
 
-  fs::path dir;
+  morvel::testing::TempImage image{"demo-traces"};
+  const fs::path& dir = image.path();
 };
 
 TEST_F(DemoTraces, EveryItemFindsItsTracesAndCleanRemovesThem) {

@@ -15,6 +15,7 @@
 #include "cli/demo_image.h"
 #include "platform/emulated/machine.h"
 #include "tests/cli/image_snapshot.h"
+#include "tests/unit/temp_image.h"
 
 namespace morvel::cli {
 namespace {
@@ -51,14 +52,9 @@ const Expected kItems[] = {
 class IeDemo : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir = fs::path(::testing::TempDir()) /
-          ("morvel-ie-demo-" +
-           std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-    fs::remove_all(dir);
     WriteDemoImage(dir, fs::path(MORVEL_SOURCE_DIR) / "data" / "Morvel.dat");
     for (const Expected& e : kItems) keys.emplace_back(e.item);
   }
-  void TearDown() override { fs::remove_all(dir); }
 
   // One command on a freshly opened machine: each item's summary, and the whole log.
   std::map<std::string, Summary> Run(bool clean) {
@@ -99,7 +95,8 @@ class IeDemo : public ::testing::Test {
     return std::string(std::istreambuf_iterator<char>(in), {});
   }
 
-  fs::path dir;
+  morvel::testing::TempImage image{"ie-demo"};
+  const fs::path& dir = image.path();
   std::vector<std::string> keys;
   std::string log;
 };

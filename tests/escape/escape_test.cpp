@@ -16,6 +16,7 @@
 #include "common/text.h"
 #include "platform/emulated/machine.h"
 #include "tests/cli/image_snapshot.h"
+#include "tests/unit/temp_image.h"
 
 namespace morvel::escape_test {
 namespace {
@@ -134,14 +135,6 @@ std::vector<Case> AllCases() {
 
 class EscapeTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir = fs::path(::testing::TempDir()) /
-          ("morvel-escape-" +
-           std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-    fs::remove_all(dir);
-  }
-  void TearDown() override { fs::remove_all(dir); }
-
   // A Windows 7 machine with the user's folders, Windows 7's own "My Documents" junction,
   // links leading to the root, Documents and the profile, and a real log folder.
   void MakeImage(const std::string& clist, const std::string& morvel_dat,
@@ -216,7 +209,8 @@ class EscapeTest : public ::testing::Test {
     return entries;
   }
 
-  fs::path dir;
+  morvel::testing::TempImage image{"escape"};
+  const fs::path& dir = image.path();
 };
 
 // Through the user's own lists, a folder the primitives guard is asked about whatever it

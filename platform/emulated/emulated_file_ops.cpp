@@ -116,12 +116,19 @@ Result<std::string> EmulatedFiles::LibraryPath(std::string_view path) const {
 
 // A file in use by another program opens all the same: its owner shares reading and
 // writing, as a browser does with its index.dat.
+// A link is not followed: what it leads to is not this entry's data.
 Result<std::unique_ptr<FileWriter>> EmulatedFiles::OpenSharedForWriting(std::string_view path) {
-  const auto file = ResolveFile(path);
-  if (!file) return Fail<std::unique_ptr<FileWriter>>(file.status);
-  if ((file.value.status->st_mode & S_IWUSR) == 0)
-    return Fail<std::unique_ptr<FileWriter>>(AccessDenied());
-  return OpenHostWriter(file.value.host, open_files_, WriterSharing::ReadWrite);
+  using Writer = std::unique_ptr<FileWriter>;
+  const auto parsed = ParseWindowsPath(path);
+  if (!parsed) return Fail<Writer>(parsed.status);
+  const auto resolved = Resolve(parsed.value);
+  if (!resolved) return Fail<Writer>(resolved.status);
+  const HostEntry& file = resolved.value;
+  if (!file.status) return Fail<Writer>(FileNotFound());
+  if (S_ISLNK(file.status->st_mode)) return Fail<Writer>(LinkMet());
+  if (!S_ISREG(file.status->st_mode)) return Fail<Writer>(AccessDenied());
+  if ((file.status->st_mode & S_IWUSR) == 0) return Fail<Writer>(AccessDenied());
+  return OpenHostWriter(file.host, open_files_, WriterSharing::ReadWrite);
 }
 
 // The machine's drives are NTFS volumes made without 8.3 names, where GetShortPathName
@@ -140,10 +147,20 @@ Result<std::unique_ptr<FileWriter>> EmulatedFiles::OpenToOverwrite(std::string_v
   const HostEntry& file = resolved.value;
   if (!file.status) return Fail<Writer>(FileNotFound());
   // The link itself is no file to write, and what it leads to is not this entry's data.
+  if (S_ISLNK(file.status->st_mode)) return Fail<Writer>(LinkMet());
   if (!S_ISREG(file.status->st_mode)) return Fail<Writer>(AccessDenied());
   if ((file.status->st_mode & S_IWUSR) == 0) return Fail<Writer>(AccessDenied());
   if (facts_.IsLocked(parsed.value) || facts_.IsLocked(file.where)) return Fail<Writer>(InUse());
   return OpenHostWriter(file.host, open_files_);
+}
+
+Result<std::unique_ptr<FolderHandle>> EmulatedFiles::OpenFolder(std::string_view final_path) {
+  using Handle = std::unique_ptr<FolderHandle>;
+  const auto parsed = ParseWindowsPath(final_path);
+  if (!parsed) return Fail<Handle>(parsed.status);
+  const auto drive = DriveFolder(parsed.value.drive);
+  if (!drive) return Fail<Handle>(drive.status);
+  return OpenHeldFolder(drive.value, parsed.value, folder_services_);
 }
 
 Result<std::string> EmulatedFiles::FinalPath(std::string_view path) const {

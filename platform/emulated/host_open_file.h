@@ -57,4 +57,10 @@ Result<std::unique_ptr<FileWriter>> OpenHostWriter(const std::filesystem::path& 
                                                    std::shared_ptr<OpenFiles> open_files,
                                                    WriterSharing sharing = WriterSharing::None);
 
+// OpenHostWriter of the entry `name` of the host folder open as `folder_fd`. A link is
+// never followed: opening one is Link.
+Result<std::unique_ptr<FileWriter>> OpenHostWriterAt(int folder_fd, const std::string& name,
+                                                     std::shared_ptr<OpenFiles> open_files,
+                                                     WriterSharing sharing = WriterSharing::None);
+
 }  // namespace morvel::platform::emulated

@@ -28,22 +28,25 @@ void LogSkipped(RunContext& run, std::string_view folder, std::string_view why) 
 // Whether a program's folder `named`, which really is `real`, must be left alone.
 bool RefusedOnProgramWord(RunContext& run, std::string_view named, const std::string& real,
                           FolderReach reach) {
-  // Files of a guarded folder itself are taken only when the folder was named as the system
-  // names it, not reached through a link planted in another folder's place.
-  const bool files_only = reach == FolderReach::Files;
-  if (IsRootPath(real)) return !(files_only && IsRootPath(Trimmed(named)));
+  if (IsRootPath(real)) return true;
   platform::SystemInfo& system = run.port().system;
-  std::vector<std::string> guarded = system.UserDataFolders();
-  guarded.push_back(system.WindowsFolder());
   const platform::FileSystem& files = run.port().files;
+  // The Windows folder is a system folder that items take named files and masks from (its
+  // memory dump, its logs): allowed when it was named as the system names it, never when
+  // a link planted in another folder's place leads there.
+  const std::string windows = system.WindowsFolder();
+  std::vector<std::string> guarded = system.UserDataFolders();
+  guarded.push_back(windows);
   for (const std::string& path : guarded) {
     if (path.empty()) continue;
     // The guarded folder as it really is: Documents may itself be a junction elsewhere.
     const auto guarded_real = files.FinalPath(path);
     const std::string_view where = guarded_real.ok() ? guarded_real.value : path;
     if (!IsSameOrBelow(where, real)) continue;
-    if (files_only && SameText(Trimmed(named), Trimmed(path)) && SameText(where, real)) continue;
-    return true;
+    const bool system_folder_itself = reach == FolderReach::Files && path == windows &&
+                                      SameText(Trimmed(named), Trimmed(path)) &&
+                                      SameText(where, real);
+    if (!system_folder_itself) return true;
   }
   return false;
 }

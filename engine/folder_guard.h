@@ -9,9 +9,9 @@
 // profile, one of the user's own folders (Desktop, Documents, Pictures, Music, Videos,
 // Downloads), the application-data roots or the Windows folder is never emptied; the item
 // skips it and says so in the log. An item that by design takes named files or masks from
-// such a folder without going below it (memory dumps, logs of the Windows folder) may do
-// so on that folder itself, named as the system names it, never on wherever a link planted
-// in its place leads. The user's own custom list is not refused here: the removal
+// the Windows folder without going below it (its memory dump, its logs) may do so on that
+// folder itself, named as the system names it, never on wherever a link planted in another
+// folder's place leads. The user's own custom list is not refused here: the removal
 // primitives ask before they empty a drive root or Documents.
 
 #include <memory>

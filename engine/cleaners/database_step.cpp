@@ -20,10 +20,10 @@ bool EmptyDatabaseTable(RunContext& run, std::string_view database, std::string_
   if (run.IsTestMode()) return false;
   platform::FileSystem& files = run.port().files;
   const auto entry = files.Stat(database);
-  // A link could lead the statement into a database the user did not choose.
-  if (!entry.ok() || entry.value.IsFolder() || entry.value.IsReparsePoint()) return false;
+  if (!entry.ok() || (entry.value.IsFolder() && !entry.value.IsReparsePoint())) return false;
   // SQLite writes the database and, beside it, its journals: none may be a link or another
-  // name of some file, or the statement would write into that file.
+  // name of some file, or the statement would write into a database the user did not
+  // choose, or into any file at all.
   const std::string path_text(database);
   for (const char* suffix : {"", "-journal", "-wal", "-shm"})
     if (!MayWrite(run, path_text + suffix)) return false;

@@ -9,8 +9,8 @@
 #include "common/text.h"
 #include "engine/dispatch.h"
 #include "engine/file_removal.h"
-#include "engine/installed_programs.h"
 #include "engine/folder_lookups.h"
+#include "engine/installed_programs.h"
 #include "engine/item_counters.h"
 #include "engine/registry_removal.h"
 
@@ -98,8 +98,8 @@ class SectionRun {
     if (base.empty() || base.back() != '\\') base += '\\';
     const auto [folder, mask] = SplitFirst(rest, ',');
     if (rest.find(',') == std::string_view::npos)
-      bytes_ += CleanFolder(run_, base + std::string(rest), true, true, "", run_.ItemCount(),
-                            origin_);
+      bytes_ +=
+          CleanFolder(run_, base + std::string(rest), true, true, "", run_.ItemCount(), origin_);
     else
       bytes_ += CleanFolderByMask(run_, base + std::string(folder), mask, run_.ItemCount(), false,
                                   origin_);
@@ -139,7 +139,8 @@ std::vector<std::string> SectionEntries(RunContext& run, std::string_view file_n
 
 void RunDefinitionSection(RunContext& run, std::string_view file_name, std::string_view item_key) {
   // The custom list is the user's own typing; everything else is the program's word.
-  SectionRun section(run, file_name == kCustomListFile ? FolderOrigin::User : FolderOrigin::Program);
+  SectionRun section(run,
+                     file_name == kCustomListFile ? FolderOrigin::User : FolderOrigin::Program);
   for (const std::string& line : SectionEntries(run, file_name, item_key)) {
     if (run.Terminated()) break;
     const std::size_t equals = line.find('=');

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <array>
 #include <chrono>
+#include <cstddef>
 #include <functional>
 #include <memory>
-#include <cstddef>
 #include <random>
 #include <span>
 #include <string>
@@ -98,9 +98,11 @@ void WipeFile(RunContext& run, std::string_view path, int passes) {
   if (run.IsTestMode()) return;
   platform::FileSystem& files = run.port().files;
   if (!files.Exists(path)) return;
-  OverwritePasses([&run, path] { return OpenForWriting(run, path, WriteSharing::Exclusive,
-                                                       WriteRefusal::Quiet); },
-                  passes);
+  OverwritePasses(
+      [&run, path] {
+        return OpenForWriting(run, path, WriteSharing::Exclusive, WriteRefusal::Quiet);
+      },
+      passes);
 }
 
 bool RemoveHeldFile(RunContext& run, platform::FolderHandle& folder, std::string_view name,

@@ -15,9 +15,7 @@
 
 namespace morvel::platform::emulated {
 
-namespace {
-
-}  // namespace
+namespace {}  // namespace
 
 EmulatedFiles::EmulatedFiles(std::filesystem::path drives_folder, const MachineFacts& facts)
     : drives_folder_(std::move(drives_folder)), facts_(facts) {}

@@ -97,7 +97,9 @@ Result<FileDescriptor> OpenChildFolder(int folder_fd, std::string_view name, std
 class HeldFolder final : public FolderHandle {
  public:
   HeldFolder(FileDescriptor fd, WindowsPath where, const FolderServices& services)
-      : fd_(std::move(fd)), where_(std::move(where)), path_(where_.ToString()),
+      : fd_(std::move(fd)),
+        where_(std::move(where)),
+        path_(where_.ToString()),
         services_(services) {}
 
   [[nodiscard]] const std::string& Path() const override { return path_; }
@@ -127,8 +129,8 @@ class HeldFolder final : public FolderHandle {
     struct stat st {};
     if (Status found = Lookup(name, actual, st); !found) return found;
     if (S_ISDIR(st.st_mode)) return AccessDenied();
-    if (!S_ISLNK(st.st_mode) && (IsLocked(actual) ||
-                                 services_.open_files->Held({st.st_dev, st.st_ino})))
+    if (!S_ISLNK(st.st_mode) &&
+        (IsLocked(actual) || services_.open_files->Held({st.st_dev, st.st_ino})))
       return InUse();
     // The shell says "yes" to deleting a read-only file, and so does unlink(2).
     return FromErrno(::unlinkat(fd_.get(), actual.c_str(), 0) == 0 ? 0 : errno);
@@ -224,7 +226,8 @@ Result<std::unique_ptr<FolderHandle>> OpenHeldFolder(const std::filesystem::path
     fd = std::move(child.value);
     where.components.push_back(std::move(actual));
   }
-  return Result<Handle>::Of(std::make_unique<HeldFolder>(std::move(fd), std::move(where), services));
+  return Result<Handle>::Of(
+      std::make_unique<HeldFolder>(std::move(fd), std::move(where), services));
 }
 
 }  // namespace morvel::platform::emulated

@@ -18,8 +18,7 @@ constexpr auto kMaxOffset = static_cast<std::uint64_t>(std::numeric_limits<off_t
 
 // O_NONBLOCK keeps a FIFO put in the file's place from blocking the open; it changes
 // nothing for a regular file, which is all that is accepted once opened.
-Result<FileDescriptor> OpenRegular(int folder_fd, const char* file, int mode,
-                                   struct stat& status) {
+Result<FileDescriptor> OpenRegular(int folder_fd, const char* file, int mode, struct stat& status) {
   FileDescriptor fd(::openat(folder_fd, file, mode | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK));
   if (!fd.valid()) {
     const int error = errno;

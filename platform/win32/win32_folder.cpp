@@ -18,11 +18,10 @@ namespace {
 // listing access makes the sharing count (an open for attributes alone would not stop
 // anyone), and without FILE_SHARE_DELETE nobody may rename or delete it meanwhile.
 Result<UniqueHandle> HoldFolder(const std::string& path) {
-  UniqueHandle handle = OwnFile(
-      CreateFileW(Wide(LiteralPath(path)).c_str(),
-                  FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | SYNCHRONIZE,
-                  FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                  FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  UniqueHandle handle = OwnFile(CreateFileW(
+      Wide(LiteralPath(path)).c_str(), FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | SYNCHRONIZE,
+      FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+      FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
   if (!handle) return FailedWith<UniqueHandle>(GetLastError());
   BY_HANDLE_FILE_INFORMATION info;
   if (!GetFileInformationByHandle(handle.get(), &info))
@@ -64,7 +63,8 @@ class Win32Folder final : public FolderHandle {
     std::string path = Joined(path_, name);
     auto held = HoldFolder(path);
     if (!held) return Result<Handle>{nullptr, held.status};
-    return Result<Handle>::Of(std::make_unique<Win32Folder>(std::move(held.value), std::move(path)));
+    return Result<Handle>::Of(
+        std::make_unique<Win32Folder>(std::move(held.value), std::move(path)));
   }
 
   Status DeleteFile(std::string_view name) override {

@@ -44,13 +44,13 @@ TEST_F(WriteDoorTest, AFileWithAnotherNameOrALinkIsNeverWritten) {
   const Door doors[] = {
       {"the history database", "Profile\\places.sqlite",
        [](RunContext& run, const std::string& folder) {
-         EXPECT_FALSE(EmptyDatabaseTable(run, folder + "\\Profile\\places.sqlite",
-                                         "moz_historyvisits"));
+         EXPECT_FALSE(
+             EmptyDatabaseTable(run, folder + "\\Profile\\places.sqlite", "moz_historyvisits"));
        }},
       {"the database's journal", "Profile\\places.sqlite-journal",
        [](RunContext& run, const std::string& folder) {
-         EXPECT_FALSE(EmptyDatabaseTable(run, folder + "\\Profile\\places.sqlite",
-                                         "moz_historyvisits"));
+         EXPECT_FALSE(
+             EmptyDatabaseTable(run, folder + "\\Profile\\places.sqlite", "moz_historyvisits"));
        }},
       {"an index.dat", "Cookies\\index.dat",
        [](RunContext& run, const std::string& folder) {
@@ -85,9 +85,11 @@ TEST_F(WriteDoorTest, AFileWithAnotherNameOrALinkIsNeverWritten) {
       EXPECT_EQ(Bytes(users), before);
       if (std::string(door.written).ends_with("-journal"))
         EXPECT_EQ(Bytes(At("Profile\\places.sqlite")), database_before);
-      const std::string why = kind == Kind::Link ? "a link is never written through"
-                                                 : "a file with more than one name is never written";
-      EXPECT_EQ(run->log, std::vector<std::string>{"Clean: skipping " + At(door.written) + ": " + why});
+      const std::string why = kind == Kind::Link
+                                  ? "a link is never written through"
+                                  : "a file with more than one name is never written";
+      EXPECT_EQ(run->log,
+                std::vector<std::string>{"Clean: skipping " + At(door.written) + ": " + why});
       (void)files().ShellDelete(At(door.written));
       (void)files().ShellDelete(users);
     }

@@ -251,10 +251,12 @@ TEST_F(FileSystemContract, AHeldFolderWorksInsideItself) {
   ASSERT_TRUE(held.ok());
   EXPECT_TRUE(SameText(held.value->Path(), real.value));
   std::vector<std::string> names;
-  ASSERT_TRUE(held.value->Enumerate([&](const FileEntry& e) {
-                names.push_back(e.name);
-                return true;
-              }).ok());
+  ASSERT_TRUE(held.value
+                  ->Enumerate([&](const FileEntry& e) {
+                    names.push_back(e.name);
+                    return true;
+                  })
+                  .ok());
   EXPECT_EQ(names, NamesOf(List(files(), Path())));
 
   auto sub = held.value->OpenSubFolder("sub");

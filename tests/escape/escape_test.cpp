@@ -189,7 +189,8 @@ class EscapeTest : public ::testing::Test {
                 platform::emulated::ListingHook hook = {}) {
     Answering questions(answer);
     auto machine = platform::emulated::EmulatedMachine::Open(dir);
-    if (hook) dynamic_cast<platform::emulated::EmulatedFiles&>(machine->files()).SetListingHook(hook);
+    if (hook)
+      dynamic_cast<platform::emulated::EmulatedFiles&>(machine->files()).SetListingHook(hook);
     platform::Port port{machine->registry(), machine->files(), machine->system(),
                         machine->windows(),  questions,        machine->protected_storage(),
                         machine->internet()};
@@ -295,8 +296,8 @@ TEST_F(EscapeTest, ListedFoldersAreAskedAboutHoweverSpelled) {
       // The folder with everything in it, and its files by a mask that takes all.
       make("DelFile1=" + c.spelling + "\r\nDelFile2=" + c.spelling + ",*\r\n");
       const auto before = Snapshot(dir);
-      const RunResult refused = Run(key, true, by_morvel_dat ? platform::Answer::Yes
-                                                             : platform::Answer::No);
+      const RunResult refused =
+          Run(key, true, by_morvel_dat ? platform::Answer::Yes : platform::Answer::No);
       EXPECT_EQ(refused.asked.empty(), by_morvel_dat);
       EXPECT_TRUE(Snapshot(dir) == before) << "changed without a Yes";
       if (by_morvel_dat) {
@@ -463,9 +464,11 @@ TEST_F(EscapeTest, AFolderSwappedForALinkWhileTheScanRunsIsNotEntered) {
   EXPECT_EQ(MissingPrecious(), std::vector<std::string>{});
   EXPECT_FALSE(fs::exists(temp / "aaa"));
   EXPECT_TRUE(fs::is_symlink(temp / "zzz"));
-  EXPECT_NE(std::find(run.lines.begin(), run.lines.end(),
-                      R"(Clean: skipping C:\Users\User\AppData\Local\Temp\zzz\: a link is never followed)"),
-            run.lines.end())
+  EXPECT_NE(
+      std::find(
+          run.lines.begin(), run.lines.end(),
+          R"(Clean: skipping C:\Users\User\AppData\Local\Temp\zzz\: a link is never followed)"),
+      run.lines.end())
       << ::testing::PrintToString(run.lines);
 }
 

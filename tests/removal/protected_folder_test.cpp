@@ -11,17 +11,16 @@ namespace {
 // The questions belong to the user's own list; a program's folder is refused without one
 // (the escape suite shows that).
 struct AsUser {
-  static std::uint64_t CleanFolder(RunContext& run, std::string_view folder, bool remove,
-                                   bool log, std::string_view keep, std::int32_t& count) {
+  static std::uint64_t CleanFolder(RunContext& run, std::string_view folder, bool remove, bool log,
+                                   std::string_view keep, std::int32_t& count) {
     return morvel::CleanFolder(run, folder, remove, log, keep, count, FolderOrigin::User);
   }
-  static std::uint64_t CleanSubFolder(RunContext& run, std::string_view folder,
-                                      std::int32_t& count, bool log, std::string_view keep) {
+  static std::uint64_t CleanSubFolder(RunContext& run, std::string_view folder, std::int32_t& count,
+                                      bool log, std::string_view keep) {
     return morvel::CleanSubFolder(run, folder, count, log, keep, FolderOrigin::User);
   }
   static std::uint64_t CleanFolderByMask(RunContext& run, std::string_view folder,
-                                         std::string_view mask, std::int32_t& count,
-                                         bool recurse) {
+                                         std::string_view mask, std::int32_t& count, bool recurse) {
     return morvel::CleanFolderByMask(run, folder, mask, count, recurse, FolderOrigin::User);
   }
 };
@@ -54,9 +53,9 @@ TEST_F(ProtectedFolderTest, NoLeavesMyDocumentsAlone) {
   const std::string upper = UpperCase(documents.substr(0, documents.size() - 1));
 
   EXPECT_EQ(AsUser::CleanFolder(*clean, upper, false, true, "", clean->item_count), 0u);
-  EXPECT_EQ(
-      AsUser::CleanFolderByMask(*clean, documents, "morvel-removal-test.txt", clean->item_count, false),
-      0u);
+  EXPECT_EQ(AsUser::CleanFolderByMask(*clean, documents, "morvel-removal-test.txt",
+                                      clean->item_count, false),
+            0u);
   ASSERT_EQ(clean->questions.asked.size(), 2u);
   ExpectQuestion(clean->questions.asked[0], Everything(upper + "\\"));
   ExpectQuestion(clean->questions.asked[1],

@@ -137,9 +137,7 @@ class SpyFiles final : public platform::FileSystem {
     }
 
    private:
-    std::string Below(std::string_view name) const {
-      return Path() + "\\" + std::string(name);
-    }
+    std::string Below(std::string_view name) const { return Path() + "\\" + std::string(name); }
     std::unique_ptr<platform::FolderHandle> real_;
     SpyFiles& spy_;
   };

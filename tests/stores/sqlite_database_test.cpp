@@ -218,9 +218,9 @@ TEST(SQLiteDatabase, PathsAreUtf8) {
 // check as soon as it says yes, and the table keeps its rows.
 TEST(SQLiteDatabase, AStopEndsARunawayStatement) {
   SQLiteTempFolder folder;
-  const std::string path = MakeDatabase(
-      folder, "places.sqlite",
-      {"CREATE TABLE visits (id INTEGER)", "INSERT INTO visits VALUES (1), (2), (3)"});
+  const std::string path =
+      MakeDatabase(folder, "places.sqlite",
+                   {"CREATE TABLE visits (id INTEGER)", "INSERT INTO visits VALUES (1), (2), (3)"});
   TSQLiteDatabase db(path);
   // Stop is pressed while the statement runs: the check says yes from its 20th question on.
   int asked = 0;

@@ -81,8 +81,7 @@ class EmptyFiles : public platform::FileSystem {
   platform::Result<std::string> FinalPath(std::string_view) const override {
     return platform::Result<std::string>::Failed(platform::ErrorKind::NotFound);
   }
-  platform::Result<std::unique_ptr<platform::FolderHandle>> OpenFolder(
-      std::string_view) override {
+  platform::Result<std::unique_ptr<platform::FolderHandle>> OpenFolder(std::string_view) override {
     return platform::Result<std::unique_ptr<platform::FolderHandle>>::Failed(
         platform::ErrorKind::NotFound);
   }

@@ -15,16 +15,6 @@ std::string_view Trimmed(std::string_view path) {
   return path;
 }
 
-void LogSkipped(RunContext& run, std::string_view folder, std::string_view why) {
-  std::string line = run.LogPrefix();
-  line += "skipping ";
-  line += folder;
-  line += ": ";
-  line += why;
-  run.AppendLog(line);
-  run.ScrollLog(0);
-}
-
 // Whether a program's folder `named`, which really is `real`, must be left alone.
 bool RefusedOnProgramWord(RunContext& run, std::string_view named, const std::string& real,
                           FolderReach reach) {
@@ -84,6 +74,16 @@ bool SkipGuardedFolder(RunContext& run, std::string_view folder) {
   if (!IsGuardedFolder(run, folder)) return false;
   LogSkipped(run, folder, kGuardedWhy);
   return true;
+}
+
+void LogSkipped(RunContext& run, std::string_view path, std::string_view why) {
+  std::string line = run.LogPrefix();
+  line += "skipping ";
+  line += path;
+  line += ": ";
+  line += why;
+  run.AppendLog(line);
+  run.ScrollLog(0);
 }
 
 void LogLinkSkipped(RunContext& run, std::string_view folder) {

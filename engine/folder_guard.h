@@ -49,6 +49,10 @@ bool IsGuardedFolder(RunContext& run, std::string_view folder);
 // (also with Fast Mode on: it tells why the item left something alone). True when skipped.
 bool SkipGuardedFolder(RunContext& run, std::string_view folder);
 
+// "<prefix>skipping <path>: <why>", written also with Fast Mode on: it tells why an item
+// left something alone.
+void LogSkipped(RunContext& run, std::string_view path, std::string_view why);
+
 // The log line for a folder that turned out to be a link as it was entered.
 void LogLinkSkipped(RunContext& run, std::string_view folder);
 

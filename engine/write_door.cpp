@@ -2,21 +2,9 @@
 
 #include <string>
 
+#include "engine/folder_guard.h"
+
 namespace morvel {
-
-namespace {
-
-void LogRefused(RunContext& run, std::string_view path, std::string_view why) {
-  std::string line = run.LogPrefix();
-  line += "skipping ";
-  line += path;
-  line += ": ";
-  line += why;
-  run.AppendLog(line);
-  run.ScrollLog(0);
-}
-
-}  // namespace
 
 std::unique_ptr<platform::FileWriter> OpenForWriting(RunContext& run, std::string_view path,
                                                      WriteSharing sharing, WriteRefusal refusal) {
@@ -33,13 +21,13 @@ std::unique_ptr<platform::FileWriter> PassWriteDoor(
   const bool logged = refusal == WriteRefusal::Logged;
   if (!opened.ok() || !opened.value) {
     if (opened.status.kind == platform::ErrorKind::Link && logged)
-      LogRefused(run, path, "a link is never written through");
+      LogSkipped(run, path, "a link is never written through");
     return nullptr;
   }
   const auto names = opened.value->LinkCount();
   if (!names.ok() || names.value != 1) {
     if (names.ok() && logged)
-      LogRefused(run, path, "a file with more than one name is never written");
+      LogSkipped(run, path, "a file with more than one name is never written");
     return nullptr;
   }
   return std::move(opened.value);

@@ -108,6 +108,9 @@ class EmulatedFiles : public FileSystem {
   // ResolveExisting, and AccessDenied for a folder or anything else that is not a file.
   [[nodiscard]] Result<HostEntry> ResolveFile(std::string_view path,
                                               WindowsPath* as_given = nullptr) const;
+  // A plain file, never a link, opened to write with `sharing`.
+  [[nodiscard]] Result<std::unique_ptr<FileWriter>> OpenPlainFileToWrite(std::string_view path,
+                                                                         WriterSharing sharing);
   // Deletes an entry and, for a folder, everything in it, depth first in listing order;
   // stops at the first failure. Links are removed, never followed.
   Status DeleteEntry(const std::filesystem::path& host, const WindowsPath& where,

@@ -117,7 +117,7 @@ bool RemoveHeldFile(RunContext& run, platform::FolderHandle& folder, std::string
           return PassWriteDoor(run, shown, folder.OpenFileToOverwrite(name), WriteRefusal::Quiet);
         },
         PassesFromSettings(run.options()));
-  return folder.DeleteFile(name).ok();
+  return folder.DeleteListedFile(name).ok();
 }
 
 }  // namespace morvel

@@ -83,9 +83,10 @@ class FolderHandle {
   // when it is missing.
   [[nodiscard]] virtual Result<std::unique_ptr<FolderHandle>> OpenSubFolder(
       std::string_view name) const = 0;
-  // FileSystem::ShellDelete of the file `name` of this folder; a link goes as the link.
+  // FileSystem::ShellDelete of the file `name` of this folder (not called DeleteFile,
+  // which windows.h turns into DeleteFileW); a link goes as the link.
   // AccessDenied for a folder.
-  virtual Status DeleteFile(std::string_view name) = 0;
+  virtual Status DeleteListedFile(std::string_view name) = 0;
   // FileSystem::RemoveFolder of the sub-folder `name`; a link goes as the link.
   virtual Status RemoveSubFolder(std::string_view name) = 0;
   // FileSystem::OpenToOverwrite of the file `name`: exclusive, never through a link (Link).

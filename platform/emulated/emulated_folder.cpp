@@ -124,7 +124,7 @@ class HeldFolder final : public FolderHandle {
         std::make_unique<HeldFolder>(std::move(fd.value), std::move(below), services_));
   }
 
-  Status DeleteFile(std::string_view name) override {
+  Status DeleteListedFile(std::string_view name) override {
     std::string actual;
     struct stat st {};
     if (Status found = Lookup(name, actual, st); !found) return found;

@@ -254,7 +254,7 @@ Result<std::unique_ptr<FileWriter>> OpenToWrite(std::string_view path, DWORD sha
   BY_HANDLE_FILE_INFORMATION info;
   if (!GetFileInformationByHandle(file.get(), &info)) return FailedWith<Writer>(GetLastError());
   if (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)
-    return FailedWith<Writer>(ERROR_REPARSE_POINT_ENCOUNTERED);
+    return FailedWith<Writer>(kErrorLinkMet);
   if (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
     return FailedWith<Writer>(ERROR_ACCESS_DENIED);
   return Result<Writer>::Of(std::make_unique<Win32FileWriter>(std::move(file)));

@@ -27,7 +27,7 @@ Result<UniqueHandle> HoldFolder(const std::string& path) {
   if (!GetFileInformationByHandle(handle.get(), &info))
     return FailedWith<UniqueHandle>(GetLastError());
   if (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)
-    return FailedWith<UniqueHandle>(ERROR_REPARSE_POINT_ENCOUNTERED);
+    return FailedWith<UniqueHandle>(kErrorLinkMet);
   if (!(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
     return Result<UniqueHandle>::Failed(ErrorKind::AccessDenied, ERROR_DIRECTORY);
   return Result<UniqueHandle>::Of(std::move(handle));
@@ -67,7 +67,7 @@ class Win32Folder final : public FolderHandle {
         std::make_unique<Win32Folder>(std::move(held.value), std::move(path)));
   }
 
-  Status DeleteFile(std::string_view name) override {
+  Status DeleteListedFile(std::string_view name) override {
     if (!IsName(name)) return StatusOf(ERROR_INVALID_NAME);
     const std::string path = LiteralPath(Joined(path_, name));
     const DWORD attributes = GetFileAttributesW(Wide(path).c_str());
@@ -112,7 +112,7 @@ Result<std::unique_ptr<FolderHandle>> OpenFolderHandle(std::string_view final_pa
   // the handle's own final path tells.
   const auto really = FinalPathOfHandle(held.value.get());
   if (!really) return Result<Handle>{nullptr, really.status};
-  if (!SameText(really.value, path)) return FailedWith<Handle>(ERROR_REPARSE_POINT_ENCOUNTERED);
+  if (!SameText(really.value, path)) return FailedWith<Handle>(kErrorLinkMet);
   return Result<Handle>::Of(std::make_unique<Win32Folder>(std::move(held.value), std::move(path)));
 }
 

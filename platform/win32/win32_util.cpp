@@ -32,8 +32,7 @@ ErrorKind KindOf(DWORD error) {
       return ErrorKind::AlreadyExists;
     case ERROR_INVALID_NAME:
       return ErrorKind::InvalidArgument;
-    case ERROR_REPARSE_POINT_ENCOUNTERED:
-    case ERROR_STOPPED_ON_SYMLINK:
+    case kErrorLinkMet:
       return ErrorKind::Link;
     default:
       return ErrorKind::Other;

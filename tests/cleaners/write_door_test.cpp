@@ -83,8 +83,9 @@ TEST_F(WriteDoorTest, AFileWithAnotherNameOrALinkIsNeverWritten) {
       auto run = MakeRun(RunMode::Clean);
       door.step(*run, At());
       EXPECT_EQ(Bytes(users), before);
-      if (std::string(door.written).ends_with("-journal"))
+      if (std::string(door.written).ends_with("-journal")) {
         EXPECT_EQ(Bytes(At("Profile\\places.sqlite")), database_before);
+      }
       const std::string why = kind == Kind::Link
                                   ? "a link is never written through"
                                   : "a file with more than one name is never written";

@@ -271,9 +271,9 @@ TEST_F(FileSystemContract, AHeldFolderWorksInsideItself) {
     ASSERT_TRUE(writer.ok());
     EXPECT_EQ(writer.value->Size().value, 1u);
   }
-  EXPECT_TRUE(sub.value->DeleteFile("b.txt").ok());
-  EXPECT_EQ(sub.value->DeleteFile("b.txt").kind, ErrorKind::NotFound);
-  EXPECT_EQ(sub.value->DeleteFile("Deeper").kind, ErrorKind::AccessDenied);
+  EXPECT_TRUE(sub.value->DeleteListedFile("b.txt").ok());
+  EXPECT_EQ(sub.value->DeleteListedFile("b.txt").kind, ErrorKind::NotFound);
+  EXPECT_EQ(sub.value->DeleteListedFile("Deeper").kind, ErrorKind::AccessDenied);
   EXPECT_TRUE(sub.value->RemoveSubFolder("Deeper").ok());
   sub.value.reset();  // a folder held open is not removed
   EXPECT_EQ(held.value->RemoveSubFolder("a.txt").kind, ErrorKind::AccessDenied);

@@ -123,9 +123,9 @@ class SpyFiles final : public platform::FileSystem {
         std::string_view name) const override {
       return spy_.Spied(real_->OpenSubFolder(name));
     }
-    platform::Status DeleteFile(std::string_view name) override {
+    platform::Status DeleteListedFile(std::string_view name) override {
       spy_.deleted.push_back(Below(name));
-      return real_->DeleteFile(name);
+      return real_->DeleteListedFile(name);
     }
     platform::Status RemoveSubFolder(std::string_view name) override {
       spy_.removed_folders.push_back(Below(name));

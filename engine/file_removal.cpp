@@ -27,12 +27,14 @@ int PassesFromSettings(const TOptionsSetting& options) {
   return passes >= 1 && passes <= 10 ? passes : 1;
 }
 
-// Written before any attempt: the line stays whether the deletion works or not.
-void LogDeleting(RunContext& run, std::string_view shown, bool log) {
+// Written before any attempt: the line stays whether the deletion works or not. The path
+// is `shown` and `name` (empty for a whole path): nothing is put together in Fast Mode.
+void LogDeleting(RunContext& run, std::string_view shown, bool log, std::string_view name = {}) {
   if (!log || run.options().FastScan) return;
   std::string line = run.LogPrefix();
   line += "deleting ";
   line += shown;
+  line += name;
   run.AppendLog(line);
   run.ScrollLog(50);
 }
@@ -106,17 +108,19 @@ void WipeFile(RunContext& run, std::string_view path, int passes) {
 }
 
 bool RemoveHeldFile(RunContext& run, platform::FolderHandle& folder, std::string_view name,
-                    std::string_view shown, bool log) {
-  LogDeleting(run, shown, log);
+                    std::string_view shown_folder, bool log) {
+  LogDeleting(run, shown_folder, log, name);
   if (run.IsTestMode()) return true;
   // The exclusive open is the in-use test: a file another program holds, a read-only file
   // and a link are not overwritten.
-  if (run.options().OverwriteFile)
+  if (run.options().OverwriteFile) {
+    const std::string shown = std::string(shown_folder) + std::string(name);
     OverwritePasses(
-        [&run, &folder, name, shown] {
+        [&run, &folder, name, &shown] {
           return PassWriteDoor(run, shown, folder.OpenFileToOverwrite(name), WriteRefusal::Quiet);
         },
         PassesFromSettings(run.options()));
+  }
   return folder.DeleteListedFile(name).ok();
 }
 

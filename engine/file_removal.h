@@ -44,10 +44,11 @@ bool RemoveFileNamed(RunContext& run, std::string_view shown, std::string_view e
 // RemoveFileNamed for the entry `name` of `folder`, as a folder listing gave it.
 bool RemoveListedFile(RunContext& run, std::string_view folder, std::string_view name, bool log);
 
-// RemoveFile for the file `name` of a folder held open by the door, logged as `shown`:
-// overwritten and deleted in that very folder, never through a link.
+// RemoveFile for the file `name` of a folder held open by the door, logged as
+// `shown_folder` (with its trailing "\") and the name: overwritten and deleted in that very
+// folder, never through a link.
 bool RemoveHeldFile(RunContext& run, platform::FolderHandle& folder, std::string_view name,
-                    std::string_view shown, bool log);
+                    std::string_view shown_folder, bool log);
 
 // Whether another program holds the file (it cannot be opened exclusively for reading and
 // writing). A read-only file counts as in use; a missing file does not.

@@ -200,7 +200,7 @@ class FolderScan {
     } else if (!options_.keep_name.empty() && SameText(entry.name, options_.keep_name)) {
       return;
     }
-    if (!RemoveHeldFile(run_, folder, entry.name, shown_folder + entry.name, options_.log)) return;
+    if (!RemoveHeldFile(run_, folder, entry.name, shown_folder, options_.log)) return;
     item_count_ = PlusOne(item_count_);
     bytes_ += entry.size;
     run_.ReportProgress();

@@ -72,7 +72,7 @@ void CleanIeCookies(RunContext& run) {
   std::uint64_t bytes = 0;
   for (const FileEntry& cookie : cookies) {
     if (run.Terminated()) break;
-    if (!RemoveHeldFile(run, *held, cookie.name, folder + cookie.name, /*log=*/true)) continue;
+    if (!RemoveHeldFile(run, *held, cookie.name, folder, /*log=*/true)) continue;
     AddToItemCount(run, 1);
     bytes += cookie.size;
     run.ReportProgress();

@@ -145,6 +145,11 @@ bool OpenFiles::HeldExclusively(FileId id) const {
   return it != files_.end() && it->second.writers > 0;
 }
 
+bool OpenFiles::Empty() const {
+  const std::lock_guard lock(mutex_);
+  return files_.empty();
+}
+
 bool OpenFiles::Held(FileId id) const {
   const std::lock_guard lock(mutex_);
   return files_.contains(id);

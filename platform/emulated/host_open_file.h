@@ -31,6 +31,8 @@ class OpenFiles {
   [[nodiscard]] bool HeldExclusively(FileId id) const;
   // Held at all: it may be neither replaced nor deleted, since no handle shares deletion.
   [[nodiscard]] bool Held(FileId id) const;
+  // Whether the machine holds no file open at all.
+  [[nodiscard]] bool Empty() const;
 
  private:
   struct Holders {

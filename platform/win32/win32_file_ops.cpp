@@ -260,7 +260,7 @@ Result<std::unique_ptr<FileWriter>> OpenToWrite(std::string_view path, DWORD sha
   return Result<Writer>::Of(std::make_unique<Win32FileWriter>(std::move(file)));
 }
 
-Status ShellDeletePath(std::string_view path) {
+Status ShellDeletePath(std::string_view path, bool files_only) {
   // The shell parses its names itself and expects "\" between them.
   std::wstring wide = Trimmed(path);
   std::replace(wide.begin(), wide.end(), L'/', L'\\');
@@ -270,6 +270,7 @@ Status ShellDeletePath(std::string_view path) {
   const DWORD attributes = GetFileAttributesW(wide.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) return StatusOf(GetLastError());
   if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return RemoveLink(wide, attributes);
+  if ((attributes & FILE_ATTRIBUTE_DIRECTORY) && files_only) return StatusOf(ERROR_ACCESS_DENIED);
   if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
     if (Status removed = RemoveLinksBelow(wide); !removed) return removed;
   }

@@ -69,12 +69,7 @@ class Win32Folder final : public FolderHandle {
 
   Status DeleteListedFile(std::string_view name) override {
     if (!IsName(name)) return StatusOf(ERROR_INVALID_NAME);
-    const std::string path = LiteralPath(Joined(path_, name));
-    const DWORD attributes = GetFileAttributesW(Wide(path).c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) &&
-        !(attributes & FILE_ATTRIBUTE_REPARSE_POINT))
-      return Status::Error(ErrorKind::AccessDenied, ERROR_ACCESS_DENIED);
-    return ShellDeletePath(path);
+    return ShellDeletePath(LiteralPath(Joined(path_, name)), /*files_only=*/true);
   }
 
   Status RemoveSubFolder(std::string_view name) override {

@@ -22,19 +22,16 @@ int IndexDatCommand(platform::Port& port, std::string_view file, const Streams& 
     io.err << "Please enter the correct index.dat file name.\n";
     return 1;
   }
-  IndexDatLists lists;
-  const auto status = ReadIndexDatFile(
-      port.files, file, 0,
-      [&port](std::uint64_t filetime) { return LastModifiedText(port.system, filetime); }, lists,
-      nullptr);
+  IndexDatRows rows;
+  const auto status = ReadIndexDatFile(port.files, file, 0, rows, nullptr);
   if (!status.ok()) {
     io.err << "morvel: " << file << ": cannot be read (" << platform::ErrorKindName(status.kind)
            << ")\n";
     return 1;
   }
-  for (std::size_t i = 0; i < lists.urls.size(); ++i)
-    io.out << lists.urls[i].text << '\t' << lists.times[i] << '\n';
-  io.out << "Total Record: " << lists.urls.size() << '\n';
+  for (std::size_t i = 0; i < rows.size(); ++i)
+    io.out << rows.Url(i) << '\t' << LastModifiedText(port.system, rows.FileTime(i)) << '\n';
+  io.out << "Total Record: " << rows.size() << '\n';
   return 0;
 }
 

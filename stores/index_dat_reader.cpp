@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <optional>
+#include <vector>
 
 #include "stores/index_dat_cache.h"
 #include "stores/index_dat_chain.h"
@@ -27,48 +29,91 @@ constexpr std::uint64_t kUrlTextOffsetField = 52;
 constexpr std::uint64_t kRedirectTimeField = 8;
 constexpr std::uint64_t kRedirectText = 16;
 
-// Each byte is one character; as UTF-8, bytes from 0x80 take two.
-std::string BytesAsText(std::string_view bytes) {
-  std::string text;
-  text.reserve(bytes.size() * 2);
-  for (char c : bytes) {
-    const auto b = static_cast<unsigned char>(c);
+// Entries are read from their table this many at a time.
+constexpr std::size_t kEntryChunk = 512;
+// Entries that lead to records are read in batches of this many: 512 Ki of them take
+// 16 MiB for the time of the read, whatever the size of the file, and a batch takes the
+// records of a cache of 100 MiB in one sweep through the file.
+constexpr std::size_t kBatch = std::size_t{1} << 19;
+
+std::uint64_t Le64(const std::byte* b) {
+  return static_cast<std::uint64_t>(static_cast<std::uint32_t>(Le32(b + 4))) << 32 |
+         static_cast<std::uint32_t>(Le32(b));
+}
+
+// Bytes from 0x80 of the arena's text from `from` on become two bytes of UTF-8 each (the
+// character of that number): each byte of the file is one character.
+void BytesToUtf8(std::string& arena, std::size_t from) {
+  // URLs are nearly always ASCII: eight bytes at a time tell.
+  const char* text = arena.data() + from;
+  const std::size_t n = arena.size() - from;
+  std::uint64_t any = 0;
+  std::size_t i = 0;
+  for (; i + 8 <= n; i += 8) {
+    std::uint64_t word;
+    std::memcpy(&word, text + i, 8);
+    any |= word;
+  }
+  for (; i < n; ++i) any |= static_cast<unsigned char>(text[i]);
+  if ((any & 0x8080808080808080ull) == 0) return;
+  const std::size_t high = static_cast<std::size_t>(
+      std::count_if(arena.begin() + static_cast<std::ptrdiff_t>(from), arena.end(),
+                    [](char c) { return static_cast<unsigned char>(c) >= 0x80; }));
+  std::size_t in = arena.size();
+  arena.resize(arena.size() + high);
+  std::size_t out = arena.size();
+  // From the back, so that nothing is overwritten before it is read.
+  while (in > from) {
+    const auto b = static_cast<unsigned char>(arena[--in]);
     if (b < 0x80) {
-      text.push_back(c);
+      arena[--out] = static_cast<char>(b);
     } else {
-      text.push_back(static_cast<char>(0xC0 | (b >> 6)));
-      text.push_back(static_cast<char>(0x80 | (b & 0x3F)));
+      arena[--out] = static_cast<char>(0x80 | (b & 0x3F));
+      arena[--out] = static_cast<char>(0xC0 | (b >> 6));
     }
   }
-  return text;
 }
 
 // An entry that leads to a record, waiting in a batch, and what the record holds.
 struct Pending {
-  std::uint64_t record = 0;
   std::uint64_t entry = 0;  // number of the entry in walk order
   std::uint64_t filetime = 0;
-  std::string bytes;
-  bool read = false;
-  bool row = false;
-  bool ascii = true;  // no byte from 0x80: the text is its own UTF-8
+  std::uint32_t record = 0;
+  std::uint32_t text = 0;  // offset of its text in the rows' arena
+  std::uint32_t length = 0;
+  enum class State : std::uint8_t { Unread, NoRow, Row } state = State::Unread;
 };
 
-// Entries that lead to records are read in batches of this many: 128 Ki of them take
-// about 8 MiB, whatever the size of the file.
-constexpr std::size_t kBatch = std::size_t{1} << 17;
+// Sorts `keys` by their upper 32 bits (two stable passes of 16 bits): a batch's records in
+// file order at a fraction of a comparison sort's cost.
+void SortByUpperHalf(std::vector<std::uint64_t>& keys, std::vector<std::uint64_t>& scratch) {
+  scratch.resize(keys.size());
+  for (const int shift : {32, 48}) {
+    std::vector<std::size_t> counts(std::size_t{1} << 16, 0);
+    for (const std::uint64_t k : keys) ++counts[(k >> shift) & 0xFFFF];
+    std::size_t at = 0;
+    for (std::size_t& c : counts) at += std::exchange(c, at);
+    for (const std::uint64_t k : keys) scratch[counts[(k >> shift) & 0xFFFF]++] = k;
+    keys.swap(scratch);
+  }
+}
 
 class Walk {
  public:
-  Walk(const platform::FileReader& file, int image_index, const IndexDatTimeText& time_text,
-       IndexDatLists& lists, IndexDatProgress* progress)
+  Walk(const platform::FileReader& file, int image_index, IndexDatRows& rows,
+       IndexDatProgress* progress)
       : cache_(file),
         image_index_(image_index),
-        time_text_(time_text),
-        lists_(lists),
+        rows_(rows),
         progress_(progress),
         entry_budget_(cache_.size() / kEntrySize),
-        text_budget_(cache_.size()) {}
+        // Every text of a sound file is bytes of its own record, and every record is many
+        // times longer than a row's place in the table: texts within the file's size and
+        // rows within a 32nd of it keep everything under twice the file, growth included.
+        // Entries that keep pointing at one long text would otherwise make the rows grow
+        // with the square of the file's size.
+        text_budget_(std::min<std::uint64_t>(cache_.size(), IndexDatRows::kMaxArena)),
+        row_budget_(cache_.size() / 32) {}
 
   void Run() {
     const auto header_size = Int32(kFileSizeField);
@@ -77,34 +122,34 @@ class Walk {
       header_size_ = *header_size;
       const std::int64_t total = CountEntries(*first);
       // Room for the rows up front, as many as the tables have entries, but never more than
-      // records of 128 bytes could fill the file: growing 200,000 rows step by step costs
-      // more than reading them.
-      const auto rows = static_cast<std::size_t>(
-          std::clamp<std::int64_t>(total, 0, static_cast<std::int64_t>(cache_.size() / 128)));
-      lists_.urls.reserve(lists_.urls.size() + rows);
-      lists_.times.reserve(lists_.times.size() + rows);
-      if (ListEntries(*first, total) == Walked::Stopped) return;
+      // records of 128 bytes could fill the file.
+      rows_.Reserve(static_cast<std::size_t>(
+          std::clamp<std::int64_t>(total, 0, static_cast<std::int64_t>(cache_.size() / 128))));
+      // And for their texts, which in a cache are a fraction of each record: a quarter of
+      // the file, touched only as far as it is filled, so that the arena is rarely copied.
+      rows_.Arena().reserve(rows_.Arena().size() +
+                            static_cast<std::size_t>(std::min<std::uint64_t>(
+                                cache_.size() / 4, IndexDatRows::kMaxArena)));
+      pending_.reserve(static_cast<std::size_t>(std::clamp<std::int64_t>(
+          total, 0, static_cast<std::int64_t>(std::min<std::uint64_t>(kBatch, entry_budget_)))));
+      progress_total_ = total;
+      next_percent_at_ = NextPercentAt();
+      const Walked walked = WalkTables(*first);
+      if (walked == Walked::Stopped || (walked == Walked::On && Flush() == Walked::Stopped)) return;
     }
     if (position_ < 100) MoveTo(100);
   }
 
- private:
-  static std::uint64_t Le64(const std::byte* b) {
-    return static_cast<std::uint64_t>(static_cast<std::uint32_t>(Le32(b + 4))) << 32 |
-           static_cast<std::uint32_t>(Le32(b));
-  }
-
-  std::optional<std::int32_t> Int32(std::uint64_t offset) {
-    return index_dat::ReadInt32(*this, offset);
-  }
-
- public:
   // The cache as the chain walk reads it.
   bool operator()(std::uint64_t offset, std::span<std::byte> out) {
     return cache_.Read(offset, out);
   }
 
  private:
+  std::optional<std::int32_t> Int32(std::uint64_t offset) {
+    return index_dat::ReadInt32(*this, offset);
+  }
+
   // The progress total: entries of every table of the chain, as their block counts say.
   // This pass does not test the "HASH" signature.
   std::int64_t CountEntries(std::int32_t first) {
@@ -124,34 +169,38 @@ class Walk {
 
   enum class Walked { On, Ended, Stopped };
 
-  Walked ListEntries(std::int32_t first, std::int64_t total) {
-    const Walked walked = WalkTables(first, total);
-    return walked == Walked::On ? Flush(total) : walked;
-  }
-
   // Visits the entries of the chain in order and queues those that lead to a record.
-  Walked WalkTables(std::int32_t first, std::int64_t total) {
+  Walked WalkTables(std::int32_t first) {
     Walked walked = Walked::On;
+    std::array<std::byte, kEntryChunk * kEntrySize> chunk;
     index_dat::WalkHashChain(
         *this, cache_.size(), header_size_, first, index_dat::Signed::Required,
         [&](const index_dat::HashTable& table) {
           const std::int64_t entries = EntryCount(table.blocks);
-          for (std::int64_t k = 0; k < entries; ++k) {
-            const std::uint64_t entry =
-                table.offset + kTableEntries + static_cast<std::uint64_t>(k) * kEntrySize;
+          const std::uint64_t start = table.offset + kTableEntries;
+          for (std::int64_t k = 0; k < entries;) {
+            const std::uint64_t at = start + static_cast<std::uint64_t>(k) * kEntrySize;
             // The rest of the table lies past the end of the file.
-            if (entry > cache_.size() || cache_.size() - entry < kEntrySize) break;
-            // In a sound file every entry is 8 bytes of its own; more entries than the file
-            // holds means tables overlap, and walking them again would only repeat work.
-            if (entry_budget_ == 0) return false;
-            --entry_budget_;
-            if (const auto record = RecordOf(entry))
-              pending_.push_back(Pending{.record = *record, .entry = walked_, .bytes = {}});
-            ++walked_;
-            if (pending_.size() == kBatch) {
-              walked = Flush(total);
-              if (walked != Walked::On) return false;
+            if (at > cache_.size() || cache_.size() - at < kEntrySize) break;
+            const std::size_t n = static_cast<std::size_t>(
+                std::min<std::uint64_t>({static_cast<std::uint64_t>(entries - k), kEntryChunk,
+                                         (cache_.size() - at) / kEntrySize}));
+            if (!cache_.Read(at, std::span(chunk).first(n * kEntrySize))) break;
+            for (std::size_t i = 0; i < n; ++i) {
+              // In a sound file every entry is 8 bytes of its own; more entries than the
+              // file holds means tables overlap, and walking them again would only repeat
+              // work.
+              if (entry_budget_ == 0) return false;
+              --entry_budget_;
+              if (const auto record = RecordOf(&chunk[i * kEntrySize]))
+                pending_.push_back(Pending{.entry = walked_, .record = *record});
+              ++walked_;
+              if (pending_.size() == kBatch) {
+                walked = Flush();
+                if (walked != Walked::On) return false;
+              }
             }
+            k += static_cast<std::int64_t>(n);
           }
           return true;
         });
@@ -159,63 +208,75 @@ class Walk {
   }
 
   // The record an entry leads to, unless the entry is empty or its offset is out of bounds.
-  std::optional<std::uint64_t> RecordOf(std::uint64_t entry) {
-    std::array<std::byte, kEntrySize> slot;
-    if (!cache_.Read(entry, slot)) return std::nullopt;
+  [[nodiscard]] std::optional<std::uint32_t> RecordOf(const std::byte* slot) const {
     const auto state = std::to_integer<std::uint8_t>(slot[0]);
     if (state == 1 || state == 3) return std::nullopt;
-    const std::int32_t record = Le32(&slot[kEntryRecordField]);
+    const std::int32_t record = Le32(slot + kEntryRecordField);
     if (record < 0 || record >= header_size_) return std::nullopt;
-    return static_cast<std::uint64_t>(record);
+    return static_cast<std::uint32_t>(record);
   }
 
   // Reads the queued records in file order (a real cache places entries by the hash of
   // their URL, so in entry order the reads would jump all over the file), then goes through
   // the entries walked so far in their own order: the progress hook for each, and the rows.
-  Walked Flush(std::int64_t total) {
-    std::vector<std::pair<std::uint64_t, std::uint32_t>> order;  // record, place in the batch
-    order.reserve(pending_.size());
-    for (std::uint32_t i = 0; i < pending_.size(); ++i) order.emplace_back(pending_[i].record, i);
-    if (!std::is_sorted(order.begin(), order.end())) std::sort(order.begin(), order.end());
+  Walked Flush() {
+    keys_.clear();
+    bool sorted = true;
+    for (std::size_t i = 0; i < pending_.size(); ++i) {
+      keys_.push_back(std::uint64_t{pending_[i].record} << 32 | i);
+      sorted = sorted && (i == 0 || pending_[i - 1].record <= pending_[i].record);
+    }
+    if (!sorted) SortByUpperHalf(keys_, scratch_);
     // Texts read ahead stay within what the rows may still take; records past that are
     // read in their turn (the walk ends at one of them anyway).
+    // The record comes from the key, and each entry's place is only written to: in a
+    // scattered file those places are all over the batch, and waiting for them to be read
+    // would cost more than the records themselves.
     std::uint64_t read_ahead = 0;
-    for (const auto& [record, i] : order) {
+    constexpr std::size_t kAhead = 8;
+    for (std::size_t j = 0; j < keys_.size(); ++j) {
       if (read_ahead > text_budget_) break;
-      ReadRecord(pending_[i]);
-      read_ahead += pending_[i].bytes.size();
+      if (j + kAhead < keys_.size())
+        __builtin_prefetch(&pending_[keys_[j + kAhead] & 0xFFFFFFFF], 1);
+      Pending& p = pending_[keys_[j] & 0xFFFFFFFF];
+      ReadRecord(static_cast<std::uint32_t>(keys_[j] >> 32), p);
+      read_ahead += p.length;
     }
 
     std::size_t next = 0;
     for (; flushed_ < walked_; ++flushed_) {
       if (progress_ && !progress_->BeforeEntry()) return Walked::Stopped;
       ++done_;
-      if (total > 0) {
-        const std::int64_t percent = std::min<std::int64_t>(done_ * 100 / total, 100);
-        if (percent > position_) MoveTo(static_cast<int>(percent));
+      if (done_ >= next_percent_at_) {
+        MoveTo(static_cast<int>(std::min<std::int64_t>(done_ * 100 / progress_total_, 100)));
+        next_percent_at_ = NextPercentAt();
       }
       if (next == pending_.size() || pending_[next].entry != flushed_) continue;
       Pending& p = pending_[next++];
-      if (!p.read) ReadRecord(p);
-      if (!p.row) continue;
-      // Every text of a sound file is bytes of its own record, so all of them together fit
-      // in the file. Entries that keep pointing at one long text would otherwise make the
-      // lists grow with the square of the file's size.
-      if (p.bytes.size() > text_budget_) return Walked::Ended;
-      text_budget_ -= p.bytes.size();
-      lists_.urls.push_back({p.ascii ? std::move(p.bytes) : BytesAsText(p.bytes), image_index_});
-      lists_.times.push_back(time_text_(p.filetime));
+      if (p.state == Pending::State::Unread) ReadRecord(p.record, p);
+      if (p.state != Pending::State::Row) continue;
+      if (p.length > text_budget_ || row_budget_ == 0) return Walked::Ended;
+      text_budget_ -= p.length;
+      --row_budget_;
+      rows_.AddRow(p.text, p.length, p.filetime, image_index_);
     }
     pending_.clear();
     return Walked::On;
   }
 
-  // The time stamp and URL text of a "URL ", "LEAK" or "REDR" record; no row for any other
-  // signature, a record cut by the end of the file, no text offset or an empty text.
-  void ReadRecord(Pending& p) {
-    p.read = true;
+  // The first count of done entries at which the bar moves again; never, without a total.
+  [[nodiscard]] std::int64_t NextPercentAt() const {
+    if (progress_total_ <= 0 || position_ >= 100) return INT64_MAX;
+    // The least done with done * 100 / total > position.
+    return ((position_ + 1) * progress_total_ + 99) / 100;
+  }
+
+  // The time stamp and URL text of a "URL ", "LEAK" or "REDR" record, its text put into
+  // the rows' arena; no row for any other signature, a record cut by the end of the file,
+  // no text offset or an empty text.
+  void ReadRecord(std::uint64_t record, Pending& p) {
+    p.state = Pending::State::NoRow;
     std::array<std::byte, kUrlTextOffsetField + 1> head;
-    const std::uint64_t record = p.record;
     const std::size_t held = static_cast<std::size_t>(
         std::min<std::uint64_t>(head.size(), cache_.size() - std::min(cache_.size(), record)));
     if (held < 4 || !cache_.Read(record, std::span(head).first(held))) return;
@@ -236,13 +297,18 @@ class Walk {
     } else {
       return;
     }
-    // One byte past what the rows may still take tells that the text is too long.
-    const std::size_t limit =
-        static_cast<std::size_t>(std::min<std::uint64_t>(text_budget_, SIZE_MAX - 1));
-    cache_.ReadUntilZero(text_at, limit + 1, p.bytes);
-    p.row = !p.bytes.empty();
-    p.ascii = std::none_of(p.bytes.begin(), p.bytes.end(),
-                           [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+    std::string& arena = rows_.Arena();
+    const std::size_t from = arena.size();
+    // One byte past what the rows may still take tells that the text is too long; the
+    // arena never outgrows what a row can name.
+    const std::uint64_t room = IndexDatRows::kMaxArena - std::min(from, IndexDatRows::kMaxArena);
+    const std::size_t limit = static_cast<std::size_t>(std::min(text_budget_, room / 2));
+    cache_.ReadUntilZero(text_at, limit + 1, arena);
+    BytesToUtf8(arena, from);
+    if (arena.size() == from) return;
+    p.text = static_cast<std::uint32_t>(from);
+    p.length = static_cast<std::uint32_t>(std::min<std::size_t>(arena.size() - from, UINT32_MAX));
+    p.state = Pending::State::Row;
   }
 
   void MoveTo(int percent) {
@@ -252,33 +318,34 @@ class Walk {
 
   IndexDatCache cache_;
   int image_index_;
-  const IndexDatTimeText& time_text_;
-  IndexDatLists& lists_;
+  IndexDatRows& rows_;
   IndexDatProgress* progress_;
   std::int32_t header_size_ = 0;
   int position_ = 0;
+  std::int64_t progress_total_ = 0;
+  std::int64_t next_percent_at_ = INT64_MAX;
   std::uint64_t entry_budget_;
   std::uint64_t text_budget_;
+  std::uint64_t row_budget_;
   std::uint64_t walked_ = 0;   // entries visited by the walk
   std::uint64_t flushed_ = 0;  // entries whose rows are in the lists
   std::int64_t done_ = 0;      // entries counted for the progress bar
   std::vector<Pending> pending_;
+  std::vector<std::uint64_t> keys_, scratch_;
 };
 
 }  // namespace
 
-void ReadIndexDat(const platform::FileReader& file, int image_index,
-                  const IndexDatTimeText& time_text, IndexDatLists& lists,
+void ReadIndexDat(const platform::FileReader& file, int image_index, IndexDatRows& rows,
                   IndexDatProgress* progress) {
-  Walk(file, image_index, time_text, lists, progress).Run();
+  Walk(file, image_index, rows, progress).Run();
 }
 
 platform::Status ReadIndexDatFile(const platform::FileSystem& files, std::string_view path,
-                                  int image_index, const IndexDatTimeText& time_text,
-                                  IndexDatLists& lists, IndexDatProgress* progress) {
+                                  int image_index, IndexDatRows& rows, IndexDatProgress* progress) {
   auto opened = files.OpenForReading(path);
   if (!opened.ok()) return opened.status;
-  ReadIndexDat(*opened.value, image_index, time_text, lists, progress);
+  ReadIndexDat(*opened.value, image_index, rows, progress);
   return platform::Status::Ok();
 }
 

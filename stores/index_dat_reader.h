@@ -5,26 +5,12 @@
 //
 // Used by the index.dat viewer dialog and by `morvel index-dat FILE`.
 
-#include <cstdint>
-#include <functional>
-#include <string>
 #include <string_view>
-#include <vector>
 
 #include "platform/file_system.h"
+#include "stores/index_dat_rows.h"
 
 namespace morvel {
-
-// The viewer's two lists: row i of the list view shows urls[i] and times[i].
-struct IndexDatUrl {
-  std::string
-      text;  // one character per byte of the file, as UTF-8 (bytes 0x80-0xFF are U+0080-U+00FF)
-  int image_index = 0;
-};
-struct IndexDatLists {
-  std::vector<IndexDatUrl> urls;
-  std::vector<std::string> times;
-};
 
 // Whoever shows the read. Both calls come on the reading thread.
 class IndexDatProgress {
@@ -40,22 +26,19 @@ class IndexDatProgress {
   virtual bool BeforeEntry() { return true; }
 };
 
-// FILETIME (UTC) -> the "Last Modified" text of a row; see index_dat_time.h.
-using IndexDatTimeText = std::function<std::string(std::uint64_t filetime)>;
-
-// Walks the open file and appends one URL (with `image_index`) and one time text per URL
-// found. Damaged content never leads a read outside the file: bad offsets, truncated
-// records and tables, loops in the table chain and counts larger than the file end the walk
-// or skip the entry quietly. `progress` may be null.
-void ReadIndexDat(const platform::FileReader& file, int image_index,
-                  const IndexDatTimeText& time_text, IndexDatLists& lists,
+// Walks the open file and appends one row (with `image_index`) per URL found, in entry
+// order. The file is read in small direct reads at computed offsets, never whole; the
+// records a batch of entries leads to are read in file order. Damaged content never leads
+// a read outside the file: bad offsets, truncated records and tables, loops in the table
+// chain and counts larger than the file end the walk or skip the entry quietly, and the
+// rows never hold more than twice the file's size. `progress` may be null.
+void ReadIndexDat(const platform::FileReader& file, int image_index, IndexDatRows& rows,
                   IndexDatProgress* progress);
 
 // Opens `path` shared for reading and writing (so a file the browser holds open can be
 // read) and reads it as above. When it cannot be opened, returns the reason at once and
-// leaves the lists and the bar as they were.
+// leaves the rows and the bar as they were.
 platform::Status ReadIndexDatFile(const platform::FileSystem& files, std::string_view path,
-                                  int image_index, const IndexDatTimeText& time_text,
-                                  IndexDatLists& lists, IndexDatProgress* progress);
+                                  int image_index, IndexDatRows& rows, IndexDatProgress* progress);
 
 }  // namespace morvel

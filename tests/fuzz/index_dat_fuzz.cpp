@@ -19,7 +19,7 @@
 
 namespace {
 
-using morvel::IndexDatLists;
+using morvel::IndexDatRows;
 
 constexpr int kImageIndex = 3;
 
@@ -50,9 +50,6 @@ class Recorder final : public morvel::IndexDatProgress {
   std::size_t stop_after_;
 };
 
-// The time text names the FILETIME, so a row's time can be traced back to the file.
-std::string TimeText(std::uint64_t filetime) { return std::to_string(filetime); }
-
 // A row's text back to the file's bytes: one character per byte.
 std::string FileBytes(std::string_view text) {
   std::string bytes;
@@ -74,8 +71,7 @@ bool IsTextOfFile(std::string_view file, std::string_view text) {
   return false;
 }
 
-bool IsTimeOfFile(std::string_view file, const std::string& time) {
-  const std::uint64_t filetime = std::stoull(time);
+bool IsTimeOfFile(std::string_view file, std::uint64_t filetime) {
   char bytes[8];
   for (int i = 0; i < 8; ++i) bytes[i] = static_cast<char>(filetime >> (8 * i));
   return file.find(std::string_view(bytes, 8)) != std::string_view::npos;
@@ -87,30 +83,30 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string_view file(reinterpret_cast<const char*>(data), size);
   const morvel::MemoryFileReader reader(data, size);
 
-  IndexDatLists full;
+  IndexDatRows full;
   Recorder progress(SIZE_MAX);
-  morvel::ReadIndexDat(reader, kImageIndex, TimeText, full, &progress);
+  morvel::ReadIndexDat(reader, kImageIndex, full, &progress);
   FUZZ_CHECK(!progress.positions.empty() && progress.positions.back() == 100);
-  FUZZ_CHECK(full.urls.size() == full.times.size());
-  FUZZ_CHECK(full.urls.size() <= progress.entries);
-  for (std::size_t i = 0; i < full.urls.size(); ++i) {
-    FUZZ_CHECK(full.urls[i].image_index == kImageIndex);
-    const std::string text = FileBytes(full.urls[i].text);
+  FUZZ_CHECK(full.size() <= progress.entries);
+  FUZZ_CHECK(full.MemoryBytes() <= 2 * size + 4096);
+  for (std::size_t i = 0; i < full.size(); ++i) {
+    FUZZ_CHECK(full.ImageIndex(i) == kImageIndex);
+    const std::string text = FileBytes(full.Url(i));
     FUZZ_CHECK(!text.empty() && text.find('\0') == std::string::npos);
     FUZZ_CHECK(IsTextOfFile(file, text));
-    FUZZ_CHECK(IsTimeOfFile(file, full.times[i]));
+    FUZZ_CHECK(IsTimeOfFile(file, full.FileTime(i)));
   }
 
   // Stopped part-way, as when the viewer closes during a read.
   if (progress.entries > 0) {
-    IndexDatLists part;
+    IndexDatRows part;
     Recorder stopping(size % progress.entries);
-    morvel::ReadIndexDat(reader, kImageIndex, TimeText, part, &stopping);
+    morvel::ReadIndexDat(reader, kImageIndex, part, &stopping);
     FUZZ_CHECK(stopping.stopped);
-    FUZZ_CHECK(part.urls.size() <= full.urls.size() && part.times.size() == part.urls.size());
-    for (std::size_t i = 0; i < part.urls.size(); ++i) {
-      FUZZ_CHECK(part.urls[i].text == full.urls[i].text);
-      FUZZ_CHECK(part.times[i] == full.times[i]);
+    FUZZ_CHECK(part.size() <= full.size());
+    for (std::size_t i = 0; i < part.size(); ++i) {
+      FUZZ_CHECK(part.Url(i) == full.Url(i));
+      FUZZ_CHECK(part.FileTime(i) == full.FileTime(i));
     }
   }
 

@@ -55,20 +55,16 @@ TEST(IndexDatWinInet, ListsEveryUrlCommittedToTheCache) {
   if (!folder.ends_with('\\')) folder += '\\';
   const std::string index = folder + "Content.IE5\\index.dat";
 
-  IndexDatLists lists;
-  const auto status = ReadIndexDatFile(
-      machine->files(), index, 0,
-      [&](std::uint64_t t) { return LastModifiedText(machine->system(), t); }, lists, nullptr);
+  IndexDatRows rows;
+  const auto status = ReadIndexDatFile(machine->files(), index, 0, rows, nullptr);
   ASSERT_TRUE(status.ok()) << index << ": " << platform::ErrorKindName(status.kind);
-  ASSERT_EQ(lists.urls.size(), lists.times.size());
 
   for (const auto& url : urls) {
     const std::string wanted = Narrow(url);
-    const auto row = std::find_if(lists.urls.begin(), lists.urls.end(),
-                                  [&](const IndexDatUrl& u) { return u.text == wanted; });
-    ASSERT_NE(row, lists.urls.end())
-        << wanted << " not in " << index << " (" << lists.urls.size() << " rows)";
-    const std::string& time = lists.times[row - lists.urls.begin()];
+    std::size_t row = 0;
+    while (row < rows.size() && rows.Url(row) != wanted) ++row;
+    ASSERT_LT(row, rows.size()) << wanted << " not in " << index << " (" << rows.size() << " rows)";
+    const std::string time = LastModifiedText(machine->system(), rows.FileTime(row));
     // Written just now: a date of this century in the user's format.
     EXPECT_NE(time, kTimeNotAvailable) << wanted;
     EXPECT_NE(time.find("20"), std::string::npos) << wanted << ": " << time;

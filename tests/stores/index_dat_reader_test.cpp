@@ -32,13 +32,12 @@ std::string TimeAsNumber(std::uint64_t filetime) { return std::to_string(filetim
 
 std::vector<Row> Read(const std::string& bytes, Recorder* progress = nullptr, int image_index = 0) {
   MemoryFileReader file(bytes);
-  IndexDatLists lists;
-  ReadIndexDat(file, image_index, TimeAsNumber, lists, progress);
-  EXPECT_EQ(lists.urls.size(), lists.times.size());
+  IndexDatRows found;
+  ReadIndexDat(file, image_index, found, progress);
   std::vector<Row> rows;
-  for (std::size_t i = 0; i < lists.urls.size(); ++i) {
-    EXPECT_EQ(lists.urls[i].image_index, image_index);
-    rows.push_back({lists.urls[i].text, lists.times[i]});
+  for (std::size_t i = 0; i < found.size(); ++i) {
+    EXPECT_EQ(found.ImageIndex(i), image_index);
+    rows.push_back({std::string(found.Url(i)), TimeAsNumber(found.FileTime(i))});
   }
   return rows;
 }
@@ -156,6 +155,17 @@ TEST(IndexDatReader, EntriesRepeatingOneLongTextStopWhenTheTextsOutgrowTheFile) 
   f.Int32(28, static_cast<std::int32_t>(f.bytes.size()));
   const auto rows = Read(f.bytes);
   EXPECT_EQ(rows.size(), 1u);
+
+  // The same with a short text: the rows' table stops growing first, and the rows never
+  // take more than twice the file.
+  IndexDatBuilder shorter(0x2000, 0x100);
+  shorter.Table(0x100, 33).UrlRecord(0x1800, "x", 1);
+  for (int k = 0; k < 500; ++k) shorter.Entry(0x100, k, 0x1800);
+  MemoryFileReader file(shorter.bytes);
+  IndexDatRows found;
+  ReadIndexDat(file, 0, found, nullptr);
+  EXPECT_EQ(found.size(), 0x2000u / 32);
+  EXPECT_LE(found.MemoryBytes(), 2 * shorter.bytes.size());
 }
 
 TEST(IndexDatReader, BytesAboveAsciiBecomeOneCharacterEach) {
@@ -211,12 +221,12 @@ TEST(IndexDatReader, ReadsGoThroughAFewLargeBlocksWhereverTheRecordsLie) {
       f.Entry(0x100, k, record).UrlRecord(record, "http://site/" + std::to_string(k), k);
     }
     MemoryFileReader file(f.bytes);
-    IndexDatLists lists;
-    ReadIndexDat(file, 0, TimeAsNumber, lists, nullptr);
-    ASSERT_EQ(lists.urls.size(), 636u);
+    IndexDatRows rows;
+    ReadIndexDat(file, 0, rows, nullptr);
+    ASSERT_EQ(rows.size(), 636u);
     for (int k : {0, 1, 317, 635}) {
-      EXPECT_EQ(lists.urls[k].text, "http://site/" + std::to_string(k));
-      EXPECT_EQ(lists.times[k], std::to_string(k));
+      EXPECT_EQ(rows.Url(k), "http://site/" + std::to_string(k));
+      EXPECT_EQ(rows.FileTime(k), static_cast<std::uint64_t>(k));
     }
     EXPECT_LE(file.read_calls(), 40u) << "scattered: " << scattered;  // 32 blocks
   }

@@ -85,10 +85,9 @@ TEST(IndexDatWipe, AWipedIndexListsNoUrlAndAFailedWriteEndsThePass) {
   std::string after = before;
   MemoryFileWriter out(after);
   ASSERT_TRUE(WipeIndexDatPass(MemoryFileReader(before), out, 0));
-  IndexDatLists lists;
-  ReadIndexDat(
-      MemoryFileReader(after), 0, [](std::uint64_t) { return std::string(); }, lists, nullptr);
-  EXPECT_TRUE(lists.urls.empty());
+  IndexDatRows rows;
+  ReadIndexDat(MemoryFileReader(after), 0, rows, nullptr);
+  EXPECT_TRUE(rows.empty());
 
   std::string failing = before;
   MemoryFileWriter refusing(failing);

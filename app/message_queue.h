@@ -6,7 +6,6 @@
 #include <cstdint>
 #include <deque>
 #include <mutex>
-#include <string>
 
 #include "app/main_view.h"
 
@@ -16,7 +15,6 @@ struct QueuedMessage {
   AppMessage message;
   std::int32_t wparam = 0;
   std::uint32_t serial = 0;
-  std::string text;
 };
 
 class MessageQueue {

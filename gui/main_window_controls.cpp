@@ -61,9 +61,9 @@ void MainWindow::CreateFonts() {
   metrics.cbSize = sizeof metrics;
   SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
   LOGFONTW lf = metrics.lfMessageFont;
-  lf.lfHeight = -app::ScaleToDpi(12, dpi_);
+  lf.lfHeight = -app::ScaleToDpi(11, dpi_);  // 8 points
   font_.reset(CreateFontIndirectW(&lf));
-  lf.lfWeight = FW_NORMAL;
+  lf.lfHeight = -app::ScaleToDpi(12, dpi_);
   hint_font_.reset(CreateFontIndirectW(&lf));
   lf.lfHeight = -app::ScaleToDpi(22, dpi_);
   lf.lfWeight = FW_BOLD;

@@ -502,6 +502,8 @@ TEST(Layout, NoControlsOverlapAtAnySizeOrDpi) {
                 << controls[i].name << " and " << controls[j].name << " at " << width << "x"
                 << height << ", " << dpi << " DPI";
         EXPECT_GT(l.number.width, 0) << "the counter always shows";
+        // The lowest labels end clear of the group's frame (two lines at its bottom).
+        EXPECT_LE(l.total_items.bottom(), l.group.height - app::ScaleToDpi(2, dpi));
         EXPECT_EQ(l.number.left, l.total_items.right() + app::ScaleToDpi(5, dpi));
       }
   }

@@ -58,12 +58,13 @@ class QueueHost final : public app::QueuedRunHost {
  protected:
   bool NotifyDrain() override {
     if (drain_failures_-- > 0) return false;
-    queue_.Post([this, s = serial()] { drain_(s); });
+    // The task outlives this host when its run is gone: it carries copies, not the host.
+    queue_.Post([drain = drain_, s = serial()] { drain(s); });
     return true;
   }
   bool NotifyMessage(app::AppMessage m, std::int32_t wparam) override {
     if (message_failures_-- > 0) return false;
-    queue_.Post([this, m, wparam, s = serial()] { message_(m, wparam, s); });
+    queue_.Post([message = message_, m, wparam, s = serial()] { message(m, wparam, s); });
     return true;
   }
 

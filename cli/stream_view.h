@@ -47,7 +47,7 @@ class StreamView final : public app::MainView {
   void AddLogLine(std::string_view line) override;
   void SetProgressTimer(bool) override {}
   void SetScheduleTimer(bool, std::int32_t) override {}
-  void Post(app::AppMessage message) override { queue_.Post({message, 0, 0, {}}); }
+  void Post(app::AppMessage message) override { queue_.Post({message, 0, 0}); }
   void PostStartupMinimize() override {}
   void ApplyGeometry(bool, std::int32_t, std::int32_t, std::int32_t, std::int32_t) override {}
   void SaveSettings() override {}

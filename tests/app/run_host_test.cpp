@@ -3,12 +3,10 @@
 // and a preparation pass cancelled (which restores FastScan) while runs read the settings.
 #include <gtest/gtest.h>
 
-#include <condition_variable>
-#include <deque>
 #include <functional>
-#include <mutex>
 #include <thread>
 
+#include "app/message_queue.h"
 #include "app/queued_run_host.h"
 #include "app/run_keeper.h"
 #include "tests/app/controller_rig.h"
@@ -19,26 +17,11 @@ namespace {
 // The UI thread's message queue: tasks posted by workers, run in order by the test.
 class UiQueue {
  public:
-  void Post(std::function<void()> task) {
-    {
-      std::lock_guard lock(mutex_);
-      tasks_.push_back(std::move(task));
-    }
-    ready_.notify_one();
-  }
-  void RunOne() {
-    std::unique_lock lock(mutex_);
-    ready_.wait(lock, [this] { return !tasks_.empty(); });
-    std::function<void()> task = std::move(tasks_.front());
-    tasks_.pop_front();
-    lock.unlock();
-    task();
-  }
+  void Post(std::function<void()> task) { tasks_.Post(std::move(task)); }
+  void RunOne() { tasks_.Take()(); }
 
  private:
-  std::mutex mutex_;
-  std::condition_variable ready_;
-  std::deque<std::function<void()>> tasks_;
+  app::BlockingQueue<std::function<void()>> tasks_;
 };
 
 // A host whose notices go through the queue; the first `failures` notices of each kind

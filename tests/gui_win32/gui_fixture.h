@@ -41,6 +41,15 @@ class GuiWindow : public ::testing::Test {
                                             "2=Custom Lists - <New List>\r\nSelectedCount=2\r\n" +
                                             extra);
   }
+  // The started program's main window once it has drawn itself; null (and a failure)
+  // when it does not come.
+  static HWND Shown(const Program& program) {
+    HWND main = program.Window();
+    EXPECT_NE(main, nullptr);
+    if (main == nullptr) return nullptr;
+    EXPECT_TRUE(WaitFor([&] { return Painted(main); }));
+    return main;
+  }
   static int TraceCount() {
     int n = 0;
     for (const auto& e : fs::directory_iterator(kTraces)) n += e.path().extension() == ".tmp";

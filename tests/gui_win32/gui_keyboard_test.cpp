@@ -22,9 +22,8 @@ class Keyboard : public GuiWindow {
   void SetUp() override {
     GuiWindow::SetUp();
     program_ = std::make_unique<Program>();
-    main_ = program_->Window();
+    main_ = Shown(*program_);
     ASSERT_NE(main_, nullptr);
-    ASSERT_TRUE(WaitFor([&] { return Painted(main_); }));
     ASSERT_TRUE(Foreground(main_));
   }
   void TearDown() override {

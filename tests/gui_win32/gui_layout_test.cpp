@@ -78,9 +78,8 @@ TEST_P(StartSizes, EveryControlDrawnAndNoneOverlaps) {
   const SizeCase& c = GetParam();
   Settings(c.window, false);
   Program program;
-  HWND main = program.Window();
+  HWND main = Shown(program);
   ASSERT_NE(main, nullptr);
-  ASSERT_TRUE(WaitFor([&] { return Painted(main); }));
   RECT r;
   GetWindowRect(main, &r);
   if (c.width == 0) {
@@ -147,9 +146,8 @@ class ScreenDpi {
 TEST_F(GuiWindow, At144DpiTheDesignSizeGrowsAndTheControlsWithIt) {
   const ScreenDpi dpi(144);
   Program program;
-  HWND main = program.Window();
+  HWND main = Shown(program);
   ASSERT_NE(main, nullptr);
-  ASSERT_TRUE(WaitFor([&] { return Painted(main); }));
   RECT r;
   GetWindowRect(main, &r);
   EXPECT_EQ(r.right - r.left, 704 * 3 / 2);

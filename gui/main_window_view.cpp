@@ -9,6 +9,7 @@
 #include <algorithm>
 
 #include "gui/ask_delete_dialog.h"
+#include "gui/base/barrier.h"
 #include "gui/base/dialog.h"
 #include "gui/progress_caption.h"
 #include "gui/resource.h"
@@ -26,10 +27,15 @@ namespace {
 constexpr UINT kTrayCallback = static_cast<UINT>(app::AppMessage::TrayCallback);
 
 BOOL CALLBACK ShowBrowserWindow(HWND window, LPARAM hide) {
-  wchar_t name[256] = {};
-  GetClassNameW(window, name, 256);
-  if (app::IsBrowserClass(Narrow(name))) ShowWindow(window, hide != 0 ? SW_HIDE : SW_SHOW);
-  return TRUE;
+  return Guarded(
+      "boss key",
+      [&] {
+        wchar_t name[256] = {};
+        GetClassNameW(window, name, 256);
+        if (app::IsBrowserClass(Narrow(name))) ShowWindow(window, hide != 0 ? SW_HIDE : SW_SHOW);
+        return TRUE;
+      },
+      [] { return TRUE; });
 }
 
 // The captions the controller gives bTest, with the letter Alt reaches them by. "Cancel"

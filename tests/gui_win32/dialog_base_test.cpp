@@ -1,6 +1,8 @@
-// The layer every dialog stands on: values in and out by id in UTF-8, the focus on the
-// default button, a dialog that cannot be shown reported as such, and an exception in a
-// handler stopped at the procedure (the dialog closes as refused, the program goes on).
+// The layer every dialog stands on: values in and out by id in UTF-8, a dialog that cannot
+// be shown reported as such, and an exception in a handler stopped at the procedure (the
+// dialog closes as refused, the program goes on). The focus on the default button is seen
+// in the program's own dialogs (gui_keyboard_test.cpp): this process is not the
+// foreground one.
 #include <gtest/gtest.h>
 
 #include <stdexcept>
@@ -29,7 +31,6 @@ class PlainDialog final : public morvel::gui::Dialog {
 
   std::string read_back;
   bool box = false;
-  HWND focus = nullptr;
 
  protected:
   void OnInit() override {
@@ -40,7 +41,6 @@ class PlainDialog final : public morvel::gui::Dialog {
     if (id == IDOK) {
       read_back = Text(kName);
       box = Checked(kBox);
-      focus = GetFocus();
     }
     return false;
   }
@@ -50,7 +50,7 @@ class PlainDialog final : public morvel::gui::Dialog {
   int close_with_;
 };
 
-TEST(DialogBase, MovesUtf8ValuesByIdAndStartsOnTheDefaultButton) {
+TEST(DialogBase, MovesUtf8ValuesById) {
   PlainDialog dialog(
       kPlain,
       [](PlainDialog& d) {
@@ -65,7 +65,6 @@ TEST(DialogBase, MovesUtf8ValuesByIdAndStartsOnTheDefaultButton) {
             "Gr\xC3\xBC\xC3\x9F"
             "e \xE2\x82\xAC");
   EXPECT_TRUE(dialog.box);
-  EXPECT_EQ(GetDlgCtrlID(dialog.focus), IDOK);
 }
 
 TEST(DialogBase, CancelAndAMissingTemplate) {

@@ -173,7 +173,6 @@ void MainWindow::FillTree() {
 
 void MainWindow::SyncTreeStates() {
   HWND tree = Control(IDC_TREE);
-  bool changed = false;
   for (HTREEITEM root = TreeView_GetRoot(tree); root != nullptr;
        root = TreeView_GetNextSibling(tree, root)) {
     for (HTREEITEM item = root; item != nullptr; item = item == root
@@ -184,11 +183,11 @@ void MainWindow::SyncTreeStates() {
       if ((TreeView_GetItemState(tree, item, TVIS_STATEIMAGEMASK) & TVIS_STATEIMAGEMASK) == wanted)
         continue;
       TreeView_SetItemState(tree, item, wanted, TVIS_STATEIMAGEMASK);
-      changed = true;
     }
   }
-  // Items change in place: the whole tree is drawn again so no old highlight stays.
-  if (changed) InvalidateRect(tree, nullptr, TRUE);
+  // A click on a box may move the selection without drawing the item it left (Wine's
+  // tree does): the whole tree is drawn again, so no old highlight stays.
+  InvalidateRect(tree, nullptr, TRUE);
 }
 
 void MainWindow::OnTreeNotify(const NMHDR& header) {

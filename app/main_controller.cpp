@@ -118,6 +118,17 @@ void MainController::OnUnattendedStart() {
 
 void MainController::OnFastModeClick(bool ticked) { state_.options.FastScan = ticked; }
 
+void MainController::OnTreeMouseDown(NodeRef node, HitArea area) {
+  if (state_.catalogue.OnMouseDown(node, area)) OnCustomLists();
+}
+
+void MainController::OnTreeExpanded(std::size_t root, bool expanded) {
+  auto& roots = state_.catalogue.roots();
+  if (root < roots.size()) roots[root].expanded = expanded;
+}
+
+void MainController::OnCustomLists() { view_.OpenCustomListsEditor(); }
+
 void MainController::OnProgressTimer() {
   int position = position_ + 50;
   if (position > 999) position = 0;
@@ -169,11 +180,15 @@ void MainController::StartRun() {
       return;
     }
     busy_ = true;
-    if (state_.options.AskForSweep && mode_ != RunMode::Test && !close_after_run_ &&
-        !view_.AskBeforeCleaning()) {
-      busy_ = false;
-      outcome_ = Outcome::Refused;
-      return;
+    if (state_.options.AskForSweep && mode_ != RunMode::Test && !close_after_run_) {
+      const AskAnswer answer = view_.AskBeforeCleaning();
+      // The box switches the question off whichever button closed the dialog.
+      state_.options.AskForSweep = !answer.dont_show_again;
+      if (!answer.proceed) {
+        busy_ = false;
+        outcome_ = Outcome::Refused;
+        return;
+      }
     }
   }
   busy_ = true;
@@ -252,15 +267,16 @@ void MainController::OnRunEnded(std::int32_t total, std::uint32_t serial) {
   EndRun(Outcome::Finished);
 }
 
-void MainController::OnRunFailed(std::string_view what, std::uint32_t serial) {
+void MainController::OnRunFailed(std::uint32_t serial) {
   if (serial != active_serial_ || serial == 0) return;
+  const std::string what = active_run_ ? active_run_->Failure() : std::string();
   // The run ended without its summary: the window goes idle and says why, instead of
   // staying "running" until the user presses Cancel.
   if (caption_ == kPrepareCaption) {
     view_.SetLogHidden(false);
     state_.options.FastScan = saved_fast_scan_;
   }
-  view_.AddLogLine("The run stopped: " + std::string(what));
+  view_.AddLogLine("The run stopped: " + (what.empty() ? std::string("unknown error") : what));
   SetCaption("Stopped");
   EndRun(Outcome::Failed);
 }
@@ -285,8 +301,7 @@ void MainController::OnProgress(std::int32_t total, std::uint32_t serial) {
   }
 }
 
-void MainController::Dispatch(AppMessage message, std::int32_t wparam, std::uint32_t serial,
-                              std::string_view text) {
+void MainController::Dispatch(AppMessage message, std::int32_t wparam, std::uint32_t serial) {
   switch (message) {
     case AppMessage::UnattendedRun:
       OnUnattendedStart();
@@ -307,7 +322,7 @@ void MainController::Dispatch(AppMessage message, std::int32_t wparam, std::uint
       OnTrayCallback(serial);
       break;
     case AppMessage::RunFailed:
-      OnRunFailed(text, serial);
+      OnRunFailed(serial);
       break;
   }
 }
@@ -326,6 +341,10 @@ bool MainController::OnQueryEndSession() {
   else
     view_.CloseWindow();
   return true;
+}
+
+void MainController::OnEndSession(bool ending) {
+  if (ending && close_when_idle_) view_.WaitWhile([this] { return busy_; });
 }
 
 void MainController::OnSysMinimize(bool at_start_up) {

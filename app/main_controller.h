@@ -14,20 +14,18 @@
 
 #include "app/boss_key.h"
 #include "app/main_view.h"
+#include "app/product.h"
 #include "app/program_state.h"
 #include "engine/run_mode.h"
 #include "platform/port.h"
 
 namespace morvel::app {
 
-inline constexpr std::string_view kProductName = "Morvel";
-inline constexpr std::string_view kVersionText = "3.0";
 inline constexpr std::string_view kEmptySelection =
     "Please select items you want to clear from the left list firstly.";
 inline constexpr std::string_view kCloseFirefox = "Please close Mozilla Firefox firstly!";
 inline constexpr std::string_view kPrepareCaption = "Prepare to clean...";
 inline constexpr std::string_view kFinishedCaption = "Finished!";
-inline constexpr std::string_view kHomePage = "https://morvel.quillon.example/";
 
 // The first command-line argument: "-Start" exactly, "-cleanonce" in any letter case.
 enum class StartSwitch { None, Start, CleanOnce };
@@ -37,8 +35,6 @@ StartSwitch ParseStartSwitch(std::string_view first_argument);
 std::string WithTxtExtension(std::string_view name);
 // The saved log's text: a two-line header, an empty line, then the log.
 std::string SavedLogText(const std::vector<std::string>& log);
-
-inline constexpr std::string_view kMainWindowClass = "Morvel Made by Quillon Software";
 
 // What the program entry needs to find an instance that already runs.
 class InstancePort {
@@ -73,20 +69,27 @@ class MainController {
   void OnCleanClick();
   void OnUnattendedStart();  // 0x3407 and each schedule tick
   void OnFastModeClick(bool ticked);
+  // A mouse-down on a node of the catalogue tree (or Space on the selected one, as a hit
+  // on its box); a hit on the label of "<New List>" opens the custom lists editor.
+  void OnTreeMouseDown(NodeRef node, HitArea area);
+  void OnTreeExpanded(std::size_t root, bool expanded);
+  // "Custom &Lists..." and the "<New List>" label.
+  void OnCustomLists();
   void OnProgressTimer();  // Timer1
   void OnSettingsConfirmed();
 
   // Messages of a run; `serial` is the run's, as given to the launcher.
   void OnRunEnded(std::int32_t total, std::uint32_t serial);
   void OnProgress(std::int32_t total, std::uint32_t serial);
-  void OnRunFailed(std::string_view what, std::uint32_t serial);
+  void OnRunFailed(std::uint32_t serial);
   void OnRemovalPass();
   // One application message, as both front ends receive them.
-  void Dispatch(AppMessage message, std::int32_t wparam, std::uint32_t serial,
-                std::string_view text = {});
+  void Dispatch(AppMessage message, std::int32_t wparam, std::uint32_t serial);
 
   // Returns what the window answers: true, Windows may go on ending.
   bool OnQueryEndSession();
+  // The session ends (`ending`) or goes on: a shut-down clean still running is waited for.
+  void OnEndSession(bool ending);
 
   void OnSysMinimize(bool at_start_up);
   void OnTrayCallback(std::uint32_t mouse_message);

@@ -1,7 +1,8 @@
 #pragma once
 // Where the main window's controls go for a client area: the title strip and the bottom
 // panel span the width, the tree and the progress group fill the height between them,
-// the log fills the group above the buttons.
+// the log fills the group above the buttons. Sizes are pixels at the window's DPI; the
+// design is given at 96 DPI and every fixed distance is scaled with it.
 
 namespace morvel::app {
 
@@ -16,6 +17,7 @@ struct Rect {
 // relative to the panel; the rest relative to the client area.
 struct MainLayout {
   Rect title;         // imgTitle
+  Rect label1;        // "Cleaner Settings", above the tree
   Rect tree;          // tvCleanItems
   Rect group;         // GroupBox1
   Rect progress;      // ProgressBar1 (in group)
@@ -27,6 +29,7 @@ struct MainLayout {
   Rect total_items;   // lTotalItems (in group)
   Rect number;        // lNumber (in group)
   Rect panel;         // Panel1
+  Rect online_help;   // lOnlineHelp (in panel)
   Rect check_update;  // lCheckUpdate (in panel)
   Rect fast_mode;     // cbFastMode (in panel)
   bool operator==(const MainLayout&) const = default;
@@ -34,12 +37,22 @@ struct MainLayout {
 
 inline constexpr int kMinWidth = 610;
 inline constexpr int kMinHeight = 400;
+inline constexpr int kDesignDpi = 96;
 
-// The controls as designed, for a client area of the design size.
-MainLayout DesignLayout();
+// `pixels` at 96 DPI, at `dpi`.
+int ScaleToDpi(int pixels, int dpi);
 
-// LayoutControls: `current` holds the controls as they are (their fixed sizes and
-// positions, and the measured widths of lTotalItems and lCheckUpdate).
-MainLayout LayoutControls(int client_width, int client_height, const MainLayout& current);
+// The controls as designed, for a client area of the design size, at `dpi`.
+MainLayout DesignLayout(int dpi = kDesignDpi);
+
+// LayoutControls: `current` holds the controls as they are at `dpi`: their fixed sizes
+// and positions, and the measured widths of lTotalItems' text, of the widest counter the
+// window shows (lNumber) and of the two links.
+//
+// The labels of the counter row share the buttons' row: they end before bTest, so a long
+// item key is cut with an ellipsis and a narrow window shortens the counter's title
+// before the counter itself (lNumber stays 5 pixels right of lTotalItems).
+MainLayout LayoutControls(int client_width, int client_height, const MainLayout& current,
+                          int dpi = kDesignDpi);
 
 }  // namespace morvel::app

@@ -27,11 +27,20 @@ enum class AppMessage : std::uint32_t {
   RunFailed = 0x3420,
 };
 
-// A started run as the controller sees it: only the stop request.
+// A started run as the controller sees it: the stop request, and why it failed.
 class RunHandle {
  public:
   virtual ~RunHandle() = default;
   virtual void Terminate() = 0;
+  // The error that ended the run early (after RunFailed); empty otherwise.
+  [[nodiscard]] virtual std::string Failure() const = 0;
+};
+
+// What the confirmation before a removing run answered: whether to go on, and whether its
+// "Don't show me this message again" box was ticked when it closed (whatever button).
+struct AskAnswer {
+  bool proceed = false;
+  bool dont_show_again = false;
 };
 
 // Starts a run of `keys` in `mode`; `serial` travels with every message the run posts so
@@ -45,9 +54,10 @@ class MainView {
 
   // Message box with caption "Morvel" and the information icon.
   virtual void ShowMessage(std::string_view text) = 0;
-  // frmAskDelete, modal; true for its OK button. The dialog's check box changes the
-  // settings record itself (AskDeleteChecked).
-  virtual bool AskBeforeCleaning() = 0;
+  // frmAskDelete, modal. A dialog that cannot be shown answers "do not proceed".
+  virtual AskAnswer AskBeforeCleaning() = 0;
+  // The custom lists editor (frmNewCustomItem), modal; its result is not used.
+  virtual void OpenCustomListsEditor() = 0;
   // The save dialog ("Save as Text", "Text files (*.txt)|*.txt"); nullopt when cancelled.
   virtual std::optional<std::string> AskSaveFileName() = 0;
 
@@ -82,6 +92,9 @@ class MainView {
   // settings.ini from the record, the catalogue and the window's current placement.
   virtual void SaveSettings() = 0;
   virtual void CloseWindow() = 0;
+  // Handles the front end's messages until `busy` turns false (Windows ends the process
+  // once the session's end is answered, so a shut-down clean is waited for here).
+  virtual void WaitWhile(const std::function<bool()>& busy) = 0;
 
   // Tray and application window.
   virtual void SetTrayIcon(bool add) = 0;

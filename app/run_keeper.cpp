@@ -12,6 +12,10 @@ class ThreadHandle final : public RunHandle {
   void Terminate() override {
     if (auto run = run_.lock()) run->Terminate();
   }
+  [[nodiscard]] std::string Failure() const override {
+    const auto run = run_.lock();
+    return run ? run->Failure() : std::string();
+  }
 
  private:
   std::weak_ptr<TClearTaskThread> run_;

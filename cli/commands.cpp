@@ -53,7 +53,7 @@ int RunRequest(platform::Port& port, const std::vector<std::string>& keys, Reque
   }
   while (controller.busy() || !queue.empty()) {
     const app::QueuedMessage m = queue.Take();
-    controller.Dispatch(m.message, m.wparam, m.serial, m.text);
+    controller.Dispatch(m.message, m.wparam, m.serial);
   }
   keeper.DetachAndWaitAll();
 

@@ -15,7 +15,7 @@
 #include "cli/terminal.h"
 
 #ifdef MORVEL_EMULATED
-#include "cli/demo_image.h"
+#include "demo/image.h"
 #include "platform/emulated/image_lock.h"
 #include "platform/emulated/machine.h"
 #else

@@ -2,6 +2,8 @@
 
 #include <ostream>
 
+#include "app/product.h"
+
 namespace morvel::cli {
 
 class StreamHost final : public app::RunHostBase {
@@ -14,13 +16,13 @@ class StreamHost final : public app::RunHostBase {
   void SetCurrentItem(std::string_view) override {}
   void RunOnUiThread(const std::function<void()>& step) override { step(); }
   void PostProgress(std::int32_t total) override {
-    view_.queue_.Post({app::AppMessage::Progress, total, serial_, {}});
+    view_.queue_.Post({app::AppMessage::Progress, total, serial_});
   }
   void PostRunEnded(std::int32_t total) override {
-    view_.queue_.Post({app::AppMessage::RunEnded, total, serial_, {}});
+    view_.queue_.Post({app::AppMessage::RunEnded, total, serial_});
   }
-  void PostRunFailed(std::string_view what) override {
-    view_.queue_.Post({app::AppMessage::RunFailed, 0, serial_, std::string(what)});
+  void PostRunFailed(std::string_view) override {
+    view_.queue_.Post({app::AppMessage::RunFailed, 0, serial_});
   }
   void Detach() override { detached_ = true; }
 
@@ -36,16 +38,19 @@ std::unique_ptr<app::RunHostBase> StreamView::MakeHost(std::uint32_t serial) {
 
 void StreamView::ShowMessage(std::string_view text) { err_ << text << '\n'; }
 
-bool StreamView::AskBeforeCleaning() {
-  const platform::Question ask{
-      "This process will permanently delete files from your system.\n"
-      "It's better to close all programs you want to clear their history, the software can "
-      "not delete the entries being used by those programs such as Internet Explorer.\n"
-      "Are you sure you wish to proceed?",
-      "Run Morvel", platform::Buttons::YesNo, platform::Icon::Warning, platform::Answer::No};
-  if (questions_.Ask(ask) == platform::Answer::Yes) return true;
+app::AskAnswer StreamView::AskBeforeCleaning() {
+  // The dialog's lines as one question; its advice reads as one sentence.
+  std::string text = std::string(app::kAskWarning) + "\n";
+  for (std::string_view line : app::kAskAdvice) {
+    if (!line.starts_with(' ') && text.back() != '\n') text += ' ';
+    text += line;
+  }
+  text += "\n" + std::string(app::kAskQuestion);
+  const platform::Question ask{text, app::kAskCaption, platform::Buttons::YesNo,
+                               platform::Icon::Warning, platform::Answer::No};
+  if (questions_.Ask(ask) == platform::Answer::Yes) return {true, false};
   err_ << "morvel: cleaning cancelled\n";
-  return false;
+  return {false, false};
 }
 
 void StreamView::SetProgressPosition(int position) {

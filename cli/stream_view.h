@@ -28,7 +28,8 @@ class StreamView final : public app::MainView {
   std::unique_ptr<app::RunHostBase> MakeHost(std::uint32_t serial);
 
   void ShowMessage(std::string_view text) override;
-  bool AskBeforeCleaning() override;
+  app::AskAnswer AskBeforeCleaning() override;
+  void OpenCustomListsEditor() override {}
   std::optional<std::string> AskSaveFileName() override { return std::nullopt; }
   void SetTestCaption(std::string_view) override {}
   void ShowProgressArea() override {}
@@ -46,11 +47,13 @@ class StreamView final : public app::MainView {
   void AddLogLine(std::string_view line) override;
   void SetProgressTimer(bool) override {}
   void SetScheduleTimer(bool, std::int32_t) override {}
-  void Post(app::AppMessage message) override { queue_.Post({message, 0, 0, {}}); }
+  void Post(app::AppMessage message) override { queue_.Post({message, 0, 0}); }
   void PostStartupMinimize() override {}
   void ApplyGeometry(bool, std::int32_t, std::int32_t, std::int32_t, std::int32_t) override {}
   void SaveSettings() override {}
   void CloseWindow() override {}
+  // The command line has no session to outlast.
+  void WaitWhile(const std::function<bool()>&) override {}
   void SetTrayIcon(bool) override {}
   void MinimizeToTray() override {}
   void ShowMainWindow() override {}

@@ -88,10 +88,23 @@ void TClearTaskThread::Execute() {
   } catch (const std::exception& e) {
     // An error that escapes a cleaner ends the run: no summary, no end message; the host
     // is told so that the window does not stay "running" for ever.
-    host_.PostRunFailed(e.what());
+    Fail(e.what());
   } catch (...) {
-    host_.PostRunFailed("unknown error");
+    Fail("unknown error");
   }
+}
+
+void TClearTaskThread::Fail(std::string_view what) {
+  {
+    std::lock_guard lock(failure_mutex_);
+    failure_ = what;
+  }
+  host_.PostRunFailed(what);
+}
+
+std::string TClearTaskThread::Failure() const {
+  std::lock_guard lock(failure_mutex_);
+  return failure_;
 }
 
 bool TClearTaskThread::ExecuteItems() {

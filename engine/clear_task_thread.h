@@ -8,6 +8,7 @@
 #include <functional>
 #include <future>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -47,6 +48,8 @@ class TClearTaskThread final : public RunContext,
   [[nodiscard]] bool Finished() const {
     return finished_future_.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
   }
+  // The error that escaped a cleaner and ended the run; empty while there is none.
+  [[nodiscard]] std::string Failure() const;
 
   // RunContext
   [[nodiscard]] RunMode mode() const override { return mode_; }
@@ -78,6 +81,7 @@ class TClearTaskThread final : public RunContext,
   void ResetItemCounters();
   void FinishItem();
   void WriteRunSummary();
+  void Fail(std::string_view what);
 
   const RunMode mode_;
   RunHost& host_;
@@ -98,6 +102,8 @@ class TClearTaskThread final : public RunContext,
   std::int32_t log_line_counter_ = 0;
 
   std::atomic<bool> stop_requested_{false};
+  mutable std::mutex failure_mutex_;
+  std::string failure_;
   std::thread worker_;
   std::promise<void> finished_;
   std::shared_future<void> finished_future_;

@@ -1,11 +1,11 @@
 #include "engine/item_table.h"
 
-#include "engine/advanced_cleaners.h"
+#include "engine/cleaners/advanced_cleaners.h"
 #include "engine/cleaners/browser_cleaners.h"
 #include "engine/cleaners/ie_cleaners.h"
-#include "engine/messenger_cleaners.h"
-#include "engine/office_cleaners.h"
-#include "engine/windows_cleaners.h"
+#include "engine/cleaners/messenger_cleaners.h"
+#include "engine/cleaners/office_cleaners.h"
+#include "engine/cleaners/windows_cleaners.h"
 
 namespace morvel {
 

@@ -11,6 +11,7 @@
 #include "app/main_controller.h"
 #include "app/program_state.h"
 #include "gui/main_window.h"
+#include "platform/win32/win32_dynamic.h"
 #include "platform/win32/win32_machine.h"
 #include "platform/win32/win32_util.h"
 
@@ -55,17 +56,25 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int show_command) {
   morvel::platform::Port port{machine->registry(), machine->files(), machine->system(),
                               machine->windows(),  questions,        machine->protected_storage(),
                               machine->internet()};
+  // The design size at the screen's DPI, for a window without a stored size.
+  const int dpi = morvel::platform::win32::DpiOfWindow(nullptr);
   morvel::app::ProgramState state = morvel::app::LoadProgramState(
-      port, {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), morvel::kDesignWidth,
-             morvel::kDesignHeight});
+      port, {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN),
+             morvel::app::ScaleToDpi(morvel::kDesignWidth, dpi),
+             morvel::app::ScaleToDpi(morvel::kDesignHeight, dpi)});
   morvel::gui::MainWindow window(state, port, questions, FirstArgument());
-  if (!window.Create(instance)) return 1;
+  if (!window.Create(instance)) {
+    MessageBoxW(nullptr, L"Morvel could not create its window.",
+                morvel::platform::win32::Wide(morvel::app::kProductName).c_str(),
+                MB_OK | MB_ICONERROR);
+    return 1;
+  }
   questions.SetWindow(window.hwnd());
   window.Show(show_command);
 
   MSG msg;
   while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-    if (TranslateAcceleratorW(window.hwnd(), window.accelerators(), &msg)) continue;
+    if (window.PreTranslate(msg)) continue;
     TranslateMessage(&msg);
     DispatchMessageW(&msg);
   }

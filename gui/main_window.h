@@ -13,16 +13,12 @@
 #include "app/boss_key.h"
 #include "app/main_controller.h"
 #include "app/main_layout.h"
+#include "app/queued_run_host.h"
 #include "app/run_keeper.h"
+#include "gui/base/scoped.h"
 #include "gui/window_questions.h"
-#include "gui/window_run_host.h"
 
 namespace morvel::gui {
-
-inline constexpr UINT_PTR kTimer1 = 1;      // progress animation
-inline constexpr UINT_PTR kTimer2 = 2;      // schedule
-inline constexpr UINT_PTR kFlushTimer = 3;  // log lines waiting for the list box
-inline constexpr DWORD kLogPaintEveryMs = 100;
 
 class MainWindow final : public app::MainView, public app::HotKeyPort {
  public:
@@ -32,17 +28,20 @@ class MainWindow final : public app::MainView, public app::HotKeyPort {
   MainWindow(const MainWindow&) = delete;
   MainWindow& operator=(const MainWindow&) = delete;
 
-  // Registers the class and creates the window (hidden until Show).
+  // Registers the class and creates the window with every control (hidden until Show);
+  // false when any of them could not be created.
   bool Create(HINSTANCE instance);
   void Show(int show_command);
   [[nodiscard]] HWND hwnd() const { return hwnd_; }
-  [[nodiscard]] HACCEL accelerators() const { return accelerators_; }
+  // The message loop's part: shortcuts, then Tab, Enter and mnemonics among the controls.
+  bool PreTranslate(MSG& msg);
   // After the message loop: every run detached and ended.
   void EndRuns();
 
   // MainView
   void ShowMessage(std::string_view text) override;
-  bool AskBeforeCleaning() override;
+  app::AskAnswer AskBeforeCleaning() override;
+  void OpenCustomListsEditor() override;
   std::optional<std::string> AskSaveFileName() override;
   void SetTestCaption(std::string_view caption) override;
   void ShowProgressArea() override;
@@ -66,6 +65,7 @@ class MainWindow final : public app::MainView, public app::HotKeyPort {
                      std::int32_t height) override;
   void SaveSettings() override;
   void CloseWindow() override;
+  void WaitWhile(const std::function<bool()>& busy) override;
   void SetTrayIcon(bool add) override;
   void MinimizeToTray() override;
   void ShowMainWindow() override;
@@ -87,16 +87,19 @@ class MainWindow final : public app::MainView, public app::HotKeyPort {
   static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
   LRESULT Handle(UINT message, WPARAM wparam, LPARAM lparam);
   void OnCreate();
+  void CreateFonts();
   void CreateControls();
   void FillTree();
   void SyncTreeStates();
   void OnTreeNotify(const NMHDR& header);
   void OnCommand(int id);
+  void OnActivate(bool active);
+  void OnAppMessage(app::AppMessage message, WPARAM wparam, LPARAM lparam);
   void Layout();
   void Paint();
   void DrainRun(std::uint32_t serial);
   void FlushLog(bool force);
-  int Scaled(int pixels) const { return MulDiv(pixels, dpi_, 96); }
+  int TextWidth(HWND control, std::wstring_view text) const;
   HWND Control(int id) const { return GetDlgItem(hwnd_, id); }
   void OpenShell(const std::wstring& target) const;
   std::unique_ptr<app::RunHostBase> MakeHost(std::uint32_t serial);
@@ -108,24 +111,23 @@ class MainWindow final : public app::MainView, public app::HotKeyPort {
   app::RunKeeper keeper_;
   app::BossKey boss_key_;
   app::MainController controller_;
-  WindowRunHost* current_host_ = nullptr;
+  app::QueuedRunHost* current_host_ = nullptr;
 
   HWND hwnd_ = nullptr;
   HINSTANCE instance_ = nullptr;
   HACCEL accelerators_ = nullptr;
-  HFONT font_ = nullptr, title_font_ = nullptr, hint_font_ = nullptr;
-  HBITMAP title_picture_ = nullptr;
-  HICON icon_ = nullptr, small_icon_ = nullptr;
-  int dpi_ = 96;
+  ScopedFont font_, title_font_, hint_font_;
+  ScopedBitmap title_picture_;
+  ScopedIcon icon_, small_icon_;
+  int dpi_ = app::kDesignDpi;
   app::MainLayout design_;
+  HWND focus_ = nullptr;  // the control that had the focus when the window was left
 
   std::vector<std::string> log_;
   std::vector<std::wstring> pending_log_;  // taken from the run, not yet in the list box
   bool log_hidden_ = false;
   bool log_buffered_ = false;
   DWORD last_log_paint_ = 0;
-  std::wstring progress_caption_;
-  bool caption_shown_ = false;
   bool tray_icon_ = false;
   bool activated_once_ = false;
   LONG_PTR saved_ex_style_ = 0;

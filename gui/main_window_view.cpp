@@ -8,8 +8,13 @@
 
 #include <algorithm>
 
-#include "gui/dialogs.h"
+#include "gui/ask_delete_dialog.h"
+#include "gui/base/barrier.h"
+#include "gui/base/dialog.h"
+#include "gui/progress_caption.h"
 #include "gui/resource.h"
+#include "gui/window_messages.h"
+#include "gui/window_run_host.h"
 #include "platform/win32/win32_util.h"
 
 namespace morvel::gui {
@@ -22,27 +27,39 @@ namespace {
 constexpr UINT kTrayCallback = static_cast<UINT>(app::AppMessage::TrayCallback);
 
 BOOL CALLBACK ShowBrowserWindow(HWND window, LPARAM hide) {
-  wchar_t name[256] = {};
-  GetClassNameW(window, name, 256);
-  if (app::IsBrowserClass(Narrow(name))) ShowWindow(window, hide != 0 ? SW_HIDE : SW_SHOW);
-  return TRUE;
+  return Guarded(
+      "boss key",
+      [&] {
+        wchar_t name[256] = {};
+        GetClassNameW(window, name, 256);
+        if (app::IsBrowserClass(Narrow(name))) ShowWindow(window, hide != 0 ? SW_HIDE : SW_SHOW);
+        return TRUE;
+      },
+      [] { return TRUE; });
+}
+
+// The captions the controller gives bTest, with the letter Alt reaches them by. "Cancel"
+// has none: Alt+C is the Clean button's.
+std::string WithMnemonic(std::string_view caption) {
+  if (caption == "Test") return "&Test";
+  return std::string(caption);
 }
 
 }  // namespace
 
 void MainWindow::DrainRun(std::uint32_t serial) {
   if (current_host_ == nullptr || current_host_->serial() != serial) return;
-  current_host_->Drain([this](const RunEntry& e) {
+  current_host_->Drain([this](const app::RunEntry& e) {
     switch (e.kind) {
-      case RunEntry::Kind::Line:
+      case app::RunEntry::Kind::Line:
         log_.push_back(e.text);
         pending_log_.push_back(Wide(e.text));
         break;
-      case RunEntry::Kind::Caption:
-        SetWindowTextW(Control(IDC_CURRENTITEM), Wide(e.text).c_str());
+      case app::RunEntry::Kind::Caption:
+        SetTextOf(Control(IDC_CURRENTITEM), e.text);
         break;
-      case RunEntry::Kind::Scroll:
-      case RunEntry::Kind::Step:
+      case app::RunEntry::Kind::Scroll:
+      case app::RunEntry::Kind::Step:
         break;
     }
   });
@@ -78,8 +95,10 @@ void MainWindow::ShowMessage(std::string_view text) {
                                    platform::Icon::Information, platform::Answer::Ok});
 }
 
-bool MainWindow::AskBeforeCleaning() {
-  return ShowAskDeleteDialog(instance_, hwnd_, state_.options);
+app::AskAnswer MainWindow::AskBeforeCleaning() { return gui::AskBeforeCleaning(instance_, hwnd_); }
+
+void MainWindow::OpenCustomListsEditor() {
+  // The custom lists editor is not part of the program yet: the request ends here.
 }
 
 std::optional<std::string> MainWindow::AskSaveFileName() {
@@ -97,7 +116,7 @@ std::optional<std::string> MainWindow::AskSaveFileName() {
 }
 
 void MainWindow::SetTestCaption(std::string_view caption) {
-  SetWindowTextW(Control(IDC_TEST), Wide(caption).c_str());
+  SetTextOf(Control(IDC_TEST), WithMnemonic(caption));
 }
 
 void MainWindow::ShowProgressArea() {
@@ -111,25 +130,21 @@ void MainWindow::SetProgressPosition(int position) {
 }
 
 void MainWindow::SetProgressCaption(std::string_view caption) {
-  progress_caption_ = Wide(caption);
   // The bar's window text is its caption; it is drawn on the bar only while shown.
-  SetWindowTextW(Control(IDC_PROGRESS), progress_caption_.c_str());
+  SetTextOf(Control(IDC_PROGRESS), caption);
   InvalidateRect(Control(IDC_PROGRESS), nullptr, FALSE);
 }
 
 void MainWindow::ShowProgressCaption(bool show) {
-  caption_shown_ = show;
   SetProgressCaptionShown(Control(IDC_PROGRESS), show);
 }
 
 void MainWindow::SetTotalTitle(std::string_view title) {
-  SetWindowTextW(Control(IDC_TOTALITEMS), Wide(title).c_str());
+  SetTextOf(Control(IDC_TOTALITEMS), title);
   Layout();  // lNumber goes 5 pixels right of the title
 }
 
-void MainWindow::SetNumber(std::string_view number) {
-  SetWindowTextW(Control(IDC_NUMBER), Wide(number).c_str());
-}
+void MainWindow::SetNumber(std::string_view number) { SetTextOf(Control(IDC_NUMBER), number); }
 
 void MainWindow::SetFastModeBox(bool ticked) {
   Button_SetCheck(Control(IDC_FASTMODE), ticked ? BST_CHECKED : BST_UNCHECKED);
@@ -156,17 +171,17 @@ void MainWindow::SetLogBuffered(bool buffered) {
 void MainWindow::FinishLog() {
   FlushLog(true);
   HWND log = Control(IDC_LOG);
-  HDC dc = GetDC(log);
-  HGDIOBJ old = SelectObject(dc, font_);
   LONG widest = 0;
-  for (const std::string& line : log_) {
-    const std::wstring wide = Wide(line);
-    SIZE size{};
-    GetTextExtentPoint32W(dc, wide.c_str(), static_cast<int>(wide.size()), &size);
-    widest = std::max(widest, size.cx);
+  {
+    const WindowDc dc(log);
+    const Selection font(dc.get(), font_.get());
+    for (const std::string& line : log_) {
+      const std::wstring wide = Wide(line);
+      SIZE size{};
+      GetTextExtentPoint32W(dc.get(), wide.c_str(), static_cast<int>(wide.size()), &size);
+      widest = std::max(widest, size.cx);
+    }
   }
-  SelectObject(dc, old);
-  ReleaseDC(log, dc);
   SendMessageW(log, LB_SETHORIZONTALEXTENT, widest + 10, 0);
   if (!log_.empty()) SendMessageW(log, LB_SETTOPINDEX, log_.size() - 1, 0);
 }
@@ -190,7 +205,10 @@ void MainWindow::SetScheduleTimer(bool on, std::int32_t interval_ms) {
 }
 
 void MainWindow::Post(app::AppMessage message) {
-  PostMessageW(hwnd_, static_cast<UINT>(message), 0, 0);
+  // The controller's own requests (the removal pass, an unattended run) must not be lost
+  // to a full queue: then they are handled at once.
+  if (!PostMessageW(hwnd_, static_cast<UINT>(message), 0, 0))
+    SendMessageW(hwnd_, static_cast<UINT>(message), 0, 0);
 }
 
 void MainWindow::PostStartupMinimize() { PostMessageW(hwnd_, WM_SYSCOMMAND, SC_MINIMIZE, 1); }
@@ -218,7 +236,25 @@ void MainWindow::SaveSettings() {
   app::SaveProgramState(port_, state_, placement);
 }
 
-void MainWindow::CloseWindow() { PostMessageW(hwnd_, WM_CLOSE, 0, 0); }
+void MainWindow::CloseWindow() {
+  // A close that cannot be posted (a full queue) is made at once: the program must end.
+  if (!PostMessageW(hwnd_, WM_CLOSE, 0, 0)) SendMessageW(hwnd_, WM_CLOSE, 0, 0);
+}
+
+void MainWindow::WaitWhile(const std::function<bool()>& busy) {
+  MSG msg;
+  while (IsWindow(hwnd_) && busy()) {
+    const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
+    if (got <= 0) {
+      // The loop that ends the program must see the quit too.
+      if (got == 0) PostQuitMessage(static_cast<int>(msg.wParam));
+      return;
+    }
+    if (PreTranslate(msg)) continue;
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+}
 
 void MainWindow::SetTrayIcon(bool add) {
   if (add == tray_icon_) return;
@@ -228,8 +264,8 @@ void MainWindow::SetTrayIcon(bool add) {
   data.uID = static_cast<UINT>(reinterpret_cast<UINT_PTR>(hwnd_));  // the window's handle value
   data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
   data.uCallbackMessage = kTrayCallback;
-  data.hIcon = small_icon_ != nullptr ? small_icon_ : icon_;
-  wcsncpy(data.szTip, L"Left Click to activate Morvel\r\nRight Click to popup menu", 63);
+  data.hIcon = small_icon_ ? small_icon_.get() : icon_.get();
+  wcsncpy(data.szTip, Wide(app::kTrayTip).c_str(), 63);
   // Failures are ignored: the program works on without its icon.
   Shell_NotifyIconW(add ? NIM_ADD : NIM_DELETE, &data);
   tray_icon_ = add;
@@ -272,9 +308,10 @@ void MainWindow::ShowTrayMenu() {
   SetForegroundWindow(hwnd_);
   POINT cursor;
   GetCursorPos(&cursor);
-  HMENU menu = LoadMenuW(instance_, MAKEINTRESOURCEW(IDR_TRAYMENU));
-  TrackPopupMenu(GetSubMenu(menu, 0), TPM_RIGHTBUTTON, cursor.x, cursor.y, 0, hwnd_, nullptr);
-  DestroyMenu(menu);
+  const ScopedMenu menu(LoadMenuW(instance_, MAKEINTRESOURCEW(IDR_TRAYMENU)));
+  if (menu)
+    TrackPopupMenu(GetSubMenu(menu.get(), 0), TPM_RIGHTBUTTON, cursor.x, cursor.y, 0, hwnd_,
+                   nullptr);
 }
 
 std::uint16_t MainWindow::AddAtom(std::string_view name) {

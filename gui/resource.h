@@ -1,4 +1,5 @@
-// Identifiers of the program's resources, menus and controls.
+// Identifiers of the program's resources, menus and controls. The resource script, the
+// views and the window tests include this one file.
 #pragma once
 
 #define IDI_MORVEL 1
@@ -9,6 +10,9 @@
 #define IDD_ABOUT 201
 #define IDP_TITLE 300
 #define IDP_BANNER 301
+
+#define IDS_ASK_WARNING 400
+#define IDS_ASK_QUESTION 401
 
 #define ID_FILE_INDEXDAT 1001
 #define ID_FILE_EXIT 1002
@@ -24,19 +28,20 @@
 #define ID_HELP_ABOUT 1012
 #define ID_TRAY_OPEN 1013
 
-#define IDC_TREE 2001
-#define IDC_LOG 2002
-#define IDC_TEST 2003
-#define IDC_CLEAN 2004
-#define IDC_FASTMODE 2005
-#define IDC_PROGRESS 2006
-#define IDC_GROUP 2007
+// The main window's controls, in tab (and creation) order.
 #define IDC_LABEL1 2008
+#define IDC_TREE 2001
+#define IDC_GROUP 2007
+#define IDC_PROGRESS 2006
+#define IDC_LOG 2002
 #define IDC_LABEL2 2009
 #define IDC_CURRENTITEM 2010
 #define IDC_TOTALITEMS 2011
 #define IDC_NUMBER 2012
+#define IDC_TEST 2003
+#define IDC_CLEAN 2004
 #define IDC_ONLINEHELP 2013
+#define IDC_FASTMODE 2005
 #define IDC_CHECKUPDATE 2014
 
 #define IDC_ASK 3001
@@ -47,3 +52,5 @@
 #define IDC_ABOUT_MAIL 3012
 #define IDC_ABOUT_SITE 3013
 #define IDC_ABOUT_MAINSITE 3014
+#define IDC_ABOUT_VERSION 3015
+#define IDC_ABOUT_PUBLISHER 3016

@@ -65,8 +65,10 @@ Answer WindowQuestions::Ask(const platform::Question& q) {
   pending->question = {pending->text, pending->caption, q.buttons, q.icon, q.default_answer};
   pending_[ticket] = pending;
   lock.unlock();
-  PostMessageW(window_, kMsgAskQuestion, ticket, 0);
+  const bool posted = PostMessageW(window_, kMsgAskQuestion, ticket, 0) != FALSE;
   lock.lock();
+  // A question the window cannot be asked to show gets its default answer.
+  if (!posted) pending->answer = q.default_answer;
   answered_.wait(lock, [&] { return pending->answer.has_value() || closed_; });
   pending_.erase(ticket);
   return pending->answer.value_or(q.default_answer);

@@ -12,12 +12,10 @@
 #include <optional>
 #include <string>
 
+#include "gui/window_messages.h"
 #include "platform/questions.h"
 
 namespace morvel::gui {
-
-// Posted to the window: wParam = the question's ticket. The window calls Answer.
-inline constexpr UINT kMsgAskQuestion = WM_APP + 0x101;
 
 class WindowQuestions final : public platform::UserQuestions {
  public:

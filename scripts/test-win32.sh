@@ -43,7 +43,7 @@ fi
 
 # Xvfb picks a free display itself and tells its number through a pipe.
 display_file=$(mktemp)
-Xvfb -displayfd 3 -nolisten tcp -screen 0 1024x768x24 3>"$display_file" 2>/dev/null &
+Xvfb -displayfd 3 -nolisten tcp -screen 0 1280x1024x24 3>"$display_file" 2>/dev/null &
 xvfb_pid=$!
 for _ in $(seq 100); do
   [ -s "$display_file" ] && break

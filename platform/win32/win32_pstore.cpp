@@ -1,5 +1,7 @@
 #include "platform/win32/win32_pstore.h"
 
+#include "platform/win32/win32_dynamic.h"
+
 #include <objbase.h>
 #include <pstore.h>
 #include <windows.h>
@@ -19,20 +21,9 @@ using CreateInstanceFunction = HRESULT(WINAPI*)(IPStore**, PST_PROVIDERID*, void
 // it is loaded at run time: the program still starts without it.
 class PStoreLibrary {
  public:
-  PStoreLibrary() : module_(LoadLibraryA("pstorec.dll")) {
-    if (!module_) return;
-    create_ = reinterpret_cast<CreateInstanceFunction>(
-        reinterpret_cast<void (*)()>(GetProcAddress(module_, "PStoreCreateInstance")));
-    if (!create_) {
-      FreeLibrary(module_);
-      module_ = nullptr;
-    }
-  }
-  ~PStoreLibrary() {
-    if (module_) FreeLibrary(module_);
-  }
-  PStoreLibrary(const PStoreLibrary&) = delete;
-  PStoreLibrary& operator=(const PStoreLibrary&) = delete;
+  PStoreLibrary()
+      : module_(Library::Load(L"pstorec.dll")),
+        create_(module_.Find<CreateInstanceFunction>("PStoreCreateInstance")) {}
 
   [[nodiscard]] bool available() const { return create_ != nullptr; }
   HRESULT Create(IPStore** provider, PST_PROVIDERID* id) const {
@@ -40,8 +31,8 @@ class PStoreLibrary {
   }
 
  private:
-  HMODULE module_;
-  CreateInstanceFunction create_ = nullptr;
+  Library module_;
+  CreateInstanceFunction create_;
 };
 
 // COM on the calling thread for as long as a provider lives; a thread already in another

@@ -4,44 +4,21 @@
 
 #include <shellapi.h>
 
-#include <memory>
-#include <type_traits>
+#include "platform/win32/win32_dynamic.h"
 
 namespace morvel::platform::win32 {
 namespace {
 
-struct LibraryFreer {
-  void operator()(HMODULE module) const { FreeLibrary(module); }
-};
-using UniqueLibrary = std::unique_ptr<std::remove_pointer_t<HMODULE>, LibraryFreer>;
-
+// Shell32.dll is loaded for each call and freed after it, as the bins are touched rarely.
 using EmptyFunction = HRESULT(WINAPI*)(HWND, LPCSTR, DWORD);
 using QueryFunction = HRESULT(WINAPI*)(LPCSTR, LPSHQUERYRBINFO);
-
-// Shell32.dll, loaded for one call and freed after it, as the bins are touched rarely.
-class Shell32 {
- public:
-  Shell32() : library_(LoadLibraryW(L"Shell32.dll")) {}
-
-  // The exported function, or null when the library or the function is missing.
-  template <class Function>
-  Function Find(const char* name) const {
-    if (!library_) return nullptr;
-    // Through a plain function pointer: GetProcAddress's own type does not match.
-    return reinterpret_cast<Function>(
-        reinterpret_cast<void (*)()>(GetProcAddress(library_.get(), name)));
-  }
-
- private:
-  UniqueLibrary library_;
-};
 
 bool IsLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 
 }  // namespace
 
 Status EmptyAllRecycleBins() {
-  const Shell32 shell;
+  const Library shell = Library::Load(L"shell32.dll");
   const auto empty = shell.Find<EmptyFunction>("SHEmptyRecycleBinA");
   if (!empty) return Status::Error(ErrorKind::NotFound, ERROR_PROC_NOT_FOUND);
   const HRESULT result =
@@ -60,7 +37,7 @@ Status EmptyAllRecycleBins() {
 
 Result<RecycleBinContents> QueryDriveRecycleBin(char letter) {
   if (!IsLetter(letter)) return Result<RecycleBinContents>::Of({});
-  const Shell32 shell;
+  const Library shell = Library::Load(L"shell32.dll");
   const auto query = shell.Find<QueryFunction>("SHQueryRecycleBinA");
   if (!query) return Result<RecycleBinContents>::Failed(ErrorKind::NotFound, ERROR_PROC_NOT_FOUND);
   const char root[] = {letter, ':', '\\', '\0'};

@@ -7,6 +7,7 @@
 
 #include <vector>
 
+#include "platform/win32/win32_dynamic.h"
 #include "platform/win32/win32_util.h"
 
 namespace morvel::platform::win32 {
@@ -156,14 +157,12 @@ std::vector<std::string> UserDataFolderPaths() {
   using GetKnownFolderPath = HRESULT(WINAPI*)(const GUID&, DWORD, HANDLE, PWSTR*);
   static constexpr GUID kDownloads = {
       0x374de290, 0x123f, 0x4565, {0x91, 0x64, 0x39, 0xc4, 0x92, 0x5e, 0x46, 0x7b}};
-  if (HMODULE shell = GetModuleHandleW(L"shell32.dll")) {
-    const auto lookup = reinterpret_cast<GetKnownFolderPath>(
-        reinterpret_cast<void (*)()>(GetProcAddress(shell, "SHGetKnownFolderPath")));
-    PWSTR path = nullptr;
-    if (lookup != nullptr && SUCCEEDED(lookup(kDownloads, 0, nullptr, &path)) && path != nullptr)
-      add(path);
-    CoTaskMemFree(path);
-  }
+  const auto lookup =
+      Library::Loaded(L"shell32.dll").Find<GetKnownFolderPath>("SHGetKnownFolderPath");
+  PWSTR path = nullptr;
+  if (lookup != nullptr && SUCCEEDED(lookup(kDownloads, 0, nullptr, &path)) && path != nullptr)
+    add(path);
+  CoTaskMemFree(path);
   return folders;
 }
 

@@ -2,6 +2,7 @@
 // A main-window controller on a fake view, a fake launcher and a port whose windows,
 // files and answers a test chooses.
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <set>
@@ -17,11 +18,11 @@ namespace morvel::testing {
 class RecordingView final : public app::MainView {
  public:
   void ShowMessage(std::string_view text) override { Note("message " + std::string(text)); }
-  bool AskBeforeCleaning() override {
+  app::AskAnswer AskBeforeCleaning() override {
     ++asked;
-    if (tick_dont_show) *ask_for_sweep = false;
-    return answer_yes;
+    return {answer_yes, tick_dont_show};
   }
+  void OpenCustomListsEditor() override { Note("custom lists"); }
   std::optional<std::string> AskSaveFileName() override { return save_name; }
   void SetTestCaption(std::string_view c) override { test_caption = c; }
   void ShowProgressArea() override { Note("progress area"); }
@@ -43,6 +44,7 @@ class RecordingView final : public app::MainView {
   }
   void Post(app::AppMessage m) override {
     Note("post " + std::to_string(static_cast<std::uint32_t>(m)));
+    if (deliver) deliver(m);
   }
   void PostStartupMinimize() override { Note("post minimize"); }
   void ApplyGeometry(bool maximized, std::int32_t l, std::int32_t t, std::int32_t w,
@@ -52,6 +54,11 @@ class RecordingView final : public app::MainView {
   }
   void SaveSettings() override { Note("save settings"); }
   void CloseWindow() override { Note("close"); }
+  void WaitWhile(const std::function<bool()>& busy) override {
+    Note("wait");
+    if (while_waiting) while_waiting();
+    Note(busy() ? "still busy" : "idle");
+  }
   void SetTrayIcon(bool add) override { Note(add ? "tray add" : "tray remove"); }
   void MinimizeToTray() override {
     Note("minimize");
@@ -78,7 +85,8 @@ class RecordingView final : public app::MainView {
   bool caption_shown = false, log_hidden = false, timer1 = false, minimized = false;
   int asked = 0;
   bool answer_yes = true, tick_dont_show = false;
-  Shared<bool>* ask_for_sweep = nullptr;
+  std::function<void()> while_waiting;
+  std::function<void(app::AppMessage)> deliver;  // where posted messages go, if anywhere
   std::optional<std::string> save_name;
 };
 
@@ -93,6 +101,7 @@ class FakeHandle final : public app::RunHandle {
  public:
   explicit FakeHandle(std::shared_ptr<bool> flag) : flag_(std::move(flag)) {}
   void Terminate() override { *flag_ = true; }
+  std::string Failure() const override { return "disk gone"; }
 
  private:
   std::shared_ptr<bool> flag_;
@@ -149,7 +158,6 @@ class RigHotKeys final : public app::HotKeyPort {
 };
 
 struct ControllerRig {
-  ControllerRig() { view.ask_for_sweep = &state.options.AskForSweep; }
   void Tick(const std::string& key) { state.catalogue.TickByKey(key); }
   LaunchedRun& Last() { return runs.back(); }
 

@@ -213,7 +213,7 @@ TEST(Controller, EscapedErrorEndsIdleWithTheErrorInTheLog) {
   ControllerRig r;
   r.Tick(kRecent);
   r.controller.OnCleanClick();
-  r.controller.Dispatch(AppMessage::RunFailed, 0, r.Last().serial, "disk gone");
+  r.controller.Dispatch(AppMessage::RunFailed, 0, r.Last().serial);
   EXPECT_FALSE(r.controller.busy());
   EXPECT_EQ(r.view.test_caption, "Test");
   EXPECT_FALSE(r.view.log_hidden);
@@ -429,6 +429,7 @@ TEST(Controller, SingleInstanceAndSwitches) {
   EXPECT_EQ(app::ParseStartSwitch("/cleanonce"), app::StartSwitch::None);
 }
 
+// The Part's rules at every size, and at 96 DPI the design client area gives back the design.
 TEST(Layout, ControlsFollowTheClientArea) {
   const app::MainLayout design = app::DesignLayout();
   struct {
@@ -452,8 +453,110 @@ TEST(Layout, ControlsFollowTheClientArea) {
     EXPECT_EQ(l.total_items.top, l.label2.bottom() + 5);
     EXPECT_EQ(l.number.left, l.total_items.right() + 5);
   }
-  // The design client area gives back the design.
   EXPECT_EQ(app::LayoutControls(688, 449, design), design);
+}
+
+bool Overlap(const app::Rect& a, const app::Rect& b) {
+  return a.width > 0 && a.height > 0 && b.width > 0 && b.height > 0 && a.left < b.right() &&
+         b.left < a.right() && a.top < b.bottom() && b.top < a.bottom();
+}
+
+// No two controls overlap, from the smallest client area to a large one, at 96 and 144 DPI,
+// with the widths the window measures (a long counter title, a seven-digit counter).
+TEST(Layout, NoControlsOverlapAtAnySizeOrDpi) {
+  for (const int dpi : {96, 120, 144}) {
+    app::MainLayout measured = app::DesignLayout(dpi);
+    measured.total_items.width = app::ScaleToDpi(150, dpi);
+    measured.number.width = app::ScaleToDpi(50, dpi);
+    measured.check_update.width = app::ScaleToDpi(140, dpi);
+    const int min_width = app::ScaleToDpi(app::kMinWidth - 16, dpi);
+    const int min_height = app::ScaleToDpi(app::kMinHeight - 58, dpi);
+    for (const int width : {min_width, min_width + 37, app::ScaleToDpi(688, dpi), 1900})
+      for (const int height : {min_height, app::ScaleToDpi(449, dpi), 1100}) {
+        const app::MainLayout l = app::LayoutControls(width, height, measured, dpi);
+        const auto in = [](const app::Rect& r, const app::Rect& parent) {
+          return app::Rect{r.left + parent.left, r.top + parent.top, r.width, r.height};
+        };
+        struct Named {
+          const char* name;
+          app::Rect rect;
+        } const controls[] = {
+            {"title", l.title},
+            {"label1", l.label1},
+            {"tree", l.tree},
+            {"progress", in(l.progress, l.group)},
+            {"log", in(l.log, l.group)},
+            {"test", in(l.test, l.group)},
+            {"clean", in(l.clean, l.group)},
+            {"label2", in(l.label2, l.group)},
+            {"current item", in(l.current_item, l.group)},
+            {"total items", in(l.total_items, l.group)},
+            {"number", in(l.number, l.group)},
+            {"online help", in(l.online_help, l.panel)},
+            {"check update", in(l.check_update, l.panel)},
+            {"fast mode", in(l.fast_mode, l.panel)},
+        };
+        for (std::size_t i = 0; i < std::size(controls); ++i)
+          for (std::size_t j = i + 1; j < std::size(controls); ++j)
+            EXPECT_FALSE(Overlap(controls[i].rect, controls[j].rect))
+                << controls[i].name << " and " << controls[j].name << " at " << width << "x"
+                << height << ", " << dpi << " DPI";
+        EXPECT_GT(l.number.width, 0) << "the counter always shows";
+        // The lowest labels end clear of the group's frame (two lines at its bottom).
+        EXPECT_LE(l.total_items.bottom(), l.group.height - app::ScaleToDpi(2, dpi));
+        EXPECT_EQ(l.number.left, l.total_items.right() + app::ScaleToDpi(5, dpi));
+      }
+  }
+}
+
+// A mouse-down on the tree: ticks follow the catalogue's rule, and only the label of
+// "<New List>" opens the custom lists editor.
+TEST(Controller, TreeClicksTickOrOpenTheCustomListsEditor) {
+  struct {
+    const char* key;
+    HitArea area;
+    bool ticked_after;
+    bool opens_editor;
+  } const cases[] = {
+      {"Custom Lists - <New List>", HitArea::Label, false, true},
+      {"Custom Lists - <New List>", HitArea::StateImage, true, false},
+      {"Custom Lists - <New List>", HitArea::Elsewhere, false, false},
+      {kRecent, HitArea::StateImage, true, false},
+      {kRecent, HitArea::Label, false, false},
+  };
+  for (const auto& c : cases) {
+    ControllerRig r;
+    r.state.catalogue.SetAll(kUnticked);
+    const auto node = r.state.catalogue.FindByKey(c.key);
+    ASSERT_TRUE(node) << c.key;
+    r.controller.OnTreeMouseDown(*node, c.area);
+    EXPECT_EQ(r.state.catalogue.StateOf(*node) == kTicked, c.ticked_after) << c.key;
+    EXPECT_EQ(r.view.Saw("custom lists"), c.opens_editor) << c.key;
+  }
+  ControllerRig r;
+  r.controller.OnTreeExpanded(0, false);
+  EXPECT_FALSE(r.state.catalogue.roots()[0].expanded);
+  r.controller.OnTreeExpanded(0, true);
+  EXPECT_TRUE(r.state.catalogue.roots()[0].expanded);
+  r.controller.OnTreeExpanded(99, true);  // no such root: nothing
+}
+
+// The end of the session waits for a shut-down clean that still runs, and for nothing else.
+TEST(Controller, SessionEndWaitsOnlyForTheShutDownClean) {
+  ControllerRig r;
+  r.Tick(kRecent);
+  r.state.options.AskForSweep = false;
+  r.controller.OnEndSession(true);  // no shut-down clean
+  EXPECT_FALSE(r.view.Saw("wait"));
+  r.state.options.ShutdownWash = true;
+  r.controller.OnQueryEndSession();
+  r.controller.OnEndSession(false);  // the session goes on
+  EXPECT_FALSE(r.view.Saw("wait"));
+  r.view.while_waiting = [&] { r.controller.OnRunEnded(1, r.Last().serial); };
+  r.controller.OnEndSession(true);
+  EXPECT_TRUE(r.view.Saw("wait"));
+  EXPECT_TRUE(r.view.Saw("idle"));
+  EXPECT_TRUE(r.view.Saw("close"));
 }
 
 }  // namespace

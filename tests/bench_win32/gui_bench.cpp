@@ -11,6 +11,9 @@
 #include <string>
 #include <thread>
 
+#include "app/product.h"
+#include "gui/resource.h"
+
 int wmain(int argc, wchar_t** argv) {
   if (argc < 2) {
     std::fprintf(stderr, "usage: morvel_gui_bench FOLDER\n");
@@ -27,20 +30,21 @@ int wmain(int argc, wchar_t** argv) {
   HWND main = nullptr;
   for (int i = 0; i < 600 && (main == nullptr || !IsWindowVisible(main)); ++i) {
     Sleep(50);
-    main = FindWindowW(L"Morvel Made by Quillon Software", nullptr);
+    const std::string_view name = morvel::app::kMainWindowClass;
+    main = FindWindowW(std::wstring(name.begin(), name.end()).c_str(), nullptr);
   }
   if (main == nullptr) return 1;
-  HWND test = GetDlgItem(main, 2003), progress = GetDlgItem(main, 2006);
+  HWND test = GetDlgItem(main, IDC_TEST), progress = GetDlgItem(main, IDC_PROGRESS);
   const auto text = [](HWND w) {
     wchar_t t[64] = {};
     GetWindowTextW(w, t, 64);
     return std::wstring(t);
   };
   const auto start = std::chrono::steady_clock::now();
-  PostMessageW(main, WM_COMMAND, MAKEWPARAM(2003, BN_CLICKED), reinterpret_cast<LPARAM>(test));
+  PostMessageW(main, WM_COMMAND, MAKEWPARAM(IDC_TEST, BN_CLICKED), reinterpret_cast<LPARAM>(test));
   double slowest = 0;
   int unanswered = 0;
-  while (!(text(progress) == L"Finished!" && text(test) == L"Test")) {
+  while (!(text(progress) == L"Finished!" && text(test) == L"&Test")) {
     const auto asked = std::chrono::steady_clock::now();
     DWORD_PTR result = 0;
     if (!SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_NORMAL, 1000, &result)) ++unanswered;
@@ -51,7 +55,7 @@ int wmain(int argc, wchar_t** argv) {
   }
   const double seconds =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  const LRESULT lines = SendMessageW(GetDlgItem(main, 2002), LB_GETCOUNT, 0, 0);
+  const LRESULT lines = SendMessageW(GetDlgItem(main, IDC_LOG), LB_GETCOUNT, 0, 0);
   PROCESS_MEMORY_COUNTERS counters{};
   counters.cb = sizeof counters;
   GetProcessMemoryInfo(pi.hProcess, &counters, sizeof counters);

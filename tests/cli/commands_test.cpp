@@ -9,7 +9,7 @@
 
 #include "app/settings_store.h"
 #include "cli/arguments.h"
-#include "cli/demo_image.h"
+#include "demo/image.h"
 #include "platform/emulated/machine.h"
 #include "tests/cli/image_snapshot.h"
 

@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "cli/commands.h"
-#include "cli/demo_image.h"
 #include "common/text.h"
+#include "demo/image.h"
 #include "engine/item_table.h"
 #include "platform/emulated/machine.h"
 #include "stores/sqlite_database.h"

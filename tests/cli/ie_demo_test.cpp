@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "cli/commands.h"
-#include "cli/demo_image.h"
+#include "demo/image.h"
 #include "platform/emulated/machine.h"
 #include "tests/cli/image_snapshot.h"
 #include "tests/unit/temp_image.h"

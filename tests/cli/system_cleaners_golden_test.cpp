@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "cli/commands.h"
-#include "cli/demo_image.h"
+#include "demo/image.h"
 #include "engine/catalogue.h"
 #include "platform/emulated/machine.h"
 #include "tests/cli/image_snapshot.h"

@@ -1,4 +1,4 @@
-#include "engine/advanced_cleaners.h"
+#include "engine/cleaners/advanced_cleaners.h"
 
 #include <string>
 

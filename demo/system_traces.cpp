@@ -1,12 +1,12 @@
-#include "cli/demo_system_traces.h"
+#include "demo/system_traces.h"
 
 #include <cstdint>
 #include <cstdio>
 #include <string_view>
 #include <vector>
 
-#include "cli/demo_files.h"
 #include "common/text.h"
+#include "demo/files.h"
 
 namespace morvel::cli {
 

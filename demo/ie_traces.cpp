@@ -1,10 +1,10 @@
-#include "cli/demo_ie_traces.h"
+#include "demo/ie_traces.h"
 
 #include <cstdint>
 #include <string_view>
 #include <vector>
 
-#include "cli/demo_files.h"
+#include "demo/files.h"
 
 namespace morvel::cli {
 

@@ -1,4 +1,4 @@
-#include "engine/messenger_cleaners.h"
+#include "engine/cleaners/messenger_cleaners.h"
 
 #include <cstdint>
 #include <string>

@@ -1,4 +1,4 @@
-#include "engine/office_cleaners.h"
+#include "engine/cleaners/office_cleaners.h"
 
 #include <cstdint>
 #include <functional>

@@ -1,15 +1,15 @@
-#include "cli/demo_image.h"
+#include "demo/image.h"
 
 #include <fstream>
 #include <stdexcept>
 #include <string>
 
-#include "cli/demo_browser_traces.h"
-#include "cli/demo_files.h"
-#include "cli/demo_ie_traces.h"
-#include "cli/demo_system_traces.h"
-#include "cli/demo_traces.h"
 #include "common/text.h"
+#include "demo/browser_traces.h"
+#include "demo/files.h"
+#include "demo/ie_traces.h"
+#include "demo/system_traces.h"
+#include "demo/traces.h"
 
 namespace morvel::cli {
 
@@ -168,7 +168,7 @@ void WriteDemoImage(const fs::path& dir, const fs::path& definition_file) {
   WriteBytes(program / "Clist.dat", Crlf(kCustomList));
 
   // Traces: temporary files, recent documents and the custom list's targets; the
-  // programs' and Windows' own in demo_traces.cpp.
+  // programs' and Windows' own in traces.cpp.
   const fs::path temp = user / "AppData" / "Local" / "Temp";
   WriteBytes(temp / "~DF3A21.tmp", Filler(16384, 1));
   WriteBytes(temp / "setup_log.txt", Crlf("Installation started\nInstallation finished\n"));

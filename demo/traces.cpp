@@ -1,11 +1,11 @@
-#include "cli/demo_traces.h"
+#include "demo/traces.h"
 
 #include <cstdio>
 #include <string_view>
 #include <vector>
 
-#include "cli/demo_files.h"
 #include "common/text.h"
+#include "demo/files.h"
 
 namespace morvel::cli {
 

@@ -1,4 +1,4 @@
-#include "cli/demo_files.h"
+#include "demo/files.h"
 
 #include <fstream>
 #include <stdexcept>

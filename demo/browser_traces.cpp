@@ -1,9 +1,9 @@
-#include "cli/demo_browser_traces.h"
+#include "demo/browser_traces.h"
 
 #include <initializer_list>
 #include <string>
 
-#include "cli/demo_files.h"
+#include "demo/files.h"
 #include "stores/sqlite_database.h"
 
 namespace morvel::cli {

@@ -1,4 +1,4 @@
-#include "engine/windows_cleaners.h"
+#include "engine/cleaners/windows_cleaners.h"
 
 #include <cstdint>
 #include <string>

@@ -12,9 +12,9 @@
 #include <string>
 #include <string_view>
 
+#include "engine/cleaners/windows_cleaners.h"
 #include "engine/file_removal.h"
 #include "engine/item_counters.h"
-#include "engine/windows_cleaners.h"
 
 namespace morvel {
 

@@ -1,0 +1,160 @@
+// The window as a user meets it at every size it starts with: every button, label and
+// link drawn at once (no mouse passing over it), no two controls over each other, before
+// and after a run; a screenshot of each under build/.
+#include "tests/gui_win32/gui_fixture.h"
+
+namespace morvel::testing::gui {
+namespace {
+
+bool Intersect(const RECT& a, const RECT& b) {
+  RECT both;
+  return IntersectRect(&both, &a, &b) != FALSE;
+}
+
+// Buttons, links and labels with text whose pixels are all one colour.
+std::vector<int> Blank(HWND main) {
+  const Screen screen;
+  std::vector<int> blank;
+  for (const Child& c : VisibleChildren(main)) {
+    const bool text_control = c.cls == L"Button" || c.cls == L"SysLink" ||
+                              (c.cls == L"Static" && !TextOf(GetDlgItem(main, c.id)).empty());
+    if (!c.container && text_control && screen.Colours(c.rect) < 2) blank.push_back(c.id);
+  }
+  return blank;
+}
+
+std::vector<std::wstring> Overlaps(HWND main) {
+  const std::vector<Child> children = VisibleChildren(main);
+  std::vector<std::wstring> overlaps;
+  for (std::size_t i = 0; i < children.size(); ++i)
+    for (std::size_t j = i + 1; j < children.size(); ++j)
+      if (!children[i].container && !children[j].container &&
+          Intersect(children[i].rect, children[j].rect))
+        overlaps.push_back(std::to_wstring(children[i].id) + L" and " +
+                           std::to_wstring(children[j].id));
+  return overlaps;
+}
+
+// Drawn and apart, waiting at most a few seconds for the window to paint.
+void ExpectDrawnAndApart(HWND main, const char* when) {
+  EXPECT_TRUE(WaitFor([&] { return Blank(main).empty(); }, 5s))
+      << when << ": " << ::testing::PrintToString(Blank(main)) << " not drawn";
+  const auto overlaps = Overlaps(main);
+  EXPECT_TRUE(overlaps.empty()) << when << ": " << ::testing::PrintToString(overlaps);
+}
+
+struct SizeCase {
+  const char* name;
+  std::string window;  // the [Window] section of settings.ini
+  int width, height;   // 0: maximized
+};
+
+class StartSizes : public GuiWindow, public ::testing::WithParamInterface<SizeCase> {};
+
+// The pixels of the counter row as they are, against the row drawn anew from scratch:
+// equal unless an old text was left behind.
+bool CounterRowRedrawsTheSame(HWND main) {
+  RECT row;
+  GetWindowRect(GetDlgItem(main, IDC_TOTALITEMS), &row);
+  RECT number;
+  GetWindowRect(GetDlgItem(main, IDC_NUMBER), &number);
+  UnionRect(&row, &row, &number);
+  Settle(main);
+  const Screen before;
+  RedrawWindow(main, nullptr, nullptr,
+               RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  const Screen after;
+  for (LONG y = row.top; y < row.bottom; ++y)
+    for (LONG x = row.left; x < row.right; ++x)
+      if (before.At(x, y) != after.At(x, y)) {
+        before.Save(BuildFolder().parent_path() / "morvel-counter-before.bmp");
+        after.Save(BuildFolder().parent_path() / "morvel-counter-after.bmp");
+        return false;
+      }
+  return true;
+}
+
+TEST_P(StartSizes, EveryControlDrawnAndNoneOverlaps) {
+  const SizeCase& c = GetParam();
+  Settings(c.window, false);
+  Program program;
+  HWND main = Shown(program);
+  ASSERT_NE(main, nullptr);
+  RECT r;
+  GetWindowRect(main, &r);
+  if (c.width == 0) {
+    EXPECT_TRUE(IsZoomed(main));
+  } else {
+    EXPECT_EQ(r.right - r.left, c.width);
+    EXPECT_EQ(r.bottom - r.top, c.height);
+  }
+  ExpectDrawnAndApart(main, "at start");
+
+  // A Clean, then a Test: the counter row shows, and its longer title replaces the
+  // shorter one without a trace of it.
+  Click(main, IDC_CLEAN);
+  ASSERT_TRUE(WaitFor([&] { return Finished(main); }));
+  Click(main, IDC_TEST);
+  ASSERT_TRUE(WaitFor([&] {
+    return Finished(main) && HasLineStarting(LogOf(main), L"Total items will be removed = ");
+  }));
+  ExpectDrawnAndApart(main, "after a Clean and a Test");
+  EXPECT_TRUE(CounterRowRedrawsTheSame(main));
+  Settle(main);
+  Screen().Save(BuildFolder().parent_path() / (std::string("morvel-window-") + c.name + ".bmp"));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Window, StartSizes,
+    ::testing::Values(SizeCase{"design", "", 704, 507},
+                      SizeCase{"saved",
+                               "[Window]\r\nState=1\r\nLeft=10\r\nTop=10\r\n"
+                               "Width=1000\r\nHeight=720\r\n",
+                               1000, 720},
+                      SizeCase{"maximized", "[Window]\r\nState=3\r\n", 0, 0},
+                      // Smaller than the window may be: it starts at its smallest size.
+                      SizeCase{"smallest",
+                               "[Window]\r\nState=1\r\nLeft=20\r\nTop=20\r\n"
+                               "Width=300\r\nHeight=200\r\n",
+                               610, 400}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// Wine's screen DPI for the programs started while this lives.
+class ScreenDpi {
+ public:
+  explicit ScreenDpi(DWORD dpi) {
+    DWORD size = sizeof old_;
+    had_ = RegGetValueW(HKEY_CURRENT_USER, kDesktop, L"LogPixels", RRF_RT_REG_DWORD, nullptr, &old_,
+                        &size) == ERROR_SUCCESS;
+    RegSetKeyValueW(HKEY_CURRENT_USER, kDesktop, L"LogPixels", REG_DWORD, &dpi, sizeof dpi);
+  }
+  ~ScreenDpi() {
+    if (had_)
+      RegSetKeyValueW(HKEY_CURRENT_USER, kDesktop, L"LogPixels", REG_DWORD, &old_, sizeof old_);
+    else
+      RegDeleteKeyValueW(HKEY_CURRENT_USER, kDesktop, L"LogPixels");
+  }
+  ScreenDpi(const ScreenDpi&) = delete;
+  ScreenDpi& operator=(const ScreenDpi&) = delete;
+
+ private:
+  static constexpr wchar_t kDesktop[] = L"Control Panel\\Desktop";
+  DWORD old_ = 96;
+  bool had_ = false;
+};
+
+TEST_F(GuiWindow, At144DpiTheDesignSizeGrowsAndTheControlsWithIt) {
+  const ScreenDpi dpi(144);
+  Program program;
+  HWND main = Shown(program);
+  ASSERT_NE(main, nullptr);
+  RECT r;
+  GetWindowRect(main, &r);
+  EXPECT_EQ(r.right - r.left, 704 * 3 / 2);
+  ExpectDrawnAndApart(main, "at 144 DPI");
+  Settle(main);
+  Screen().Save(BuildFolder().parent_path() / "morvel-window-144dpi.bmp");
+}
+
+}  // namespace
+}  // namespace morvel::testing::gui

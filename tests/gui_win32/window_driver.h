@@ -1,0 +1,106 @@
+#pragma once
+// Driving the real morvel.exe under Wine as a user would: started in a scratch folder of
+// the private prefix with a settings.ini of the test's, found by its class, read back
+// through its controls and the screen, and given window messages, mouse-free key presses
+// and screenshots. Ids, texts and message numbers are the program's own headers.
+
+#include <windows.h>
+
+#include <chrono>
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/main_view.h"
+#include "app/product.h"
+#include "gui/resource.h"
+
+namespace morvel::testing::gui {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+const fs::path kFolder = L"C:\\morvel-gui-test";
+const fs::path kTraces = kFolder / "traces";
+// A key of the prefix's real registry: its "Last Search" value is on the list, "Theme" is not.
+constexpr wchar_t kTraceKey[] = L"Software\\Morvel GUI Test";
+
+std::wstring Wide(std::string_view ascii);
+inline const std::wstring kMainClass = Wide(app::kMainWindowClass);
+inline UINT MessageOf(app::AppMessage m) { return static_cast<UINT>(m); }
+
+fs::path BuildFolder();
+void WriteFile(const fs::path& path, const std::string& text);
+
+// Runs `done` until it holds or `limit` passes, handling this thread's messages meanwhile
+// (the boss key shows and hides a window of this thread).
+bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds limit = 20s);
+
+std::wstring TextOf(HWND window);
+std::vector<std::wstring> LogOf(HWND main);
+bool Contains(const std::vector<std::wstring>& lines, const std::wstring& line);
+bool HasLineStarting(const std::vector<std::wstring>& lines, const std::wstring& start);
+
+// morvel.exe of kFolder, started with `argument`; closed (or ended) when the test is done.
+class Program {
+ public:
+  explicit Program(const std::wstring& argument = L"");
+  ~Program();
+  Program(const Program&) = delete;
+  Program& operator=(const Program&) = delete;
+  [[nodiscard]] bool Ended(DWORD ms) const;
+  [[nodiscard]] DWORD ExitCode() const;
+  // The main window once it is visible; null after 20 seconds.
+  [[nodiscard]] HWND Window() const;
+
+ private:
+  bool ok_ = false;
+  PROCESS_INFORMATION info_{};
+};
+
+void Click(HWND main, int id);
+// A Test or Clean run has ended: "Finished!" on the bar and Test on the button again.
+bool Finished(HWND main);
+// The window has drawn itself: the catalogue is in the tree, its queue is empty, and the
+// title strip holds the decoded picture (many colours, where a blank area has one).
+bool Painted(HWND main);
+
+// Paints now what the window has still to paint (its own and every child's), so that a
+// screenshot shows it whole.
+void Settle(HWND main);
+
+// The screen, captured at once.
+class Screen {
+ public:
+  Screen();
+  [[nodiscard]] COLORREF At(int x, int y) const;
+  // How many colours the pixels of `r` (screen coordinates) have, up to `enough`.
+  [[nodiscard]] int Colours(const RECT& r, int enough = 2) const;
+  // As a bitmap file.
+  void Save(const fs::path& file) const;
+
+ private:
+  int width_ = 0, height_ = 0, stride_ = 0;
+  std::vector<std::uint8_t> bgr_;
+};
+
+// The main window's visible child controls: id, class and screen rectangle.
+struct Child {
+  int id;
+  std::wstring cls;
+  RECT rect;
+  bool container;  // a group box frames others
+};
+std::vector<Child> VisibleChildren(HWND main);
+
+// Key presses through the system's input, to the foreground window.
+void Press(WORD key, bool alt = false);
+// The control with the keyboard focus in `window`'s thread, and whether a menu is open.
+HWND FocusOf(HWND window);
+bool MenuOpen(HWND window);
+// Makes `window` the foreground window and waits until it is.
+bool Foreground(HWND window);
+
+}  // namespace morvel::testing::gui

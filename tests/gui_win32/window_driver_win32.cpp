@@ -1,0 +1,281 @@
+#include "tests/gui_win32/window_driver.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <fstream>
+#include <set>
+#include <thread>
+
+#include <gtest/gtest.h>
+
+namespace morvel::testing::gui {
+
+std::wstring Wide(std::string_view ascii) { return std::wstring(ascii.begin(), ascii.end()); }
+
+fs::path BuildFolder() { return fs::path(L"Z:" MORVEL_BINARY_DIR); }
+
+void WriteFile(const fs::path& path, const std::string& text) {
+  fs::create_directories(path.parent_path());
+  std::ofstream(path, std::ios::binary) << text;
+}
+
+bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds limit) {
+  const auto end = std::chrono::steady_clock::now() + limit;
+  while (std::chrono::steady_clock::now() < end) {
+    if (done()) return true;
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+    // Another process changes what `done` reads: look again a little later.
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+  }
+  return done();
+}
+
+std::wstring TextOf(HWND window) {
+  wchar_t text[256] = {};
+  GetWindowTextW(window, text, 256);
+  return text;
+}
+
+std::vector<std::wstring> LogOf(HWND main) {
+  HWND log = GetDlgItem(main, IDC_LOG);
+  std::vector<std::wstring> lines;
+  const LRESULT count = SendMessageW(log, LB_GETCOUNT, 0, 0);
+  for (LRESULT i = 0; i < count; ++i) {
+    // The list may be cleared meanwhile (a new pass starts): LB_ERR ends the reading.
+    const LRESULT length = SendMessageW(log, LB_GETTEXTLEN, i, 0);
+    if (length == LB_ERR) break;
+    std::wstring line(static_cast<std::size_t>(length) + 1, L'\0');
+    const LRESULT got = SendMessageW(log, LB_GETTEXT, i, reinterpret_cast<LPARAM>(line.data()));
+    if (got == LB_ERR || got > length) break;
+    line.resize(static_cast<std::size_t>(got));
+    lines.push_back(line);
+  }
+  return lines;
+}
+
+bool Contains(const std::vector<std::wstring>& lines, const std::wstring& line) {
+  return std::find(lines.begin(), lines.end(), line) != lines.end();
+}
+
+bool HasLineStarting(const std::vector<std::wstring>& lines, const std::wstring& start) {
+  return std::any_of(lines.begin(), lines.end(),
+                     [&](const std::wstring& l) { return l.rfind(start, 0) == 0; });
+}
+
+Program::Program(const std::wstring& argument) {
+  std::wstring command = L"\"" + (kFolder / "morvel.exe").wstring() + L"\" " + argument;
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
+  ok_ = CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                       kFolder.c_str(), &si, &info_) != FALSE;
+}
+
+Program::~Program() {
+  if (!ok_) return;
+  if (WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT) {
+    if (HWND main = FindWindowW(kMainClass.c_str(), nullptr)) PostMessageW(main, WM_CLOSE, 0, 0);
+    if (WaitForSingleObject(info_.hProcess, 15000) == WAIT_TIMEOUT)
+      TerminateProcess(info_.hProcess, 1);
+  }
+  CloseHandle(info_.hThread);
+  CloseHandle(info_.hProcess);
+}
+
+bool Program::Ended(DWORD ms) const {
+  return WaitForSingleObject(info_.hProcess, ms) == WAIT_OBJECT_0;
+}
+
+DWORD Program::ExitCode() const {
+  DWORD code = 0;
+  GetExitCodeProcess(info_.hProcess, &code);
+  return code;
+}
+
+HWND Program::Window() const {
+  HWND main = nullptr;
+  WaitFor([&] {
+    return (main = FindWindowW(kMainClass.c_str(), nullptr)) != nullptr && IsWindowVisible(main);
+  });
+  return main;
+}
+
+void Click(HWND main, int id) {
+  PostMessageW(main, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+               reinterpret_cast<LPARAM>(GetDlgItem(main, id)));
+}
+
+bool Finished(HWND main) {
+  return TextOf(GetDlgItem(main, IDC_PROGRESS)) == L"Finished!" &&
+         TextOf(GetDlgItem(main, IDC_TEST)) == L"&Test";
+}
+
+bool Painted(HWND main) {
+  if (SendMessageW(GetDlgItem(main, IDC_TREE), TVM_GETCOUNT, 0, 0) == 0) return false;
+  DWORD_PTR ignored = 0;
+  SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_BLOCK, 5000, &ignored);  // its queue is empty
+  RECT strip;
+  GetClientRect(main, &strip);
+  POINT origin{0, 0};
+  ClientToScreen(main, &origin);
+  const Screen screen;
+  std::set<COLORREF> colours;
+  for (int x = 4; x < strip.right - 4; x += 16)
+    for (int y = 4; y < 48; y += 8) colours.insert(screen.At(origin.x + x, origin.y + y));
+  return colours.size() > 8;
+}
+
+void Settle(HWND main) {
+  DWORD_PTR ignored = 0;
+  SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_BLOCK, 5000, &ignored);
+  // Sent across processes, the paint messages are handled before this returns.
+  RedrawWindow(main, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+}
+
+Screen::Screen() {
+  HDC screen = GetDC(nullptr);
+  width_ = GetSystemMetrics(SM_CXSCREEN);
+  height_ = GetSystemMetrics(SM_CYSCREEN);
+  stride_ = (width_ * 3 + 3) & ~3;
+  BITMAPINFO bi{};
+  bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  bi.bmiHeader.biWidth = width_;
+  bi.bmiHeader.biHeight = -height_;
+  bi.bmiHeader.biPlanes = 1;
+  bi.bmiHeader.biBitCount = 24;
+  bi.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  HBITMAP bitmap = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HDC memory = CreateCompatibleDC(screen);
+  HGDIOBJ old = SelectObject(memory, bitmap);
+  BitBlt(memory, 0, 0, width_, height_, screen, 0, 0, SRCCOPY);
+  GdiFlush();
+  const auto* first = static_cast<const std::uint8_t*>(bits);
+  bgr_.assign(first, first + static_cast<std::size_t>(stride_) * height_);
+  SelectObject(memory, old);
+  DeleteDC(memory);
+  DeleteObject(bitmap);
+  ReleaseDC(nullptr, screen);
+}
+
+COLORREF Screen::At(int x, int y) const {
+  if (x < 0 || y < 0 || x >= width_ || y >= height_) return CLR_INVALID;
+  const std::uint8_t* p = &bgr_[static_cast<std::size_t>(y) * stride_ + x * 3];
+  return RGB(p[2], p[1], p[0]);
+}
+
+int Screen::Colours(const RECT& r, int enough) const {
+  std::set<COLORREF> seen;
+  for (int y = std::max<LONG>(r.top, 0); y < std::min<LONG>(r.bottom, height_); ++y)
+    for (int x = std::max<LONG>(r.left, 0); x < std::min<LONG>(r.right, width_); ++x) {
+      seen.insert(At(x, y));
+      if (static_cast<int>(seen.size()) >= enough) return enough;
+    }
+  return static_cast<int>(seen.size());
+}
+
+void Screen::Save(const fs::path& file) const {
+  BITMAPINFOHEADER info{};
+  info.biSize = sizeof info;
+  info.biWidth = width_;
+  info.biHeight = -height_;
+  info.biPlanes = 1;
+  info.biBitCount = 24;
+  info.biCompression = BI_RGB;
+  const auto size = static_cast<DWORD>(bgr_.size());
+  BITMAPFILEHEADER header{0x4D42, static_cast<DWORD>(sizeof header + sizeof info + size), 0, 0,
+                          sizeof header + sizeof info};
+  std::ofstream out(file, std::ios::binary);
+  out.write(reinterpret_cast<const char*>(&header), sizeof header);
+  out.write(reinterpret_cast<const char*>(&info), sizeof info);
+  out.write(reinterpret_cast<const char*>(bgr_.data()), size);
+}
+
+std::vector<Child> VisibleChildren(HWND main) {
+  std::vector<Child> children;
+  for (HWND child = GetWindow(main, GW_CHILD); child != nullptr;
+       child = GetWindow(child, GW_HWNDNEXT)) {
+    if (!IsWindowVisible(child)) continue;
+    wchar_t cls[64] = {};
+    GetClassNameW(child, cls, 64);
+    RECT r;
+    GetWindowRect(child, &r);
+    const LONG style = GetWindowLongW(child, GWL_STYLE);
+    const bool group = _wcsicmp(cls, L"Button") == 0 && (style & BS_TYPEMASK) == BS_GROUPBOX;
+    children.push_back({GetDlgCtrlID(child), cls, r, group});
+  }
+  return children;
+}
+
+void Press(WORD key, bool alt) {
+  std::vector<INPUT> inputs;
+  const auto add = [&](WORD vk, bool up) {
+    INPUT in{};
+    in.type = INPUT_KEYBOARD;
+    in.ki.wVk = vk;
+    in.ki.wScan = static_cast<WORD>(MapVirtualKeyW(vk, MAPVK_VK_TO_VSC));
+    in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    inputs.push_back(in);
+  };
+  if (alt) add(VK_MENU, false);
+  add(key, false);
+  add(key, true);
+  if (alt) add(VK_MENU, true);
+  SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
+HWND FocusOf(HWND window) {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  if (!GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info)) return nullptr;
+  return info.hwndFocus;
+}
+
+bool MenuOpen(HWND window) {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  if (!GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info)) return false;
+  return (info.flags & (GUI_INMENUMODE | GUI_POPUPMENUMODE)) != 0;
+}
+
+bool Foreground(HWND window) {
+  return WaitFor([&] {
+    if (GetForegroundWindow() == window) return true;
+    SetForegroundWindow(window);
+    return false;
+  });
+}
+
+namespace {
+
+// Xvfb has no window manager: Wine then draws the frames itself and maximizes without
+// asking one (as on a virtual desktop), for the programs the tests start.
+class UnmanagedWindows final : public ::testing::Environment {
+ public:
+  void SetUp() override {
+    DWORD size = sizeof old_;
+    had_ = RegGetValueW(HKEY_CURRENT_USER, kKey, L"Managed", RRF_RT_REG_SZ, nullptr, old_, &size) ==
+           ERROR_SUCCESS;
+    RegSetKeyValueW(HKEY_CURRENT_USER, kKey, L"Managed", REG_SZ, L"N", 2 * sizeof(wchar_t));
+  }
+  void TearDown() override {
+    if (had_)
+      RegSetKeyValueW(HKEY_CURRENT_USER, kKey, L"Managed", REG_SZ, old_,
+                      static_cast<DWORD>((wcslen(old_) + 1) * sizeof(wchar_t)));
+    else
+      RegDeleteKeyValueW(HKEY_CURRENT_USER, kKey, L"Managed");
+  }
+
+ private:
+  static constexpr wchar_t kKey[] = L"Software\\Wine\\X11 Driver";
+  wchar_t old_[16] = {};
+  bool had_ = false;
+};
+
+const ::testing::Environment* const kUnmanaged =
+    ::testing::AddGlobalTestEnvironment(new UnmanagedWindows);
+
+}  // namespace
+
+}  // namespace morvel::testing::gui

@@ -162,6 +162,8 @@ TEST(Run, RunFreesItselfWhenTheCallerLetsGo) {
   for (int i = 0; i < 1000 && !weak.expired(); ++i)
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
   EXPECT_TRUE(weak.expired());
+  // Read under the host's lock: the worker wrote it so, and it may not have been joined.
+  const std::lock_guard lock(f.host.m);
   EXPECT_EQ(f.host.ended, 0);
 }
 

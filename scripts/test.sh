@@ -5,7 +5,7 @@ set -euo pipefail
 repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$repo"
 
-bash scripts/setup.sh
+bash scripts/setup.sh all
 bash scripts/check-portable.sh
 
 echo "== native build and tests"

@@ -94,7 +94,11 @@ HelpPage CategoryPage(const CategoryRow& category, const IniDocument& words,
 // Every key of the words names a category and an item of the table, or is a category's
 // "About": words for something the program does not have are a mistake too.
 void CheckNoStrayWords(const IniDocument& words) {
+  std::set<std::string> seen;
   for (const std::string& section : words.SectionNames()) {
+    // Only the first of two sections of one name is read: the second would be lost.
+    if (!seen.insert(UpperCase(section)).second)
+      throw HelpSourceError("the help describes \"" + section + "\" twice");
     const CategoryRow* category = nullptr;
     for (const CategoryRow& row : ItemTable())
       if (SameText(row.text, section)) category = &row;
@@ -105,8 +109,8 @@ void CheckNoStrayWords(const IniDocument& words) {
       bool known = SameText(key, kAbout);
       for (const ItemRow& item : category->items) known = known || SameText(key, item.text);
       if (!known)
-        throw HelpSourceError("the help describes an item the program does not have: \"" +
-                              section + " - " + key + "\"");
+        throw HelpSourceError("the help describes an item the program does not have: \"" + section +
+                              " - " + key + "\"");
     }
   }
 }

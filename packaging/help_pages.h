@@ -23,8 +23,8 @@ struct HelpPage {
 };
 
 struct ItemPages {
-  HelpPage overview;                // every category with its items
-  std::vector<HelpPage> categories; // one per category, in tree order
+  HelpPage overview;                 // every category with its items
+  std::vector<HelpPage> categories;  // one per category, in tree order
 };
 
 struct HelpSourceError : std::runtime_error {

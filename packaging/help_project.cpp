@@ -48,8 +48,9 @@ std::string SitemapObject(std::string_view name, std::string_view local) {
 
 std::string Contents(const std::vector<HelpTopic>& topics, const ItemPages& items) {
   std::string hhc = kSitemapHeader;
-  hhc += "<object type=\"text/site properties\">\r\n<param name=\"ImageType\" "
-         "value=\"Folder\">\r\n</object>\r\n<ul>\r\n";
+  hhc +=
+      "<object type=\"text/site properties\">\r\n<param name=\"ImageType\" "
+      "value=\"Folder\">\r\n</object>\r\n<ul>\r\n";
   for (const HelpTopic& topic : topics) {
     if (topic.file != kItemsMarker) {
       hhc += SitemapObject(topic.title, topic.file);
@@ -214,8 +215,8 @@ void CompileHelp(const std::filesystem::path& dir) {
   while (std::fgets(buffer, sizeof buffer, pipe.get()) != nullptr) output += buffer;
   const int status = pclose(pipe.release());
   // chmcmd reports a missing page or a broken link as a warning and still succeeds.
-  const bool warned = output.find("Warning") != std::string::npos ||
-                      output.find("Error") != std::string::npos;
+  const bool warned =
+      output.find("Warning") != std::string::npos || output.find("Error") != std::string::npos;
   if (status != 0 || warned || !std::filesystem::exists(dir / "Morvel.chm"))
     throw std::runtime_error("chmcmd failed in " + dir.string() + ":\n" + output);
 }

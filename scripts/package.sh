@@ -4,8 +4,9 @@
 # morvel-cli.exe, Morvel.dat, the help file Morvel.chm (made from the item table by
 # morvel-shipdata and compiled by chmcmd), License.txt and the first-start settings.ini.
 # MORVEL_VERSION overrides the version (major.minor.build; default: the project's, ".0"
-# added), MORVEL_DIST_DIR the output folder, MORVEL_NATIVE_BUILD_DIR the native build that
-# makes morvel-shipdata (default build/demo, the quick one).
+# added), MORVEL_DIST_DIR the output folder, MORVEL_WIN32_BUILD_DIR the Windows build
+# (default build/win32), MORVEL_NATIVE_BUILD_DIR the native build that makes
+# morvel-shipdata (default build/demo, the quick one).
 set -euo pipefail
 repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$repo"
@@ -21,13 +22,14 @@ if ! [[ $version =~ ^[0-9]+\.[0-9]+\.[0-9]+$ ]]; then
 fi
 dist=${MORVEL_DIST_DIR:-$repo/build/dist}
 native=${MORVEL_NATIVE_BUILD_DIR:-$repo/build/demo}
+win32=${MORVEL_WIN32_BUILD_DIR:-$repo/build/win32}
 work=$repo/build/package
 jobs=$(nproc)
 
 # The Windows programs.
 bash scripts/build-win32-deps.sh
-cmake --preset win32 >/dev/null
-cmake --build --preset win32 --target morvel_gui morvel_cli_exe -j "$jobs"
+cmake --preset win32 -B "$win32" >/dev/null
+cmake --build "$win32" --target morvel_gui morvel_cli_exe -j "$jobs"
 
 # The tool that reads the item table, on this machine.
 if [ "$native" = "$repo/build/demo" ]; then
@@ -42,7 +44,7 @@ mkdir -p "$work/stage"
 
 stage=$work/stage
 for exe in morvel.exe morvel-cli.exe; do
-  i686-w64-mingw32-strip -o "$stage/$exe" "build/win32/$exe"
+  i686-w64-mingw32-strip -o "$stage/$exe" "$win32/$exe"
 done
 cp data/Morvel.dat packaging/License.txt "$stage/"
 cp "$work/help/Morvel.chm" "$stage/"

@@ -52,6 +52,7 @@ cp "$work/help/Morvel.chm" "$stage/"
 cp data/pictures/morvel.ico "$work/"
 
 mkdir -p "$dist"
+dist=$(cd "$dist" && pwd)  # wixl and zip write it from other folders
 rm -f "$dist"/morvel-*.msi "$dist"/morvel-*-portable.zip "$dist/SHA256SUMS"
 msi=$dist/morvel-$version.msi
 zip=$dist/morvel-$version-portable.zip

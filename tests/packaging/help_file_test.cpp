@@ -5,7 +5,6 @@
 
 #include <cstdlib>
 #include <fstream>
-#include <sstream>
 #include <string>
 
 #include "engine/item_table.h"
@@ -19,13 +18,6 @@ namespace {
 namespace fs = std::filesystem;
 const fs::path kSource = MORVEL_SOURCE_DIR;
 
-std::string Read(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
 bool Contains(const std::string& text, const std::string& part) {
   return text.find(part) != std::string::npos;
 }
@@ -37,14 +29,14 @@ TEST(HelpFile, CompilesToAChmWhosePagesNameEveryCategoryAndItem) {
                    project);
   ASSERT_NO_THROW(CompileHelp(project));
   const fs::path chm = project / "Morvel.chm";
-  EXPECT_EQ(Read(chm).substr(0, 4), "ITSF");
+  EXPECT_EQ(testing::ReadText(chm).substr(0, 4), "ITSF");
 
   // What a reader finds in the file, not what was written beside it.
   const fs::path out = dir.path() / "extracted";
   const std::string extract =
       "extract_chmLib '" + chm.string() + "' '" + out.string() + "' >/dev/null 2>&1";
   ASSERT_EQ(std::system(extract.c_str()), 0) << extract;
-  const std::string contents = Read(out / "Morvel.hhc");
+  const std::string contents = testing::ReadText(out / "Morvel.hhc");
   ASSERT_FALSE(contents.empty());
   for (const CategoryRow& category : ItemTable()) {
     const std::string file = "items-" + Slug(category.text) + ".htm";
@@ -53,7 +45,7 @@ TEST(HelpFile, CompilesToAChmWhosePagesNameEveryCategoryAndItem) {
                                        "<param name=\"Local\" value=\"" +
                                        file + "\">"))
         << category.text;
-    const std::string page = Read(out / file);
+    const std::string page = testing::ReadText(out / file);
     EXPECT_TRUE(Contains(page, "<h1>" + HtmlText(category.text) + "</h1>")) << file;
     for (const ItemRow& item : category.items)
       EXPECT_TRUE(Contains(page, "</a>" + HtmlText(item.text) + "</dt>")) << file << item.text;
@@ -68,8 +60,8 @@ TEST(HelpFile, ALinkToAMissingPageStopsTheBuild) {
   std::vector<HelpTopic> topics = ParseTopicList("a.htm|A\n@items\n");
   topics[0].body = "<p>See <a href=\"nowhere.htm\">nowhere</a>.</p>";
   const auto items =
-      BuildItemPages(IniDocument::Parse(Read(kSource / "data" / "help" / "items.ini")),
-                     IniDocument::Parse(Read(kSource / "data" / "Morvel.dat")));
+      BuildItemPages(IniDocument::Parse(testing::ReadText(kSource / "data" / "help" / "items.ini")),
+                     IniDocument::Parse(testing::ReadText(kSource / "data" / "Morvel.dat")));
   WriteHelpProject(AssembleHelp(topics, items, ""), dir.path());
   try {
     CompileHelp(dir.path());

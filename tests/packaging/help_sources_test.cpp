@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <sstream>
 #include <string>
 
 #include "engine/catalogue.h"
@@ -12,25 +11,19 @@
 #include "packaging/help_pages.h"
 #include "packaging/help_project.h"
 #include "packaging/html.h"
+#include "tests/unit/temp_image.h"
 
 namespace morvel::packaging {
 namespace {
 
 const std::filesystem::path kSources = std::filesystem::path(MORVEL_SOURCE_DIR) / "data";
 
-std::string Read(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
 const std::string& ShippedWords() {
-  static const std::string words = Read(kSources / "help" / "items.ini");
+  static const std::string words = testing::ReadText(kSources / "help" / "items.ini");
   return words;
 }
 const std::string& ShippedDefinitions() {
-  static const std::string definitions = Read(kSources / "Morvel.dat");
+  static const std::string definitions = testing::ReadText(kSources / "Morvel.dat");
   return definitions;
 }
 

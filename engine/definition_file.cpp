@@ -10,6 +10,7 @@
 #include "engine/dispatch.h"
 #include "engine/file_removal.h"
 #include "engine/folder_lookups.h"
+#include "engine/installed_programs.h"
 #include "engine/item_counters.h"
 #include "engine/registry_removal.h"
 
@@ -56,7 +57,8 @@ std::pair<std::string_view, std::string_view> SplitFirst(std::string_view text, 
 
 class SectionRun {
  public:
-  explicit SectionRun(RunContext& run) : run_(run), macros_(ResolveMacros(run)) {}
+  SectionRun(RunContext& run, FolderOrigin origin)
+      : run_(run), macros_(ResolveMacros(run)), origin_(origin) {}
 
   void RegistryEntry(std::string_view value) {
     const auto [root_text, rest] = SplitFirst(value, '\\');
@@ -96,9 +98,11 @@ class SectionRun {
     if (base.empty() || base.back() != '\\') base += '\\';
     const auto [folder, mask] = SplitFirst(rest, ',');
     if (rest.find(',') == std::string_view::npos)
-      bytes_ += CleanFolder(run_, base + std::string(rest), true, true, "", run_.ItemCount());
+      bytes_ +=
+          CleanFolder(run_, base + std::string(rest), true, true, "", run_.ItemCount(), origin_);
     else
-      bytes_ += CleanFolderByMask(run_, base + std::string(folder), mask, run_.ItemCount(), false);
+      bytes_ += CleanFolderByMask(run_, base + std::string(folder), mask, run_.ItemCount(), false,
+                                  origin_);
   }
 
   [[nodiscard]] std::uint64_t bytes() const { return bytes_; }
@@ -115,6 +119,7 @@ class SectionRun {
 
   RunContext& run_;
   const Macros macros_;  // resolved once, before any entry
+  const FolderOrigin origin_;
   std::uint64_t bytes_ = 0;
   bool told_not_administrator_ = false;
   std::optional<bool> may_change_local_machine_;
@@ -133,7 +138,9 @@ std::vector<std::string> SectionEntries(RunContext& run, std::string_view file_n
 }  // namespace
 
 void RunDefinitionSection(RunContext& run, std::string_view file_name, std::string_view item_key) {
-  SectionRun section(run);
+  // The custom list is the user's own typing; everything else is the program's word.
+  SectionRun section(run,
+                     file_name == kCustomListFile ? FolderOrigin::User : FolderOrigin::Program);
   for (const std::string& line : SectionEntries(run, file_name, item_key)) {
     if (run.Terminated()) break;
     const std::size_t equals = line.find('=');

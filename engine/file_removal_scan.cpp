@@ -1,9 +1,19 @@
 // The folder scans: CleanFolder, CleanSubFolder and CleanFolderByMask.
 //
-// A scan walks the tree with an explicit stack of folders rather than by recursion, so a
+// A scan works in folders held open (platform::FolderHandle): the folder a cleaner names
+// is decided on and opened by the one door (folder_guard.h), and every sub-folder is opened
+// by name inside its held parent without following a link. So a folder swapped for a link
+// between its listing and its turn is not entered, and the files of a folder are deleted in
+// the very folder that was listed, whatever happens to paths meanwhile.
+//
+// The tree is walked with an explicit stack of folders rather than by recursion, so a
 // deeply nested tree cannot exhaust the worker thread's stack; the order of work is that
 // of the recursive walk: a sub-folder is finished (and removed) where it is listed.
 
+#include <algorithm>
+#include <memory>
+#include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -18,6 +28,7 @@ namespace morvel {
 namespace {
 
 using platform::FileEntry;
+using platform::FolderHandle;
 
 constexpr const char* kProductName = "Morvel";
 
@@ -41,11 +52,16 @@ struct ScanOptions {
   std::string_view keep_name;      // CleanFolder: never removed, at any depth
   const NameMask* mask = nullptr;  // CleanFolderByMask: only matching files go
   bool recurse = true;             // CleanFolderByMask: into sub-folders too
+  // Files directly in the first folder that stay (a recycle bin's bookkeeping).
+  std::span<const std::string_view> top_keep_names;
+  FolderOrigin origin = FolderOrigin::Program;
+
+  [[nodiscard]] bool EntersSubFolders() const { return mask == nullptr || recurse; }
 };
 
-std::string JoinName(const std::string& real_folder, std::string_view name) {
-  std::string path = real_folder;
-  if (path.back() != '\\') path += '\\';
+std::string JoinName(const std::string& folder, std::string_view name) {
+  std::string path = folder;
+  if (path.empty() || path.back() != '\\') path += '\\';
   path += name;
   return path;
 }
@@ -60,85 +76,131 @@ class FolderScan {
   FolderScan(RunContext& run, std::int32_t& item_count, const ScanOptions& options)
       : run_(run), item_count_(item_count), options_(options) {}
 
+  // The folder a cleaner named, through the door.
   std::uint64_t Run(std::string_view folder, bool remove_folder) {
+    if (run_.Terminated() || folder == "\\") return 0;
+    std::string f(folder);
+    if (f.empty() || f.back() != '\\') f += '\\';  // "C:" is the drive root "C:\"
+    if (!IsAbsoluteFolder(f)) return 0;
+    const auto status = run_.port().files.Stat(f);
+    if (!status.ok() || !status.value.IsFolder()) return 0;
+    const FolderReach reach = options_.EntersSubFolders() ? FolderReach::Tree : FolderReach::Files;
+    std::unique_ptr<FolderHandle> held = EnterFolder(run_, f, options_.origin, reach);
+    if (!held) return 0;
+    // A link named by the caller goes as the link, never the folder it leads to.
+    top_remove_path_ = f;
+    return Walk(std::move(f), std::move(held), remove_folder);
+  }
+
+  // A folder the caller holds already; kept.
+  std::uint64_t RunHeld(std::string shown, std::unique_ptr<FolderHandle> folder) {
+    if (run_.Terminated() || !folder) return 0;
+    if (shown.empty() || shown.back() != '\\') shown += '\\';
+    return Walk(std::move(shown), std::move(folder), /*remove_folder=*/false);
+  }
+
+  // The sub-folder `name` of a held folder, removed once emptied.
+  std::uint64_t RunBelow(FolderHandle& parent, std::string shown_parent, std::string_view name) {
+    if (run_.Terminated() || !IsPlainName(name)) return 0;
+    if (shown_parent.empty() || shown_parent.back() != '\\') shown_parent += '\\';
     std::vector<Frame> stack;
-    EnterTop(folder, remove_folder, stack);
+    parent_of_first_ = &parent;
+    Enter(parent, shown_parent + std::string(name) + '\\', name, /*remove=*/true, stack);
+    return WalkStack(stack);
+  }
+
+ private:
+  struct Frame {
+    std::string shown;  // as the caller wrote it, with a trailing "\": for the log
+    std::unique_ptr<FolderHandle> folder;
+    std::string name;  // its name in the folder below it on the stack
+    std::vector<FileEntry> entries;
+    std::size_t next = 0;
+    bool remove = false;
+  };
+
+  std::uint64_t Walk(std::string shown, std::unique_ptr<FolderHandle> held, bool remove_folder) {
+    if (!run_.IsTestMode() && !ConfirmProtectedFolder(shown, held->Path())) return 0;
+    std::vector<Frame> stack;
+    Push(std::move(shown), std::move(held), {}, remove_folder, stack);
+    return WalkStack(stack);
+  }
+
+  std::uint64_t WalkStack(std::vector<Frame>& stack) {
     while (!stack.empty()) {
       Frame& frame = stack.back();
       if (frame.next < frame.entries.size() && !run_.Terminated()) {
         const FileEntry& entry = frame.entries[frame.next++];
         // A link or junction is skipped whole: never counted, removed or entered.
         if (entry.IsReparsePoint() || !IsPlainName(entry.name)) continue;
-        std::string shown = frame.shown + entry.name;
-        std::string real = JoinName(frame.real, entry.name);
         if (entry.IsFolder()) {
-          if (options_.mask == nullptr || options_.recurse)
-            Enter(std::move(shown) + '\\', std::move(real), LiteralPath(real),
-                  /*remove_folder=*/options_.mask == nullptr, stack);  // `frame` dangles now
-        } else {
-          VisitFile(entry, shown, LiteralPath(real));
+          if (options_.EntersSubFolders())
+            Enter(*frame.folder, frame.shown + entry.name + '\\', entry.name,
+                  /*remove=*/options_.mask == nullptr, stack);  // `frame` dangles now
+        } else if (!IsKeptAtTop(stack.size(), entry.name)) {
+          VisitFile(*frame.folder, frame.shown, entry);
         }
         continue;
       }
-      // A folder that still holds anything stays; that is not an error.
-      if (frame.remove && !run_.IsTestMode())
-        (void)run_.port().files.RemoveFolder(frame.remove_path);
-      stack.pop_back();
+      Finish(stack);
     }
     return bytes_;
   }
 
- private:
-  struct Frame {
-    std::string shown;        // as the caller wrote it, with a trailing "\": for the log
-    std::string real;         // where it leads (FinalPath): what is decided on and worked on
-    std::string remove_path;  // what RemoveFolder is given: a link named by the caller goes
-                              // as the link, never the folder it leads to
-    std::vector<FileEntry> entries;
-    std::size_t next = 0;
-    bool remove = false;
-  };
-
-  // The folder the caller named: the guards, then the real folder it leads to, however it
-  // is spelled and through whatever links. A folder whose real place cannot be told is not
-  // scanned.
-  void EnterTop(std::string_view folder, bool remove_folder, std::vector<Frame>& stack) {
-    if (run_.Terminated() || folder == "\\") return;
-    std::string f(folder);
-    if (f.empty() || f.back() != '\\') f += '\\';  // "C:" is the drive root "C:\"
-    if (!IsAbsoluteFolder(f)) return;
-    platform::FileSystem& files = run_.port().files;
-    const auto status = files.Stat(f);
-    if (!status.ok() || !status.value.IsFolder()) return;
-    auto real = files.FinalPath(f);
-    if (!real.ok() || real.value.empty()) return;
-    std::string exact = LiteralPath(real.value);
-    Enter(std::move(f), std::move(real.value), std::move(exact), remove_folder, stack, true);
+  // A folder whose entries are all done: let go of it, then remove it when asked. A folder
+  // that still holds anything stays; that is not an error.
+  void Finish(std::vector<Frame>& stack) {
+    const bool remove = stack.back().remove && !run_.IsTestMode();
+    const std::string name = std::move(stack.back().name);
+    stack.pop_back();  // closes its handle: Windows would not remove a folder held open
+    if (!remove) return;
+    if (!stack.empty()) {
+      (void)stack.back().folder->RemoveSubFolder(name);
+    } else if (parent_of_first_) {
+      (void)parent_of_first_->RemoveSubFolder(name);
+    } else if (top_remove_path_) {
+      (void)run_.port().files.RemoveFolder(*top_remove_path_);
+    }
   }
 
-  // The question of one folder, then its listing onto the stack. A folder refused here
-  // adds nothing and is not removed.
-  void Enter(std::string shown, std::string real, std::string exact, bool remove_folder,
-             std::vector<Frame>& stack, bool named_by_caller = false) {
+  bool IsKeptAtTop(std::size_t depth, std::string_view name) const {
+    if (depth != 1 || parent_of_first_) return false;
+    return std::any_of(options_.top_keep_names.begin(), options_.top_keep_names.end(),
+                       [name](std::string_view keep) { return SameText(keep, name); });
+  }
+
+  // The sub-folder `name` of `parent`, never through a link, asked about, then listed.
+  void Enter(FolderHandle& parent, std::string shown, std::string_view name, bool remove,
+             std::vector<Frame>& stack) {
     if (run_.Terminated()) return;
-    if (!run_.IsTestMode() && !ConfirmProtectedFolder(shown, real)) return;
-    Frame frame{std::move(shown), std::move(real), {}, {}, 0, remove_folder};
-    frame.remove_path = named_by_caller ? frame.shown : exact;
+    auto sub = parent.OpenSubFolder(name);
+    if (!sub.ok() || !sub.value) {
+      // Swapped for a link since it was listed: not entered, and said so.
+      if (sub.status.kind == platform::ErrorKind::Link) LogLinkSkipped(run_, shown);
+      return;
+    }
+    if (!run_.IsTestMode() && !ConfirmProtectedFolder(shown, sub.value->Path())) return;
+    Push(std::move(shown), std::move(sub.value), std::string(name), remove, stack);
+  }
+
+  static void Push(std::string shown, std::unique_ptr<FolderHandle> folder, std::string name,
+                   bool remove, std::vector<Frame>& stack) {
+    Frame frame{std::move(shown), std::move(folder), std::move(name), {}, 0, remove};
     // A listing that cannot be made leaves the folder empty-handed; it may still be removed.
-    (void)run_.port().files.Enumerate(exact, [&frame](const FileEntry& entry) {
+    (void)frame.folder->Enumerate([&frame](const FileEntry& entry) {
       frame.entries.push_back(entry);
       return true;
     });
     stack.push_back(std::move(frame));
   }
 
-  void VisitFile(const FileEntry& entry, const std::string& shown, const std::string& exact) {
+  void VisitFile(FolderHandle& folder, const std::string& shown_folder, const FileEntry& entry) {
     if (options_.mask != nullptr) {
       if (!options_.mask->Matches(entry.name)) return;
     } else if (!options_.keep_name.empty() && SameText(entry.name, options_.keep_name)) {
       return;
     }
-    if (!RemoveFileNamed(run_, shown, exact, options_.log)) return;
+    if (!RemoveHeldFile(run_, folder, entry.name, shown_folder, options_.log)) return;
     item_count_ = PlusOne(item_count_);
     bytes_ += entry.size;
     run_.ReportProgress();
@@ -188,6 +250,8 @@ class FolderScan {
   std::int32_t& item_count_;
   const ScanOptions options_;
   std::uint64_t bytes_ = 0;
+  std::optional<std::string> top_remove_path_;  // the first folder's, as its caller named it
+  FolderHandle* parent_of_first_ = nullptr;     // RunBelow: the held folder the first lies in
   bool protected_looked_up_ = false;
   std::vector<std::string> protected_;  // real My Documents and My Pictures
 };
@@ -202,26 +266,47 @@ bool IsPlainName(std::string_view name) {
 }
 
 std::uint64_t CleanFolder(RunContext& run, std::string_view folder, bool remove_folder, bool log,
-                          std::string_view keep_name, std::int32_t& item_count) {
+                          std::string_view keep_name, std::int32_t& item_count,
+                          FolderOrigin origin) {
   ScanOptions options;
   options.log = log;
   options.keep_name = keep_name;
+  options.origin = origin;
   return FolderScan(run, item_count, options).Run(folder, remove_folder);
 }
 
 std::uint64_t CleanSubFolder(RunContext& run, std::string_view folder, std::int32_t& item_count,
-                             bool log, std::string_view keep_name) {
-  return CleanFolder(run, folder, /*remove_folder=*/true, log, keep_name, item_count);
+                             bool log, std::string_view keep_name, FolderOrigin origin) {
+  return CleanFolder(run, folder, /*remove_folder=*/true, log, keep_name, item_count, origin);
 }
 
 std::uint64_t CleanFolderByMask(RunContext& run, std::string_view folder, std::string_view mask,
-                                std::int32_t& item_count, bool recurse) {
+                                std::int32_t& item_count, bool recurse, FolderOrigin origin) {
   const NameMask name_mask(mask);
   ScanOptions options;
   options.log = true;
   options.mask = &name_mask;
   options.recurse = recurse;
+  options.origin = origin;
   return FolderScan(run, item_count, options).Run(folder, /*remove_folder=*/false);
+}
+
+std::uint64_t CleanHeldSubFolder(RunContext& run, platform::FolderHandle& parent,
+                                 std::string_view shown_parent, std::string_view name,
+                                 std::int32_t& item_count, bool log) {
+  ScanOptions options;
+  options.log = log;
+  return FolderScan(run, item_count, options).RunBelow(parent, std::string(shown_parent), name);
+}
+
+std::uint64_t CleanHeldFolder(RunContext& run, std::unique_ptr<platform::FolderHandle> folder,
+                              std::string_view shown, bool log,
+                              std::span<const std::string_view> top_keep_names,
+                              std::int32_t& item_count) {
+  ScanOptions options;
+  options.log = log;
+  options.top_keep_names = top_keep_names;
+  return FolderScan(run, item_count, options).RunHeld(std::string(shown), std::move(folder));
 }
 
 std::uint64_t CleanFileByName(RunContext& run, std::string_view folder, std::string_view name,

@@ -1,23 +1,59 @@
 #pragma once
-// Folders read from other programs' data (a messenger's log folder in the registry, a
-// browser's profile folder) are not trusted to be what they claim. Such a folder that
-// really is a drive root, the user's profile, one of the user's shell folders or the
-// Windows folder, or one that holds any of them, is never emptied: the item skips it and
-// says so in the log.
+// The one door every folder a run works in passes. It decides on the folder a path really
+// leads to, whatever its spelling and through whatever links, and then holds that folder
+// open (platform::FolderHandle), so that what was decided on is what gets cleaned.
+//
+// Folders that come from a program rather than from the user's own typing (built-in
+// locations, other programs' data in the registry, the shipped Morvel.dat) are not trusted
+// to be what they claim: such a folder that really is, or holds, a drive root, the user's
+// profile, one of the user's own folders (Desktop, Documents, Pictures, Music, Videos,
+// Downloads), the application-data roots or the Windows folder is never emptied; the item
+// skips it and says so in the log. An item that by design takes named files or masks from
+// the Windows folder without going below it (its memory dump, its logs) may do so on that
+// folder itself, named as the system names it, never on wherever a link planted in another
+// folder's place leads. The user's own custom list is not refused here: the removal
+// primitives ask before they empty a drive root or Documents.
 
+#include <memory>
 #include <string_view>
 
 #include "engine/run_context.h"
 
 namespace morvel {
 
-// Whether `folder` must not be emptied on another program's word. Decided on the folder it
-// really leads to (the port's FinalPath), however it is spelled and through whatever links;
-// a folder that does not exist is not guarded (there is nothing to empty).
+// Where a folder an item works in came from.
+enum class FolderOrigin {
+  Program,  // a built-in location, another program's data, Morvel.dat: guarded
+  User,     // the user's own custom list
+};
+
+// How much of a folder an item takes.
+enum class FolderReach {
+  Files,  // named files or masks of the folder itself, nothing below it
+  Tree,   // the folder emptied, or swept with all its sub-folders
+};
+
+// The folder `folder` for an item, decided on where it really leads and held open there.
+// nullptr when it does not exist or cannot be told; when the guard refuses it on a
+// program's word (the guard's log line written); or when it turns out to be a link as it
+// is opened, planted since it was decided on (a log line too).
+std::unique_ptr<platform::FolderHandle> EnterFolder(RunContext& run, std::string_view folder,
+                                                    FolderOrigin origin, FolderReach reach);
+
+// Whether `folder` must not be emptied on a program's word (FolderReach::Tree). A folder
+// whose real place cannot be told (a link leading out of reach) is refused too; one that
+// does not exist is not (there is nothing to empty).
 bool IsGuardedFolder(RunContext& run, std::string_view folder);
 
-// IsGuardedFolder, and when it holds, the log line "<prefix>skipping <folder>: ..." (also
-// with Fast Mode on: it tells why the item left something alone). True when skipped.
+// IsGuardedFolder, and when it holds, the guard's log line "<prefix>skipping <folder>: ..."
+// (also with Fast Mode on: it tells why the item left something alone). True when skipped.
 bool SkipGuardedFolder(RunContext& run, std::string_view folder);
+
+// "<prefix>skipping <path>: <why>", written also with Fast Mode on: it tells why an item
+// left something alone.
+void LogSkipped(RunContext& run, std::string_view path, std::string_view why);
+
+// The log line for a folder that turned out to be a link as it was entered.
+void LogLinkSkipped(RunContext& run, std::string_view folder);
 
 }  // namespace morvel

@@ -1,6 +1,7 @@
 #include "engine/reboot_removal.h"
 
 #include "common/text.h"
+#include "engine/write_door.h"
 
 namespace morvel {
 
@@ -39,6 +40,8 @@ void AddWininitRenames(RunContext& run, const std::vector<std::string>& lines) {
   if (windows.empty()) return;
   const std::string path = windows + "\\Wininit.ini";
   platform::FileSystem& files = run.port().files;
+  // A Wininit.ini that is a link, or another name of some file, is nobody's list of renames.
+  if (!MayWrite(run, path)) return;
 
   std::vector<std::string> content;
   const auto existing = files.ReadFile(path);

@@ -10,10 +10,8 @@
 #include <cstdint>
 #include <limits>
 #include <string>
-#include <vector>
+#include <string_view>
 
-#include "common/text.h"
-#include "common/windows_names.h"
 #include "engine/file_removal.h"
 #include "engine/item_counters.h"
 #include "engine/windows_cleaners.h"
@@ -22,40 +20,25 @@ namespace morvel {
 
 namespace {
 
-using platform::FileEntry;
-
 std::int32_t ClampedCount(std::int64_t items) {
   if (items <= 0) return 0;
   return items > std::numeric_limits<std::int32_t>::max() ? std::numeric_limits<std::int32_t>::max()
                                                           : static_cast<std::int32_t>(items);
 }
 
-// Scans one "\Recycled" folder as written: its bookkeeping files (INFO2, desktop.ini)
-// stay for the shell. Returns whether the folder was a bin that could be scanned.
+// The bookkeeping of a bin: it stays for the shell.
+constexpr std::string_view kBookkeeping[] = {"desktop.ini", "INFO2"};
+
+// Scans one "\Recycled" folder as written, through the door: a bin that is really a guarded
+// folder is skipped, and a folder inside it is entered only as itself. Returns whether the
+// folder was a bin that could be scanned.
 bool ScanRecycledFolder(RunContext& run, const std::string& folder, std::uint64_t& bytes) {
   platform::FileSystem& files = run.port().files;
   if (!files.Exists(folder + "\\INFO2") || !files.Exists(folder + "\\desktop.ini")) return false;
-  const bool log = run.options().ShowLogRecycleBin;
-  std::vector<FileEntry> entries;
-  (void)files.Enumerate(folder, [&entries](const FileEntry& entry) {
-    entries.push_back(entry);
-    return true;
-  });
-  for (const FileEntry& entry : entries) {
-    if (run.Terminated()) break;
-    // A link is not a deleted file: never followed, counted or removed.
-    if (entry.IsReparsePoint() || !IsPlainName(entry.name)) continue;
-    if (entry.IsFolder()) {
-      bytes +=
-          CleanSubFolder(run, LiteralPath(folder + "\\" + entry.name), run.ItemCount(), log, "");
-      continue;
-    }
-    if (SameText(entry.name, "desktop.ini") || SameText(entry.name, "info2")) continue;
-    if (!RemoveListedFile(run, folder, entry.name, log)) continue;
-    AddToItemCount(run, 1);
-    bytes += entry.size;
-    run.ReportProgress();
-  }
+  auto held = EnterFolder(run, folder, FolderOrigin::Program, FolderReach::Tree);
+  if (!held) return true;
+  bytes += CleanHeldFolder(run, std::move(held), folder, run.options().ShowLogRecycleBin,
+                           kBookkeeping, run.ItemCount());
   return true;
 }
 

@@ -64,6 +64,36 @@ class FileWriter {
   [[nodiscard]] virtual Result<std::uint32_t> LinkCount() const = 0;
 };
 
+// A folder held open while a cleaner works in it, so that it stays the folder that was
+// decided on: its entries are listed, deleted and opened by name inside the held folder,
+// and a sub-folder is entered only as a folder of its own, never through a link. On Windows
+// the folder is held without delete sharing, so nobody can rename, remove or replace it
+// (nor, on NTFS, a folder above it) until the handle goes; the emulated machine works
+// relative to the open descriptor. A handle must not outlive its file system.
+class FolderHandle {
+ public:
+  virtual ~FolderHandle() = default;
+  // The folder's path: the final path it was opened by, and below it the names it was
+  // entered by; no trailing "\" except for a drive root.
+  [[nodiscard]] virtual const std::string& Path() const = 0;
+  // The folder's entries, as FileSystem::Enumerate lists them.
+  virtual Status Enumerate(const std::function<bool(const FileEntry&)>& visit) const = 0;
+  // Opens the sub-folder `name` (a name the listing gave). Link when the entry is a
+  // symbolic link or junction, which is never followed; AccessDenied for a file; NotFound
+  // when it is missing.
+  [[nodiscard]] virtual Result<std::unique_ptr<FolderHandle>> OpenSubFolder(
+      std::string_view name) const = 0;
+  // FileSystem::ShellDelete of the file `name` of this folder (not called DeleteFile,
+  // which windows.h turns into DeleteFileW); a link goes as the link.
+  // AccessDenied for a folder.
+  virtual Status DeleteListedFile(std::string_view name) = 0;
+  // FileSystem::RemoveFolder of the sub-folder `name`; a link goes as the link.
+  virtual Status RemoveSubFolder(std::string_view name) = 0;
+  // FileSystem::OpenToOverwrite of the file `name`: exclusive, never through a link (Link).
+  [[nodiscard]] virtual Result<std::unique_ptr<FileWriter>> OpenFileToOverwrite(
+      std::string_view name) = 0;
+};
+
 // A recycle bin as the shell counts it.
 struct RecycleBinContents {
   std::int64_t items = 0;
@@ -123,7 +153,8 @@ class FileSystem {
   // Opens an existing file for reading and writing, shared for reading and writing
   // (CreateFile with GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
   // OPEN_EXISTING): a file another program holds open that way (a browser its index.dat)
-  // opens all the same. AccessDenied for a read-only file or a folder; NotFound when missing.
+  // opens all the same. A link is never written through: opening one is Link.
+  // AccessDenied for a read-only file or a folder; NotFound when missing.
   [[nodiscard]] virtual Result<std::unique_ptr<FileWriter>> OpenSharedForWriting(
       std::string_view path) = 0;
 
@@ -131,7 +162,7 @@ class FileSystem {
   // when the call fails (a missing path among them).
   [[nodiscard]] virtual std::string ShortPathName(std::string_view path) const = 0;
   // OpenExclusive for overwriting: a link (symbolic link or junction) is never followed,
-  // and opening one is AccessDenied, so that nothing a link leads to is written.
+  // and opening one is Link, so that nothing a link leads to is written.
   [[nodiscard]] virtual Result<std::unique_ptr<FileWriter>> OpenToOverwrite(
       std::string_view path) = 0;
 
@@ -144,6 +175,12 @@ class FileSystem {
   // disk, so a name with a trailing dot may need LiteralPath to be opened again. NotFound
   // when missing; AccessDenied when a link cannot be followed.
   [[nodiscard]] virtual Result<std::string> FinalPath(std::string_view path) const = 0;
+
+  // Opens the folder `final_path`, a path as FinalPath gives it, to work in it (FolderHandle).
+  // No link may stand on the way: one met there (planted since the path was decided) is
+  // Link. NotFound when missing; AccessDenied for a file.
+  [[nodiscard]] virtual Result<std::unique_ptr<FolderHandle>> OpenFolder(
+      std::string_view final_path) = 0;
 
   // Permanent deletion through the shell (SHFileOperation FO_DELETE, "yes" to every
   // question, nothing to the Recycle Bin). Read-only, hidden and system files go like any

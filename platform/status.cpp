@@ -16,6 +16,8 @@ const char* ErrorKindName(ErrorKind kind) {
       return "already exists";
     case ErrorKind::InvalidArgument:
       return "invalid argument";
+    case ErrorKind::Link:
+      return "a link";
     case ErrorKind::Other:
       return "failed";
   }

@@ -15,6 +15,7 @@ enum class ErrorKind {
   InUse,            // locked by another process (sharing violation)
   AlreadyExists,    // creating what is there
   InvalidArgument,  // malformed path or name
+  Link,             // a symbolic link or junction where a plain file or folder must stand
   Other,            // anything else; `system_code` tells more
 };
 

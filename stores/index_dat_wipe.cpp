@@ -63,17 +63,20 @@ int IndexDatWipePasses(bool overwrite_file, int overwrite_number) {
   return std::clamp(overwrite_file ? overwrite_number : 0, 1, 3);
 }
 
-void WipeIndexDat(platform::FileSystem& files, std::string_view path, int passes) {
+void WipeIndexDat(platform::FileSystem& files, std::string_view path, int passes,
+                  const IndexDatWriterOpener& open_writer) {
   if (!files.Exists(path)) return;
   std::mt19937 random(
       static_cast<std::uint32_t>(std::chrono::steady_clock::now().time_since_epoch().count()));
   std::uniform_int_distribution<int> byte(0, 254);
   for (int pass = 1; pass <= passes; ++pass) {
+    // The writer first: it decides whether this file may be written at all.
+    const std::unique_ptr<platform::FileWriter> out = open_writer();
+    if (!out) return;
     auto in = files.OpenForReading(path);
-    auto out = files.OpenSharedForWriting(path);
-    if (!in.ok() || !out.ok()) return;
+    if (!in.ok()) return;
     const auto fill = static_cast<std::uint8_t>(pass == passes ? 0 : byte(random));
-    if (!WipeIndexDatPass(*in.value, *out.value, fill)) return;
+    if (!WipeIndexDatPass(*in.value, *out, fill)) return;
   }
 }
 

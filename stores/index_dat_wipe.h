@@ -5,6 +5,8 @@
 // table (or the recorded end) becomes the fill byte.
 
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <string_view>
 
 #include "platform/file_system.h"
@@ -23,10 +25,15 @@ bool WipeIndexDatPass(const platform::FileReader& in, platform::FileWriter& out,
 // on, else none; then at least 1 and at most 3.
 int IndexDatWipePasses(bool overwrite_file, int overwrite_number);
 
+// Opens the file to be wiped for writing, shared for reading and writing as the browser
+// holding it allows; nullptr when it may not or cannot be written.
+using IndexDatWriterOpener = std::function<std::unique_ptr<platform::FileWriter>()>;
+
 // Wipes the file at `path` with `passes` passes: a random fill byte from 0 to 254 for each
-// pass but the last, zeros for the last. Each pass opens the file afresh, shared for
-// reading and writing as the browser holding it allows; a file that is missing or cannot
-// be opened ends the wipe quietly, as does any failure.
-void WipeIndexDat(platform::FileSystem& files, std::string_view path, int passes);
+// pass but the last, zeros for the last. Each pass opens the file afresh: first for writing
+// through `open_writer`, then for reading. A file that is missing or cannot be opened ends
+// the wipe quietly, as does any failure.
+void WipeIndexDat(platform::FileSystem& files, std::string_view path, int passes,
+                  const IndexDatWriterOpener& open_writer);
 
 }  // namespace morvel

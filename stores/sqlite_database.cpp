@@ -2,6 +2,8 @@
 
 #include <sqlite3.h>
 
+#include <utility>
+
 #include "stores/sqlite_statement.h"
 
 namespace morvel::stores {
@@ -35,6 +37,29 @@ TSQLiteDatabase::TSQLiteDatabase(const std::string& path) {
 }
 
 TSQLiteDatabase::~TSQLiteDatabase() = default;
+
+void TSQLiteDatabase::Distrust() {
+  for (const auto& [option, value] :
+       {std::pair{SQLITE_DBCONFIG_ENABLE_TRIGGER, 0}, std::pair{SQLITE_DBCONFIG_ENABLE_VIEW, 0},
+        std::pair{SQLITE_DBCONFIG_DEFENSIVE, 1}}) {
+    int now = -1;
+    if (sqlite3_db_config(db_.get(), option, value, &now) != SQLITE_OK || now != value)
+      throw ESQLiteException("Could not configure the database connection");
+  }
+  RunStatement("PRAGMA trusted_schema = OFF");
+}
+
+void TSQLiteDatabase::SetStopCheck(std::function<bool()> should_stop) {
+  should_stop_ = std::move(should_stop);
+  if (!should_stop_) {
+    sqlite3_progress_handler(db_.get(), 0, nullptr, nullptr);
+    return;
+  }
+  // A non-zero answer interrupts the running statement.
+  sqlite3_progress_handler(
+      db_.get(), 4096,
+      [](void* self) { return static_cast<TSQLiteDatabase*>(self)->should_stop_() ? 1 : 0; }, this);
+}
 
 void TSQLiteDatabase::RunStatement(const std::string& sql) {
   const sqlite_detail::StatementHandle statement = sqlite_detail::Prepare(db_.get(), sql);

@@ -4,6 +4,7 @@
 // statement, and let the destructor close the file whatever happened. Every failure
 // raises ESQLiteException with a composed English message.
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -32,6 +33,17 @@ class TSQLiteDatabase {
   // Runs the query `sql` and returns all its rows.
   std::unique_ptr<TSQLiteTable> QueryTable(const std::string& sql);
 
+  // Makes the connection distrust the file it opened, as a cleaner must with another
+  // program's database: stored triggers and views do not run, the schema cannot reach
+  // functions with side effects, and the file cannot be corrupted through SQL (defensive
+  // mode). Raises when SQLite refuses any of it.
+  void Distrust();
+
+  // While a statement runs, asks `should_stop` every few thousand steps of SQLite's
+  // machine; when it says yes the statement is interrupted, its changes rolled back, and it
+  // raises as a failed statement does. An empty function asks nothing.
+  void SetStopCheck(std::function<bool()> should_stop);
+
   // Whether the database has a table of this name, compared without regard to the case
   // of ASCII letters. The name goes into the query as it is: callers pass fixed names.
   bool HasTable(const std::string& name);
@@ -41,6 +53,7 @@ class TSQLiteDatabase {
     void operator()(sqlite3* db) const;
   };
   std::unique_ptr<sqlite3, CloseConnection> db_;
+  std::function<bool()> should_stop_;
 };
 
 }  // namespace morvel::stores

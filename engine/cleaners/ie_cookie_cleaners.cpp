@@ -56,10 +56,13 @@ std::string CookieFolder(RunContext& run) {
 void CleanIeCookies(RunContext& run) {
   const std::string folder = CookieFolder(run);
   if (folder.empty()) return;
+  // Cookie files are taken from the folder itself, never from one a link leads to.
+  const auto held = EnterFolder(run, folder, FolderOrigin::Program, FolderReach::Files);
+  if (!held) return;
   const std::vector<std::string> keep =
       ReadCookieKeepList(run.port().files, run.port().system.ExecutableFolder());
   std::vector<FileEntry> cookies;
-  (void)run.port().files.Enumerate(folder, [&](const FileEntry& entry) {
+  (void)held->Enumerate([&](const FileEntry& entry) {
     // Kept names compare exactly, letter case included.
     if (IsPlainFile(entry) && entry.name.find(".txt") != std::string::npos &&
         std::find(keep.begin(), keep.end(), entry.name) == keep.end())
@@ -69,7 +72,7 @@ void CleanIeCookies(RunContext& run) {
   std::uint64_t bytes = 0;
   for (const FileEntry& cookie : cookies) {
     if (run.Terminated()) break;
-    if (!RemoveFile(run, folder + cookie.name, /*log=*/true)) continue;
+    if (!RemoveHeldFile(run, *held, cookie.name, folder, /*log=*/true)) continue;
     AddToItemCount(run, 1);
     bytes += cookie.size;
     run.ReportProgress();

@@ -41,8 +41,10 @@ UrlAction Removal(RunContext& run) {
 // The day folders of the Vista class: every sub-folder of `root` but today's.
 std::uint64_t CleanOldDayFolders(RunContext& run, const std::string& root) {
   const std::string marker = UpperCase(TodaysHistoryMarker(run));
+  const auto held = EnterFolder(run, root, FolderOrigin::Program, FolderReach::Tree);
+  if (!held) return 0;
   std::vector<std::string> old;
-  (void)run.port().files.Enumerate(root, [&](const platform::FileEntry& entry) {
+  (void)held->Enumerate([&](const platform::FileEntry& entry) {
     // A link is never entered: it could lead out of the history.
     if (entry.IsFolder() && !entry.IsReparsePoint() && IsPlainName(entry.name) &&
         (marker.empty() || UpperCase(entry.name).find(marker) == std::string::npos))
@@ -52,7 +54,7 @@ std::uint64_t CleanOldDayFolders(RunContext& run, const std::string& root) {
   std::uint64_t bytes = 0;
   for (const std::string& name : old) {
     if (run.Terminated()) break;
-    bytes += CleanSubFolder(run, root + "\\" + name, run.ItemCount(), /*log=*/true, "");
+    bytes += CleanHeldSubFolder(run, *held, root, name, run.ItemCount(), /*log=*/true);
   }
   return bytes;
 }

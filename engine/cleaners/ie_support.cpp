@@ -7,6 +7,7 @@
 #include "common/text.h"
 #include "engine/file_removal.h"
 #include "engine/folder_lookups.h"
+#include "engine/write_door.h"
 #include "stores/index_dat_wipe.h"
 
 namespace morvel {
@@ -42,7 +43,8 @@ void WipeIndexDatFile(RunContext& run, std::string_view path) {
   if (run.IsTestMode() || path.empty()) return;
   const TOptionsSetting& options = run.options();
   WipeIndexDat(run.port().files, path,
-               IndexDatWipePasses(options.OverwriteFile, options.OverwriteNumber));
+               IndexDatWipePasses(options.OverwriteFile, options.OverwriteNumber),
+               [&run, path] { return OpenForWriting(run, path, WriteSharing::ReadWrite); });
 }
 
 void WipeIndexDatTree(RunContext& run, std::string_view folder, std::string_view top) {

@@ -117,11 +117,7 @@ Result<std::string> EmulatedFiles::LibraryPath(std::string_view path) const {
 // A file in use by another program opens all the same: its owner shares reading and
 // writing, as a browser does with its index.dat.
 Result<std::unique_ptr<FileWriter>> EmulatedFiles::OpenSharedForWriting(std::string_view path) {
-  const auto file = ResolveFile(path);
-  if (!file) return Fail<std::unique_ptr<FileWriter>>(file.status);
-  if ((file.value.status->st_mode & S_IWUSR) == 0)
-    return Fail<std::unique_ptr<FileWriter>>(AccessDenied());
-  return OpenHostWriter(file.value.host, open_files_, WriterSharing::ReadWrite);
+  return OpenPlainFileToWrite(path, WriterSharing::ReadWrite);
 }
 
 // The machine's drives are NTFS volumes made without 8.3 names, where GetShortPathName
@@ -132,6 +128,11 @@ std::string EmulatedFiles::ShortPathName(std::string_view path) const {
 }
 
 Result<std::unique_ptr<FileWriter>> EmulatedFiles::OpenToOverwrite(std::string_view path) {
+  return OpenPlainFileToWrite(path, WriterSharing::None);
+}
+
+Result<std::unique_ptr<FileWriter>> EmulatedFiles::OpenPlainFileToWrite(std::string_view path,
+                                                                        WriterSharing sharing) {
   using Writer = std::unique_ptr<FileWriter>;
   const auto parsed = ParseWindowsPath(path);
   if (!parsed) return Fail<Writer>(parsed.status);
@@ -140,10 +141,23 @@ Result<std::unique_ptr<FileWriter>> EmulatedFiles::OpenToOverwrite(std::string_v
   const HostEntry& file = resolved.value;
   if (!file.status) return Fail<Writer>(FileNotFound());
   // The link itself is no file to write, and what it leads to is not this entry's data.
+  if (S_ISLNK(file.status->st_mode)) return Fail<Writer>(LinkMet());
   if (!S_ISREG(file.status->st_mode)) return Fail<Writer>(AccessDenied());
   if ((file.status->st_mode & S_IWUSR) == 0) return Fail<Writer>(AccessDenied());
-  if (facts_.IsLocked(parsed.value) || facts_.IsLocked(file.where)) return Fail<Writer>(InUse());
-  return OpenHostWriter(file.host, open_files_);
+  // A file in use is shared only with a writer that shares it too.
+  if (sharing == WriterSharing::None &&
+      (facts_.IsLocked(parsed.value) || facts_.IsLocked(file.where)))
+    return Fail<Writer>(InUse());
+  return OpenHostWriter(file.host, open_files_, sharing);
+}
+
+Result<std::unique_ptr<FolderHandle>> EmulatedFiles::OpenFolder(std::string_view final_path) {
+  using Handle = std::unique_ptr<FolderHandle>;
+  const auto parsed = ParseWindowsPath(final_path);
+  if (!parsed) return Fail<Handle>(parsed.status);
+  const auto drive = DriveFolder(parsed.value.drive);
+  if (!drive) return Fail<Handle>(drive.status);
+  return OpenHeldFolder(drive.value, parsed.value, folder_services_);
 }
 
 Result<std::string> EmulatedFiles::FinalPath(std::string_view path) const {

@@ -15,35 +15,7 @@
 
 namespace morvel::platform::emulated {
 
-namespace {
-
-struct DirCloser {
-  void operator()(DIR* dir) const { closedir(dir); }
-};
-
-// What Windows would say about an entry. A link is described as the link: ReparsePoint,
-// plus Directory or Archive after what it points to (nothing more when it dangles), with
-// size 0 as FindFirstFile reports it. Reading the target's type touches nothing.
-FileEntry Describe(std::string name, const struct stat& st, const std::filesystem::path& host) {
-  FileEntry entry;
-  entry.name = std::move(name);
-  entry.last_write = ToFileTime(st.st_mtim);
-  if (S_ISLNK(st.st_mode)) {
-    entry.attributes = attr::ReparsePoint;
-    struct stat target {};
-    if (::stat(host.c_str(), &target) == 0)
-      entry.attributes |= S_ISDIR(target.st_mode) ? attr::Directory : attr::Archive;
-  } else if (S_ISDIR(st.st_mode)) {
-    entry.attributes = attr::Directory;
-  } else {
-    entry.attributes = attr::Archive;
-    if ((st.st_mode & S_IWUSR) == 0) entry.attributes |= attr::ReadOnly;
-    entry.size = static_cast<std::uint64_t>(st.st_size);
-  }
-  return entry;
-}
-
-}  // namespace
+namespace {}  // namespace
 
 EmulatedFiles::EmulatedFiles(std::filesystem::path drives_folder, const MachineFacts& facts)
     : drives_folder_(std::move(drives_folder)), facts_(facts) {}
@@ -168,31 +140,14 @@ Status EmulatedFiles::Enumerate(std::string_view folder,
   if (!followed) return followed.status;
   if (!S_ISDIR(followed.value.status->st_mode)) return AccessDenied();
 
-  const std::filesystem::path& host = followed.value.host;
   std::vector<FileEntry> entries;
   {
-    std::unique_ptr<DIR, DirCloser> dir(::opendir(host.c_str()));
-    if (!dir) return FromErrno(errno);
-    const int dir_fd = ::dirfd(dir.get());
-    while (const dirent* item = ::readdir(dir.get())) {
-      std::string name = item->d_name;
-      // A host name Windows cannot hold ("a\b", "x:y") would make any path built from it
-      // name a different entry, so such entries are not reported at all.
-      if (!IsValidWindowsName(name)) continue;
-      // Looked up in the open folder: one name for the kernel to resolve, not the whole
-      // host path, which keeps big folders cheap to list.
-      struct stat st {};
-      if (::fstatat(dir_fd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) continue;  // removed
-      // Only a link needs its host path, to tell what it leads to.
-      const std::filesystem::path link =
-          S_ISLNK(st.st_mode) ? host / name : std::filesystem::path();
-      entries.push_back(Describe(std::move(name), st, link));
-    }
+    const FileDescriptor fd(
+        ::open(followed.value.host.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!fd.valid()) return FromErrno(errno);
+    if (const int error = ListFolderAt(fd.get(), entries); error != 0) return FromErrno(error);
   }
-  std::sort(entries.begin(), entries.end(), [](const FileEntry& a, const FileEntry& b) {
-    const int order = CompareUpper(a.name, b.name);
-    return order != 0 ? order < 0 : a.name < b.name;
-  });
+  if (listing_hook_) listing_hook_(followed.value.where.ToString());
   for (const FileEntry& entry : entries)
     if (!visit(entry)) break;
   return Status::Ok();
@@ -204,9 +159,10 @@ Result<FileEntry> EmulatedFiles::Stat(std::string_view path) const {
   const auto resolved = Resolve(parsed.value);
   if (!resolved) return Fail<FileEntry>(resolved.status);
   if (!resolved.value.status) return Fail<FileEntry>(FileNotFound());
-  const std::string name =
-      parsed.value.IsRoot() ? std::string() : resolved.value.host.filename().string();
-  return Result<FileEntry>::Of(Describe(name, *resolved.value.status, resolved.value.host));
+  // Described by its host path, then named as Windows names it.
+  FileEntry entry = DescribeEntry(AT_FDCWD, resolved.value.host.string(), *resolved.value.status);
+  entry.name = parsed.value.IsRoot() ? std::string() : resolved.value.host.filename().string();
+  return Result<FileEntry>::Of(std::move(entry));
 }
 
 Result<std::string> EmulatedFiles::ReadFile(std::string_view path) const {
@@ -241,7 +197,7 @@ Status EmulatedFiles::WriteFile(std::string_view path, std::string_view bytes) {
     if (open_files_->Held({status->st_dev, status->st_ino})) return InUse();
   }
   if (facts_.IsLocked(parsed.value) || facts_.IsLocked(file.value.where)) return InUse();
-  return FromErrno(WriteFileAtomically(file.value.host, bytes));
+  return FromErrno(WriteFileAtomically(file.value.host, bytes, journal_));
 }
 
 Status EmulatedFiles::CreateFolder(std::string_view path) {

@@ -19,6 +19,7 @@
 #include <memory>
 #include <optional>
 
+#include "platform/emulated/emulated_folder.h"
 #include "platform/emulated/host_open_file.h"
 #include "platform/emulated/machine_facts.h"
 #include "platform/emulated/windows_path.h"
@@ -51,6 +52,8 @@ class EmulatedFiles : public FileSystem {
   [[nodiscard]] std::string ShortPathName(std::string_view path) const override;
   [[nodiscard]] Result<std::unique_ptr<FileWriter>> OpenToOverwrite(std::string_view path) override;
   [[nodiscard]] Result<std::string> FinalPath(std::string_view path) const override;
+  [[nodiscard]] Result<std::unique_ptr<FolderHandle>> OpenFolder(
+      std::string_view final_path) override;
   Status ShellDelete(std::string_view path) override;
   Status RemoveFolder(std::string_view path) override;
   Status DeleteOnReboot(std::string_view path) override;
@@ -65,6 +68,13 @@ class EmulatedFiles : public FileSystem {
   // machine. A link named last is not followed: the result is the link itself.
   [[nodiscard]] std::optional<std::filesystem::path> HostPath(std::string_view windows_path) const;
 
+  // Called each time a folder's listing is complete (for tests that change the machine
+  // at that very point, as another program could); none by default.
+  void SetListingHook(ListingHook hook) { listing_hook_ = std::move(hook); }
+
+  // Where WriteFile records its temporary files (host_files.h); none by default.
+  void SetTemporaryJournal(std::filesystem::path journal) { journal_ = std::move(journal); }
+
  private:
   struct HostEntry {
     std::filesystem::path host;
@@ -77,6 +87,9 @@ class EmulatedFiles : public FileSystem {
   Registry* registry_ = nullptr;  // not owned; null when the machine has none
   // Shared with the open readers and writers, which may outlive this object.
   std::shared_ptr<OpenFiles> open_files_ = std::make_shared<OpenFiles>();
+  ListingHook listing_hook_;
+  std::filesystem::path journal_;
+  const FolderServices folder_services_{facts_, open_files_, listing_hook_};
 
   [[nodiscard]] Result<std::filesystem::path> DriveFolder(char letter) const;
   // The entry a path names. The last name may be missing (status empty); missing folders
@@ -95,6 +108,9 @@ class EmulatedFiles : public FileSystem {
   // ResolveExisting, and AccessDenied for a folder or anything else that is not a file.
   [[nodiscard]] Result<HostEntry> ResolveFile(std::string_view path,
                                               WindowsPath* as_given = nullptr) const;
+  // A plain file, never a link, opened to write with `sharing`.
+  [[nodiscard]] Result<std::unique_ptr<FileWriter>> OpenPlainFileToWrite(std::string_view path,
+                                                                         WriterSharing sharing);
   // Deletes an entry and, for a folder, everything in it, depth first in listing order;
   // stops at the first failure. Links are removed, never followed.
   Status DeleteEntry(const std::filesystem::path& host, const WindowsPath& where,

@@ -24,6 +24,8 @@ inline Status FileNotFound() { return Status::Error(ErrorKind::NotFound, kErrorF
 inline Status PathNotFound() { return Status::Error(ErrorKind::NotFound, kErrorPathNotFound); }
 // A file where a folder was expected.
 inline Status NotAFolder() { return Status::Error(ErrorKind::AccessDenied, kErrorDirectory); }
+// A link where none may be followed (ERROR_REPARSE_POINT_ENCOUNTERED).
+inline Status LinkMet() { return Status::Error(ErrorKind::Link, 4395); }
 inline Status FolderNotEmpty() { return Status::Error(ErrorKind::Other, kErrorDirNotEmpty); }
 
 // A host errno as the port error Windows would give in its place.

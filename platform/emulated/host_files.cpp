@@ -34,16 +34,55 @@ int WriteAll(int fd, std::string_view bytes) {
 constexpr std::string_view kTemporaryPrefix = ".morvel-write-";
 constexpr std::string_view kTemporarySuffix = ".tmp";
 
+// The record of one temporary file: a file of the journal folder named as the temporary,
+// holding its whole host path. Made before the temporary, so that a kill at any later point
+// leaves a record to find it by; removed once the write is over.
+class TemporaryRecord {
+ public:
+  explicit TemporaryRecord(std::filesystem::path journal) : journal_(std::move(journal)) {}
+  TemporaryRecord(const TemporaryRecord&) = delete;
+  TemporaryRecord& operator=(const TemporaryRecord&) = delete;
+  ~TemporaryRecord() { Drop(); }
+
+  // 0, EEXIST when a record of that name exists, or another errno.
+  int Make(const std::filesystem::path& temp) {
+    Drop();
+    if (journal_.empty()) return 0;
+    if (::mkdir(journal_.c_str(), 0777) != 0 && errno != EEXIST) return errno;
+    std::filesystem::path record = journal_ / temp.filename();
+    const FileDescriptor fd(
+        ::open(record.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666));
+    if (!fd.valid()) return errno;
+    record_ = std::move(record);
+    return WriteAll(fd.get(), std::filesystem::absolute(temp).string());
+  }
+
+  void Drop() {
+    if (record_.empty()) return;
+    ::unlink(record_.c_str());
+    ::rmdir(journal_.c_str());  // only once no other write is under way
+    record_.clear();
+  }
+
+ private:
+  std::filesystem::path journal_;
+  std::filesystem::path record_;
+};
+
 // A new, exclusively created file beside `file`, named ".morvel-write-<pid>-<number>.tmp":
-// easy to recognise, short whatever `file` is called, and telling which process wrote it,
-// so that one left by a writer that was killed can be told from one being written.
+// short whatever `file` is called, and telling which process wrote it, so that one left by
+// a writer that was killed can be told from one being written.
 FileDescriptor CreateTemporaryBeside(const std::filesystem::path& file,
-                                     std::filesystem::path& temp_path, int& error) {
+                                     std::filesystem::path& temp_path, int& error,
+                                     TemporaryRecord& record) {
   std::random_device random;
   const std::string prefix = std::string(kTemporaryPrefix) + std::to_string(::getpid()) + "-";
   for (int attempt = 0; attempt < 100; ++attempt) {
     temp_path =
         file.parent_path() / (prefix + std::to_string(random()) + std::string(kTemporarySuffix));
+    error = record.Make(temp_path);
+    if (error == EEXIST) continue;
+    if (error != 0) return FileDescriptor(-1);
     FileDescriptor fd(::open(temp_path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
     if (fd.valid()) return fd;
     if (errno != EEXIST) {
@@ -76,17 +115,31 @@ std::optional<pid_t> TemporaryWriter(std::string_view name) {
   return pid;
 }
 
-void RemoveStaleTemporaries(const std::filesystem::path& folder) {
-  namespace fs = std::filesystem;
-  std::error_code error;
-  // Links are not followed: what lies behind them is not the image's own.
-  fs::recursive_directory_iterator it(folder, fs::directory_options::skip_permission_denied, error);
-  for (; !error && it != fs::recursive_directory_iterator(); it.increment(error)) {
-    const auto writer = TemporaryWriter(it->path().filename().string());
+std::filesystem::path TemporaryJournalOf(const std::filesystem::path& image) {
+  return image / ".morvel-writes";
+}
+
+void RemoveStaleTemporaries(const std::filesystem::path& journal) {
+  std::unique_ptr<DIR, DirCloser> dir(::opendir(journal.c_str()));
+  if (!dir) return;
+  while (const dirent* item = ::readdir(dir.get())) {
+    const std::string name = item->d_name;
+    const auto writer = TemporaryWriter(name);
     if (!writer || ProcessIsAlive(*writer)) continue;
-    const auto status = LinkStatus(it->path());
-    if (status && S_ISREG(status->st_mode)) ::unlink(it->path().c_str());
+    const std::filesystem::path record = journal / name;
+    std::string recorded;
+    const auto record_status = LinkStatus(record);
+    if (!record_status || !S_ISREG(record_status->st_mode)) continue;
+    if (ReadWholeFile(record, recorded) == 0) {
+      // Only the very file the record names, and only while it is a plain file of that name.
+      const std::filesystem::path temp(recorded);
+      const auto status = LinkStatus(temp);
+      if (temp.filename() == name && status && S_ISREG(status->st_mode)) ::unlink(temp.c_str());
+    }
+    ::unlink(record.c_str());
   }
+  dir.reset();
+  ::rmdir(journal.c_str());
 }
 
 int FileDescriptor::Close() {
@@ -116,10 +169,12 @@ std::optional<std::string> FindEntryIgnoringCase(const std::filesystem::path& fo
   return best;
 }
 
-int WriteFileAtomically(const std::filesystem::path& file, std::string_view bytes) {
+int WriteFileAtomically(const std::filesystem::path& file, std::string_view bytes,
+                        const std::filesystem::path& journal) {
   std::filesystem::path temp_path;
   int error = 0;
-  FileDescriptor fd = CreateTemporaryBeside(file, temp_path, error);
+  TemporaryRecord record(journal);
+  FileDescriptor fd = CreateTemporaryBeside(file, temp_path, error, record);
   if (!fd.valid()) return error;
 
   const auto old = LinkStatus(file);

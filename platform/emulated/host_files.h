@@ -18,7 +18,13 @@ class FileDescriptor {
  public:
   explicit FileDescriptor(int fd) : fd_(fd) {}
   FileDescriptor(FileDescriptor&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
-  FileDescriptor& operator=(FileDescriptor&&) = delete;
+  FileDescriptor& operator=(FileDescriptor&& other) noexcept {
+    if (this != &other) {
+      Close();
+      fd_ = std::exchange(other.fd_, -1);
+    }
+    return *this;
+  }
   ~FileDescriptor() { Close(); }
   [[nodiscard]] int get() const { return fd_; }
   [[nodiscard]] bool valid() const { return fd_ >= 0; }
@@ -39,20 +45,28 @@ std::optional<struct stat> LinkStatus(const std::filesystem::path& path);
 std::optional<std::string> FindEntryIgnoringCase(const std::filesystem::path& folder,
                                                  std::string_view name);
 
+// The folder of an image where WriteFileAtomically records each temporary file before it
+// makes it (and drops the record once the write is over), so that one left by a write that
+// was killed can be found and removed, and nothing else: a file of the user's that merely
+// has such a name is never touched. The folder exists only while writes are under way.
+std::filesystem::path TemporaryJournalOf(const std::filesystem::path& image);
+
 // Replaces `file` with `bytes` atomically: a new file in the same folder
-// (".morvel-write-<pid>-<number>.tmp") is written, flushed to disk and renamed over
-// `file`. An existing file's permissions carry over. Returns 0 or the errno of the step
-// that failed; no temporary file is left behind, unless the process is killed meanwhile.
-int WriteFileAtomically(const std::filesystem::path& file, std::string_view bytes);
+// (".morvel-write-<pid>-<number>.tmp") is recorded in `journal` (unless it is empty), written,
+// flushed to disk and renamed over `file`. An existing file's permissions carry over.
+// Returns 0 or the errno of the step that failed; no temporary file is left behind, unless
+// the process is killed meanwhile.
+int WriteFileAtomically(const std::filesystem::path& file, std::string_view bytes,
+                        const std::filesystem::path& journal = {});
 
 // The process that wrote a temporary file of WriteFileAtomically named `name`; nullopt
 // for any other name.
 std::optional<pid_t> TemporaryWriter(std::string_view name);
 
-// Removes, in `folder` and below it (links not followed), the temporary files of
-// WriteFileAtomically whose writing process has ended: a killed write leaves nothing behind
-// once the image is opened again.
-void RemoveStaleTemporaries(const std::filesystem::path& folder);
+// Removes the temporary files recorded in `journal` whose writing process has ended (a link
+// or folder in a temporary's place stays), and their records: a killed write leaves
+// nothing behind once the image is opened again.
+void RemoveStaleTemporaries(const std::filesystem::path& journal);
 
 // Reads a whole host file; the errno on failure.
 int ReadWholeFile(const std::filesystem::path& file, std::string& out);

@@ -18,12 +18,11 @@ constexpr auto kMaxOffset = static_cast<std::uint64_t>(std::numeric_limits<off_t
 
 // O_NONBLOCK keeps a FIFO put in the file's place from blocking the open; it changes
 // nothing for a regular file, which is all that is accepted once opened.
-Result<FileDescriptor> OpenRegular(const std::filesystem::path& file, int mode,
-                                   struct stat& status) {
-  FileDescriptor fd(::open(file.c_str(), mode | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK));
+Result<FileDescriptor> OpenRegular(int folder_fd, const char* file, int mode, struct stat& status) {
+  FileDescriptor fd(::openat(folder_fd, file, mode | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK));
   if (!fd.valid()) {
     const int error = errno;
-    return {FileDescriptor(-1), error == ELOOP ? AccessDenied() : FromErrno(error)};
+    return {FileDescriptor(-1), error == ELOOP ? LinkMet() : FromErrno(error)};
   }
   if (::fstat(fd.get(), &status) != 0) return {FileDescriptor(-1), FromErrno(errno)};
   if (!S_ISREG(status.st_mode)) return {FileDescriptor(-1), AccessDenied()};
@@ -146,6 +145,11 @@ bool OpenFiles::HeldExclusively(FileId id) const {
   return it != files_.end() && it->second.writers > 0;
 }
 
+bool OpenFiles::Empty() const {
+  const std::lock_guard lock(mutex_);
+  return files_.empty();
+}
+
 bool OpenFiles::Held(FileId id) const {
   const std::lock_guard lock(mutex_);
   return files_.contains(id);
@@ -154,7 +158,7 @@ bool OpenFiles::Held(FileId id) const {
 Result<std::unique_ptr<FileReader>> OpenHostReader(const std::filesystem::path& file,
                                                    std::shared_ptr<OpenFiles> open_files) {
   struct stat status {};
-  auto fd = OpenRegular(file, O_RDONLY, status);
+  auto fd = OpenRegular(AT_FDCWD, file.c_str(), O_RDONLY, status);
   if (!fd) return Fail<std::unique_ptr<FileReader>>(fd.status);
   const OpenFiles::FileId id{status.st_dev, status.st_ino};
   if (!open_files->AddReader(id)) return Fail<std::unique_ptr<FileReader>>(InUse());
@@ -166,8 +170,14 @@ Result<std::unique_ptr<FileReader>> OpenHostReader(const std::filesystem::path& 
 Result<std::unique_ptr<FileWriter>> OpenHostWriter(const std::filesystem::path& file,
                                                    std::shared_ptr<OpenFiles> open_files,
                                                    WriterSharing sharing) {
+  return OpenHostWriterAt(AT_FDCWD, file.string(), std::move(open_files), sharing);
+}
+
+Result<std::unique_ptr<FileWriter>> OpenHostWriterAt(int folder_fd, const std::string& name,
+                                                     std::shared_ptr<OpenFiles> open_files,
+                                                     WriterSharing sharing) {
   struct stat status {};
-  auto fd = OpenRegular(file, O_RDWR, status);
+  auto fd = OpenRegular(folder_fd, name.c_str(), O_RDWR, status);
   if (!fd) return Fail<std::unique_ptr<FileWriter>>(fd.status);
   const OpenFiles::FileId id{status.st_dev, status.st_ino};
   const bool exclusive = sharing == WriterSharing::None;

@@ -31,6 +31,8 @@ class OpenFiles {
   [[nodiscard]] bool HeldExclusively(FileId id) const;
   // Held at all: it may be neither replaced nor deleted, since no handle shares deletion.
   [[nodiscard]] bool Held(FileId id) const;
+  // Whether the machine holds no file open at all.
+  [[nodiscard]] bool Empty() const;
 
  private:
   struct Holders {
@@ -56,5 +58,11 @@ enum class WriterSharing { None, ReadWrite };
 Result<std::unique_ptr<FileWriter>> OpenHostWriter(const std::filesystem::path& file,
                                                    std::shared_ptr<OpenFiles> open_files,
                                                    WriterSharing sharing = WriterSharing::None);
+
+// OpenHostWriter of the entry `name` of the host folder open as `folder_fd`. A link is
+// never followed: opening one is Link.
+Result<std::unique_ptr<FileWriter>> OpenHostWriterAt(int folder_fd, const std::string& name,
+                                                     std::shared_ptr<OpenFiles> open_files,
+                                                     WriterSharing sharing = WriterSharing::None);
 
 }  // namespace morvel::platform::emulated

@@ -169,6 +169,7 @@ class ImageMachine : public EmulatedMachine {
         internet_(image / "stores") {
     // A user who is no administrator may read HKEY_LOCAL_MACHINE but not change it.
     registry_->SetLocalMachineWritable(facts_.administrator);
+    files_.SetTemporaryJournal(TemporaryJournalOf(image));
   }
 
   Registry& registry() override { return *registry_; }
@@ -203,8 +204,8 @@ class ImageMachine : public EmulatedMachine {
   std::unique_ptr<EmulatedPStore> pstore_;
   EmulatedInternet internet_;
 
-  static void Write(const std::filesystem::path& file, std::string_view bytes) {
-    if (const int error = WriteFileAtomically(file, bytes); error != 0)
+  void Write(const std::filesystem::path& file, std::string_view bytes) const {
+    if (const int error = WriteFileAtomically(file, bytes, TemporaryJournalOf(image_)); error != 0)
       throw MachineImageError(file.string() +
                               ": cannot be written: " + std::generic_category().message(error));
   }
@@ -219,7 +220,7 @@ std::unique_ptr<EmulatedMachine> EmulatedMachine::Open(const std::filesystem::pa
       throw MachineImageError(image.string() + ": machine image is not a folder");
     throw MachineImageError(image.string() + ": machine image folder not found");
   }
-  RemoveStaleTemporaries(image);
+  RemoveStaleTemporaries(TemporaryJournalOf(image));
   return std::make_unique<ImageMachine>(image);
 }
 

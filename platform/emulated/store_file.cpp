@@ -20,7 +20,9 @@ std::optional<std::string> ReadStoreFile(const std::filesystem::path& file) {
 }
 
 void WriteStoreFile(const std::filesystem::path& file, std::string_view bytes) {
-  if (const int error = WriteFileAtomically(file, bytes); error != 0)
+  // Store files live in the image's "stores" folder.
+  const std::filesystem::path image = file.parent_path().parent_path();
+  if (const int error = WriteFileAtomically(file, bytes, TemporaryJournalOf(image)); error != 0)
     throw MachineImageError(file.string() +
                             ": cannot be written: " + std::generic_category().message(error));
 }

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "common/text.h"
 #include "platform/win32/win32_util.h"
 
 namespace morvel::platform::win32 {
@@ -165,7 +166,47 @@ Status ShellFailure(int code, const std::wstring& path, DWORD attributes) {
   return Status::Error(ErrorKind::Other, error);
 }
 
+std::uint64_t Join(DWORD high, DWORD low) { return (static_cast<std::uint64_t>(high) << 32) | low; }
+
 }  // namespace
+
+FileEntry EntryOfFindData(const WIN32_FIND_DATAW& data) {
+  FileEntry entry;
+  entry.name = Narrow(data.cFileName);
+  entry.attributes = data.dwFileAttributes;
+  if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+    entry.size = Join(data.nFileSizeHigh, data.nFileSizeLow);
+  entry.last_write = Join(data.ftLastWriteTime.dwHighDateTime, data.ftLastWriteTime.dwLowDateTime);
+  return entry;
+}
+
+bool IsDotEntry(const wchar_t* name) {
+  return (name[0] == L'.' && name[1] == L'\0') ||
+         (name[0] == L'.' && name[1] == L'.' && name[2] == L'\0');
+}
+
+Status ListFolder(std::wstring folder, std::vector<FileEntry>& entries) {
+  if (!folder.empty() && !IsSeparator(folder.back())) folder += L'\\';
+  folder += L'*';
+  WIN32_FIND_DATAW data;
+  UniqueFind find = OwnFind(FindFirstFileExW(folder.c_str(), FindExInfoStandard, &data,
+                                             FindExSearchNameMatch, nullptr, 0));
+  if (!find) {
+    // An empty drive root has no "." entry to find.
+    const DWORD error = GetLastError();
+    if (error != ERROR_FILE_NOT_FOUND && error != ERROR_NO_MORE_FILES) return StatusOf(error);
+  } else {
+    do {
+      if (!IsDotEntry(data.cFileName)) entries.push_back(EntryOfFindData(data));
+    } while (FindNextFileW(find.get(), &data));
+    if (const DWORD error = GetLastError(); error != ERROR_NO_MORE_FILES) return StatusOf(error);
+  }
+  // NTFS lists entries this way; other file systems (FAT, Wine's host folders) do not.
+  std::stable_sort(entries.begin(), entries.end(), [](const FileEntry& a, const FileEntry& b) {
+    return CompareUpper(a.name, b.name) < 0;
+  });
+  return Status::Ok();
+}
 
 Result<std::unique_ptr<FileReader>> OpenFileForReading(std::string_view path) {
   UniqueHandle file =
@@ -188,12 +229,7 @@ Result<std::unique_ptr<FileWriter>> OpenFileExclusive(std::string_view path) {
 }
 
 Result<std::unique_ptr<FileWriter>> OpenFileSharedForWriting(std::string_view path) {
-  UniqueHandle file = OwnFile(CreateFileW(Wide(path).c_str(), GENERIC_READ | GENERIC_WRITE,
-                                          FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) return FailedWith<std::unique_ptr<FileWriter>>(GetLastError());
-  return Result<std::unique_ptr<FileWriter>>::Of(
-      std::make_unique<Win32FileWriter>(std::move(file)));
+  return OpenToWrite(path, FILE_SHARE_READ | FILE_SHARE_WRITE);
 }
 
 // The ANSI call into 259 characters and its zero, as the name is handed on to Wininit.ini.
@@ -205,20 +241,26 @@ std::string ShortPathOf(std::string_view path) {
 }
 
 Result<std::unique_ptr<FileWriter>> OpenFileToOverwrite(std::string_view path) {
+  return OpenToWrite(path, 0);
+}
+
+Result<std::unique_ptr<FileWriter>> OpenToWrite(std::string_view path, DWORD sharing) {
   using Writer = std::unique_ptr<FileWriter>;
   // FILE_FLAG_OPEN_REPARSE_POINT opens a link as the link instead of what it leads to.
   UniqueHandle file = OwnFile(
-      CreateFileW(Wide(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+      CreateFileW(Wide(path).c_str(), GENERIC_READ | GENERIC_WRITE, sharing, nullptr, OPEN_EXISTING,
                   FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
   if (!file) return FailedWith<Writer>(GetLastError());
   BY_HANDLE_FILE_INFORMATION info;
   if (!GetFileInformationByHandle(file.get(), &info)) return FailedWith<Writer>(GetLastError());
-  if (info.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY))
+  if (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)
+    return FailedWith<Writer>(kErrorLinkMet);
+  if (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
     return FailedWith<Writer>(ERROR_ACCESS_DENIED);
   return Result<Writer>::Of(std::make_unique<Win32FileWriter>(std::move(file)));
 }
 
-Status ShellDeletePath(std::string_view path) {
+Status ShellDeletePath(std::string_view path, bool files_only) {
   // The shell parses its names itself and expects "\" between them.
   std::wstring wide = Trimmed(path);
   std::replace(wide.begin(), wide.end(), L'/', L'\\');
@@ -228,6 +270,7 @@ Status ShellDeletePath(std::string_view path) {
   const DWORD attributes = GetFileAttributesW(wide.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) return StatusOf(GetLastError());
   if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return RemoveLink(wide, attributes);
+  if ((attributes & FILE_ATTRIBUTE_DIRECTORY) && files_only) return StatusOf(ERROR_ACCESS_DENIED);
   if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
     if (Status removed = RemoveLinksBelow(wide); !removed) return removed;
   }

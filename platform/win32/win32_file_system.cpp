@@ -9,6 +9,7 @@
 
 #include "common/text.h"
 #include "platform/win32/win32_file_ops.h"
+#include "platform/win32/win32_folder.h"
 #include "platform/win32/win32_recycle_bin.h"
 #include "platform/win32/win32_util.h"
 
@@ -38,21 +39,6 @@ std::wstring ParentOf(const std::wstring& path) {
   const std::size_t cut = path.find_last_of(L"\\/");
   if (cut == std::wstring::npos) return {};
   return path.substr(0, cut);
-}
-
-FileEntry EntryOf(const WIN32_FIND_DATAW& data) {
-  FileEntry entry;
-  entry.name = Narrow(data.cFileName);
-  entry.attributes = data.dwFileAttributes;
-  if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-    entry.size = Join(data.nFileSizeHigh, data.nFileSizeLow);
-  entry.last_write = Join(data.ftLastWriteTime.dwHighDateTime, data.ftLastWriteTime.dwLowDateTime);
-  return entry;
-}
-
-bool IsDotEntry(const wchar_t* name) {
-  return (name[0] == L'.' && name[1] == L'\0') ||
-         (name[0] == L'.' && name[1] == L'.' && name[2] == L'\0');
 }
 
 // Deletes the temporary file of a WriteFile unless it took the target's place.
@@ -149,27 +135,8 @@ class Win32FileSystem final : public FileSystem {
     if (attributes == INVALID_FILE_ATTRIBUTES) return StatusOf(GetLastError());
     if (!(attributes & FILE_ATTRIBUTE_DIRECTORY))
       return Status::Error(ErrorKind::AccessDenied, ERROR_DIRECTORY);
-    if (!pattern.empty() && !IsSeparator(pattern.back())) pattern += L'\\';
-    pattern += L'*';
-
     std::vector<FileEntry> entries;
-    WIN32_FIND_DATAW data;
-    UniqueFind find = OwnFind(FindFirstFileExW(pattern.c_str(), FindExInfoStandard, &data,
-                                               FindExSearchNameMatch, nullptr, 0));
-    if (!find) {
-      // An empty drive root has no "." entry to find.
-      const DWORD error = GetLastError();
-      if (error != ERROR_FILE_NOT_FOUND && error != ERROR_NO_MORE_FILES) return StatusOf(error);
-    } else {
-      do {
-        if (!IsDotEntry(data.cFileName)) entries.push_back(EntryOf(data));
-      } while (FindNextFileW(find.get(), &data));
-      if (const DWORD error = GetLastError(); error != ERROR_NO_MORE_FILES) return StatusOf(error);
-    }
-    // NTFS lists entries this way; other file systems (FAT, Wine's host folders) do not.
-    std::stable_sort(entries.begin(), entries.end(), [](const FileEntry& a, const FileEntry& b) {
-      return CompareUpper(a.name, b.name) < 0;
-    });
+    if (Status listed = ListFolder(pattern, entries); !listed) return listed;
     for (const FileEntry& entry : entries)
       if (!visit(entry)) break;
     return Status::Ok();
@@ -186,7 +153,7 @@ class Win32FileSystem final : public FileSystem {
     WIN32_FIND_DATAW data;
     if (UniqueFind find = OwnFind(FindFirstFileExW(wide.c_str(), FindExInfoStandard, &data,
                                                    FindExSearchNameMatch, nullptr, 0))) {
-      if (!IsDotEntry(data.cFileName)) return Result<FileEntry>::Of(EntryOf(data));
+      if (!IsDotEntry(data.cFileName)) return Result<FileEntry>::Of(EntryOfFindData(data));
     }
     FileEntry entry;
     const std::size_t cut = wide.find_last_of(L"\\/");
@@ -318,27 +285,13 @@ class Win32FileSystem final : public FileSystem {
         wide.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
         nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     if (!handle) return FailedWith<std::string>(GetLastError());
-    std::wstring final_path(MAX_PATH, L'\0');
-    for (;;) {
-      const DWORD length = GetFinalPathNameByHandleW(
-          handle.get(), final_path.data(), static_cast<DWORD>(final_path.size()), VOLUME_NAME_DOS);
-      if (length == 0) return FailedWith<std::string>(GetLastError());
-      if (length < final_path.size()) {
-        final_path.resize(length);
-        break;
-      }
-      final_path.resize(length + 1);
-    }
-    if (final_path.starts_with(L"\\\\?\\UNC\\")) {
-      final_path = L"\\" + final_path.substr(7);
-    } else if (final_path.starts_with(L"\\\\?\\")) {
-      final_path.erase(0, 4);
-    }
-    final_path = TrimSeparators(LocalDrivePath(std::move(final_path)));
-    if (final_path.size() == 2 && final_path[1] == L':') final_path += L'\\';
-    if (final_path.size() >= 2 && final_path[1] == L':')
-      final_path[0] = static_cast<wchar_t>(std::towupper(final_path[0]));
-    return Result<std::string>::Of(Narrow(final_path));
+    return FinalPathOfHandle(handle.get());
+  }
+
+  Result<std::unique_ptr<FolderHandle>> OpenFolder(std::string_view final_path) override {
+    if (HasWildcard(final_path))
+      return FailedWith<std::unique_ptr<FolderHandle>>(ERROR_INVALID_NAME);
+    return OpenFolderHandle(final_path);
   }
 
   // A wildcard would make the shell delete every file it matches.
@@ -365,6 +318,30 @@ class Win32FileSystem final : public FileSystem {
 };
 
 }  // namespace
+
+Result<std::string> FinalPathOfHandle(HANDLE handle) {
+  std::wstring final_path(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD length = GetFinalPathNameByHandleW(
+        handle, final_path.data(), static_cast<DWORD>(final_path.size()), VOLUME_NAME_DOS);
+    if (length == 0) return FailedWith<std::string>(GetLastError());
+    if (length < final_path.size()) {
+      final_path.resize(length);
+      break;
+    }
+    final_path.resize(length + 1);
+  }
+  if (final_path.starts_with(L"\\\\?\\UNC\\")) {
+    final_path = L"\\" + final_path.substr(7);
+  } else if (final_path.starts_with(L"\\\\?\\")) {
+    final_path.erase(0, 4);
+  }
+  final_path = TrimSeparators(LocalDrivePath(std::move(final_path)));
+  if (final_path.size() == 2 && final_path[1] == L':') final_path += L'\\';
+  if (final_path.size() >= 2 && final_path[1] == L':')
+    final_path[0] = static_cast<wchar_t>(std::towupper(final_path[0]));
+  return Result<std::string>::Of(Narrow(final_path));
+}
 
 std::unique_ptr<FileSystem> MakeWin32FileSystem() { return std::make_unique<Win32FileSystem>(); }
 

@@ -32,6 +32,8 @@ ErrorKind KindOf(DWORD error) {
       return ErrorKind::AlreadyExists;
     case ERROR_INVALID_NAME:
       return ErrorKind::InvalidArgument;
+    case kErrorLinkMet:
+      return ErrorKind::Link;
     default:
       return ErrorKind::Other;
   }

@@ -17,6 +17,10 @@ namespace morvel::platform::win32 {
 std::wstring Wide(std::string_view utf8);
 std::string Narrow(std::wstring_view utf16);
 
+// A link where none may be followed; the SDK's ERROR_REPARSE_POINT_ENCOUNTERED, which
+// mingw's headers lack.
+inline constexpr DWORD kErrorLinkMet = 4395;
+
 // ERROR_FILE_NOT_FOUND and ERROR_PATH_NOT_FOUND -> NotFound, ERROR_ACCESS_DENIED ->
 // AccessDenied, sharing and lock violations -> InUse, ERROR_ALREADY_EXISTS and
 // ERROR_FILE_EXISTS -> AlreadyExists, ERROR_INVALID_NAME -> InvalidArgument, anything else

@@ -143,7 +143,10 @@ int main(int argc, char** argv) {
       return 1;
     }
     const double wipe = BestMilliseconds(rounds, [&] {
-      morvel::WipeIndexDat(files, "C:\\index.dat", 1);
+      morvel::WipeIndexDat(files, "C:\\index.dat", 1, [&files] {
+        auto opened = files.OpenSharedForWriting("C:\\index.dat");
+        return opened.ok() ? std::move(opened.value) : nullptr;
+      });
       return 0;
     });
     std::cout << "wipe_ms=" << wipe << "\nfrom=" << kFirstTable + 32 << "\nto=" << size.value.size

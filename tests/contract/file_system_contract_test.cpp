@@ -239,5 +239,56 @@ TEST_F(FileSystemContract, PathsResolveWithoutRegardToCase) {
   EXPECT_EQ(List(files(), Path("Mixed\\Inner")).size(), 1u);
 }
 
+// A held folder works inside itself: it lists as Enumerate does, enters sub-folders (never
+// files, missing names or links), and deletes, removes and opens its own entries by name.
+TEST_F(FileSystemContract, AHeldFolderWorksInsideItself) {
+  ASSERT_TRUE(files().WriteFile(Path("a.txt"), "abc").ok());
+  ASSERT_TRUE(files().CreateFolder(Path("Sub\\Deeper")).ok());
+  ASSERT_TRUE(files().WriteFile(Path("Sub\\b.txt"), "b").ok());
+  const auto real = files().FinalPath(Path());
+  ASSERT_TRUE(real.ok());
+  auto held = files().OpenFolder(real.value);
+  ASSERT_TRUE(held.ok());
+  EXPECT_TRUE(SameText(held.value->Path(), real.value));
+  std::vector<std::string> names;
+  ASSERT_TRUE(held.value
+                  ->Enumerate([&](const FileEntry& e) {
+                    names.push_back(e.name);
+                    return true;
+                  })
+                  .ok());
+  EXPECT_EQ(names, NamesOf(List(files(), Path())));
+
+  auto sub = held.value->OpenSubFolder("sub");
+  ASSERT_TRUE(sub.ok());
+  EXPECT_TRUE(SameText(sub.value->Path(), real.value + "\\Sub"));
+  EXPECT_EQ(held.value->OpenSubFolder("a.txt").status.kind, ErrorKind::AccessDenied);
+  EXPECT_EQ(held.value->OpenSubFolder("missing").status.kind, ErrorKind::NotFound);
+  EXPECT_EQ(files().OpenFolder(real.value + "\\missing").status.kind, ErrorKind::NotFound);
+
+  {
+    auto writer = sub.value->OpenFileToOverwrite("b.txt");
+    ASSERT_TRUE(writer.ok());
+    EXPECT_EQ(writer.value->Size().value, 1u);
+  }
+  EXPECT_TRUE(sub.value->DeleteListedFile("b.txt").ok());
+  EXPECT_EQ(sub.value->DeleteListedFile("b.txt").kind, ErrorKind::NotFound);
+  EXPECT_EQ(sub.value->DeleteListedFile("Deeper").kind, ErrorKind::AccessDenied);
+  EXPECT_TRUE(sub.value->RemoveSubFolder("Deeper").ok());
+  sub.value.reset();  // a folder held open is not removed
+  EXPECT_EQ(held.value->RemoveSubFolder("a.txt").kind, ErrorKind::AccessDenied);
+  EXPECT_TRUE(held.value->RemoveSubFolder("Sub").ok());
+  EXPECT_EQ(NamesOf(List(files(), Path())), std::vector<std::string>{"a.txt"});
+
+  // A link is never entered nor written through; removing it takes the link alone.
+  SKIP_IF(backend().MakeLink(Path("Link"), Path(), true));
+  EXPECT_EQ(held.value->OpenSubFolder("Link").status.kind, ErrorKind::Link);
+  EXPECT_EQ(files().OpenFolder(real.value + "\\Link").status.kind, ErrorKind::Link);
+  SKIP_IF(backend().MakeLink(Path("link.txt"), Path("a.txt"), false));
+  EXPECT_EQ(held.value->OpenFileToOverwrite("link.txt").status.kind, ErrorKind::Link);
+  EXPECT_TRUE(held.value->RemoveSubFolder("Link").ok());
+  EXPECT_TRUE(files().Exists(Path("a.txt")));
+}
+
 }  // namespace
 }  // namespace morvel::contract

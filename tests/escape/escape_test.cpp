@@ -6,14 +6,18 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <map>
 #include <random>
 #include <sstream>
 
 #include "cli/commands.h"
 #include "common/text.h"
+#include "platform/emulated/emulated_files.h"
 #include "platform/emulated/machine.h"
 #include "tests/cli/image_snapshot.h"
 #include "tests/unit/temp_image.h"
@@ -65,6 +69,13 @@ const std::vector<std::string> kPrecious = {
     "C/Users/User/Downloads/setup.exe",
     "C/Users/User/AppData/Roaming/app.ini",
     "C/Users/User/AppData/Local/cache.db",
+    // Files the doors' own masks would take if they were led here.
+    "C/crash.dmp",
+    "C/Windows/setup.log",
+    "C/Users/User/Documents/Backup/index.dat",
+    "C/Users/User/Documents/diary.txt",
+    "C/Users/User/Desktop/chat.dbb",
+    "C/Users/User/Music/File0000.chk",
 };
 
 // Spellings of one folder that Windows takes for that folder: separators, "." and "..",
@@ -173,16 +184,20 @@ class EscapeTest : public ::testing::Test {
   };
 
   // One command on a freshly opened machine, as the program runs it.
-  RunResult Run(const std::string& key, bool clean, platform::Answer answer) {
+  // `hook` (when given) makes it one unattended pass, so that the hook sees the removal.
+  RunResult Run(const std::string& key, bool clean, platform::Answer answer,
+                platform::emulated::ListingHook hook = {}) {
     Answering questions(answer);
     auto machine = platform::emulated::EmulatedMachine::Open(dir);
+    if (hook)
+      dynamic_cast<platform::emulated::EmulatedFiles&>(machine->files()).SetListingHook(hook);
     platform::Port port{machine->registry(), machine->files(), machine->system(),
                         machine->windows(),  questions,        machine->protected_storage(),
                         machine->internet()};
     std::ostringstream out, err;
     const cli::Streams io{out, err, false};
     const int status =
-        clean ? cli::CleanCommand(port, {key}, false, io) : cli::TestCommand(port, {key}, io);
+        clean ? cli::CleanCommand(port, {key}, bool(hook), io) : cli::TestCommand(port, {key}, io);
     EXPECT_EQ(status, 0) << err.str();
     machine->Save();
     RunResult result;
@@ -199,6 +214,56 @@ class EscapeTest : public ::testing::Test {
     return missing;
   }
 
+  // An image for the program's own items: the shipped Morvel.dat, the shell folders and the
+  // program folders a real machine names in its registry; `machine_ini` is added to
+  // machine.ini, after the [System] section of a Windows 7 or (`windows_98`) a Windows 98.
+  void MakeProgramImage(const std::string& machine_ini = "", bool windows_98 = false) {
+    std::ifstream shipped(std::string(MORVEL_SOURCE_DIR) + "/data/Morvel.dat", std::ios::binary);
+    const std::string morvel_dat((std::istreambuf_iterator<char>(shipped)), {});
+    MakeImage("", morvel_dat, "");
+    WriteFile(dir / "machine.ini", std::string("[System]\r\n") +
+                                       (windows_98 ? "Platform=9x\r\nVersion=4.10\r\n"
+                                                   : "Platform=NT\r\nVersion=6.1\r\n") +
+                                       machine_ini);
+    WriteFile(dir / "registry.reg",
+              "Windows Registry Editor Version 5.00\r\n\r\n"
+              "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion]\r\n"
+              "\"ProgramFilesDir\"=\"C:\\\\Program Files\"\r\n\r\n"
+              "[HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\"
+              "Shell Folders]\r\n"
+              "\"AppData\"=\"C:\\\\Users\\\\User\\\\AppData\\\\Roaming\"\r\n"
+              "\"Local AppData\"=\"C:\\\\Users\\\\User\\\\AppData\\\\Local\"\r\n\r\n");
+  }
+
+  // The host folder of a folder of the image ("C:\Users\User" -> drives/C/Users/User).
+  fs::path HostOf(std::string_view windows_folder) const {
+    std::string rest(windows_folder.substr(3));
+    std::replace(rest.begin(), rest.end(), '\\', '/');
+    return dir / "drives" / "C" / rest;
+  }
+
+  // An index.dat of one table and one record, which a wipe would change.
+  static std::string RealIndexDat() {
+    std::string bytes(0x1000, '\0');
+    const auto put32 = [&bytes](std::size_t at, std::uint32_t v) {
+      for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<char>(v >> (8 * i));
+    };
+    put32(28, 0x1000);
+    put32(32, 0x100);
+    bytes.replace(0x100, 4, "HASH");
+    put32(0x104, 1);
+    bytes.replace(0x200, 4, "URL ");
+    bytes.replace(0x268, 12, "http://kept/");
+    return bytes;
+  }
+
+  // How many "skipping" lines a run wrote.
+  static std::size_t Skipped(const std::vector<std::string>& lines) {
+    return static_cast<std::size_t>(std::count_if(lines.begin(), lines.end(), [](const auto& l) {
+      return l.find(": skipping ") != std::string::npos;
+    }));
+  }
+
   // The entry lines of a run without their "Test: " or "Clean: ".
   static std::vector<std::string> Entries(const std::vector<std::string>& lines) {
     std::vector<std::string> entries;
@@ -213,9 +278,10 @@ class EscapeTest : public ::testing::Test {
   const fs::path& dir = image.path();
 };
 
-// Through the user's own lists, a folder the primitives guard is asked about whatever it
+// Through the user's own list, a folder the primitives guard is asked about whatever it
 // is called; answered No, nothing at all changes. Answered Yes, Clean removes exactly
-// what Test listed.
+// what Test listed. Through Morvel.dat, another program's word, it is never even asked
+// about: skipped with a line, answered Yes or not, in Test as in Clean.
 TEST_F(EscapeTest, ListedFoldersAreAskedAboutHoweverSpelled) {
   for (const Case& c : AllCases()) {
     if (!IsAskedAbout(c.target)) continue;
@@ -230,9 +296,15 @@ TEST_F(EscapeTest, ListedFoldersAreAskedAboutHoweverSpelled) {
       // The folder with everything in it, and its files by a mask that takes all.
       make("DelFile1=" + c.spelling + "\r\nDelFile2=" + c.spelling + ",*\r\n");
       const auto before = Snapshot(dir);
-      const RunResult refused = Run(key, true, platform::Answer::No);
-      EXPECT_FALSE(refused.asked.empty());
+      const RunResult refused =
+          Run(key, true, by_morvel_dat ? platform::Answer::Yes : platform::Answer::No);
+      EXPECT_EQ(refused.asked.empty(), by_morvel_dat);
       EXPECT_TRUE(Snapshot(dir) == before) << "changed without a Yes";
+      if (by_morvel_dat) {
+        EXPECT_GE(Skipped(refused.lines), 1u);
+        EXPECT_TRUE(Entries(Run(key, false, platform::Answer::Yes).lines).empty());
+        continue;
+      }
 
       make("DelFile1=" + c.spelling + "\r\n");
       const auto fresh = Snapshot(dir);
@@ -314,6 +386,123 @@ TEST_F(EscapeTest, RandomSpellingsOfGuardedFoldersNeverPassUnasked) {
     const RunResult run = Run("Custom Lists - <New List>", true, platform::Answer::No);
     EXPECT_TRUE(Snapshot(dir) == before);
     EXPECT_EQ(run.asked.size(), 1u);
+  }
+}
+
+// Folders that come from the program (built-in places, Morvel.dat, messenger folders, the
+// browsers'), each replaced by a link to each guarded folder: the item takes nothing there,
+// asks nothing, and the drives stay byte for byte as they were, answered Yes or No.
+TEST_F(EscapeTest, NoProgramFolderLeadsIntoTheUsersFolders) {
+  struct Door {
+    const char* key;
+    const char* folder;  // below drives/, replaced by the link
+  };
+  const Door doors[] = {
+      {"Windows - Temporary Files", "C/Users/User/AppData/Local/Temp"},
+      {"Windows - Recent Documents", "C/Users/User/AppData/Roaming/Microsoft/Windows/Recent"},
+      {"Windows - Memory Dumps", "C/Windows/MiniDump"},
+      {"Applications - VLC media player", "C/Users/User/AppData/Roaming/vlc/art"},
+      {"Instant Messengers - MSN Messenger", "C/Users/User/Documents/My Received Files"},
+      {"Instant Messengers - Yahoo! Messenger", "C/Program Files/Yahoo!/Messenger/Profiles"},
+      {"Instant Messengers - Skype", "C/Users/User/AppData/Roaming/Skype"},
+      {"Internet Explorer - Cookies", "C/Users/User/AppData/Roaming/Microsoft/Windows/Cookies"},
+      {"Internet Explorer - Temporary Internet Files",
+       "C/Users/User/AppData/Local/Microsoft/Windows/Temporary Internet Files"},
+      {"Google Chrome - Temporary Internet Files",
+       "C/Users/User/AppData/Local/Google/Chrome/User Data/Default/Cache"},
+      {"Mozilla Firefox - Cookies", "C/Users/User/AppData/Roaming/Mozilla/Firefox/Profiles"},
+  };
+  const fs::path drives = dir / "drives";
+  for (const Door& door : doors) {
+    for (const Target& target : Targets()) {
+      for (const platform::Answer answer : {platform::Answer::Yes, platform::Answer::No}) {
+        SCOPED_TRACE(std::string(door.key) + " -> " + target.folder);
+        MakeProgramImage();
+        const fs::path link = drives / door.folder;
+        fs::remove_all(link);
+        fs::create_directories(link.parent_path());
+        fs::create_directory_symlink(HostOf(target.folder), link);
+        const auto before = Snapshot(drives);
+        const RunResult run = Run(door.key, true, answer);
+        EXPECT_TRUE(run.asked.empty());
+        EXPECT_TRUE(Snapshot(drives) == before);
+      }
+    }
+  }
+}
+
+// A temporary folder that is itself one of the guarded folders (GetTempPath falls back to
+// the profile when TMP and TEMP are unset) is never emptied either.
+TEST_F(EscapeTest, ATempFolderThatIsAGuardedFolderIsLeftAlone) {
+  for (const Target& target : Targets()) {
+    SCOPED_TRACE(target.folder);
+    MakeProgramImage(std::string("[Folders]\r\nTemp=") + target.folder + "\r\n");
+    const auto before = Snapshot(dir / "drives");
+    const RunResult run = Run("Windows - Temporary Files", true, platform::Answer::Yes);
+    EXPECT_TRUE(run.asked.empty());
+    EXPECT_EQ(Skipped(run.lines), 1u);
+    EXPECT_TRUE(Snapshot(dir / "drives") == before);
+  }
+}
+
+// A sub-folder swapped for a link to Documents between the listing of its parent and its
+// turn (the machine lets the test in right after the listing) is not entered: the scan
+// says so and goes on, and Documents keeps every file.
+TEST_F(EscapeTest, AFolderSwappedForALinkWhileTheScanRunsIsNotEntered) {
+  MakeProgramImage();
+  const fs::path temp = dir / "drives/C/Users/User/AppData/Local/Temp";
+  for (const char* file : {"aaa/1.tmp", "aaa/2.tmp", "zzz/3.tmp"}) WriteFile(temp / file, "tmp");
+  bool swapped = false;
+  const RunResult run =
+      Run("Windows - Temporary Files", true, platform::Answer::Yes, [&](std::string_view folder) {
+        if (swapped || folder != R"(C:\Users\User\AppData\Local\Temp)") return;
+        swapped = true;
+        fs::remove_all(temp / "zzz");
+        fs::create_directory_symlink(HostOf(kDocuments), temp / "zzz");
+      });
+  EXPECT_TRUE(swapped);
+  EXPECT_EQ(MissingPrecious(), std::vector<std::string>{});
+  EXPECT_FALSE(fs::exists(temp / "aaa"));
+  EXPECT_TRUE(fs::is_symlink(temp / "zzz"));
+  EXPECT_NE(
+      std::find(
+          run.lines.begin(), run.lines.end(),
+          R"(Clean: skipping C:\Users\User\AppData\Local\Temp\zzz\: a link is never followed)"),
+      run.lines.end())
+      << ::testing::PrintToString(run.lines);
+}
+
+// Files a cleaner writes in place, made a link to, or another name of, a file of the user's:
+// the index.dat wipe and, on Windows 98, the renames added to Wininit.ini. The user's file
+// keeps every byte.
+TEST_F(EscapeTest, FilesWrittenInPlaceAreNeverTheUsersFiles) {
+  const std::string index = "C/Users/User/AppData/Roaming/Microsoft/Windows/Cookies/index.dat";
+  struct Door {
+    const char* file;    // below drives/: the link or second name
+    const char* target;  // below drives/: the user's file
+    bool windows_98;
+  };
+  const Door doors[] = {
+      {index.c_str(), "C/Users/User/Documents/Backup/index.dat", false},
+      {index.c_str(), "C/Users/User/Documents/Backup/index.dat", true},
+      {"C/Windows/Wininit.ini", "C/Users/User/Documents/thesis.doc", true},
+  };
+  const fs::path drives = dir / "drives";
+  for (const Door& door : doors) {
+    for (const bool hard : {false, true}) {
+      SCOPED_TRACE(std::string(door.file) + (hard ? " (another name)" : " (a link)"));
+      MakeProgramImage("", door.windows_98);
+      WriteFile(drives / "C/Users/User/Documents/Backup/index.dat", RealIndexDat());
+      fs::create_directories((drives / door.file).parent_path());
+      if (hard)
+        fs::create_hard_link(drives / door.target, drives / door.file);
+      else
+        fs::create_symlink(drives / door.target, drives / door.file);
+      const auto before = Snapshot(drives / "C/Users");
+      const RunResult run = Run("Internet Explorer - Index.dat Files", true, platform::Answer::Yes);
+      EXPECT_TRUE(Snapshot(drives / "C/Users") == before);
+      EXPECT_GE(Skipped(run.lines), 1u) << ::testing::PrintToString(run.lines);
+    }
   }
 }
 

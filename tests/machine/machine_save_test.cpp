@@ -75,27 +75,59 @@ TEST(MachineSave, ImageWithoutRegistryFileGetsOneOnlyAfterAChange) {
 }
 
 // A write killed between making its temporary file and renaming it leaves the temporary
-// behind; the next opening removes it, wherever the write was, and nothing else.
-TEST(MachineImage, OpeningRemovesTemporariesOfKilledWrites) {
+// behind, with its record; the next opening removes exactly the recorded ones of writers
+// that have ended, wherever the write was. A user's file that merely has such a name, a
+// running writer's temporary and a link put in a temporary's place all stay.
+TEST(MachineImage, OpeningRemovesOnlyRecordedTemporariesOfKilledWrites) {
   TempImage image;
-  const std::string ended = ".morvel-write-999999999-17.tmp";  // no such process
-  const std::string running = ".morvel-write-" + std::to_string(::getpid()) + "-18.tmp";
-  const std::vector<std::string> kept = {running, ".morvel-17.tmp", ".morvel-write-x-1.tmp",
-                                         "morvel-write-999999999-1.tmp"};
+  const auto temp_of = [](int writer, int number) {
+    return ".morvel-write-" + std::to_string(writer) + "-" + std::to_string(number) + ".tmp";
+  };
+  const int ended = 999999999;  // no such process
+  const std::string running = temp_of(::getpid(), 18);
+  const fs::path journal = image.root() / ".morvel-writes";
+  int number = 0;
   for (const char* folder : {"", "stores", "drives/C/Program Files/Morvel"}) {
-    image.Write(fs::path(folder) / ended, "half a registry");
-    for (const std::string& name : kept) image.Write(fs::path(folder) / name, "keep");
+    const std::string killed = temp_of(ended, ++number);
+    image.Write(fs::path(folder) / killed, "half a registry");
+    image.Write(fs::path(".morvel-writes") / killed, (image.root() / folder / killed).string());
+    image.Write(fs::path(folder) / running, "being written");
+    image.Write(fs::path(".morvel-writes") / running, (image.root() / folder / running).string());
+    // Named like a temporary of an ended writer, but never recorded: the user's own.
+    image.Write(fs::path(folder) / temp_of(ended, 100 + number), "the user's");
   }
-  // A link of that name is not the image's own temporary file: it stays.
-  ASSERT_EQ(::symlink("elsewhere", (image.root() / "drives/C" / ended).c_str()), 0);
+  const std::string linked = temp_of(ended, 50);
+  ASSERT_EQ(::symlink("elsewhere", (image.root() / "drives/C" / linked).c_str()), 0);
+  image.Write(fs::path(".morvel-writes") / linked, (image.root() / "drives/C" / linked).string());
 
   EmulatedMachine::Open(image.root());
+  number = 0;
   for (const char* folder : {"", "stores", "drives/C/Program Files/Morvel"}) {
-    for (const std::string& name : kept)
-      EXPECT_TRUE(fs::exists(image.root() / folder / name)) << folder << "/" << name;
-    EXPECT_FALSE(fs::exists(image.root() / folder / ended)) << folder;
+    ++number;
+    EXPECT_FALSE(fs::exists(image.root() / folder / temp_of(ended, number))) << folder;
+    EXPECT_TRUE(fs::exists(image.root() / folder / running)) << folder;
+    EXPECT_TRUE(fs::exists(image.root() / folder / temp_of(ended, 100 + number))) << folder;
   }
-  EXPECT_TRUE(fs::is_symlink(image.root() / "drives/C" / ended));
+  EXPECT_TRUE(fs::is_symlink(image.root() / "drives/C" / linked));
+  // Only the running writer's records are left.
+  std::vector<std::string> records;
+  for (const auto& entry : fs::directory_iterator(journal))
+    records.push_back(entry.path().filename().string());
+  EXPECT_EQ(records, std::vector<std::string>{running});
+}
+
+// Writes leave no journal behind once they are over.
+TEST(MachineImage, FinishedWritesLeaveNoRecords) {
+  TempImage image;
+  image.Write("drives/C/Data/old.txt", "old");
+  {
+    const auto machine = EmulatedMachine::Open(image.root());
+    ASSERT_TRUE(machine->files().WriteFile(R"(C:\Data\a.txt)", "a").ok());
+    ASSERT_TRUE(machine->registry().CreateKey(RootKey::CurrentUser, "Software\\Morvel").ok());
+    machine->Save();
+  }
+  EXPECT_FALSE(fs::exists(image.root() / ".morvel-writes"));
+  EXPECT_TRUE(fs::exists(image.root() / "registry.reg"));
 }
 
 // Without administrator rights HKEY_LOCAL_MACHINE can be read but not changed, as on

@@ -8,6 +8,23 @@
 namespace morvel::removal_test {
 namespace {
 
+// The questions belong to the user's own list; a program's folder is refused without one
+// (the escape suite shows that).
+struct AsUser {
+  static std::uint64_t CleanFolder(RunContext& run, std::string_view folder, bool remove, bool log,
+                                   std::string_view keep, std::int32_t& count) {
+    return morvel::CleanFolder(run, folder, remove, log, keep, count, FolderOrigin::User);
+  }
+  static std::uint64_t CleanSubFolder(RunContext& run, std::string_view folder, std::int32_t& count,
+                                      bool log, std::string_view keep) {
+    return morvel::CleanSubFolder(run, folder, count, log, keep, FolderOrigin::User);
+  }
+  static std::uint64_t CleanFolderByMask(RunContext& run, std::string_view folder,
+                                         std::string_view mask, std::int32_t& count, bool recurse) {
+    return morvel::CleanFolderByMask(run, folder, mask, count, recurse, FolderOrigin::User);
+  }
+};
+
 using platform::Answer;
 
 class ProtectedFolderTest : public RemovalTest {
@@ -35,10 +52,10 @@ TEST_F(ProtectedFolderTest, NoLeavesMyDocumentsAlone) {
   // Letter case does not hide the folder, nor does a missing trailing "\".
   const std::string upper = UpperCase(documents.substr(0, documents.size() - 1));
 
-  EXPECT_EQ(CleanFolder(*clean, upper, false, true, "", clean->item_count), 0u);
-  EXPECT_EQ(
-      CleanFolderByMask(*clean, documents, "morvel-removal-test.txt", clean->item_count, false),
-      0u);
+  EXPECT_EQ(AsUser::CleanFolder(*clean, upper, false, true, "", clean->item_count), 0u);
+  EXPECT_EQ(AsUser::CleanFolderByMask(*clean, documents, "morvel-removal-test.txt",
+                                      clean->item_count, false),
+            0u);
   ASSERT_EQ(clean->questions.asked.size(), 2u);
   ExpectQuestion(clean->questions.asked[0], Everything(upper + "\\"));
   ExpectQuestion(clean->questions.asked[1],
@@ -51,7 +68,7 @@ TEST_F(ProtectedFolderTest, NoLeavesMyDocumentsAlone) {
 
   // Test mode asks nothing.
   auto test = MakeRun(RunMode::Test);
-  CleanFolderByMask(*test, documents, "*.none", test->item_count, false);
+  AsUser::CleanFolderByMask(*test, documents, "*.none", test->item_count, false);
   EXPECT_TRUE(test->questions.asked.empty());
 }
 
@@ -69,15 +86,15 @@ TEST_F(EmulatedProtectedFolderTest, DriveRootIsAskedForUnlessTheMaskIsAnExactNam
   const std::vector<std::string> before = TreeAt("C:\\");
 
   auto test = MakeRun(RunMode::Test);
-  EXPECT_EQ(CleanFolder(*test, "C:", false, true, "", test->item_count), 2u);
+  EXPECT_EQ(AsUser::CleanFolder(*test, "C:", false, true, "", test->item_count), 2u);
   EXPECT_EQ(test->item_count, 1);  // every file of the drive
   EXPECT_TRUE(test->questions.asked.empty());
 
   auto clean = MakeRun(RunMode::Clean);
-  EXPECT_EQ(CleanFolder(*clean, "C:", true, true, "", clean->item_count), 0u);
-  EXPECT_EQ(CleanSubFolder(*clean, "c:\\", clean->item_count, true, ""), 0u);
-  EXPECT_EQ(CleanFolderByMask(*clean, "C:\\", "*.txt", clean->item_count, true), 0u);
-  EXPECT_EQ(CleanFolderByMask(*clean, "C:\\", "", clean->item_count, true), 0u);
+  EXPECT_EQ(AsUser::CleanFolder(*clean, "C:", true, true, "", clean->item_count), 0u);
+  EXPECT_EQ(AsUser::CleanSubFolder(*clean, "c:\\", clean->item_count, true, ""), 0u);
+  EXPECT_EQ(AsUser::CleanFolderByMask(*clean, "C:\\", "*.txt", clean->item_count, true), 0u);
+  EXPECT_EQ(AsUser::CleanFolderByMask(*clean, "C:\\", "", clean->item_count, true), 0u);
   ASSERT_EQ(clean->questions.asked.size(), 4u);
   ExpectQuestion(clean->questions.asked[0], Everything("C:\\"));
   ExpectQuestion(clean->questions.asked[1], Everything("c:\\"));
@@ -89,7 +106,7 @@ TEST_F(EmulatedProtectedFolderTest, DriveRootIsAskedForUnlessTheMaskIsAnExactNam
   // An exact name on a drive root is not asked about.
   WriteAt("C:\\exact.txt", "1");
   auto exact = MakeRun(RunMode::Clean);
-  EXPECT_EQ(CleanFolderByMask(*exact, "C:\\", "exact.txt", exact->item_count, false), 1u);
+  EXPECT_EQ(AsUser::CleanFolderByMask(*exact, "C:\\", "exact.txt", exact->item_count, false), 1u);
   EXPECT_TRUE(exact->questions.asked.empty());
   EXPECT_EQ(TreeAt("C:\\"), before);
 }
@@ -105,7 +122,7 @@ TEST_F(EmulatedProtectedFolderTest, AnswersApplyToTheAskedFolderOnly) {
 
   // No to My Documents inside a cleaned folder: the scan of its parent goes on.
   auto clean = MakeRun(RunMode::Clean);
-  EXPECT_EQ(CleanFolder(*clean, user, false, true, "", clean->item_count), 1u);
+  EXPECT_EQ(AsUser::CleanFolder(*clean, user, false, true, "", clean->item_count), 1u);
   ASSERT_EQ(clean->questions.asked.size(), 1u);
   ExpectQuestion(clean->questions.asked[0], Everything(documents));
   EXPECT_EQ(TreeAt(user),
@@ -116,22 +133,22 @@ TEST_F(EmulatedProtectedFolderTest, AnswersApplyToTheAskedFolderOnly) {
   // Yes to My Documents, No to My Pictures.
   auto again = MakeRun(RunMode::Clean);
   again->questions.answers = {Answer::Yes, Answer::No};
-  EXPECT_EQ(CleanFolder(*again, documents, false, true, "", again->item_count), 5u);
+  EXPECT_EQ(AsUser::CleanFolder(*again, documents, false, true, "", again->item_count), 5u);
   ASSERT_EQ(again->questions.asked.size(), 2u);
   ExpectQuestion(again->questions.asked[1], Everything(pictures));
   EXPECT_EQ(TreeAt(documents), (std::vector<std::string>{"My Pictures\\", "My Pictures\\p.jpg 4"}));
 
   // The mask scan asks in its own words, for My Pictures too.
   auto by_mask = MakeRun(RunMode::Clean);
-  EXPECT_EQ(CleanFolderByMask(*by_mask, documents, "*.jpg", by_mask->item_count, true), 0u);
-  EXPECT_EQ(CleanFolderByMask(*by_mask, pictures, "p.jpg", by_mask->item_count, false), 0u);
+  EXPECT_EQ(AsUser::CleanFolderByMask(*by_mask, documents, "*.jpg", by_mask->item_count, true), 0u);
+  EXPECT_EQ(AsUser::CleanFolderByMask(*by_mask, pictures, "p.jpg", by_mask->item_count, false), 0u);
   ASSERT_EQ(by_mask->questions.asked.size(), 2u);
   ExpectQuestion(by_mask->questions.asked[0],
                  "Do you want to delete the files on " + documents + "?");
   ExpectQuestion(by_mask->questions.asked[1],
                  "Do you want to delete the files on " + pictures + "?");
   by_mask->questions.answers = {Answer::Yes};
-  EXPECT_EQ(CleanFolderByMask(*by_mask, pictures, "p.jpg", by_mask->item_count, false), 4u);
+  EXPECT_EQ(AsUser::CleanFolderByMask(*by_mask, pictures, "p.jpg", by_mask->item_count, false), 4u);
   EXPECT_EQ(by_mask->item_count, 1);
 }
 

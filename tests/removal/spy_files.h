@@ -77,6 +77,10 @@ class SpyFiles final : public platform::FileSystem {
   platform::Result<std::string> LibraryPath(std::string_view path) const override {
     return real_.LibraryPath(path);
   }
+  platform::Result<std::unique_ptr<platform::FolderHandle>> OpenFolder(
+      std::string_view final_path) override {
+    return Spied(real_.OpenFolder(final_path));
+  }
   platform::Status ShellDelete(std::string_view path) override {
     deleted.emplace_back(path);
     return real_.ShellDelete(path);
@@ -100,6 +104,51 @@ class SpyFiles final : public platform::FileSystem {
   std::optional<std::uint64_t> reported_size;  // what writers say the length is
 
  private:
+  // A held folder whose deletions, removals and opens are recorded by their whole paths.
+  class Folder final : public platform::FolderHandle {
+   public:
+    Folder(std::unique_ptr<platform::FolderHandle> real, SpyFiles& spy)
+        : real_(std::move(real)), spy_(spy) {}
+    const std::string& Path() const override { return real_->Path(); }
+    platform::Status Enumerate(
+        const std::function<bool(const platform::FileEntry&)>& visit) const override {
+      bool more = true;
+      const platform::Status status =
+          real_->Enumerate([&](const platform::FileEntry& e) { return more = visit(e); });
+      for (const platform::FileEntry& e : spy_.extra_entries)
+        if (more) more = visit(e);
+      return status;
+    }
+    platform::Result<std::unique_ptr<platform::FolderHandle>> OpenSubFolder(
+        std::string_view name) const override {
+      return spy_.Spied(real_->OpenSubFolder(name));
+    }
+    platform::Status DeleteListedFile(std::string_view name) override {
+      spy_.deleted.push_back(Below(name));
+      return real_->DeleteListedFile(name);
+    }
+    platform::Status RemoveSubFolder(std::string_view name) override {
+      spy_.removed_folders.push_back(Below(name));
+      return real_->RemoveSubFolder(name);
+    }
+    platform::Result<std::unique_ptr<platform::FileWriter>> OpenFileToOverwrite(
+        std::string_view name) override {
+      return spy_.Recorded(Below(name), real_->OpenFileToOverwrite(name));
+    }
+
+   private:
+    std::string Below(std::string_view name) const { return Path() + "\\" + std::string(name); }
+    std::unique_ptr<platform::FolderHandle> real_;
+    SpyFiles& spy_;
+  };
+
+  platform::Result<std::unique_ptr<platform::FolderHandle>> Spied(
+      platform::Result<std::unique_ptr<platform::FolderHandle>> opened) {
+    if (!opened.ok()) return opened;
+    return platform::Result<std::unique_ptr<platform::FolderHandle>>::Of(
+        std::make_unique<Folder>(std::move(opened.value), *this));
+  }
+
   class Writer final : public platform::FileWriter {
    public:
     Writer(std::unique_ptr<platform::FileWriter> real, RecordedOpen& record,

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -211,6 +212,34 @@ TEST(SQLiteDatabase, PathsAreUtf8) {
   EXPECT_TRUE(std::filesystem::exists(folder.root() / FromUtf8(name)));
   TSQLiteDatabase db(folder.Path(name));
   EXPECT_TRUE(db.HasTable("logins"));
+}
+
+// A statement that never ends (here a recursive query without a bound) is ended by the stop
+// check as soon as it says yes, and the table keeps its rows.
+TEST(SQLiteDatabase, AStopEndsARunawayStatement) {
+  SQLiteTempFolder folder;
+  const std::string path =
+      MakeDatabase(folder, "places.sqlite",
+                   {"CREATE TABLE visits (id INTEGER)", "INSERT INTO visits VALUES (1), (2), (3)"});
+  TSQLiteDatabase db(path);
+  // Stop is pressed while the statement runs: the check says yes from its 20th question on.
+  int asked = 0;
+  db.SetStopCheck([&asked] { return ++asked >= 20; });
+  const auto started = std::chrono::steady_clock::now();
+  EXPECT_THROW(db.RunStatement("DELETE FROM visits WHERE id IN (WITH RECURSIVE n(x) AS "
+                               "(SELECT 1 UNION ALL SELECT x + 1 FROM n) "
+                               "SELECT x FROM n WHERE x < 0)"),
+               ESQLiteException);
+  EXPECT_EQ(asked, 20);
+  EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(1));
+  EXPECT_EQ(CountRows(db, "visits"), 3);
+
+  // Without the check, statements run as before; the distrust changes nothing a plain
+  // statement needs.
+  db.SetStopCheck({});
+  db.Distrust();
+  db.RunStatement("DELETE FROM visits");
+  EXPECT_EQ(CountRows(db, "visits"), 0);
 }
 
 }  // namespace

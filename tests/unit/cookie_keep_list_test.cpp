@@ -27,7 +27,13 @@ TEST(CookieKeepList, NamesOfKeysBelowCountInKeyOrder) {
       {"a Count beyond the keys present",
        "[Cookies to keep]\r\nCount=2000000000\r\n7=seven\r\n",
        {"seven"}},
-      {"no Count", "[Cookies to keep]\r\n0=a\r\n", {}},
+      // A Count that says nothing readable keeps every numbered name there is: a cookie
+      // that is not kept is deleted.
+      {"no Count", "[Cookies to keep]\r\n0=a\r\n", {"a"}},
+      {"a Count too large to read",
+       "[Cookies to keep]\r\nCount=99999999999999999999999\r\n0=a\r\n3=d\r\n",
+       {"a", "d"}},
+      {"a Count that is no number", "[Cookies to keep]\r\nCount=many\r\n1=b\r\n", {"b"}},
       {"no section", "[Other]\r\nCount=1\r\n0=a\r\n", {}},
       {"keys that are not plain numbers",
        "[Cookies to keep]\r\nCount=5\r\n01=a\r\n-1=b\r\nx=c\r\n",

@@ -81,6 +81,10 @@ class EmptyFiles : public platform::FileSystem {
   platform::Result<std::string> FinalPath(std::string_view) const override {
     return platform::Result<std::string>::Failed(platform::ErrorKind::NotFound);
   }
+  platform::Result<std::unique_ptr<platform::FolderHandle>> OpenFolder(std::string_view) override {
+    return platform::Result<std::unique_ptr<platform::FolderHandle>>::Failed(
+        platform::ErrorKind::NotFound);
+  }
   platform::Status ShellDelete(std::string_view) override {
     return platform::Status::Error(platform::ErrorKind::NotFound);
   }

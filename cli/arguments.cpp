@@ -9,7 +9,9 @@ const char* const kUsage =
     "  clean [KEY...]       Clean as the main window does (--unattended: one unattended pass)\n"
     "  index-dat FILE       the URLs of an index.dat file: URL<TAB>Last Modified a line,\n"
     "                       then \"Total Record: N\"\n"
-    "  demo [DIR]           write a sample machine image\n";
+    "  demo [DIR]           write a sample machine image\n"
+    "The help file Morvel.chm beside the program tells what every item removes and how\n"
+    "to use the window, the schedule and this command line.\n";
 
 Arguments ParseArguments(const std::vector<std::string>& words) {
   Arguments a;

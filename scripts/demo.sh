@@ -1,16 +1,18 @@
 #!/usr/bin/env bash
 # The main job: build Morvel, write a sample machine image, then Test and Clean it.
+# It needs only the native toolchain: an unoptimised build without sanitizers or tests
+# (preset demo, build/demo) of the one program.
 set -euo pipefail
 repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$repo"
 
-bash scripts/setup.sh
-cmake --preset native >/dev/null
-cmake --build --preset native --target morvel
+bash scripts/setup.sh native
+cmake --preset demo >/dev/null
+cmake --build --preset demo --target morvel -j "$(nproc)"
 
 image=${1:-$repo/build/demo-image}
 rm -rf "$image"
-morvel=build/native/morvel
+morvel=build/demo/morvel
 "$morvel" demo "$image"
 echo
 echo "== morvel list"

@@ -1,16 +1,26 @@
 #!/usr/bin/env bash
-# Installs what a fresh Debian 12 machine lacks to build and test Morvel.
+# Installs what a fresh Debian 12 machine lacks to build, package and test Morvel.
+#   bash scripts/setup.sh [native|package|all]     (default: all)
+# native:  the native toolchain and libraries, enough for scripts/demo.sh;
+# package: also the mingw-w64 cross-compilers, what builds the Windows libraries from
+#          Debian's sources, and the installer, help and zip tools (scripts/package.sh);
+# all:     also the test tools: GoogleTest, clang, Wine, Xvfb and friends (scripts/test.sh).
 # Idempotent: packages already present are left alone, so a second run is quick.
 set -euo pipefail
 
-packages=(
-  build-essential cmake ninja-build pkg-config
-  libgtest-dev googletest libbenchmark-dev libsqlite3-dev libjpeg62-turbo-dev
-  clang clang-format libclang-rt-14-dev
-  mingw-w64 g++-mingw-w64-i686-posix
-  dpkg-dev tcl xz-utils debian-archive-keyring
-  wine wine32:i386 xvfb xauth imagemagick xdotool
-)
+mode=${1:-all}
+native=(build-essential cmake ninja-build pkg-config libsqlite3-dev libjpeg62-turbo-dev)
+# googletest: the Windows build configures its tests from these sources (not built to package).
+package=(mingw-w64 g++-mingw-w64-i686-posix dpkg-dev tcl xz-utils debian-archive-keyring googletest
+         wixl msitools fp-utils zip)
+tests=(libgtest-dev libbenchmark-dev clang clang-format libclang-rt-14-dev
+       wine wine32:i386 xvfb xauth imagemagick xdotool libchm-bin)
+case $mode in
+  native) packages=("${native[@]}") ;;
+  package) packages=("${native[@]}" "${package[@]}") ;;
+  all) packages=("${native[@]}" "${package[@]}" "${tests[@]}") ;;
+  *) echo "usage: setup.sh [native|package|all]" >&2; exit 2 ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do
@@ -25,7 +35,8 @@ done
 
 SUDO=
 [ "$(id -u)" -ne 0 ] && SUDO=sudo
-if ! dpkg --print-foreign-architectures | grep -qx i386; then
+# Wine's 32-bit half is the only package of another architecture.
+if [[ " ${missing[*]} " == *":i386 "* ]] && ! dpkg --print-foreign-architectures | grep -qx i386; then
   $SUDO dpkg --add-architecture i386
 fi
 export DEBIAN_FRONTEND=noninteractive

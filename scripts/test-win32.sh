@@ -36,6 +36,13 @@ else
   cmake --build --preset win32
 fi
 
+# The installers that the install tests take (tests/install_win32): this build's, and the
+# same program as an older version for the upgrade.
+echo "== packages for the install tests"
+package() { bash scripts/package.sh >/dev/null; }
+MORVEL_DIST_DIR=$repo/build/dist package
+MORVEL_VERSION=0.9.0 MORVEL_DIST_DIR=$repo/build/dist-older package
+
 if [ "${MORVEL_FRESH_PREFIX:-0}" = 1 ]; then
   wineserver -k 2>/dev/null || true
   rm -rf "$WINEPREFIX"

@@ -6,7 +6,7 @@ set -euo pipefail
 repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$repo"
 
-bash scripts/setup.sh
+bash scripts/setup.sh all
 bash scripts/check-portable.sh
 
 echo "== native build and tests"
@@ -23,4 +23,5 @@ echo "== fuzz targets over their seed corpora"
 bash scripts/fuzz.sh all 0
 
 echo "== win32 build and tests under Wine"
-bash scripts/test-win32.sh
+# The packages for the install tests take their tool from the native build above.
+MORVEL_NATIVE_BUILD_DIR=$repo/build/native bash scripts/test-win32.sh

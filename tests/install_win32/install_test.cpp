@@ -1,0 +1,304 @@
+// The installer on the Wine prefix, as an administrator deploys it: msiexec installs,
+// upgrades and uninstalls silently; the installed programs run from Program Files; the
+// user's own files outlive the program. The packages come from scripts/package.sh
+// (scripts/test-win32.sh makes them): MORVEL_MSI_DIR holds this build's installer,
+// MORVEL_OLDER_MSI_DIR the same program under an older version.
+#include <windows.h>
+
+#include <shlobj.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "gui/resource.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+constexpr wchar_t kMainClass[] = L"Morvel Made by Quillon Software";
+constexpr wchar_t kUninstall[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+constexpr wchar_t kRun[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+const char* const kInstalled[] = {"morvel.exe", "morvel-cli.exe", "Morvel.dat", "Morvel.chm",
+                                  "License.txt"};
+const char* const kUsersOwn[] = {"settings.ini", "Clist.dat", "Cookies.dat"};
+
+struct Package {
+  fs::path msi;
+  std::wstring version;  // from the file name morvel-VERSION.msi
+};
+
+// The one installer in the folder that the environment variable names (a host path).
+Package PackageIn(const char* variable) {
+  const char* dir = std::getenv(variable);
+  if (dir == nullptr) return {};
+  for (const auto& entry : fs::directory_iterator(fs::path(L"Z:") / fs::path(dir))) {
+    const std::wstring name = entry.path().filename().wstring();
+    if (entry.path().extension() == ".msi" && name.rfind(L"morvel-", 0) == 0)
+      return {entry.path(), name.substr(7, name.size() - 7 - 4)};
+  }
+  return {};
+}
+
+fs::path KnownFolder(int csidl) {
+  wchar_t path[MAX_PATH] = {};
+  SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path);
+  return path;
+}
+
+fs::path InstallDir() { return KnownFolder(CSIDL_PROGRAM_FILES) / "Morvel"; }
+
+// The Start menu shortcut: all users' menu on Windows; Wine's installer puts a
+// per-machine shortcut into the current user's menu.
+bool HasShortcut() {
+  return fs::exists(KnownFolder(CSIDL_COMMON_PROGRAMS) / "Morvel.lnk") ||
+         fs::exists(KnownFolder(CSIDL_PROGRAMS) / "Morvel.lnk");
+}
+
+struct Finished {
+  DWORD status = 0xFFFFFFFF;
+  std::string out;
+};
+
+// Runs `command` in `folder`, with its standard output and error read through a pipe.
+Finished RunProgram(std::wstring command, const fs::path& folder = {}) {
+  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+  HANDLE read = nullptr, write = nullptr;
+  CreatePipe(&read, &write, &inherit, 0);
+  SetHandleInformation(read, HANDLE_FLAG_INHERIT, 0);
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
+  si.dwFlags = STARTF_USESTDHANDLES;
+  si.hStdOutput = write;
+  si.hStdError = write;
+  si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+  PROCESS_INFORMATION pi{};
+  Finished run;
+  const bool started = CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                                      folder.empty() ? nullptr : folder.c_str(), &si, &pi) != FALSE;
+  CloseHandle(write);
+  if (started) {
+    char buffer[4096];
+    DWORD got = 0;
+    while (ReadFile(read, buffer, sizeof buffer, &got, nullptr) && got > 0)
+      for (DWORD i = 0; i < got; ++i)
+        if (buffer[i] != '\r') run.out += buffer[i];  // lines end as in text mode
+    WaitForSingleObject(pi.hProcess, 180000);
+    GetExitCodeProcess(pi.hProcess, &run.status);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+  }
+  CloseHandle(read);
+  return run;
+}
+
+// msiexec's status, or 0xFFFFFFFF when it did not end within three minutes (it is then
+// ended: a program that the installer started and that waits must not hang the suite).
+DWORD Msiexec(const std::wstring& arguments) {
+  std::wstring command = L"msiexec.exe " + arguments + L" /qn";
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                      &pi))
+    return 0xFFFFFFFF;
+  DWORD status = 0xFFFFFFFF;
+  if (WaitForSingleObject(pi.hProcess, 180000) == WAIT_OBJECT_0)
+    GetExitCodeProcess(pi.hProcess, &status);
+  else
+    TerminateProcess(pi.hProcess, 1);
+  CloseHandle(pi.hThread);
+  CloseHandle(pi.hProcess);
+  return status;
+}
+
+struct Entry {
+  std::wstring product, version, publisher, location;
+};
+
+std::wstring StringValue(HKEY key, const wchar_t* name) {
+  wchar_t text[512] = {};
+  DWORD size = sizeof text;
+  if (RegGetValueW(key, nullptr, name, RRF_RT_REG_SZ, nullptr, text, &size) != ERROR_SUCCESS)
+    return {};
+  return text;
+}
+
+// The Add/Remove Programs entries named Morvel.
+std::vector<Entry> Entries() {
+  std::vector<Entry> entries;
+  HKEY uninstall = nullptr;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kUninstall, 0, KEY_READ, &uninstall) != ERROR_SUCCESS)
+    return entries;
+  wchar_t name[256];
+  for (DWORD i = 0;; ++i) {
+    DWORD length = 256;
+    if (RegEnumKeyExW(uninstall, i, name, &length, nullptr, nullptr, nullptr, nullptr) !=
+        ERROR_SUCCESS)
+      break;
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(uninstall, name, 0, KEY_READ, &key) != ERROR_SUCCESS) continue;
+    if (StringValue(key, L"DisplayName") == L"Morvel")
+      entries.push_back({name, StringValue(key, L"DisplayVersion"), StringValue(key, L"Publisher"),
+                         StringValue(key, L"InstallLocation")});
+    RegCloseKey(key);
+  }
+  RegCloseKey(uninstall);
+  return entries;
+}
+
+std::string ReadFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+void WriteFile(const fs::path& path, const std::string& text) {
+  fs::create_directories(path.parent_path());
+  std::ofstream(path, std::ios::binary) << text;
+}
+
+bool HasAutorun() {
+  return RegGetValueW(HKEY_CURRENT_USER, kRun, L"Morvel", RRF_RT_ANY, nullptr, nullptr, nullptr) ==
+         ERROR_SUCCESS;
+}
+
+HWND WaitForWindow(const wchar_t* window_class, const wchar_t* title) {
+  for (auto end = std::chrono::steady_clock::now() + 30s; std::chrono::steady_clock::now() < end;
+       std::this_thread::sleep_for(100ms))
+    if (HWND window = FindWindowW(window_class, title); window && IsWindowVisible(window))
+      return window;
+  return nullptr;
+}
+
+class Installer : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    current_ = PackageIn("MORVEL_MSI_DIR");
+    older_ = PackageIn("MORVEL_OLDER_MSI_DIR");
+    ASSERT_FALSE(current_.msi.empty()) << "no installer: scripts/test-win32.sh makes it";
+    ASSERT_FALSE(older_.msi.empty()) << "no older installer: scripts/test-win32.sh makes it";
+    // Every test starts on a prefix without Morvel, whatever an earlier run left.
+    for (const Entry& entry : Entries()) Msiexec(L"/x " + entry.product);
+    std::error_code ignored;
+    fs::remove_all(InstallDir(), ignored);
+    RegDeleteKeyValueW(HKEY_CURRENT_USER, kRun, L"Morvel");
+    ASSERT_TRUE(Entries().empty());
+  }
+  void TearDown() override {
+    for (const Entry& entry : Entries()) Msiexec(L"/x " + entry.product);
+  }
+
+  static DWORD Install(const Package& package) {
+    return Msiexec(L"/i \"" + package.msi.wstring() + L"\"");
+  }
+
+  Package current_, older_;
+};
+
+TEST_F(Installer, InstallsSilentlyAndTheProgramsRunFromProgramFiles) {
+  ASSERT_EQ(Install(current_), 0U);
+  for (const char* name : kInstalled) EXPECT_TRUE(fs::exists(InstallDir() / name)) << name;
+  EXPECT_TRUE(HasShortcut());
+  const std::vector<Entry> entries = Entries();
+  ASSERT_EQ(entries.size(), 1U);
+  EXPECT_EQ(entries[0].version, current_.version);
+  EXPECT_EQ(entries[0].publisher, L"Quillon Software");
+  EXPECT_EQ(fs::path(entries[0].location), InstallDir() / "");
+
+  // The first selection is there: the catalogue with its ticks, and a first Test that
+  // shows work rather than a request to select items.
+  const fs::path cli = InstallDir() / "morvel-cli.exe";
+  const Finished list = RunProgram(L"\"" + cli.wstring() + L"\" list", InstallDir());
+  EXPECT_EQ(list.status, 0U);
+  for (const char* line : {"[x] Windows\n", "  [x] Temporary Files\n", "  [ ] Cookies\n",
+                           "[ ] Instant Messengers\n", "  [ ] Empty Recycle Bin\n"})
+    EXPECT_NE(list.out.find(line), std::string::npos) << line << list.out;
+  const Finished test = RunProgram(L"\"" + cli.wstring() + L"\" test", InstallDir());
+  EXPECT_EQ(test.status, 0U);
+  EXPECT_NE(test.out.find("Test: Clearing Windows - Temporary Files ..."), std::string::npos)
+      << test.out;
+
+  // The window opens, and its Help menu opens the help file beside it.
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  std::wstring command = L"\"" + (InstallDir() / "morvel.exe").wstring() + L"\"";
+  ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                             InstallDir().c_str(), &si, &pi));
+  HWND main = WaitForWindow(kMainClass, nullptr);
+  EXPECT_NE(main, nullptr);
+  if (main != nullptr) {
+    PostMessageW(main, WM_COMMAND, MAKEWPARAM(ID_HELP_HELP, 0), 0);
+    HWND help = WaitForWindow(nullptr, L"Morvel Help");
+    EXPECT_NE(help, nullptr) << "the Help menu opened no help window";
+    if (help != nullptr) PostMessageW(help, WM_CLOSE, 0, 0);
+    PostMessageW(main, WM_CLOSE, 0, 0);
+  }
+  if (WaitForSingleObject(pi.hProcess, 20000) == WAIT_TIMEOUT) TerminateProcess(pi.hProcess, 1);
+  CloseHandle(pi.hThread);
+  CloseHandle(pi.hProcess);
+}
+
+TEST_F(Installer, SilentUninstallRemovesWhatItInstalledAndKeepsTheUsersFiles) {
+  ASSERT_EQ(Install(current_), 0U);
+  // What the program writes while it is used: settings, the custom list, kept cookies,
+  // and the autorun value of its settings dialog.
+  const std::string settings = "[Settings]\r\nFastScan=0\r\n";
+  WriteFile(InstallDir() / "settings.ini", settings);
+  WriteFile(InstallDir() / "Clist.dat", "[<New List>]\r\n");
+  WriteFile(InstallDir() / "Cookies.dat", "[Cookies to keep]\r\nCount=0\r\n");
+  const std::wstring autorun = L"\"" + (InstallDir() / "morvel.exe").wstring() + L"\" -Start";
+  RegSetKeyValueW(HKEY_CURRENT_USER, kRun, L"Morvel", REG_SZ, autorun.c_str(),
+                  static_cast<DWORD>((autorun.size() + 1) * sizeof(wchar_t)));
+
+  ASSERT_EQ(Msiexec(L"/x \"" + current_.msi.wstring() + L"\""), 0U);
+  for (const char* name : kInstalled) EXPECT_FALSE(fs::exists(InstallDir() / name)) << name;
+  EXPECT_FALSE(HasShortcut());
+  EXPECT_TRUE(Entries().empty());
+  EXPECT_FALSE(HasAutorun());
+  for (const char* name : kUsersOwn) EXPECT_TRUE(fs::exists(InstallDir() / name)) << name;
+  EXPECT_EQ(ReadFile(InstallDir() / "settings.ini"), settings);
+}
+
+TEST_F(Installer, InstallingOverAnOlderBuildOrAgainLeavesOneEntryAndTheUsersSettings) {
+  // A settings.ini that is there already (a copy unpacked from the zip, say) stays.
+  const std::string settings = "[NodeSelected]\r\n1=Windows - Clipboard\r\nSelectedCount=1\r\n";
+  WriteFile(InstallDir() / "settings.ini", settings);
+  ASSERT_EQ(Install(older_), 0U);
+  ASSERT_EQ(Entries().size(), 1U);
+  EXPECT_EQ(Entries()[0].version, older_.version);
+  EXPECT_EQ(ReadFile(InstallDir() / "settings.ini"), settings);
+
+  ASSERT_EQ(Install(current_), 0U);
+  std::vector<Entry> entries = Entries();
+  ASSERT_EQ(entries.size(), 1U);
+  EXPECT_EQ(entries[0].version, current_.version);
+  EXPECT_EQ(ReadFile(InstallDir() / "settings.ini"), settings);
+  EXPECT_EQ(ReadFile(InstallDir() / "Morvel.dat"),
+            ReadFile(fs::path(L"Z:" MORVEL_SOURCE_DIR) / "data" / "Morvel.dat"));
+
+  ASSERT_EQ(Install(current_), 0U);
+  entries = Entries();
+  ASSERT_EQ(entries.size(), 1U);
+  EXPECT_EQ(entries[0].version, current_.version);
+  for (const char* name : kInstalled) EXPECT_TRUE(fs::exists(InstallDir() / name)) << name;
+
+  // An older build over this one is refused and changes nothing.
+  EXPECT_NE(Install(older_), 0U);
+  entries = Entries();
+  ASSERT_EQ(entries.size(), 1U);
+  EXPECT_EQ(entries[0].version, current_.version);
+}
+
+}  // namespace

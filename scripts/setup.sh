@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Installs what a fresh Debian 12 machine lacks to build, package and test Morvel.
-#   bash scripts/setup.sh [native|package|all]     (default: all)
+#   bash scripts/setup.sh [native|check|package|all]     (default: all)
 # native:  the native toolchain and libraries, enough for scripts/demo.sh;
+# check:   also GoogleTest, Google Benchmark and the help file's compiler and reader,
+#          enough for the native tests;
 # package: also the mingw-w64 cross-compilers, what builds the Windows libraries from
 #          Debian's sources, and the installer, help and zip tools (scripts/package.sh);
 # all:     also the test tools: GoogleTest, clang, Wine, Xvfb and friends (scripts/test.sh).
@@ -13,13 +15,16 @@ native=(build-essential cmake ninja-build pkg-config libsqlite3-dev libjpeg62-tu
 # googletest: the Windows build configures its tests from these sources (not built to package).
 package=(mingw-w64 g++-mingw-w64-i686-posix dpkg-dev tcl xz-utils debian-archive-keyring googletest
          wixl msitools fp-utils zip)
-tests=(libgtest-dev libbenchmark-dev clang clang-format libclang-rt-14-dev
-       wine wine32:i386 xvfb xauth imagemagick xdotool libchm-bin)
+# The packaging tests among the native ones compile and read back the help file.
+check=(libgtest-dev libbenchmark-dev fp-utils libchm-bin)
+tests=(clang clang-format libclang-rt-14-dev
+       wine wine32:i386 xvfb xauth imagemagick xdotool)
 case $mode in
   native) packages=("${native[@]}") ;;
+  check) packages=("${native[@]}" "${check[@]}") ;;
   package) packages=("${native[@]}" "${package[@]}") ;;
-  all) packages=("${native[@]}" "${package[@]}" "${tests[@]}") ;;
-  *) echo "usage: setup.sh [native|package|all]" >&2; exit 2 ;;
+  all) packages=("${native[@]}" "${check[@]}" "${package[@]}" "${tests[@]}") ;;
+  *) echo "usage: setup.sh [native|check|package|all]" >&2; exit 2 ;;
 esac
 
 missing=()

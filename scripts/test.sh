@@ -6,22 +6,40 @@ set -euo pipefail
 repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$repo"
 
-bash scripts/setup.sh all
+start=$SECONDS
+phase() { echo "== $1 (at $((SECONDS - start)) s)"; }
+
+# What the native tests need first; the rest (cross-compilers, Wine, clang...) installs in
+# the background while the native build runs, since apt waits on the network and the disk
+# while the compiler waits on the processors.
+bash scripts/setup.sh check
+mkdir -p build
+bash scripts/setup.sh all >build/setup-all.log 2>&1 &
+setup_pid=$!
+finish_setup() {
+  if ! wait "$setup_pid"; then
+    cat build/setup-all.log >&2
+    echo "test.sh: installing the test tools failed" >&2
+    exit 1
+  fi
+}
 bash scripts/check-portable.sh
 
-echo "== native build and tests"
+phase "native build and tests"
 cmake --preset native >/dev/null
 cmake --build --preset native
 ctest --preset native -j2
 
-echo "== ThreadSanitizer: runs against the UI thread (settings, hosts, controller)"
+phase "ThreadSanitizer: runs against the UI thread (settings, hosts, controller)"
 cmake --preset tsan >/dev/null
 cmake --build --preset tsan
 ctest --preset tsan -j2
 
-echo "== fuzz targets over their seed corpora"
+finish_setup
+phase "fuzz targets over their seed corpora"
 bash scripts/fuzz.sh all 0
 
-echo "== win32 build and tests under Wine"
+phase "win32 build and tests under Wine"
 # The packages for the install tests take their tool from the native build above.
 MORVEL_NATIVE_BUILD_DIR=$repo/build/native bash scripts/test-win32.sh
+phase "done"

@@ -74,14 +74,15 @@ void BytesToUtf8(std::string& arena, std::size_t from) {
   }
 }
 
-// An entry that leads to a record, waiting in a batch, and what the record holds.
+// An entry that leads to a record, waiting in a batch, and what the record holds: 24 bytes,
+// since a batch of them is written all over as its records are read.
 struct Pending {
-  std::uint64_t entry = 0;  // number of the entry in walk order
+  static constexpr std::uint32_t kUnread = UINT32_MAX;
   std::uint64_t filetime = 0;
+  std::uint32_t entry = 0;  // number of the entry in walk order, counted from the batch's first
   std::uint32_t record = 0;
-  std::uint32_t text = 0;  // offset of its text in the rows' arena
-  std::uint32_t length = 0;
-  enum class State : std::uint8_t { Unread, NoRow, Row } state = State::Unread;
+  std::uint32_t text = 0;          // offset of its text in the rows' arena
+  std::uint32_t length = kUnread;  // of the text; 0: the record gives no row
 };
 
 // Sorts `keys` by their upper 32 bits (two stable passes of 16 bits): a batch's records in
@@ -193,7 +194,8 @@ class Walk {
               if (entry_budget_ == 0) return false;
               --entry_budget_;
               if (const auto record = RecordOf(&chunk[i * kEntrySize]))
-                pending_.push_back(Pending{.entry = walked_, .record = *record});
+                pending_.push_back(Pending{.entry = static_cast<std::uint32_t>(walked_ - flushed_),
+                                           .record = *record});
               ++walked_;
               if (pending_.size() == kBatch) {
                 walked = Flush();
@@ -220,30 +222,39 @@ class Walk {
   // their URL, so in entry order the reads would jump all over the file), then goes through
   // the entries walked so far in their own order: the progress hook for each, and the rows.
   Walked Flush() {
-    keys_.clear();
-    bool sorted = true;
-    for (std::size_t i = 0; i < pending_.size(); ++i) {
-      keys_.push_back(std::uint64_t{pending_[i].record} << 32 | i);
-      sorted = sorted && (i == 0 || pending_[i - 1].record <= pending_[i].record);
-    }
-    if (!sorted) SortByUpperHalf(keys_, scratch_);
     // Texts read ahead stay within what the rows may still take; records past that are
     // read in their turn (the walk ends at one of them anyway).
-    // The record comes from the key, and each entry's place is only written to: in a
-    // scattered file those places are all over the batch, and waiting for them to be read
-    // would cost more than the records themselves.
     std::uint64_t read_ahead = 0;
-    constexpr std::size_t kAhead = 8;
-    for (std::size_t j = 0; j < keys_.size(); ++j) {
-      if (read_ahead > text_budget_) break;
-      if (j + kAhead < keys_.size())
-        __builtin_prefetch(&pending_[keys_[j + kAhead] & 0xFFFFFFFF], 1);
-      Pending& p = pending_[keys_[j] & 0xFFFFFFFF];
-      ReadRecord(static_cast<std::uint32_t>(keys_[j] >> 32), p);
-      read_ahead += p.length;
+    const bool in_file_order =
+        std::is_sorted(pending_.begin(), pending_.end(),
+                       [](const Pending& a, const Pending& b) { return a.record < b.record; });
+    if (in_file_order) {
+      for (Pending& p : pending_) {
+        if (read_ahead > text_budget_) break;
+        ReadRecord(p.record, p);
+        read_ahead += p.length;
+      }
+    } else {
+      keys_.clear();
+      for (std::size_t i = 0; i < pending_.size(); ++i)
+        keys_.push_back(std::uint64_t{pending_[i].record} << 32 | i);
+      SortByUpperHalf(keys_, scratch_);
+      // The record comes from the key, and each entry's place is only written to: in a
+      // scattered file those places are all over the batch, and waiting for them to be
+      // read would cost more than the records themselves.
+      constexpr std::size_t kAhead = 8;
+      for (std::size_t j = 0; j < keys_.size(); ++j) {
+        if (read_ahead > text_budget_) break;
+        if (j + kAhead < keys_.size())
+          __builtin_prefetch(&pending_[keys_[j + kAhead] & 0xFFFFFFFF], 1);
+        Pending& p = pending_[keys_[j] & 0xFFFFFFFF];
+        ReadRecord(static_cast<std::uint32_t>(keys_[j] >> 32), p);
+        read_ahead += p.length;
+      }
     }
 
     std::size_t next = 0;
+    const std::uint64_t first = flushed_;
     for (; flushed_ < walked_; ++flushed_) {
       if (progress_ && !progress_->BeforeEntry()) return Walked::Stopped;
       ++done_;
@@ -251,10 +262,10 @@ class Walk {
         MoveTo(static_cast<int>(std::min<std::int64_t>(done_ * 100 / progress_total_, 100)));
         next_percent_at_ = NextPercentAt();
       }
-      if (next == pending_.size() || pending_[next].entry != flushed_) continue;
+      if (next == pending_.size() || pending_[next].entry != flushed_ - first) continue;
       Pending& p = pending_[next++];
-      if (p.state == Pending::State::Unread) ReadRecord(p.record, p);
-      if (p.state != Pending::State::Row) continue;
+      if (p.length == Pending::kUnread) ReadRecord(p.record, p);
+      if (p.length == 0) continue;
       if (p.length > text_budget_ || row_budget_ == 0) return Walked::Ended;
       text_budget_ -= p.length;
       --row_budget_;
@@ -275,7 +286,7 @@ class Walk {
   // the rows' arena; no row for any other signature, a record cut by the end of the file,
   // no text offset or an empty text.
   void ReadRecord(std::uint64_t record, Pending& p) {
-    p.state = Pending::State::NoRow;
+    p.length = 0;
     std::array<std::byte, kUrlTextOffsetField + 1> head;
     const std::size_t held = static_cast<std::size_t>(
         std::min<std::uint64_t>(head.size(), cache_.size() - std::min(cache_.size(), record)));
@@ -307,8 +318,8 @@ class Walk {
     BytesToUtf8(arena, from);
     if (arena.size() == from) return;
     p.text = static_cast<std::uint32_t>(from);
-    p.length = static_cast<std::uint32_t>(std::min<std::size_t>(arena.size() - from, UINT32_MAX));
-    p.state = Pending::State::Row;
+    p.length =
+        static_cast<std::uint32_t>(std::min<std::size_t>(arena.size() - from, UINT32_MAX - 1));
   }
 
   void MoveTo(int percent) {

@@ -12,6 +12,7 @@
 #include "demo/image.h"
 #include "platform/emulated/machine.h"
 #include "tests/cli/image_snapshot.h"
+#include "tests/unit/temp_image.h"
 
 namespace morvel::cli {
 namespace {
@@ -36,13 +37,9 @@ using morvel::testing::Snapshot;
 class DemoImageTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir = fs::path(::testing::TempDir()) /
-          ("morvel-cli-" +
-           std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-    fs::remove_all(dir);
+    dir = temp_.path();
     WriteDemoImage(dir, fs::path(MORVEL_SOURCE_DIR) / "data" / "Morvel.dat");
   }
-  void TearDown() override { fs::remove_all(dir); }
 
   // Runs one command on a freshly opened machine, as the program does.
   template <class Command>
@@ -67,6 +64,8 @@ class DemoImageTest : public ::testing::Test {
   }
 
   fs::path dir;
+
+  ::morvel::testing::TempImage temp_{"cli"};  // unique per process: fixtures run in parallel
   std::ostringstream out, err;
   std::unique_ptr<ScriptedQuestions> questions;
 };

@@ -12,6 +12,7 @@
 #include "cli/commands.h"
 #include "platform/emulated/machine.h"
 #include "tests/cli/image_snapshot.h"
+#include "tests/unit/temp_image.h"
 
 namespace morvel::cli {
 namespace {
@@ -40,13 +41,7 @@ using morvel::testing::Snapshot;
 
 class CustomListCommand : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir = fs::path(::testing::TempDir()) /
-          ("morvel-custom-list-" +
-           std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-    fs::remove_all(dir);
-  }
-  void TearDown() override { fs::remove_all(dir); }
+  void SetUp() override { dir = temp_.path(); }
 
   // One command on a freshly opened machine, as the program runs it; the log's lines.
   std::vector<std::string> Run(bool clean) {
@@ -72,6 +67,9 @@ class CustomListCommand : public ::testing::Test {
   }
 
   fs::path dir;
+
+  ::morvel::testing::TempImage temp_{
+      "custom-list"};  // unique per process: fixtures run in parallel
   AnswerYes questions;
 };
 

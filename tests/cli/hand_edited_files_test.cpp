@@ -11,6 +11,7 @@
 #include "cli/commands.h"
 #include "common/ini_file.h"
 #include "platform/emulated/machine.h"
+#include "tests/unit/temp_image.h"
 
 namespace morvel::cli {
 namespace {
@@ -42,11 +43,7 @@ constexpr const char* kVendor = "SOFTWARE\\Vendor";
 class HandEditedFiles : public ::testing::TestWithParam<Case> {
  protected:
   void SetUp() override {
-    dir_ =
-        fs::path(::testing::TempDir()) /
-        ("morvel-hand-edited-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-         "-" + std::to_string(reinterpret_cast<std::uintptr_t>(this)));
-    fs::remove_all(dir_);
+    dir_ = temp_.path();
     Write("registry.reg",
           "Windows Registry Editor Version 5.00\r\n\r\n"
           "[HKEY_CURRENT_USER\\Software\\Listed]\r\n\"a\"=\"1\"\r\n\r\n"
@@ -55,7 +52,6 @@ class HandEditedFiles : public ::testing::TestWithParam<Case> {
           "\"DisplayName\"=\"Foo Tool\"\r\n\r\n"
           "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Vendor]\r\n\"Name\"=\"value\"\r\n\r\n");
   }
-  void TearDown() override { fs::remove_all(dir_); }
 
   void Write(const fs::path& relative, std::string_view bytes) {
     fs::create_directories((dir_ / relative).parent_path());
@@ -87,6 +83,9 @@ class HandEditedFiles : public ::testing::TestWithParam<Case> {
   }
 
   fs::path dir_;
+
+  ::morvel::testing::TempImage temp_{
+      "hand-edited"};  // unique per process: fixtures run in parallel
   NoQuestions questions_;
   std::ostringstream out_, err_;
 };

@@ -9,6 +9,7 @@
 #include "cli/arguments.h"
 #include "platform/emulated/machine.h"
 #include "tests/stores/index_dat_builder.h"
+#include "tests/unit/temp_image.h"
 
 namespace morvel::cli {
 namespace {
@@ -22,10 +23,7 @@ constexpr std::uint64_t kMidnight = 130'388'832'000'000'000;
 class IndexDatCommandTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir = fs::path(::testing::TempDir()) /
-          ("morvel-index-dat-" +
-           std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-    fs::remove_all(dir);
+    dir = temp_.path();
     fs::create_directories(dir / "drives/C/Cache");
     testing::IndexDatBuilder f(0x1000, 0x100);
     f.Table(0x100, 1).Entry(0x100, 0, 0x800).Entry(0x100, 1, 0x900).Entry(0x100, 2, 0xA00);
@@ -34,7 +32,6 @@ class IndexDatCommandTest : public ::testing::Test {
     f.UrlRecord(0xA00, "Visited: user@http://c.example/", 0xFFFF'FFFF'FFFF'FFFF, "LEAK");
     Write("drives/C/Cache/index.dat", f.bytes);
   }
-  void TearDown() override { fs::remove_all(dir); }
 
   void Write(const std::string& name, const std::string& bytes) {
     std::ofstream(dir / name, std::ios::binary) << bytes;
@@ -54,6 +51,7 @@ class IndexDatCommandTest : public ::testing::Test {
     platform::Answer Ask(const platform::Question&) override { return platform::Answer::No; }
   } questions;
   fs::path dir;
+  ::morvel::testing::TempImage temp_{"index-dat"};  // unique per process: fixtures run in parallel
   std::ostringstream out, err;
 };
 

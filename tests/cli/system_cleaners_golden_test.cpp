@@ -22,6 +22,7 @@
 #include "engine/catalogue.h"
 #include "platform/emulated/machine.h"
 #include "tests/cli/image_snapshot.h"
+#include "tests/unit/temp_image.h"
 
 namespace morvel::cli {
 namespace {
@@ -168,13 +169,9 @@ std::set<std::string> RegistryEntries(const platform::Registry& registry) {
 class SystemCleaners : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir = fs::path(::testing::TempDir()) /
-          ("morvel-system-" +
-           std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-    fs::remove_all(dir);
+    dir = temp_.path();
     WriteDemoImage(dir, fs::path(MORVEL_SOURCE_DIR) / "data" / "Morvel.dat");
   }
-  void TearDown() override { fs::remove_all(dir); }
 
   // One command on a freshly opened machine, as the program runs it; its log lines.
   Lines Run(bool clean) {
@@ -195,6 +192,8 @@ class SystemCleaners : public ::testing::Test {
   }
 
   fs::path dir;
+
+  ::morvel::testing::TempImage temp_{"system"};  // unique per process: fixtures run in parallel
   const std::vector<std::string> keys = SystemItemKeys();
   Answers answers;
 };

@@ -121,6 +121,9 @@ class SectionRun {
     while (key.starts_with('\\')) key.remove_prefix(1);
     while (key.ends_with('\\')) key.remove_suffix(1);
     if (key.empty() || key.find('\\') != std::string_view::npos) return true;
+    // Only about a key that is there, as the drive root is asked about when it exists.
+    const auto root_key = RootKeyFromName(root);
+    if (!root_key || !run_.port().registry.KeyExists(*root_key, key)) return true;
     const std::string name = root + "\\" + std::string(key);
     const std::string text =
         rest.find(',') == std::string_view::npos

@@ -5,6 +5,7 @@
 #include "gui/base/dialog.h"
 #include "gui/custom_list_entry_dialogs.h"
 #include "gui/resource.h"
+#include "platform/win32/win32_dynamic.h"
 #include "platform/win32/win32_util.h"
 
 namespace morvel::gui {

@@ -44,7 +44,9 @@ OptionsDialog::OptionsDialog(const TOptionsSetting& settings, bool auto_start)
       enabled_at_creation_(settings.EnableHotkey),
       text_at_creation_(ShortcutText(settings.Hotkey, true)),
       accepted_name_(settings.Hotkey.CharString),
-      accepted_code_(settings.Hotkey.CharAscII) {
+      accepted_code_(settings.Hotkey.CharAscII),
+      settled_text_(text_at_creation_),
+      settled_key_(settings.Hotkey) {
   OptionsForm& f = initial_;
   f.fast_scan = settings.FastScan;
   f.show_log_temp_internet_files = settings.ShowLogTempInternetFiles;
@@ -80,7 +82,17 @@ std::string OptionsDialog::OnKeyDown(std::uint16_t code, HeldModifiers held) {
   text += *name;
   copy_.Hotkey.CharString = *name;
   copy_.Hotkey.CharAscII = IsModifierKey(code) ? 0 : code;
+  if (!IsModifierKey(code)) {
+    settled_text_ = text;
+    settled_key_ = copy_.Hotkey;
+  }
   return text;
+}
+
+std::string OptionsDialog::OnKeyPassed() {
+  copy_.Hotkey.CharString = settled_key_.CharString;
+  copy_.Hotkey.CharAscII = settled_key_.CharAscII;
+  return settled_text_;
 }
 
 void OptionsDialog::ReadForm(const OptionsForm& f) {

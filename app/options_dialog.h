@@ -71,6 +71,10 @@ class OptionsDialog {
   // A key pressed in the capture edit with `held` modifiers: the text the edit shows now.
   // The key's name and code go into the private copy. Nothing typed reaches the edit.
   std::string OnKeyDown(std::uint16_t code, HeldModifiers held);
+  // A key the dialog itself takes (Tab, Ctrl+Tab, Enter, Esc) while the capture edit has
+  // the focus: the modifiers pressed on the way to it (Shift of Shift+Tab) were not meant
+  // as the boss key, so the edit goes back to the last key pressed in it. The edit's text.
+  std::string OnKeyPassed();
 
   // OK with the controls as `form` holds them. True: the dialog closes and accepted()
   // holds what to commit. False: it stays open, after the error box; `form.hide_text` is
@@ -91,6 +95,9 @@ class OptionsDialog {
   const std::string text_at_creation_;
   std::string accepted_name_;
   std::uint16_t accepted_code_;
+  // The capture as the last key other than a modifier left it.
+  std::string settled_text_;
+  TShortcut settled_key_;
   std::optional<OptionsChoice> accepted_;
 };
 

@@ -8,6 +8,7 @@
 
 #include "gui/base/dialog.h"
 #include "gui/resource.h"
+#include "platform/win32/win32_dynamic.h"
 #include "platform/win32/win32_util.h"
 
 namespace morvel::gui {
@@ -50,6 +51,12 @@ class OptionsView final : public Dialog {
       SendMessageW(Item(IDC_OPT_WIPENUMBER), CB_ADDSTRING, 0,
                    reinterpret_cast<LPARAM>(std::to_wstring(n).c_str()));
     CreateWipeHint();
+    // Where the theme gives the tab strip's page a texture of its own, the dialog takes it,
+    // so that the controls on the page do not stand on grey patches.
+    using EnableTexture = HRESULT(WINAPI*)(HWND, DWORD);
+    const auto uxtheme = platform::win32::Library::Load(L"uxtheme.dll");
+    if (const auto enable = uxtheme.Find<EnableTexture>("EnableThemeDialogTexture"))
+      enable(hwnd(), 6 /* ETDT_ENABLETAB */);
     Show(dialog_.initial());
     ShowPage(0, false);
     FilterKeys();
@@ -92,16 +99,20 @@ class OptionsView final : public Dialog {
                alt = GetKeyState(VK_MENU) < 0;
     const auto key = static_cast<std::uint16_t>(m.wParam);
     // Ctrl+Tab and Ctrl+Shift+Tab (and Ctrl+PageDown, Ctrl+PageUp) turn the pages.
+    const bool in_capture = m.hwnd == Item(IDC_OPT_HIDE);
     if (down && ctrl && !alt && (key == VK_TAB || key == VK_NEXT || key == VK_PRIOR)) {
+      if (in_capture) SetText(IDC_OPT_HIDE, dialog_.OnKeyPassed());
       const bool back = key == VK_PRIOR || (key == VK_TAB && shift);
       ShowPage((page_ + (back ? kPages.size() - 1 : 1)) % kPages.size(), true);
       return true;
     }
-    if (m.hwnd != Item(IDC_OPT_HIDE)) return false;
+    if (!in_capture) return false;
     if (down) {
       // Tab, Enter and Esc alone stay the dialog's: the next control, OK and Cancel.
-      if (!ctrl && !alt && (key == VK_TAB || (!shift && (key == VK_RETURN || key == VK_ESCAPE))))
+      if (!ctrl && !alt && (key == VK_TAB || (!shift && (key == VK_RETURN || key == VK_ESCAPE)))) {
+        SetText(IDC_OPT_HIDE, dialog_.OnKeyPassed());
         return false;
+      }
       SetText(IDC_OPT_HIDE, dialog_.OnKeyDown(key, {ctrl, shift, alt}));
       return true;
     }

@@ -76,6 +76,16 @@ INSTANTIATE_TEST_SUITE_P(
         Keys{"AllThree", {{65, {true, true, true}}}, "Ctrl  Shift  Alt  A", "A", 65}),
     [](const auto& info) { return std::string(info.param.name); });
 
+TEST(OptionsDialog, ModifiersOnTheWayToTabOrEnterAreNotTheKey) {
+  app::OptionsDialog dialog(TOptionsSetting{}, false);
+  EXPECT_EQ(dialog.OnKeyPassed(), "Ctrl  F5");  // nothing pressed yet
+  dialog.OnKeyDown(117, kCtrl);
+  EXPECT_EQ(dialog.OnKeyDown(16, {false, true}), "Shift  ");  // Shift of Shift+Tab
+  EXPECT_EQ(dialog.OnKeyPassed(), "Ctrl  F6");
+  EXPECT_EQ(dialog.copy().Hotkey.CharAscII, 117);
+  EXPECT_EQ(dialog.copy().Hotkey.CharString, "F6");
+}
+
 const std::string kRunValue = "C:\\Program Files\\Morvel\\morvel.exe -Start";
 
 // One OK of the dialog: what the settings were, what the user did, how the system answers,

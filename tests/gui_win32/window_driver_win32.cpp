@@ -33,8 +33,10 @@ bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds limit)
 }
 
 std::wstring TextOf(HWND window) {
+  // WM_GETTEXT, not GetWindowText: for a window of another process that only gives the
+  // caption it was created with, not what an edit control holds.
   wchar_t text[256] = {};
-  GetWindowTextW(window, text, 256);
+  SendMessageW(window, WM_GETTEXT, 256, reinterpret_cast<LPARAM>(text));
   return text;
 }
 

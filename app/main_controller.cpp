@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "app/custom_list_editor.h"
 #include "common/text.h"
 
 namespace morvel::app {
@@ -75,6 +76,24 @@ void MainController::OnActivate(std::string_view first_argument) {
   }
 }
 
+void MainController::OnSettings() {
+  OptionsDialog dialog(state_.options, ReadAutoRun(port_.registry));
+  view_.OpenSettings(dialog);
+  if (dialog.accepted()) CommitOptions(*dialog.accepted());
+}
+
+void MainController::CommitOptions(const OptionsChoice& chosen) {
+  ApplyEditedSettings(chosen.settings, state_.options);
+  if (chosen.boss_key_changed) {
+    boss_key_.Unregister();
+    if (state_.options.EnableHotkey) boss_key_.Register(state_.options.Hotkey);
+  }
+  OnSettingsConfirmed();
+  if (const auto refused = WriteAutoRun(port_.registry, chosen.auto_start, view_.ProgramPath()))
+    view_.ShowMessage(*refused);
+  view_.SaveSettings();
+}
+
 void MainController::OnSettingsConfirmed() {
   view_.SetFastModeBox(state_.options.FastScan);
   if (!close_after_run_)
@@ -127,7 +146,12 @@ void MainController::OnTreeExpanded(std::size_t root, bool expanded) {
   if (root < roots.size()) roots[root].expanded = expanded;
 }
 
-void MainController::OnCustomLists() { view_.OpenCustomListsEditor(); }
+void MainController::OnCustomLists() {
+  CustomListEditor editor(port_.files, port_.system.ExecutableFolder());
+  const CustomListEditor::Opening opening = editor.Load();
+  if (opening.message) view_.ShowMessage(*opening.message);
+  if (opening.editable) view_.OpenCustomListsEditor(editor);
+}
 
 void MainController::OnProgressTimer() {
   int position = position_ + 50;

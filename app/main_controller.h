@@ -14,6 +14,7 @@
 
 #include "app/boss_key.h"
 #include "app/main_view.h"
+#include "app/options_dialog.h"
 #include "app/product.h"
 #include "app/program_state.h"
 #include "engine/run_mode.h"
@@ -76,6 +77,9 @@ class MainController {
   // "Custom &Lists..." and the "<New List>" label.
   void OnCustomLists();
   void OnProgressTimer();  // Timer1
+  // "&Settings..." of the Action and tray menus: the dialog, then what its OK accepted
+  // committed in order (settings, boss key, schedule, autorun entry, settings.ini).
+  void OnSettings();
   void OnSettingsConfirmed();
 
   // Messages of a run; `serial` is the run's, as given to the launcher.
@@ -107,6 +111,7 @@ class MainController {
   [[nodiscard]] bool close_after_run() const { return close_after_run_; }
 
  private:
+  void CommitOptions(const OptionsChoice& chosen);
   void StartRun();
   bool ShowsCancel() const { return active_serial_ != 0; }
   void Cancel();

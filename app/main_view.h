@@ -15,6 +15,9 @@
 
 namespace morvel::app {
 
+class CustomListEditor;
+class OptionsDialog;
+
 // The application's own window messages, as the main window receives them.
 enum class AppMessage : std::uint32_t {
   UnattendedRun = 0x3407,  // start an unattended run
@@ -56,8 +59,14 @@ class MainView {
   virtual void ShowMessage(std::string_view text) = 0;
   // frmAskDelete, modal. A dialog that cannot be shown answers "do not proceed".
   virtual AskAnswer AskBeforeCleaning() = 0;
-  // The custom lists editor (frmNewCustomItem), modal; its result is not used.
-  virtual void OpenCustomListsEditor() = 0;
+  // The custom lists editor (frmNewCustomItem) over `editor`, modal; the editor has saved
+  // Clist.dat when it closed with OK.
+  virtual void OpenCustomListsEditor(CustomListEditor& editor) = 0;
+  // The settings dialog (frmOptions) over `dialog`, modal; dialog.accepted() then tells
+  // what OK accepted, if it closed with OK.
+  virtual void OpenSettings(OptionsDialog& dialog) = 0;
+  // The program's full path, for the autorun entry.
+  [[nodiscard]] virtual std::string ProgramPath() const = 0;
   // The save dialog ("Save as Text", "Text files (*.txt)|*.txt"); nullopt when cancelled.
   virtual std::optional<std::string> AskSaveFileName() = 0;
 

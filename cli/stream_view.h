@@ -29,7 +29,9 @@ class StreamView final : public app::MainView {
 
   void ShowMessage(std::string_view text) override;
   app::AskAnswer AskBeforeCleaning() override;
-  void OpenCustomListsEditor() override {}
+  void OpenCustomListsEditor(app::CustomListEditor&) override {}
+  void OpenSettings(app::OptionsDialog&) override {}
+  std::string ProgramPath() const override { return {}; }
   std::optional<std::string> AskSaveFileName() override { return std::nullopt; }
   void SetTestCaption(std::string_view) override {}
   void ShowProgressArea() override {}

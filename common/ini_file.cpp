@@ -355,6 +355,14 @@ void IniDocument::Write(std::string_view section, std::string_view key, std::str
   changed_ = true;
 }
 
+void IniDocument::RemoveSection(std::string_view section) {
+  for (std::size_t header = FindSection(section); header != npos; header = FindSection(section)) {
+    lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(header),
+                 lines_.begin() + static_cast<std::ptrdiff_t>(SectionEnd(header)));
+    changed_ = true;
+  }
+}
+
 void IniDocument::WriteInteger(std::string_view section, std::string_view key, long long value) {
   Write(section, key, std::to_string(value));
 }

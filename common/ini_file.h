@@ -45,6 +45,8 @@ std::size_t LineOfOffset(std::string_view text, std::size_t offset);
 class IniDocument {
  public:
   IniDocument() = default;
+  // An empty document that writes in `encoding`.
+  explicit IniDocument(IniEncoding encoding) : encoding_(encoding) {}
   static IniDocument Parse(std::string_view bytes);
 
   // The file's bytes: the lines as read, with edits applied, in the encoding read.
@@ -87,6 +89,10 @@ class IniDocument {
   void Write(std::string_view section, std::string_view key, std::string_view value);
   void WriteInteger(std::string_view section, std::string_view key, long long value);
   void WriteBool(std::string_view section, std::string_view key, bool value);
+  // Removes every section of that name with all its lines, as the profile functions erase
+  // a section; every one, so that no older copy comes forward as the first. Sections of
+  // other names stay byte for byte.
+  void RemoveSection(std::string_view section);
 
   // Whether a Write changed the document since it was parsed.
   [[nodiscard]] bool changed() const { return changed_; }

@@ -63,6 +63,7 @@ class SectionRun {
   void RegistryEntry(std::string_view value) {
     const auto [root_text, rest] = SplitFirst(value, '\\');
     const std::string root = UpperCase(root_text);
+    if (!ConfirmTopLevelKey(root, rest)) return;
     if (rest.find(',') == std::string_view::npos) {
       // Key entries are carried out under HKEY_LOCAL_MACHINE too, without the
       // administrator test.
@@ -108,6 +109,29 @@ class SectionRun {
   [[nodiscard]] std::uint64_t bytes() const { return bytes_; }
 
  private:
+  // A key right below a root (HKEY_CURRENT_USER\Software, HKEY_LOCAL_MACHINE\SYSTEM) holds
+  // a whole program world, as a drive root holds every file: the user's own list asks
+  // before removing or emptying one, as it asks before emptying a drive root. Test mode
+  // asks nothing; No skips the entry.
+  bool ConfirmTopLevelKey(const std::string& root, std::string_view rest) {
+    if (origin_ != FolderOrigin::User || run_.IsTestMode()) return true;
+    const auto [key_path, value_name] = SplitFirst(rest, ',');
+    if (!value_name.empty()) return true;  // one named value
+    std::string_view key = key_path;
+    while (key.starts_with('\\')) key.remove_prefix(1);
+    while (key.ends_with('\\')) key.remove_suffix(1);
+    if (key.empty() || key.find('\\') != std::string_view::npos) return true;
+    // Only about a key that is there, as the drive root is asked about when it exists.
+    const auto root_key = RootKeyFromName(root);
+    if (!root_key || !run_.port().registry.KeyExists(*root_key, key)) return true;
+    const std::string name = root + "\\" + std::string(key);
+    const std::string text =
+        rest.find(',') == std::string_view::npos
+            ? "Do you want to delete the registry key " + name + " with all its keys and values?"
+            : "Do you want to delete all keys and values under " + name + "?";
+    return AskBeforeRemoving(run_, text);
+  }
+
   bool MayChangeLocalMachineValues() {
     if (!may_change_local_machine_) {
       const platform::SystemInfo& system = run_.port().system;

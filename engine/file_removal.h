@@ -19,6 +19,7 @@
 #include <cstdint>
 #include <memory>
 #include <span>
+#include <string>
 #include <string_view>
 
 #include "engine/folder_guard.h"
@@ -60,6 +61,11 @@ bool IsFileInUse(RunContext& run, std::string_view path);
 // is never written through, and a file with more than one name (hard link) is not written
 // at all: its data belongs to the other names too.
 void WipeFile(RunContext& run, std::string_view path, int passes);
+
+// The removal primitives' Yes/No question (caption "Morvel", information icon, No the
+// default) before they take what the user may not have meant, such as a drive root; true
+// for Yes. The worker waits for the answer.
+bool AskBeforeRemoving(RunContext& run, const std::string& text);
 
 // Removes every file of `folder` and of its sub-folders, except files named `keep_name`
 // (ignoring case; empty keeps nothing), removes the emptied sub-folders, and `folder`

@@ -30,8 +30,6 @@ namespace {
 using platform::FileEntry;
 using platform::FolderHandle;
 
-constexpr const char* kProductName = "Morvel";
-
 // "C:\..." or a network path "\\server\...". Anything else would be resolved against the
 // current drive or folder, which is not what any cleaner asks for.
 bool IsAbsoluteFolder(std::string_view folder) {
@@ -240,11 +238,7 @@ class FolderScan {
     }
   }
 
-  bool Ask(const std::string& text) {
-    const platform::Question question{text, kProductName, platform::Buttons::YesNo,
-                                      platform::Icon::Information, platform::Answer::No};
-    return run_.port().questions.Ask(question) == platform::Answer::Yes;
-  }
+  bool Ask(const std::string& text) { return AskBeforeRemoving(run_, text); }
 
   RunContext& run_;
   std::int32_t& item_count_;
@@ -257,6 +251,12 @@ class FolderScan {
 };
 
 }  // namespace
+
+bool AskBeforeRemoving(RunContext& run, const std::string& text) {
+  const platform::Question question{text, "Morvel", platform::Buttons::YesNo,
+                                    platform::Icon::Information, platform::Answer::No};
+  return run.port().questions.Ask(question) == platform::Answer::Yes;
+}
 
 // Only a name of the folder itself may be joined to its path: whatever the enumeration
 // returns, nothing built from it can point above or beside the folder.

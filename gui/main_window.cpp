@@ -149,6 +149,12 @@ void MainWindow::OnCommand(int id) {
     case ID_TRAY_OPEN:
       controller_.RestoreFromTray();
       break;
+    case ID_ACTION_SETTINGS:
+      controller_.OnSettings();
+      break;
+    case ID_EDIT_CUSTOMLISTS:
+      controller_.OnCustomLists();
+      break;
     default:
       break;
   }

@@ -41,7 +41,9 @@ class MainWindow final : public app::MainView, public app::HotKeyPort {
   // MainView
   void ShowMessage(std::string_view text) override;
   app::AskAnswer AskBeforeCleaning() override;
-  void OpenCustomListsEditor() override;
+  void OpenCustomListsEditor(app::CustomListEditor& editor) override;
+  void OpenSettings(app::OptionsDialog& dialog) override;
+  std::string ProgramPath() const override;
   std::optional<std::string> AskSaveFileName() override;
   void SetTestCaption(std::string_view caption) override;
   void ShowProgressArea() override;

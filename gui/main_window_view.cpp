@@ -11,6 +11,8 @@
 #include "gui/ask_delete_dialog.h"
 #include "gui/base/barrier.h"
 #include "gui/base/dialog.h"
+#include "gui/custom_list_dialogs.h"
+#include "gui/options_dialog.h"
 #include "gui/progress_caption.h"
 #include "gui/resource.h"
 #include "gui/window_messages.h"
@@ -97,8 +99,23 @@ void MainWindow::ShowMessage(std::string_view text) {
 
 app::AskAnswer MainWindow::AskBeforeCleaning() { return gui::AskBeforeCleaning(instance_, hwnd_); }
 
-void MainWindow::OpenCustomListsEditor() {
-  // The custom lists editor is not part of the program yet: the request ends here.
+// A disabled main window has a modal dialog over it already (reached again through the
+// tray menu): no second one opens.
+void MainWindow::OpenCustomListsEditor(app::CustomListEditor& editor) {
+  if (IsWindowEnabled(hwnd_)) ShowCustomListsDialog(instance_, hwnd_, editor);
+}
+
+void MainWindow::OpenSettings(app::OptionsDialog& dialog) {
+  if (IsWindowEnabled(hwnd_)) ShowOptionsDialog(instance_, hwnd_, dialog, *this);
+}
+
+std::string MainWindow::ProgramPath() const {
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (length < path.size()) return Narrow(path.substr(0, length));
+    path.resize(path.size() * 2);  // cut short: a longer buffer
+  }
 }
 
 std::optional<std::string> MainWindow::AskSaveFileName() {

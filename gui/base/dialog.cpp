@@ -9,6 +9,10 @@ namespace morvel::gui {
 
 namespace {
 
+// The property that leads from a dialog's window to its Dialog (a window of someone
+// else's, a message box, has none).
+constexpr wchar_t kDialogProperty[] = L"Morvel.Dialog";
+
 void CentreOnOwner(HWND dialog) {
   HWND owner = GetWindow(dialog, GW_OWNER);
   RECT o, d;
@@ -40,6 +44,7 @@ void SetTextOf(HWND window, std::string_view text) {
 std::optional<int> Dialog::RunModal(HWND owner) {
   const INT_PTR result = DialogBoxParamW(instance_, MAKEINTRESOURCEW(template_id_), owner,
                                          Procedure, reinterpret_cast<LPARAM>(this));
+  key_filter_.reset();
   hwnd_ = nullptr;
   if (result == -1 || result == 0) {
     // -1: the dialog was not created; 0: its owner was not a window.
@@ -54,9 +59,14 @@ INT_PTR CALLBACK Dialog::Procedure(HWND dialog, UINT message, WPARAM wparam, LPA
     auto* self = reinterpret_cast<Dialog*>(lparam);
     self->hwnd_ = dialog;
     SetWindowLongPtrW(dialog, DWLP_USER, lparam);
+    SetPropW(dialog, kDialogProperty, self);
   }
   auto* self = reinterpret_cast<Dialog*>(GetWindowLongPtrW(dialog, DWLP_USER));
   if (self == nullptr) return FALSE;
+  if (message == WM_DESTROY) {
+    RemovePropW(dialog, kDialogProperty);
+    self->key_filter_.reset();
+  }
   return Guarded(
       "dialog procedure", [&] { return self->Handle(message, wparam, lparam); },
       [&]() -> INT_PTR {
@@ -64,6 +74,28 @@ INT_PTR CALLBACK Dialog::Procedure(HWND dialog, UINT message, WPARAM wparam, LPA
         if (message == WM_INITDIALOG) EndDialog(dialog, IDCANCEL);
         return FALSE;
       });
+}
+
+void Dialog::FilterKeys() {
+  // A message filter sees what the modal loop takes from the queue before the dialog
+  // manager acts on it; the hook lives on this thread only, as long as the dialog.
+  key_filter_.reset(SetWindowsHookExW(WH_MSGFILTER, KeyFilter, nullptr, GetCurrentThreadId()));
+}
+
+LRESULT CALLBACK Dialog::KeyFilter(int code, WPARAM wparam, LPARAM lparam) {
+  const auto* msg = reinterpret_cast<const MSG*>(lparam);
+  if (code == MSGF_DIALOGBOX && msg != nullptr && msg->message >= WM_KEYFIRST &&
+      msg->message <= WM_KEYLAST && msg->hwnd != nullptr) {
+    if (auto* self = static_cast<Dialog*>(
+            GetPropW(GetAncestor(msg->hwnd, GA_ROOT), kDialogProperty))) {
+      // Asked once: an outer dialog's filter further down the chain would ask the same one.
+      return Guarded(
+                 "dialog key", [&] { return self->OnKey(*msg); }, [] { return false; })
+                 ? TRUE
+                 : FALSE;
+    }
+  }
+  return CallNextHookEx(nullptr, code, wparam, lparam);
 }
 
 void Dialog::Initialise() {

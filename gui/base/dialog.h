@@ -7,8 +7,10 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <optional>
 #include <string>
+#include <type_traits>
 #include <string_view>
 
 namespace morvel::gui {
@@ -39,6 +41,12 @@ class Dialog {
   virtual std::optional<INT_PTR> OnMessage(UINT /*message*/, WPARAM, LPARAM) {
     return std::nullopt;
   }
+  // After FilterKeys: a key message for any control of the dialog before the dialog
+  // manager sees it (Tab, Enter, Esc, mnemonics); true when handled, and it goes no
+  // further. Of nested dialogs, the one the message's window belongs to is asked.
+  virtual bool OnKey(const MSG& /*message*/) { return false; }
+  // From OnInit: OnKey sees the dialog's key messages until it closes.
+  void FilterKeys();
 
   [[nodiscard]] HWND hwnd() const { return hwnd_; }
   [[nodiscard]] HINSTANCE instance() const { return instance_; }
@@ -54,9 +62,15 @@ class Dialog {
   INT_PTR Handle(UINT message, WPARAM wparam, LPARAM lparam);
   void Initialise();
 
+  static LRESULT CALLBACK KeyFilter(int code, WPARAM wparam, LPARAM lparam);
+  struct HookDeleter {
+    void operator()(HHOOK hook) const { UnhookWindowsHookEx(hook); }
+  };
+
   HINSTANCE instance_;
   int template_id_;
   HWND hwnd_ = nullptr;
+  std::unique_ptr<std::remove_pointer_t<HHOOK>, HookDeleter> key_filter_;
 };
 
 }  // namespace morvel::gui

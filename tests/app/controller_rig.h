@@ -2,6 +2,7 @@
 // A main-window controller on a fake view, a fake launcher and a port whose windows,
 // files and answers a test chooses.
 
+#include <algorithm>
 #include <functional>
 #include <map>
 #include <memory>
@@ -9,7 +10,9 @@
 #include <string>
 #include <vector>
 
+#include "app/custom_list_editor.h"
 #include "app/main_controller.h"
+#include "app/options_dialog.h"
 #include "tests/unit/fake_port.h"
 
 namespace morvel::testing {
@@ -22,7 +25,15 @@ class RecordingView final : public app::MainView {
     ++asked;
     return {answer_yes, tick_dont_show};
   }
-  void OpenCustomListsEditor() override { Note("custom lists"); }
+  void OpenCustomListsEditor(app::CustomListEditor& editor) override {
+    Note("custom lists");
+    if (edit_list) edit_list(editor);
+  }
+  void OpenSettings(app::OptionsDialog& dialog) override {
+    Note("settings");
+    if (settings) settings(dialog);
+  }
+  std::string ProgramPath() const override { return "C:\\Program Files\\Morvel\\morvel.exe"; }
   std::optional<std::string> AskSaveFileName() override { return save_name; }
   void SetTestCaption(std::string_view c) override { test_caption = c; }
   void ShowProgressArea() override { Note("progress area"); }
@@ -88,6 +99,9 @@ class RecordingView final : public app::MainView {
   std::function<void()> while_waiting;
   std::function<void(app::AppMessage)> deliver;  // where posted messages go, if anywhere
   std::optional<std::string> save_name;
+  // What the user does in the dialogs, if anything.
+  std::function<void(app::CustomListEditor&)> edit_list;
+  std::function<void(app::OptionsDialog&)> settings;
 };
 
 struct LaunchedRun {
@@ -137,12 +151,60 @@ class RigFiles final : public EmptyFiles {
   std::map<std::string, std::string> files;
 };
 
+// A registry of plain values by key and name (letter case kept as written); every write
+// refused with `deny`.
+class RigRegistry final : public platform::Registry {
+ public:
+  using Names = platform::Result<std::vector<std::string>>;
+  using Value = platform::Result<platform::RegistryValue>;
+  bool KeyExists(platform::RootKey, std::string_view path) const override {
+    return std::any_of(values.begin(), values.end(),
+                       [&](const auto& v) { return v.first.first == path; });
+  }
+  Names SubKeyNames(platform::RootKey, std::string_view, platform::Access) const override {
+    return Names::Failed(platform::ErrorKind::NotFound);
+  }
+  platform::Result<std::vector<platform::RegistryValue>> Values(platform::RootKey,
+                                                                std::string_view) const override {
+    return platform::Result<std::vector<platform::RegistryValue>>::Failed(
+        platform::ErrorKind::NotFound);
+  }
+  Value ReadValue(platform::RootKey, std::string_view path, std::string_view name) const override {
+    const auto at = values.find({std::string(path), std::string(name)});
+    return at == values.end() ? Value::Failed(platform::ErrorKind::NotFound) : Value::Of(at->second);
+  }
+  platform::Status CreateKey(platform::RootKey, std::string_view) override { return Refused(); }
+  platform::Status WriteValue(platform::RootKey, std::string_view path,
+                              const platform::RegistryValue& value) override {
+    if (deny) return Refused();
+    values[{std::string(path), value.name}] = value;
+    return platform::Status::Ok();
+  }
+  platform::Status DeleteValue(platform::RootKey r, std::string_view path,
+                               std::string_view name) override {
+    if (!ReadValue(r, path, name)) return platform::Status::Error(platform::ErrorKind::NotFound);
+    if (deny) return Refused();
+    values.erase({std::string(path), std::string(name)});
+    return platform::Status::Ok();
+  }
+  platform::Status DeleteTree(platform::RootKey, std::string_view) override { return Refused(); }
+
+  std::map<std::pair<std::string, std::string>, platform::RegistryValue> values;
+  bool deny = false;
+
+ private:
+  static platform::Status Refused() {
+    return platform::Status::Error(platform::ErrorKind::AccessDenied);
+  }
+};
+
 class RigHotKeys final : public app::HotKeyPort {
  public:
   std::uint16_t AddAtom(std::string_view) override { return atom_fails ? 0 : 0xC001; }
   std::uint16_t FindAtom(std::string_view) override { return registered ? 0xC001 : 0; }
   void DeleteAtom(std::uint16_t) override { registered = false; }
   bool RegisterHotKey(std::uint16_t, unsigned m, std::uint16_t k) override {
+    ++registrations;
     modifiers = m;
     key = k;
     registered = !register_fails;
@@ -154,6 +216,7 @@ class RigHotKeys final : public app::HotKeyPort {
   bool atom_fails = false, register_fails = false, registered = false;
   unsigned modifiers = 0;
   std::uint16_t key = 0;
+  int registrations = 0;
   std::vector<std::string> errors, shows;
 };
 
@@ -162,7 +225,7 @@ struct ControllerRig {
   LaunchedRun& Last() { return runs.back(); }
 
   app::ProgramState state;
-  EmptyRegistry registry;
+  RigRegistry registry;
   RigFiles files;
   EmptySystem system;
   RigSystem rig;

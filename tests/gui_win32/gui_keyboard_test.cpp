@@ -8,15 +8,6 @@ namespace {
 
 int FocusedId(HWND main) { return GetDlgCtrlID(FocusOf(main)); }
 
-HWND Dialog(const std::string_view caption) {
-  HWND dialog = nullptr;
-  WaitFor([&] {
-    return (dialog = FindWindowW(L"#32770", Wide(caption).c_str())) != nullptr &&
-           IsWindowVisible(dialog);
-  });
-  return dialog;
-}
-
 class Keyboard : public GuiWindow {
  protected:
   void SetUp() override {
@@ -60,7 +51,7 @@ TEST_F(Keyboard, AltLettersOpenTheMenusAndPressTheButtons) {
 TEST_F(Keyboard, EnterAndEscapeAnswerEveryDialog) {
   for (const WORD key : {VK_RETURN, VK_ESCAPE}) {
     PostMessageW(main_, WM_COMMAND, MAKEWPARAM(ID_HELP_ABOUT, 0), 0);
-    HWND about = Dialog("About Morvel");
+    HWND about = WaitForDialog("About Morvel");
     ASSERT_NE(about, nullptr);
     EXPECT_TRUE(WaitFor([&] { return FocusOf(about) == GetDlgItem(about, IDOK); }, 5s));
     Settle(about);
@@ -71,7 +62,7 @@ TEST_F(Keyboard, EnterAndEscapeAnswerEveryDialog) {
 
   // The confirmation: Esc refuses (nothing runs), Enter goes on with the Clean.
   Press('C', true);  // &Clean
-  HWND ask = Dialog(app::kAskCaption);
+  HWND ask = WaitForDialog(app::kAskCaption);
   ASSERT_NE(ask, nullptr);
   EXPECT_TRUE(WaitFor([&] { return FocusOf(ask) == GetDlgItem(ask, IDOK); }, 5s));
   Settle(ask);
@@ -82,7 +73,7 @@ TEST_F(Keyboard, EnterAndEscapeAnswerEveryDialog) {
   EXPECT_EQ(TraceCount(), 3);
 
   Press('C', true);
-  ask = Dialog(app::kAskCaption);
+  ask = WaitForDialog(app::kAskCaption);
   ASSERT_NE(ask, nullptr);
   Press(VK_RETURN);
   EXPECT_TRUE(WaitFor([&] {

@@ -10,6 +10,8 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <initializer_list>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -86,17 +88,65 @@ class Screen {
   std::vector<std::uint8_t> bgr_;
 };
 
-// The main window's visible child controls: id, class and screen rectangle.
+// A window's visible child controls: id, class and screen rectangle.
 struct Child {
   int id;
   std::wstring cls;
   RECT rect;
-  bool container;  // a group box frames others
+  bool container;  // a group box or tab strip frames others
 };
 std::vector<Child> VisibleChildren(HWND main);
+// Buttons, links and labels with text whose pixels are all one colour (not drawn).
+std::vector<int> Blank(HWND window);
+// Pairs of visible controls over each other ("id and id"), frames left out.
+std::vector<std::wstring> Overlaps(HWND window);
+// Visible controls reaching out of the window's client area.
+std::vector<int> OutsideClient(HWND window);
+// Every control of the dialog drawn, none over another or out of its client area; then a
+// screenshot, build/morvel-<name>.bmp.
+void ExpectWholeAndShoot(HWND dialog, const std::string& name);
+bool Shows(HWND dialog, int id);
 
 // Key presses through the system's input, to the foreground window.
 void Press(WORD key, bool alt = false);
+// `key` pressed while the keys `held` (VK_CONTROL, VK_SHIFT, VK_MENU) are held down.
+void PressWith(std::initializer_list<WORD> held, WORD key);
+
+// A dialog of the program ("#32770") by its caption, once it is visible; null after 20 s.
+HWND WaitForDialog(std::string_view caption);
+// A dialog's button clicked, as the dialog gets it from the button.
+void ClickButton(HWND dialog, int id);
+// A check box or radio button set and reported clicked; a radio's siblings in `group`
+// cleared first.
+void Check(HWND dialog, int id, bool on = true, std::initializer_list<int> group = {});
+// A control's text with its mnemonic marks ("&") taken out.
+std::wstring CaptionOf(HWND dialog, int id);
+
+// Messages whose data is a pointer, sent to a window of another process: the data lives
+// in that process for as long as this lives.
+class RemoteBuffer {
+ public:
+  RemoteBuffer(HWND window, std::size_t size);
+  ~RemoteBuffer();
+  RemoteBuffer(const RemoteBuffer&) = delete;
+  RemoteBuffer& operator=(const RemoteBuffer&) = delete;
+  [[nodiscard]] void* address() const { return address_; }
+  void Write(const void* data, std::size_t size, std::size_t offset = 0);
+  void Read(void* data, std::size_t size, std::size_t offset = 0) const;
+
+ private:
+  HANDLE process_ = nullptr;
+  void* address_ = nullptr;
+};
+// The texts of a list view's first column, of a tab control's tabs.
+std::vector<std::wstring> ListViewRows(HWND list);
+std::vector<std::wstring> TabCaptions(HWND tabs);
+// Selects one row of a list view (LVM_SETITEMSTATE), as a click on it would.
+void SelectListViewRow(HWND list, int row);
+// The screen rectangle of the label of the tree item whose text is `text` (any depth).
+std::optional<RECT> TreeItemLabel(HWND tree, const std::wstring& text);
+// A real left click at a screen point.
+void ClickAt(POINT point);
 // The control with the keyboard focus in `window`'s thread, and whether a menu is open.
 HWND FocusOf(HWND window);
 bool MenuOpen(HWND window);

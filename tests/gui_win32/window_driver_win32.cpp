@@ -33,8 +33,10 @@ bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds limit)
 }
 
 std::wstring TextOf(HWND window) {
+  // WM_GETTEXT, not GetWindowText: for a window of another process that only gives the
+  // caption it was created with, not what an edit control holds.
   wchar_t text[256] = {};
-  GetWindowTextW(window, text, 256);
+  SendMessageW(window, WM_GETTEXT, 256, reinterpret_cast<LPARAM>(text));
   return text;
 }
 
@@ -202,13 +204,70 @@ std::vector<Child> VisibleChildren(HWND main) {
     RECT r;
     GetWindowRect(child, &r);
     const LONG style = GetWindowLongW(child, GWL_STYLE);
-    const bool group = _wcsicmp(cls, L"Button") == 0 && (style & BS_TYPEMASK) == BS_GROUPBOX;
-    children.push_back({GetDlgCtrlID(child), cls, r, group});
+    const bool frame = (_wcsicmp(cls, L"Button") == 0 && (style & BS_TYPEMASK) == BS_GROUPBOX) ||
+                       _wcsicmp(cls, WC_TABCONTROLW) == 0;
+    children.push_back({GetDlgCtrlID(child), cls, r, frame});
   }
   return children;
 }
 
-void Press(WORD key, bool alt) {
+namespace {
+
+bool Intersect(const RECT& a, const RECT& b) {
+  RECT both;
+  return IntersectRect(&both, &a, &b) != FALSE;
+}
+
+}  // namespace
+
+std::vector<int> Blank(HWND window) {
+  const Screen screen;
+  std::vector<int> blank;
+  for (const Child& c : VisibleChildren(window)) {
+    const bool text_control = c.cls == L"Button" || c.cls == L"SysLink" ||
+                              (c.cls == L"Static" && !TextOf(GetDlgItem(window, c.id)).empty());
+    if (!c.container && text_control && screen.Colours(c.rect) < 2) blank.push_back(c.id);
+  }
+  return blank;
+}
+
+std::vector<std::wstring> Overlaps(HWND window) {
+  const std::vector<Child> children = VisibleChildren(window);
+  std::vector<std::wstring> overlaps;
+  for (std::size_t i = 0; i < children.size(); ++i)
+    for (std::size_t j = i + 1; j < children.size(); ++j)
+      if (!children[i].container && !children[j].container &&
+          Intersect(children[i].rect, children[j].rect))
+        overlaps.push_back(std::to_wstring(children[i].id) + L" and " +
+                           std::to_wstring(children[j].id));
+  return overlaps;
+}
+
+std::vector<int> OutsideClient(HWND window) {
+  RECT client;
+  GetClientRect(window, &client);
+  MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&client), 2);
+  std::vector<int> outside;
+  for (const Child& c : VisibleChildren(window)) {
+    RECT both;
+    IntersectRect(&both, &c.rect, &client);
+    if (!EqualRect(&both, &c.rect)) outside.push_back(c.id);
+  }
+  return outside;
+}
+
+void ExpectWholeAndShoot(HWND dialog, const std::string& name) {
+  Settle(dialog);
+  EXPECT_TRUE(WaitFor([&] { return Blank(dialog).empty(); }, 5s))
+      << name << ": " << ::testing::PrintToString(Blank(dialog)) << " not drawn";
+  EXPECT_EQ(Overlaps(dialog), std::vector<std::wstring>{}) << name;
+  EXPECT_EQ(OutsideClient(dialog), std::vector<int>{}) << name;
+  Screen().Save(BuildFolder().parent_path() / ("morvel-" + name + ".bmp"));
+}
+
+bool Shows(HWND dialog, int id) { return IsWindowVisible(GetDlgItem(dialog, id)) != FALSE; }
+
+void PressWith(std::initializer_list<WORD> held, WORD key) {
   std::vector<INPUT> inputs;
   const auto add = [&](WORD vk, bool up) {
     INPUT in{};
@@ -218,11 +277,169 @@ void Press(WORD key, bool alt) {
     in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
     inputs.push_back(in);
   };
-  if (alt) add(VK_MENU, false);
+  for (WORD h : held) add(h, false);
   add(key, false);
   add(key, true);
-  if (alt) add(VK_MENU, true);
+  for (auto h = std::rbegin(held); h != std::rend(held); ++h) add(*h, true);
   SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
+HWND WaitForDialog(std::string_view caption) {
+  HWND dialog = nullptr;
+  WaitFor([&] {
+    return (dialog = FindWindowW(L"#32770", Wide(caption).c_str())) != nullptr &&
+           IsWindowVisible(dialog);
+  });
+  return dialog;
+}
+
+void ClickButton(HWND dialog, int id) {
+  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+               reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+
+void Check(HWND dialog, int id, bool on, std::initializer_list<int> group) {
+  for (int other : group)
+    SendMessageW(GetDlgItem(dialog, other), BM_SETCHECK, BST_UNCHECKED, 0);
+  SendMessageW(GetDlgItem(dialog, id), BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
+  ClickButton(dialog, id);
+}
+
+std::wstring CaptionOf(HWND dialog, int id) {
+  std::wstring text = TextOf(GetDlgItem(dialog, id));
+  std::wstring caption;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == L'&' && i + 1 < text.size()) ++i;  // "&&" is one "&"
+    caption += text[i];
+  }
+  return caption;
+}
+
+RemoteBuffer::RemoteBuffer(HWND window, std::size_t size) {
+  DWORD id = 0;
+  GetWindowThreadProcessId(window, &id);
+  process_ = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, id);
+  if (process_ != nullptr)
+    address_ = VirtualAllocEx(process_, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+}
+
+RemoteBuffer::~RemoteBuffer() {
+  if (address_ != nullptr) VirtualFreeEx(process_, address_, 0, MEM_RELEASE);
+  if (process_ != nullptr) CloseHandle(process_);
+}
+
+void RemoteBuffer::Write(const void* data, std::size_t size, std::size_t offset) {
+  WriteProcessMemory(process_, static_cast<char*>(address_) + offset, data, size, nullptr);
+}
+
+void RemoteBuffer::Read(void* data, std::size_t size, std::size_t offset) const {
+  ReadProcessMemory(process_, static_cast<const char*>(address_) + offset, data, size, nullptr);
+}
+
+namespace {
+
+constexpr std::size_t kTextRoom = 512;  // characters of an item's text
+
+// An item structure sent to another process with room for its text after it; `fill` sets
+// the structure's fields given the text's remote address, `message` is sent with it.
+template <class Item>
+std::wstring RemoteItemText(HWND window, UINT message, WPARAM index,
+                            const std::function<void(Item&, wchar_t*)>& fill) {
+  RemoteBuffer remote(window, sizeof(Item) + kTextRoom * sizeof(wchar_t));
+  if (remote.address() == nullptr) return {};
+  Item item{};
+  auto* text = reinterpret_cast<wchar_t*>(static_cast<char*>(remote.address()) + sizeof(Item));
+  fill(item, text);
+  remote.Write(&item, sizeof item);
+  const wchar_t nothing = 0;
+  remote.Write(&nothing, sizeof nothing, sizeof(Item));
+  SendMessageW(window, message, index, reinterpret_cast<LPARAM>(remote.address()));
+  std::wstring out(kTextRoom, L'\0');
+  remote.Read(out.data(), kTextRoom * sizeof(wchar_t), sizeof(Item));
+  out.resize(wcsnlen(out.c_str(), kTextRoom));
+  return out;
+}
+
+}  // namespace
+
+std::vector<std::wstring> ListViewRows(HWND list) {
+  std::vector<std::wstring> rows;
+  const auto count = SendMessageW(list, LVM_GETITEMCOUNT, 0, 0);
+  for (LRESULT i = 0; i < count; ++i)
+    rows.push_back(RemoteItemText<LVITEMW>(list, LVM_GETITEMTEXTW, i, [](LVITEMW& item, wchar_t* text) {
+      item.pszText = text;
+      item.cchTextMax = kTextRoom;
+    }));
+  return rows;
+}
+
+std::vector<std::wstring> TabCaptions(HWND tabs) {
+  std::vector<std::wstring> captions;
+  const auto count = SendMessageW(tabs, TCM_GETITEMCOUNT, 0, 0);
+  for (LRESULT i = 0; i < count; ++i)
+    captions.push_back(RemoteItemText<TCITEMW>(tabs, TCM_GETITEMW, i, [](TCITEMW& item, wchar_t* text) {
+      item.mask = TCIF_TEXT;
+      item.pszText = text;
+      item.cchTextMax = kTextRoom;
+    }));
+  return captions;
+}
+
+void SelectListViewRow(HWND list, int row) {
+  RemoteBuffer remote(list, sizeof(LVITEMW));
+  LVITEMW item{};
+  item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+  item.state = LVIS_SELECTED | LVIS_FOCUSED;
+  remote.Write(&item, sizeof item);
+  SendMessageW(list, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(remote.address()));
+}
+
+std::optional<RECT> TreeItemLabel(HWND tree, const std::wstring& text) {
+  std::vector<HTREEITEM> pending{reinterpret_cast<HTREEITEM>(
+      SendMessageW(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0))};
+  while (!pending.empty()) {
+    HTREEITEM item = pending.back();
+    pending.pop_back();
+    if (item == nullptr) continue;
+    pending.push_back(reinterpret_cast<HTREEITEM>(
+        SendMessageW(tree, TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(item))));
+    pending.push_back(reinterpret_cast<HTREEITEM>(
+        SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CHILD, reinterpret_cast<LPARAM>(item))));
+    const std::wstring label =
+        RemoteItemText<TVITEMW>(tree, TVM_GETITEMW, 0, [item](TVITEMW& tv, wchar_t* room) {
+          tv.mask = TVIF_TEXT | TVIF_HANDLE;
+          tv.hItem = item;
+          tv.pszText = room;
+          tv.cchTextMax = kTextRoom;
+        });
+    if (label != text) continue;
+    // TVM_GETITEMRECT takes the item in the rectangle it fills.
+    RemoteBuffer remote(tree, sizeof(RECT));
+    remote.Write(&item, sizeof item);
+    RECT r{};
+    if (!SendMessageW(tree, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(remote.address())))
+      return std::nullopt;
+    remote.Read(&r, sizeof r);
+    MapWindowPoints(tree, nullptr, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+  }
+  return std::nullopt;
+}
+
+void ClickAt(POINT point) {
+  SetCursorPos(point.x, point.y);
+  INPUT inputs[2]{};
+  inputs[0].type = inputs[1].type = INPUT_MOUSE;
+  inputs[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+  inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+  SendInput(2, inputs, sizeof(INPUT));
+}
+
+void Press(WORD key, bool alt) {
+  if (alt)
+    PressWith({VK_MENU}, key);
+  else
+    PressWith({}, key);
 }
 
 HWND FocusOf(HWND window) {

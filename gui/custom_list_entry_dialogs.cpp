@@ -1,0 +1,222 @@
+#include "gui/custom_list_entry_dialogs.h"
+
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include "app/product.h"
+#include "gui/base/barrier.h"
+#include "gui/base/dialog.h"
+#include "gui/resource.h"
+#include "platform/win32/win32_util.h"
+
+namespace morvel::gui {
+
+namespace {
+
+using platform::win32::Narrow;
+using platform::win32::Wide;
+
+// The folder's existence is looked at again now and then: it may go while the dialog waits.
+constexpr UINT_PTR kIdleTimer = 1;
+constexpr UINT kIdleMs = 500;
+
+class RegistryView final : public Dialog {
+ public:
+  RegistryView(HINSTANCE instance, app::RegistryEntryForm form)
+      : Dialog(instance, IDD_ADDREGISTRY), form_(std::move(form)) {}
+  std::optional<std::string> entry;
+
+ protected:
+  void OnInit() override {
+    SetText(IDC_AR_KEY, form_.key);
+    SetText(IDC_AR_VALUE, form_.value);
+    SetChecked(IDC_AR_DELETEKEY, form_.action == app::RegistryAction::DeleteKey);
+    SetChecked(IDC_AR_DELETEVALUES, form_.action == app::RegistryAction::DeleteAllValues);
+    SetChecked(IDC_AR_DELETEVALUE, form_.action == app::RegistryAction::DeleteValue);
+    Update();
+  }
+  bool OnCommand(int id, int) override {
+    if (id == IDC_AR_REGEDIT) {
+      // The dialog stays open; a missing editor is not our failure.
+      ShellExecuteW(hwnd(), L"Open", L"Regedit.exe", nullptr, nullptr, SW_SHOWNORMAL);
+      return true;
+    }
+    Read();
+    Update();
+    if (id != IDOK) return false;
+    if (!form_.OkEnabled()) return true;
+    const app::EntryResult result = form_.Accept();
+    if (!result.entry) {
+      ShowRefusal(hwnd(), result.message);
+      return true;
+    }
+    entry = result.entry;
+    Close(IDOK);
+    return true;
+  }
+
+ private:
+  void Read() {
+    form_.key = Text(IDC_AR_KEY);
+    form_.value = Text(IDC_AR_VALUE);
+    form_.action = Checked(IDC_AR_DELETEVALUE)    ? app::RegistryAction::DeleteValue
+                   : Checked(IDC_AR_DELETEVALUES) ? app::RegistryAction::DeleteAllValues
+                                                  : app::RegistryAction::DeleteKey;
+  }
+  void Update() {
+    EnableWindow(Item(IDC_AR_VALUE), form_.ValueEnabled());
+    EnableWindow(Item(IDOK), form_.OkEnabled());
+  }
+
+  app::RegistryEntryForm form_;
+};
+
+int CALLBACK CentreBrowser(HWND window, UINT message, LPARAM, LPARAM) {
+  return Guarded(
+      "folder browser",
+      [&] {
+        if (message == BFFM_INITIALIZED) {
+          RECT client;
+          GetClientRect(window, &client);
+          SetWindowPos(window, nullptr, (GetSystemMetrics(SM_CXSCREEN) - client.right) / 2,
+                       (GetSystemMetrics(SM_CYSCREEN) - client.bottom) / 2, 0, 0,
+                       SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        }
+        return 0;
+      },
+      [] { return 0; });
+}
+
+// The shell's folder browser: file-system folders only, nothing chosen at first.
+std::optional<std::string> BrowseForFolder(HWND owner) {
+  const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  BROWSEINFOW info{};
+  info.hwndOwner = owner;
+  info.lpszTitle = L"Please select the directory to add";
+  info.ulFlags = BIF_RETURNONLYFSDIRS;
+  info.lpfn = CentreBrowser;
+  std::optional<std::string> path;
+  if (PIDLIST_ABSOLUTE chosen = SHBrowseForFolderW(&info)) {
+    wchar_t folder[MAX_PATH] = {};
+    if (SHGetPathFromIDListW(chosen, folder)) path = Narrow(folder);
+    CoTaskMemFree(chosen);
+  }
+  if (SUCCEEDED(com)) CoUninitialize();
+  return path;
+}
+
+class FolderView final : public Dialog {
+ public:
+  FolderView(HINSTANCE instance, app::FolderEntryForm form)
+      : Dialog(instance, IDD_ADDFOLDER), form_(std::move(form)) {}
+  std::optional<std::string> entry;
+
+ protected:
+  void OnInit() override {
+    SetText(IDC_AF_FOLDER, form_.folder);
+    SetChecked(IDC_AF_SINGLE, form_.option == app::FolderOption::SingleFile);
+    SetChecked(IDC_AF_MULTIPLE, form_.option == app::FolderOption::WholeFolder);
+    SetChecked(IDC_AF_DELETEFOLDER, form_.delete_folder);
+    SetChecked(IDC_AF_DELETEFILES, !form_.delete_folder);
+    SetText(IDC_AF_MATCH, form_.mask);
+    ShowOption();
+    SetTimer(hwnd(), kIdleTimer, kIdleMs, nullptr);
+  }
+  bool OnCommand(int id, int notification) override {
+    if (id == IDC_AF_BROWSE) {
+      if (const auto folder = BrowseForFolder(hwnd())) {
+        SetText(IDC_AF_FOLDER, *folder);
+        ShowOption();
+      }
+    } else if ((id == IDC_AF_SINGLE || id == IDC_AF_MULTIPLE) && notification == BN_CLICKED) {
+      ShowOption();
+    } else if (id == IDC_AF_FOLDER && notification == EN_CHANGE) {
+      // The file list follows the folder as it is typed: a file chosen in another
+      // folder must not be taken for one of this folder.
+      FillFiles();
+    }
+    Read();
+    Update();
+    if (id != IDOK) return id == IDC_AF_BROWSE;
+    if (!form_.OkEnabled()) return true;
+    const app::EntryResult result = form_.Accept();
+    if (!result.entry) {
+      ShowRefusal(hwnd(), result.message);
+      return true;
+    }
+    entry = result.entry;
+    Close(IDOK);
+    return true;
+  }
+  std::optional<INT_PTR> OnMessage(UINT message, WPARAM wparam, LPARAM) override {
+    if (message != WM_TIMER || wparam != kIdleTimer) return std::nullopt;
+    Update();
+    return TRUE;
+  }
+
+ private:
+  void ShowOption() {
+    const bool single = Checked(IDC_AF_SINGLE);
+    for (int id : {IDC_AF_SELECTFILE, IDC_AF_FILES})
+      ShowWindow(Item(id), single ? SW_SHOW : SW_HIDE);
+    for (int id :
+         {IDC_AF_WASHMODE, IDC_AF_DELETEFOLDER, IDC_AF_DELETEFILES, IDC_AF_MATCH, IDC_AF_MATCHHINT})
+      ShowWindow(Item(id), single ? SW_HIDE : SW_SHOW);
+    if (single) FillFiles();
+  }
+  void FillFiles() {
+    HWND list = Item(IDC_AF_FILES);
+    form_.folder = Text(IDC_AF_FOLDER);
+    SendMessageW(list, LB_RESETCONTENT, 0, 0);
+    for (const std::string& name : form_.FilesOfFolder())
+      SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(name).c_str()));
+  }
+  void Read() {
+    form_.folder = Text(IDC_AF_FOLDER);
+    form_.option =
+        Checked(IDC_AF_SINGLE) ? app::FolderOption::SingleFile : app::FolderOption::WholeFolder;
+    form_.file.reset();
+    HWND list = Item(IDC_AF_FILES);
+    const LRESULT selected = SendMessageW(list, LB_GETCURSEL, 0, 0);
+    if (selected != LB_ERR) {
+      std::wstring name(static_cast<std::size_t>(SendMessageW(list, LB_GETTEXTLEN, selected, 0)),
+                        L'\0');
+      SendMessageW(list, LB_GETTEXT, selected, reinterpret_cast<LPARAM>(name.data()));
+      form_.file = Narrow(name);
+    }
+    form_.delete_folder = Checked(IDC_AF_DELETEFOLDER);
+    form_.mask = Text(IDC_AF_MATCH);
+  }
+  void Update() {
+    Read();
+    EnableWindow(Item(IDOK), form_.OkEnabled());
+  }
+
+  app::FolderEntryForm form_;
+};
+
+template <class View, class Form>
+std::optional<std::string> Ask(HINSTANCE instance, HWND owner, Form form) {
+  View view(instance, std::move(form));
+  if (view.RunModal(owner) != IDOK) return std::nullopt;
+  return view.entry;
+}
+
+}  // namespace
+
+std::optional<std::string> AskRegistryEntry(HINSTANCE instance, HWND owner,
+                                            app::RegistryEntryForm form) {
+  return Ask<RegistryView>(instance, owner, std::move(form));
+}
+
+std::optional<std::string> AskFolderEntry(HINSTANCE instance, HWND owner,
+                                          app::FolderEntryForm form) {
+  return Ask<FolderView>(instance, owner, std::move(form));
+}
+
+void ShowRefusal(HWND dialog, std::string_view message) {
+  MessageBoxW(dialog, Wide(message).c_str(), Wide(app::kProductName).c_str(),
+              MB_OK | MB_ICONERROR);
+}
+
+}  // namespace morvel::gui

@@ -1,0 +1,198 @@
+// The custom list and Clist.dat on both machines: the section written anew in list order
+// in the file's own encoding with the rest of the file as it was, a file that cannot be
+// read or written, a damaged one; the file and folder dialog's folder; and the question
+// before the list removes or empties a key right below a root.
+#include <gtest/gtest.h>
+
+#include "app/custom_list_editor.h"
+#include "common/ini_file.h"
+#include "engine/definition_file.h"
+#include "tests/definitions/definitions_fixture.h"
+
+namespace morvel::definitions_test {
+namespace {
+
+using app::CustomListEditor;
+
+class CustomListFile : public DefinitionsTest {
+ protected:
+  std::string ListPath() { return Folder("Clist.dat"); }
+  CustomListEditor Editor() { return CustomListEditor(files(), Folder() + "\\"); }
+  std::string Read() { return files().ReadFile(ListPath()).value; }
+};
+
+struct EncodingCase {
+  const char* name;
+  IniEncoding encoding;
+};
+
+class Encodings : public CustomListFile, public ::testing::WithParamInterface<EncodingCase> {};
+
+TEST_P(Encodings, SectionWrittenInListOrderRestAsItWas) {
+  const std::string before =
+      "; my lists\r\n[Other List]\r\nDelFile1=C:\\Keep\r\n\r\n[<New List>]\r\n"
+      "DelFile1=C:\\Old\r\n[Tail]\r\nx=1\r\n[<new list>]\r\nDelFile1=C:\\Older\r\n";
+  PutFile(ListPath(), EncodeIniText(before, GetParam().encoding));
+  CustomListEditor list = Editor();
+  const CustomListEditor::Opening opening = list.Load();
+  ASSERT_TRUE(opening.editable);
+  EXPECT_EQ(opening.message, std::nullopt);
+  EXPECT_EQ(list.rows(), std::vector<std::string>{"C:\\Old"});
+  list.Select(0);
+  list.RemoveSelected();
+  for (const char* row : {"HKEY_CURRENT_USER\\Software\\A", "C:\\Temp,*.tmp",
+                          "hkey_users\\B,Value", "C:\\Data, with blank"})
+    list.Append(row);
+  ASSERT_EQ(list.Save(), std::nullopt);
+
+  const IniText written = DecodeIniText(Read());
+  EXPECT_EQ(written.encoding, GetParam().encoding);
+  // Every copy of the old section went; the new one comes last.
+  EXPECT_EQ(written.text,
+            "; my lists\r\n[Other List]\r\nDelFile1=C:\\Keep\r\n\r\n[Tail]\r\nx=1\r\n"
+            "[<New List>]\r\nDelRegValue1=HKEY_CURRENT_USER\\Software\\A\r\n"
+            "DelFile1=C:\\Temp,*.tmp\r\nDelRegValue2=hkey_users\\B,Value\r\n"
+            "DelFile2=C:\\Data, with blank\r\n");
+  CustomListEditor again = Editor();
+  again.Load();
+  EXPECT_EQ(again.rows(), list.rows());
+}
+
+INSTANTIATE_TEST_SUITE_P(CustomList, Encodings,
+                         ::testing::Values(EncodingCase{"Plain", IniEncoding::Plain},
+                                           EncodingCase{"Utf8Mark", IniEncoding::Utf8Bom},
+                                           EncodingCase{"Utf16", IniEncoding::Utf16Le},
+                                           EncodingCase{"Utf16BigEndian", IniEncoding::Utf16Be}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(CustomListFile, MissingFileIsAnEmptyListThatOkCreates) {
+  CustomListEditor list = Editor();
+  EXPECT_TRUE(list.Load().editable);
+  EXPECT_TRUE(list.rows().empty());
+  list.Append("C:\\Temp");
+  ASSERT_EQ(list.Save(), std::nullopt);
+  EXPECT_EQ(Read(), "[<New List>]\r\nDelFile1=C:\\Temp\r\n");
+}
+
+TEST_F(CustomListFile, ReadOnlyFileStaysAsItWasAndSaysSo) {
+  const std::string before = "[<New List>]\r\nDelFile1=C:\\Old\r\n";
+  PutFile(ListPath(), before);
+  SKIP_IF(machine().SetAttributes(ListPath(), platform::attr::ReadOnly));
+  CustomListEditor list = Editor();
+  ASSERT_TRUE(list.Load().editable);
+  list.Append("C:\\New");
+  const auto refused = list.Save();
+  ASSERT_TRUE(refused.has_value());
+  EXPECT_EQ(*refused,
+            "Clist.dat could not be saved (access denied; the file may be read-only). The list "
+            "was not saved.");
+  EXPECT_EQ(Read(), before);
+  // No temporary file is left beside it.
+  std::vector<std::string> names;
+  (void)files().Enumerate(Folder(), [&](const platform::FileEntry& e) {
+    names.push_back(e.name);
+    return true;
+  });
+  EXPECT_EQ(names, std::vector<std::string>{"Clist.dat"});
+}
+
+TEST_F(CustomListFile, FileInUseCannotBeEditedNow) {
+  PutFile(ListPath(), "[<New List>]\r\nDelFile1=C:\\Old\r\n");
+  SKIP_IF(machine().LockFile(ListPath()));
+  CustomListEditor list = Editor();
+  const CustomListEditor::Opening opening = list.Load();
+  EXPECT_FALSE(opening.editable);
+  EXPECT_EQ(opening.message, "The custom list cannot be edited now: Clist.dat cannot be read (it "
+                             "is in use by another program).");
+}
+
+TEST_F(CustomListFile, DamagedFileShowsWhatCanBeReadAndKeepsTheRest) {
+  const std::string damaged = std::string("[Other]\r\nx=a\0b\r\n", 16);
+  PutFile(ListPath(), damaged + "[<New List>]\r\nDelFile1=C:\\A\r\nDelFile2=C:\\\x01\r\n"
+                                "DelFile3=\r\nDelFile4=C:\\B\r\n");
+  CustomListEditor list = Editor();
+  const CustomListEditor::Opening opening = list.Load();
+  ASSERT_TRUE(opening.editable);
+  ASSERT_TRUE(opening.message.has_value());
+  EXPECT_EQ(opening.message->substr(0, 44), "Clist.dat is damaged (a zero byte on line 2)");
+  EXPECT_EQ(list.rows(), (std::vector<std::string>{"C:\\A", "C:\\B"}));
+  ASSERT_EQ(list.Save(), std::nullopt);
+  EXPECT_EQ(Read(), damaged + "[<New List>]\r\nDelFile1=C:\\A\r\nDelFile2=C:\\B\r\n");
+}
+
+TEST_F(CustomListFile, FolderDialogFollowsTheFolderAndChecksItAgainOnOk) {
+  PutFile(Folder("Data\\b.txt"), "b");
+  PutFile(Folder("Data\\a.log"), "a");
+  PutFile(Folder("Data\\Sub\\c.txt"), "c");
+  app::FolderEntryForm form = Editor().NewFolderForm();
+  EXPECT_FALSE(form.OkEnabled());
+  form.folder = Folder("Data");
+  EXPECT_EQ(form.FilesOfFolder(), (std::vector<std::string>{"a.log", "b.txt"}));
+  EXPECT_FALSE(form.OkEnabled());  // no file chosen yet
+  form.file = "b.txt";
+  EXPECT_EQ(form.Accept().entry, Folder("Data") + ",b.txt");
+
+  form.option = app::FolderOption::WholeFolder;
+  EXPECT_EQ(form.Accept().entry, Folder("Data"));
+  form.delete_folder = false;
+  EXPECT_FALSE(form.OkEnabled());  // "*." as it starts
+  form.mask = "*.txt";
+  EXPECT_EQ(form.Accept().entry, Folder("Data") + ",*.txt");
+
+  form.folder = Folder("Data\\b.txt");  // a file is no folder
+  EXPECT_FALSE(form.OkEnabled());
+  EXPECT_TRUE(form.FilesOfFolder().empty());
+
+  // A folder whose path holds "," would be cleaned as another folder and a file name.
+  PutFile(Folder("a,b\\x.txt"), "x");
+  form.folder = Folder("a,b");
+  ASSERT_TRUE(form.OkEnabled());
+  EXPECT_EQ(form.Accept().entry, std::nullopt);
+
+  // Chosen, then gone before OK.
+  form.folder = Folder("Data\\Sub");
+  ASSERT_TRUE(form.OkEnabled());
+  ASSERT_TRUE(files().ShellDelete(Folder("Data\\Sub")).ok());
+  const app::EntryResult gone = form.Accept();
+  EXPECT_EQ(gone.entry, std::nullopt);
+  EXPECT_EQ(gone.message, "The folder " + Folder("Data\\Sub") + " does not exist any more.");
+}
+
+// A key right below a root is as much as a drive root: the list asks first, as it does
+// before emptying a drive root; Test asks nothing, one named value is not asked about.
+TEST_F(CustomListFile, KeyRightBelowARootIsAskedAboutBeforeClean) {
+  if (!machine().IsThrowawayMachine()) GTEST_SKIP() << "makes a key right below HKCU";
+  const std::string top = "MorvelTopLevelTest";
+  (void)registry().DeleteTree(kUser, top);  // left by a run that stopped halfway
+  PutKey(kUser, top, {"a", "b"});
+  PutFile(ListPath(), "[<New List>]\r\nDelRegValue1=HKEY_CURRENT_USER\\" + top +
+                          "\r\nDelRegValue2=HKEY_CURRENT_USER\\\\" + top +
+                          ",\r\nDelRegValue3=HKEY_CURRENT_USER\\" + top + ",a\r\n");
+  auto run = MakeRun(RunMode::Test);
+  RunDefinitionSection(*run, "Clist.dat", "Custom Lists - <New List>");
+  EXPECT_TRUE(questions.asked.empty());
+  EXPECT_EQ(run->item_count, 2 + 2 + 1);
+
+  run = MakeRun(RunMode::Clean);  // No to both questions
+  RunDefinitionSection(*run, "Clist.dat", "Custom Lists - <New List>");
+  ASSERT_EQ(questions.asked.size(), 2u);
+  EXPECT_EQ(questions.asked[0].text, "Do you want to delete the registry key HKEY_CURRENT_USER\\" +
+                                         top + " with all its keys and values?");
+  EXPECT_EQ(questions.asked[1].text,
+            "Do you want to delete all keys and values under HKEY_CURRENT_USER\\" + top + "?");
+  EXPECT_EQ(questions.asked[0].default_answer, platform::Answer::No);
+  EXPECT_EQ(run->item_count, 1);  // the named value
+  EXPECT_TRUE(registry().KeyExists(kUser, top));
+
+  // Yes: the key goes, and the entries after it find nothing to ask about.
+  questions.asked.clear();
+  questions.answers = {platform::Answer::Yes};
+  run = MakeRun(RunMode::Clean);
+  RunDefinitionSection(*run, "Clist.dat", "Custom Lists - <New List>");
+  EXPECT_EQ(questions.asked.size(), 1u);
+  EXPECT_EQ(run->item_count, 1);  // "b": "a" went with the named-value entry
+  EXPECT_FALSE(registry().KeyExists(kUser, top));
+}
+
+}  // namespace
+}  // namespace morvel::definitions_test

@@ -2,46 +2,10 @@
 // link drawn at once (no mouse passing over it), no two controls over each other, before
 // and after a run; a screenshot of each under build/.
 #include "tests/gui_win32/gui_fixture.h"
+#include "tests/gui_win32/screen_dpi.h"
 
 namespace morvel::testing::gui {
 namespace {
-
-bool Intersect(const RECT& a, const RECT& b) {
-  RECT both;
-  return IntersectRect(&both, &a, &b) != FALSE;
-}
-
-// Buttons, links and labels with text whose pixels are all one colour.
-std::vector<int> Blank(HWND main) {
-  const Screen screen;
-  std::vector<int> blank;
-  for (const Child& c : VisibleChildren(main)) {
-    const bool text_control = c.cls == L"Button" || c.cls == L"SysLink" ||
-                              (c.cls == L"Static" && !TextOf(GetDlgItem(main, c.id)).empty());
-    if (!c.container && text_control && screen.Colours(c.rect) < 2) blank.push_back(c.id);
-  }
-  return blank;
-}
-
-std::vector<std::wstring> Overlaps(HWND main) {
-  const std::vector<Child> children = VisibleChildren(main);
-  std::vector<std::wstring> overlaps;
-  for (std::size_t i = 0; i < children.size(); ++i)
-    for (std::size_t j = i + 1; j < children.size(); ++j)
-      if (!children[i].container && !children[j].container &&
-          Intersect(children[i].rect, children[j].rect))
-        overlaps.push_back(std::to_wstring(children[i].id) + L" and " +
-                           std::to_wstring(children[j].id));
-  return overlaps;
-}
-
-// Drawn and apart, waiting at most a few seconds for the window to paint.
-void ExpectDrawnAndApart(HWND main, const char* when) {
-  EXPECT_TRUE(WaitFor([&] { return Blank(main).empty(); }, 5s))
-      << when << ": " << ::testing::PrintToString(Blank(main)) << " not drawn";
-  const auto overlaps = Overlaps(main);
-  EXPECT_TRUE(overlaps.empty()) << when << ": " << ::testing::PrintToString(overlaps);
-}
 
 struct SizeCase {
   const char* name;
@@ -118,30 +82,6 @@ INSTANTIATE_TEST_SUITE_P(
                                "Width=300\r\nHeight=200\r\n",
                                610, 400}),
     [](const auto& info) { return std::string(info.param.name); });
-
-// Wine's screen DPI for the programs started while this lives.
-class ScreenDpi {
- public:
-  explicit ScreenDpi(DWORD dpi) {
-    DWORD size = sizeof old_;
-    had_ = RegGetValueW(HKEY_CURRENT_USER, kDesktop, L"LogPixels", RRF_RT_REG_DWORD, nullptr, &old_,
-                        &size) == ERROR_SUCCESS;
-    RegSetKeyValueW(HKEY_CURRENT_USER, kDesktop, L"LogPixels", REG_DWORD, &dpi, sizeof dpi);
-  }
-  ~ScreenDpi() {
-    if (had_)
-      RegSetKeyValueW(HKEY_CURRENT_USER, kDesktop, L"LogPixels", REG_DWORD, &old_, sizeof old_);
-    else
-      RegDeleteKeyValueW(HKEY_CURRENT_USER, kDesktop, L"LogPixels");
-  }
-  ScreenDpi(const ScreenDpi&) = delete;
-  ScreenDpi& operator=(const ScreenDpi&) = delete;
-
- private:
-  static constexpr wchar_t kDesktop[] = L"Control Panel\\Desktop";
-  DWORD old_ = 96;
-  bool had_ = false;
-};
 
 TEST_F(GuiWindow, At144DpiTheDesignSizeGrowsAndTheControlsWithIt) {
   const ScreenDpi dpi(144);

@@ -38,8 +38,9 @@ std::wstring TextOf(HWND window) {
   return text;
 }
 
-std::vector<std::wstring> LogOf(HWND main) {
-  HWND log = GetDlgItem(main, IDC_LOG);
+std::vector<std::wstring> LogOf(HWND main) { return ListBoxItems(GetDlgItem(main, IDC_LOG)); }
+
+std::vector<std::wstring> ListBoxItems(HWND log) {
   std::vector<std::wstring> lines;
   const LRESULT count = SendMessageW(log, LB_GETCOUNT, 0, 0);
   for (LRESULT i = 0; i < count; ++i) {
@@ -53,6 +54,51 @@ std::vector<std::wstring> LogOf(HWND main) {
     lines.push_back(line);
   }
   return lines;
+}
+
+std::wstring ListViewText(HWND list_view, int row, int column) {
+  // The list view writes into memory of its own process: the item and its buffer are put
+  // there.
+  DWORD pid = 0;
+  GetWindowThreadProcessId(list_view, &pid);
+  const HANDLE process =
+      OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+  if (process == nullptr) return {};
+  constexpr int kChars = 2048;
+  auto* remote = static_cast<char*>(VirtualAllocEx(
+      process, nullptr, sizeof(LVITEMW) + kChars * sizeof(wchar_t), MEM_COMMIT, PAGE_READWRITE));
+  std::wstring text;
+  if (remote != nullptr) {
+    LVITEMW item{};
+    item.iSubItem = column;
+    item.cchTextMax = kChars;
+    item.pszText = reinterpret_cast<LPWSTR>(remote + sizeof(LVITEMW));
+    if (WriteProcessMemory(process, remote, &item, sizeof item, nullptr)) {
+      const LRESULT length =
+          SendMessageW(list_view, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(remote));
+      text.resize(static_cast<std::size_t>(std::clamp<LRESULT>(length, 0, kChars - 1)));
+      if (!ReadProcessMemory(process, item.pszText, text.data(), text.size() * sizeof(wchar_t),
+                             nullptr))
+        text.clear();
+    }
+    VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+  }
+  CloseHandle(process);
+  return text;
+}
+
+HWND DialogOf(HWND owner, const std::wstring& caption) {
+  HWND found = nullptr;
+  WaitFor([&] {
+    for (HWND w = FindWindowExW(nullptr, nullptr, L"#32770", caption.c_str()); w != nullptr;
+         w = FindWindowExW(nullptr, w, L"#32770", caption.c_str()))
+      if (GetWindow(w, GW_OWNER) == owner && IsWindowVisible(w)) {
+        found = w;
+        return true;
+      }
+    return false;
+  });
+  return found;
 }
 
 bool Contains(const std::vector<std::wstring>& lines, const std::wstring& line) {
@@ -206,6 +252,37 @@ std::vector<Child> VisibleChildren(HWND main) {
     children.push_back({GetDlgCtrlID(child), cls, r, group});
   }
   return children;
+}
+
+std::vector<int> Blank(HWND window) {
+  const Screen screen;
+  std::vector<int> blank;
+  for (const Child& c : VisibleChildren(window)) {
+    const bool text_control = c.cls == L"Button" || c.cls == L"SysLink" ||
+                              (c.cls == L"Static" && !TextOf(GetDlgItem(window, c.id)).empty());
+    if (!c.container && text_control && screen.Colours(c.rect) < 2) blank.push_back(c.id);
+  }
+  return blank;
+}
+
+std::vector<std::wstring> Overlaps(HWND window) {
+  const std::vector<Child> children = VisibleChildren(window);
+  std::vector<std::wstring> overlaps;
+  RECT both;
+  for (std::size_t i = 0; i < children.size(); ++i)
+    for (std::size_t j = i + 1; j < children.size(); ++j)
+      if (!children[i].container && !children[j].container &&
+          IntersectRect(&both, &children[i].rect, &children[j].rect))
+        overlaps.push_back(std::to_wstring(children[i].id) + L" and " +
+                           std::to_wstring(children[j].id));
+  return overlaps;
+}
+
+void ExpectDrawnAndApart(HWND window, const char* when) {
+  EXPECT_TRUE(WaitFor([&] { return Blank(window).empty(); }, 5s))
+      << when << ": " << ::testing::PrintToString(Blank(window)) << " not drawn";
+  const auto overlaps = Overlaps(window);
+  EXPECT_TRUE(overlaps.empty()) << when << ": " << ::testing::PrintToString(overlaps);
 }
 
 void Press(WORD key, bool alt) {

@@ -13,6 +13,7 @@
 #include "gui/resource.h"
 #include "platform/win32/win32_dynamic.h"
 #include "platform/win32/win32_util.h"
+#include "stores/index_dat_time.h"
 
 namespace morvel::gui {
 
@@ -20,6 +21,9 @@ namespace {
 
 using platform::win32::Narrow;
 using platform::win32::Wide;
+
+// 28 December 2026, 22:58:58 UTC: two-digit day and month, an afternoon hour.
+constexpr std::uint64_t kLongestTime = 134'429'723'380'000'000;
 
 std::string ResourceText(HINSTANCE instance, UINT id, std::string_view fallback) {
   const wchar_t* text = nullptr;
@@ -132,15 +136,23 @@ class IndexDatDialog final : public Dialog, private app::IndexDatViewerView {
     SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER,
                  LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);
     const int dpi = platform::win32::DpiOfWindow(hwnd());
+    // "Last Modified" as wide as a long date and time in the user's formats needs, so that
+    // no time is cut short; 120 pixels at the least.
+    const std::wstring widest = Wide(LastModifiedText(system_, kLongestTime));
+    const int time_width =
+        std::max(MulDiv(120, dpi, 96),
+                 static_cast<int>(SendMessageW(list, LVM_GETSTRINGWIDTHW, 0,
+                                               reinterpret_cast<LPARAM>(widest.c_str()))) +
+                     MulDiv(16, dpi, 96));
     const struct {
       const wchar_t* title;
       int width;
-    } columns[] = {{L"URL", 380}, {L"Last Modified", 120}};
+    } columns[] = {{L"URL", MulDiv(380, dpi, 96)}, {L"Last Modified", time_width}};
     for (int i = 0; i < 2; ++i) {
       LVCOLUMNW column{};
       column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
       column.pszText = const_cast<wchar_t*>(columns[i].title);
-      column.cx = MulDiv(columns[i].width, dpi, 96);
+      column.cx = columns[i].width;
       column.iSubItem = i;
       SendMessageW(list, LVM_INSERTCOLUMNW, i, reinterpret_cast<LPARAM>(&column));
     }

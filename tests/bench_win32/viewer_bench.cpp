@@ -93,7 +93,8 @@ int Run(const std::wstring& folder, const std::wstring& file) {
 
   HWND list = GetDlgItem(dialog, IDC_IDX_LIST);
   HWND total = GetDlgItem(dialog, IDC_IDX_TOTAL);
-  SetWindowTextW(GetDlgItem(dialog, IDC_IDX_FILENAME), file.c_str());
+  SendMessageW(GetDlgItem(dialog, IDC_IDX_FILENAME), WM_SETTEXT, 0,
+               reinterpret_cast<LPARAM>(file.c_str()));
   Answers reading;
   const auto read_start = Clock::now();
   PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_IDX_SHOW, BN_CLICKED),

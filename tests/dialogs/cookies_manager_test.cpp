@@ -19,7 +19,11 @@ using Names = std::vector<std::string>;
 class CookiesManagerTest : public TwoBackendTest {
  protected:
   const MachineSetup& Machine() const override {
-    static const MachineSetup setup{.scratch = "Morvel Cookies Manager"};
+    static const MachineSetup setup = [] {
+      MachineSetup s;
+      s.scratch = "Morvel Cookies Manager";
+      return s;
+    }();
     return setup;
   }
   void SetUp() override {

@@ -51,7 +51,11 @@ std::string IndexDat(const std::vector<std::string>& urls) {
 class IndexDatViewerTest : public TwoBackendTest {
  protected:
   const MachineSetup& Machine() const override {
-    static const MachineSetup setup{.scratch = "Morvel Index Viewer"};
+    static const MachineSetup setup = [] {
+      MachineSetup s;
+      s.scratch = "Morvel Index Viewer";
+      return s;
+    }();
     return setup;
   }
   // Made at first use: an arranger step before it may reopen the machine.

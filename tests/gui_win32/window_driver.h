@@ -38,7 +38,10 @@ void WriteFile(const fs::path& path, const std::string& text);
 // (the boss key shows and hides a window of this thread).
 bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds limit = 20s);
 
+// A window's caption; for another process's window, what Windows keeps of it.
 std::wstring TextOf(HWND window);
+// An edit control's text (asked of the control: its caption is not kept by Windows).
+std::wstring EditText(HWND edit);
 // The entries of a list box of another process.
 std::vector<std::wstring> ListBoxItems(HWND list_box);
 std::vector<std::wstring> LogOf(HWND main);

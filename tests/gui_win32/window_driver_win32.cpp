@@ -38,6 +38,12 @@ std::wstring TextOf(HWND window) {
   return text;
 }
 
+std::wstring EditText(HWND edit) {
+  wchar_t text[1024] = {};
+  SendMessageW(edit, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text));
+  return text;
+}
+
 std::vector<std::wstring> LogOf(HWND main) { return ListBoxItems(GetDlgItem(main, IDC_LOG)); }
 
 std::vector<std::wstring> ListBoxItems(HWND log) {

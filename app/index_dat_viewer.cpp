@@ -52,7 +52,7 @@ void IndexDatViewer::OnClose() {
   next_.reset();
 }
 
-bool IndexDatViewer::BeforeEntry() {
+bool IndexDatViewer::Answer() {
   view_.LetMessageThrough();
   return !stop_;
 }

@@ -75,7 +75,10 @@ class IndexDatViewer final : private IndexDatProgress {
  private:
   void Read(const std::string& path);
   void MoveTo(int percent) override { view_.SetProgress(percent); }
-  bool BeforeEntry() override;
+  bool BeforeEntry() override { return Answer(); }
+  bool Working() override { return Answer(); }
+  // Lets the dialog answer; whether the read goes on.
+  bool Answer();
 
   const platform::FileSystem& files_;
   const platform::SystemInfo& system_;

@@ -19,6 +19,7 @@
 #include "app/product.h"
 #include "gui/resource.h"
 #include "tests/bench/index_dat_sample.h"
+#include "tests/bench_win32/start_program.h"
 
 namespace {
 
@@ -60,19 +61,8 @@ bool AskUntil(HWND window, Answers& answers, const std::function<bool()>& done) 
 }
 
 int Run(const std::wstring& folder, const std::wstring& file) {
-  std::wstring command = L"\"" + folder + L"\\morvel.exe\"";
-  STARTUPINFOW si{};
-  si.cb = sizeof si;
   PROCESS_INFORMATION pi{};
-  if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
-                      &si, &pi))
-    return 1;
-  const std::wstring main_class = Wide(morvel::app::kMainWindowClass);
-  HWND main = nullptr;
-  for (int i = 0; i < 600 && (main == nullptr || !IsWindowVisible(main)); ++i) {
-    Sleep(50);
-    main = FindWindowW(main_class.c_str(), nullptr);
-  }
+  HWND main = morvel::bench::StartProgram(folder, pi);
   if (main == nullptr) return 1;
   Answers idle;
   idle.Ask(main);

@@ -130,25 +130,6 @@ TEST_F(GuiTools, CookiesManagerKeepsTheCookieMovedRightFromTheNextClean) {
       << ::testing::PrintToString(LogOf(main));
 }
 
-TEST_F(GuiTools, CookiesManagerCancelWritesNothing) {
-  Program program;
-  HWND main = Shown(program);
-  ASSERT_NE(main, nullptr);
-  WriteFile(kFolder / "Cookies.dat", "[Cookies to keep]\r\nCount=1\r\n0=gone@site[1].txt\r\n");
-  HWND dialog = Open(main, ID_EDIT_COOKIES, kCookiesCaption);
-  ASSERT_NE(dialog, nullptr);
-  HWND kept = GetDlgItem(dialog, IDC_CK_KEPT);
-  // A kept name whose file has gone still shows.
-  EXPECT_EQ(ListBoxItems(kept), std::vector<std::wstring>{L"gone@site[1].txt"});
-  Click(dialog, IDC_CK_REMOVEALL);
-  ASSERT_TRUE(WaitFor([&] { return ListBoxItems(kept).empty(); }));
-  PostMessageW(dialog, WM_CLOSE, 0, 0);
-  ASSERT_TRUE(Gone(dialog));
-  std::ifstream saved(kFolder / "Cookies.dat", std::ios::binary);
-  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(saved), {}),
-            "[Cookies to keep]\r\nCount=1\r\n0=gone@site[1].txt\r\n");
-}
-
 TEST_F(GuiTools, IndexDatViewerListsWhatWinInetWroteAndRefusesOtherNames) {
   const std::vector<std::string> urls = {"http://morvel-viewer-1.test/page.html",
                                          "http://morvel-viewer-2.test/picture.png?size=large"};

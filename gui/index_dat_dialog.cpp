@@ -9,6 +9,7 @@
 
 #include "app/index_dat_viewer.h"
 #include "gui/base/dialog.h"
+#include "gui/base/resource_string.h"
 #include "gui/base/scoped.h"
 #include "gui/resource.h"
 #include "platform/win32/win32_dynamic.h"
@@ -25,13 +26,6 @@ using platform::win32::Wide;
 // 28 December 2026, 22:58:58 UTC: two-digit day and month, an afternoon hour.
 constexpr std::uint64_t kLongestTime = 134'429'723'380'000'000;
 
-std::string ResourceText(HINSTANCE instance, UINT id, std::string_view fallback) {
-  const wchar_t* text = nullptr;
-  // With a length of 0, LoadString gives a pointer into the resource itself.
-  const int length = LoadStringW(instance, id, reinterpret_cast<LPWSTR>(&text), 0);
-  return length > 0 ? Narrow(std::wstring_view(text, length)) : std::string(fallback);
-}
-
 class IndexDatDialog final : public Dialog, private app::IndexDatViewerView {
  public:
   IndexDatDialog(HINSTANCE instance, const platform::FileSystem& files,
@@ -40,7 +34,8 @@ class IndexDatDialog final : public Dialog, private app::IndexDatViewerView {
 
  protected:
   void OnInit() override {
-    caption_ = ResourceText(instance(), IDS_INDEXDAT_CAPTION, app::kIndexDatViewerCaption);
+    caption_ = ResourceString(instance(), IDS_INDEXDAT_CAPTION);
+    if (caption_.empty()) caption_ = app::kIndexDatViewerCaption;
     SetTextOf(hwnd(), caption_);
     SetText(IDC_IDX_FILENAME, app::DefaultIndexDatPath(system_));
     ShowWindow(Item(IDC_IDX_PROGRESS), SW_HIDE);

@@ -19,6 +19,9 @@
 #define MORVEL_ASK_ADVICE_3 "by those programs such as Internet Explorer."
 #define MORVEL_ASK_DONT_SHOW "Don't show me this message again"
 
+#define MORVEL_COOKIES_CAPTION "Cookies Manager"
+#define MORVEL_INDEXDAT_CAPTION "Index.dat file viewer"
+
 #ifndef RC_INVOKED
 
 #include <string_view>
@@ -39,6 +42,8 @@ inline constexpr std::string_view kTrayTip =
 inline constexpr std::string_view kHomePage = "https://morvel.quillon.example/";
 inline constexpr std::string_view kUpdatePage = "https://morvel.quillon.example/update";
 inline constexpr std::string_view kDonatePage = "https://morvel.quillon.example/donate";
+// The page on index.dat files that the index.dat viewer's "More Index.dat" opens.
+inline constexpr std::string_view kIndexDatPage = "https://morvel.quillon.example/index-dat";
 inline constexpr std::string_view kMakerSite = "https://www.quillon.example/";
 inline constexpr std::string_view kSupportMail = "support@morvel.quillon.example";
 inline constexpr std::string_view kHelpFile = "Morvel.chm";

@@ -14,7 +14,4 @@ namespace morvel::cli {
 // opened.
 int IndexDatCommand(platform::Port& port, std::string_view file, const Streams& io);
 
-// Whether `path` ends in a file name whose extension, upper-cased, is ".DAT".
-bool HasDatExtension(std::string_view path);
-
 }  // namespace morvel::cli

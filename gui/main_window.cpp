@@ -5,6 +5,8 @@
 
 #include "gui/about_dialog.h"
 #include "gui/base/barrier.h"
+#include "gui/cookies_dialog.h"
+#include "gui/index_dat_dialog.h"
 #include "gui/resource.h"
 #include "gui/window_messages.h"
 #include "gui/window_run_host.h"
@@ -130,6 +132,12 @@ void MainWindow::OnCommand(int id) {
       break;
     case ID_FILE_EXIT:
       controller_.OnExit();
+      break;
+    case ID_FILE_INDEXDAT:
+      ShowIndexDatViewer(instance_, hwnd_, port_.files, port_.system);
+      break;
+    case ID_EDIT_COOKIES:
+      ShowCookiesManager(instance_, hwnd_, port_);
       break;
     case ID_EDIT_SAVETEXT:
       if (controller_.SaveTextEnabled()) controller_.OnSaveText();

@@ -106,3 +106,28 @@
 #define IDC_AR_VALUELABEL 3236
 #define IDC_AR_VALUE 3237
 #define IDC_AR_REGEDIT 3238
+
+// The Cookies Manager (frmCookiesManager) and the index.dat viewer (frmIndexDatViewer).
+#define IDD_COOKIES 220
+#define IDD_INDEXDAT 221
+#define IDS_INDEXDAT_CAPTION 420
+#define IDC_CK_LABEL1 3301
+#define IDC_CK_FOUND 3302
+#define IDC_CK_ADD 3303
+#define IDC_CK_REMOVE 3304
+#define IDC_CK_ADDALL 3305
+#define IDC_CK_REMOVEALL 3306
+#define IDC_CK_VIEW 3307
+#define IDC_CK_LABEL2 3308
+#define IDC_CK_KEPT 3309
+#define IDC_IDX_LOCATION 3320
+#define IDC_IDX_FILENAME 3321
+#define IDC_IDX_BROWSE 3322
+#define IDC_IDX_PROGRESS 3323
+#define IDC_IDX_LINE 3324
+#define IDC_IDX_LIST 3325
+#define IDC_IDX_TOTALGROUP 3326
+#define IDC_IDX_TOTALLABEL 3327
+#define IDC_IDX_TOTAL 3328
+#define IDC_IDX_MORE 3329
+#define IDC_IDX_SHOW 3330

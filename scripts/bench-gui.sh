@@ -11,23 +11,8 @@ export WINEPREFIX=${MORVEL_WINEPREFIX:-$repo/build/wineprefix}
 cmake --preset win32 >/dev/null
 cmake --build build/win32 --target morvel_gui morvel_cli_exe morvel_gui_bench >/dev/null
 
-xvfb_pid=
-cleanup() {
-  wineserver -k 2>/dev/null || true
-  [ -n "$xvfb_pid" ] && { kill "$xvfb_pid" 2>/dev/null || true; wait "$xvfb_pid" 2>/dev/null || true; }
-  rm -rf "$WINEPREFIX/drive_c/morvel-bench"
-}
-trap cleanup EXIT
-display_file=$(mktemp)
-Xvfb -displayfd 3 -nolisten tcp -screen 0 1024x768x24 3>"$display_file" 2>/dev/null &
-xvfb_pid=$!
-for _ in $(seq 100); do [ -s "$display_file" ] && break; sleep 0.1; done
-export DISPLAY=:$(tr -d '[:space:]' <"$display_file")
-rm -f "$display_file"
-
-scripts/wine-run cmd /c exit >/dev/null 2>&1 || true  # the prefix exists from here on
 bench=$WINEPREFIX/drive_c/morvel-bench
-rm -rf "$bench"
+source scripts/bench-wine-display.sh
 mkdir -p "$bench/files"
 (cd "$bench/files" && seq -f 'trace-%06g.tmp' 1 "$files" | xargs touch)
 cp build/win32/morvel.exe build/win32/morvel-cli.exe build/win32/Morvel.dat "$bench/"

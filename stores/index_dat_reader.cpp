@@ -35,6 +35,8 @@ constexpr std::size_t kEntryChunk = 512;
 // 16 MiB for the time of the read, whatever the size of the file, and a batch takes the
 // records of a cache of 100 MiB in one sweep through the file.
 constexpr std::size_t kBatch = std::size_t{1} << 19;
+// Records read ahead between two calls of the Working hook (entries: one chunk).
+constexpr std::size_t kRecordsBetweenCalls = 512;
 
 std::uint64_t Le64(const std::byte* b) {
   return static_cast<std::uint64_t>(static_cast<std::uint32_t>(Le32(b + 4))) << 32 |
@@ -187,6 +189,10 @@ class Walk {
                 std::min<std::uint64_t>({static_cast<std::uint64_t>(entries - k), kEntryChunk,
                                          (cache_.size() - at) / kEntrySize}));
             if (!cache_.Read(at, std::span(chunk).first(n * kEntrySize))) break;
+            if (!StillWorking()) {
+              walked = Walked::Stopped;
+              return false;
+            }
             for (std::size_t i = 0; i < n; ++i) {
               // In a sound file every entry is 8 bytes of its own; more entries than the
               // file holds means tables overlap, and walking them again would only repeat
@@ -229,8 +235,11 @@ class Walk {
         std::is_sorted(pending_.begin(), pending_.end(),
                        [](const Pending& a, const Pending& b) { return a.record < b.record; });
     if (in_file_order) {
-      for (Pending& p : pending_) {
+      for (std::size_t j = 0; j < pending_.size(); ++j) {
         if (read_ahead > text_budget_) break;
+        if (j % kRecordsBetweenCalls == kRecordsBetweenCalls - 1 && !StillWorking())
+          return Walked::Stopped;
+        Pending& p = pending_[j];
         ReadRecord(p.record, p);
         read_ahead += p.length;
       }
@@ -245,6 +254,8 @@ class Walk {
       constexpr std::size_t kAhead = 8;
       for (std::size_t j = 0; j < keys_.size(); ++j) {
         if (read_ahead > text_budget_) break;
+        if (j % kRecordsBetweenCalls == kRecordsBetweenCalls - 1 && !StillWorking())
+          return Walked::Stopped;
         if (j + kAhead < keys_.size())
           __builtin_prefetch(&pending_[keys_[j + kAhead] & 0xFFFFFFFF], 1);
         Pending& p = pending_[keys_[j] & 0xFFFFFFFF];
@@ -321,6 +332,8 @@ class Walk {
     p.length =
         static_cast<std::uint32_t>(std::min<std::size_t>(arena.size() - from, UINT32_MAX - 1));
   }
+
+  bool StillWorking() { return progress_ == nullptr || progress_->Working(); }
 
   void MoveTo(int percent) {
     position_ = percent;

@@ -24,6 +24,11 @@ class IndexDatProgress {
   // the bar where it is. Records are read ahead in batches of entries, so the calls come
   // in bursts, a few hundredths of a second apart on a large file.
   virtual bool BeforeEntry() { return true; }
+  // Called every few hundred entries walked and records read ahead, work that comes
+  // before a batch's BeforeEntry calls and takes a good part of a second on a large file:
+  // the dialog lets waiting messages through here too, so that it keeps answering. False
+  // stops the read as BeforeEntry does; the batch under way adds no row.
+  virtual bool Working() { return true; }
 };
 
 // Walks the open file and appends one row (with `image_index`) per URL found, in entry

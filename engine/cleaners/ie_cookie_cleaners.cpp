@@ -3,13 +3,12 @@
 #include <string>
 #include <vector>
 
+#include "engine/cleaners/cookie_folder.h"
 #include "engine/cleaners/cookie_keep_list.h"
 #include "engine/cleaners/ie_cleaners.h"
 #include "engine/cleaners/ie_support.h"
 #include "engine/file_removal.h"
-#include "engine/folder_lookups.h"
 #include "engine/item_counters.h"
-#include "engine/name_mask.h"
 #include "engine/registry_removal.h"
 #include "stores/pstorage.h"
 
@@ -20,41 +19,12 @@ namespace {
 using platform::FileEntry;
 using platform::RootKey;
 
-constexpr const char* kFallbackCookies = "c:\\windows\\cookies";
 constexpr const char* kIntelliForms = "Software\\Microsoft\\Internet Explorer\\IntelliForms";
-
-// A file, not a folder nor a link: a link's contents could lie outside the folder.
-bool IsPlainFile(const FileEntry& entry) {
-  return !entry.IsFolder() && !entry.IsReparsePoint() && IsPlainName(entry.name);
-}
-
-bool HasTextFiles(RunContext& run, const std::string& folder) {
-  const NameMask mask("*.txt");
-  bool found = false;
-  (void)run.port().files.Enumerate(folder, [&](const FileEntry& entry) {
-    found = IsPlainFile(entry) && mask.Matches(entry.name);
-    return !found;
-  });
-  return found;
-}
-
-// The cookie folder with a trailing "\", its "Low" sub-folder when only that one holds
-// cookies (protected mode), or empty when there is none.
-std::string CookieFolder(RunContext& run) {
-  const platform::FileSystem& files = run.port().files;
-  std::string folder = BrowserFolder(run, platform::SpecialFolder::Cookies);
-  if (folder.empty() || !files.Exists(folder)) folder = kFallbackCookies;
-  if (!files.Exists(folder)) return {};
-  folder = WithBackslash(folder);
-  const std::string low = folder + "Low";
-  if (files.Exists(low) && !HasTextFiles(run, folder) && HasTextFiles(run, low)) return low + "\\";
-  return folder;
-}
 
 }  // namespace
 
 void CleanIeCookies(RunContext& run) {
-  const std::string folder = CookieFolder(run);
+  const std::string folder = IeCookieFolder(run.port().system, run.port().files);
   if (folder.empty()) return;
   // Cookie files are taken from the folder itself, never from one a link leads to.
   const auto held = EnterFolder(run, folder, FolderOrigin::Program, FolderReach::Files);
@@ -64,8 +34,7 @@ void CleanIeCookies(RunContext& run) {
   std::vector<FileEntry> cookies;
   (void)held->Enumerate([&](const FileEntry& entry) {
     // Kept names compare exactly, letter case included.
-    if (IsPlainFile(entry) && entry.name.find(".txt") != std::string::npos &&
-        std::find(keep.begin(), keep.end(), entry.name) == keep.end())
+    if (IsCookieFile(entry) && std::find(keep.begin(), keep.end(), entry.name) == keep.end())
       cookies.push_back(entry);
     return true;
   });

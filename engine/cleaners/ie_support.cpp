@@ -20,10 +20,13 @@ VersionClass VersionClassOf(const platform::WindowsVersion& version) {
   return nine_x ? VersionClass::Win9x : VersionClass::Neither;
 }
 
-std::string BrowserFolder(RunContext& run, platform::SpecialFolder folder) {
-  platform::SystemInfo& system = run.port().system;
+std::string BrowserFolder(platform::SystemInfo& system, platform::SpecialFolder folder) {
   system.EndBrowserSession();
   return system.SpecialFolderPath(folder);
+}
+
+std::string BrowserFolder(RunContext& run, platform::SpecialFolder folder) {
+  return BrowserFolder(run.port().system, folder);
 }
 
 std::string TodaysHistoryMarker(RunContext& run) {

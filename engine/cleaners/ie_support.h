@@ -18,6 +18,7 @@ VersionClass VersionClassOf(const platform::WindowsVersion& version);
 // One of the browser's shell folders (cache, cookies, history) after ending the browser
 // session, without a trailing "\"; empty when the lookup fails. Every folder an Internet
 // Explorer cleaner starts from comes through here.
+std::string BrowserFolder(platform::SystemInfo& system, platform::SpecialFolder folder);
 std::string BrowserFolder(RunContext& run, platform::SpecialFolder folder);
 
 // The history's day-folder marker for the machine's local date: "MSHist01" and the date

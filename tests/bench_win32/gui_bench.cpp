@@ -11,8 +11,8 @@
 #include <string>
 #include <thread>
 
-#include "app/product.h"
 #include "gui/resource.h"
+#include "tests/bench_win32/start_program.h"
 
 int wmain(int argc, wchar_t** argv) {
   if (argc < 2) {
@@ -20,19 +20,8 @@ int wmain(int argc, wchar_t** argv) {
     return 2;
   }
   const std::wstring folder = argv[1];
-  std::wstring command = L"\"" + folder + L"\\morvel.exe\"";
-  STARTUPINFOW si{};
-  si.cb = sizeof si;
   PROCESS_INFORMATION pi{};
-  if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
-                      &si, &pi))
-    return 1;
-  HWND main = nullptr;
-  for (int i = 0; i < 600 && (main == nullptr || !IsWindowVisible(main)); ++i) {
-    Sleep(50);
-    const std::string_view name = morvel::app::kMainWindowClass;
-    main = FindWindowW(std::wstring(name.begin(), name.end()).c_str(), nullptr);
-  }
+  HWND main = morvel::bench::StartProgram(folder, pi);
   if (main == nullptr) return 1;
   HWND test = GetDlgItem(main, IDC_TEST), progress = GetDlgItem(main, IDC_PROGRESS);
   const auto text = [](HWND w) {

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "app/index_dat_viewer.h"
 #include "cli/arguments.h"
 #include "platform/emulated/machine.h"
 #include "tests/stores/index_dat_builder.h"
@@ -93,13 +94,13 @@ TEST_F(IndexDatCommandTest, RefusesWhatIsNotAnExistingDatFile) {
 }
 
 TEST(IndexDatArguments, DatExtensionAndUsage) {
-  EXPECT_TRUE(HasDatExtension(R"(C:\a\index.dat)"));
-  EXPECT_TRUE(HasDatExtension(R"(C:\a\b.c.DAT)"));
-  EXPECT_TRUE(HasDatExtension(".dAt"));
-  EXPECT_FALSE(HasDatExtension(R"(C:\a.dat\index)"));
-  EXPECT_FALSE(HasDatExtension(R"(C:\a\index.data)"));
-  EXPECT_FALSE(HasDatExtension(R"(C:\a\index.dat.bak)"));
-  EXPECT_FALSE(HasDatExtension("index"));
+  EXPECT_TRUE(app::HasDatExtension(R"(C:\a\index.dat)"));
+  EXPECT_TRUE(app::HasDatExtension(R"(C:\a\b.c.DAT)"));
+  EXPECT_TRUE(app::HasDatExtension(".dAt"));
+  EXPECT_FALSE(app::HasDatExtension(R"(C:\a.dat\index)"));
+  EXPECT_FALSE(app::HasDatExtension(R"(C:\a\index.data)"));
+  EXPECT_FALSE(app::HasDatExtension(R"(C:\a\index.dat.bak)"));
+  EXPECT_FALSE(app::HasDatExtension("index"));
 
   const Arguments a = ParseArguments({"--image", "img", "index-dat", R"(C:\x\index.dat)"});
   EXPECT_EQ(a.command, "index-dat");

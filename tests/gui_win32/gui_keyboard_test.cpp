@@ -1,6 +1,9 @@
 // The window without a mouse: Tab through every control in layout order, Alt and a
 // menu's letter opens it, Alt and a button's letter presses it, and every dialog answers
 // Enter with its default button and Esc with Cancel.
+#include <fstream>
+#include <iterator>
+
 #include "tests/gui_win32/gui_fixture.h"
 
 namespace morvel::testing::gui {
@@ -80,6 +83,71 @@ TEST_F(Keyboard, EnterAndEscapeAnswerEveryDialog) {
     return Finished(main_) && HasLineStarting(LogOf(main_), L"Total items to be removed = 4 ; ");
   }));
   EXPECT_EQ(TraceCount(), 0);
+}
+
+// The Cookies Manager and the index.dat viewer from their menus by letter: the focus on the
+// default button, Tab through the controls in layout order, Esc closes, Enter answers.
+TEST_F(Keyboard, ToolDialogsOpenByLetterAndGoByTab) {
+  const std::string kept = "[Cookies to keep]\r\nCount=1\r\n0=gone@site[1].txt\r\n";
+  WriteFile(kFolder / "Cookies.dat", kept);
+  const struct {
+    WORD menu, item;
+    std::string_view caption;
+    std::vector<int> tabs;  // from the default button round to it again
+  } dialogs[] = {
+      {'E',
+       'C',
+       MORVEL_COOKIES_CAPTION,
+       {IDCANCEL, IDC_CK_FOUND, IDC_CK_ADD, IDC_CK_REMOVE, IDC_CK_ADDALL, IDC_CK_REMOVEALL,
+        IDC_CK_VIEW, IDC_CK_KEPT, IDOK}},
+      {'F',
+       'I',
+       MORVEL_INDEXDAT_CAPTION,
+       {IDCANCEL, IDC_IDX_FILENAME, IDC_IDX_BROWSE, IDC_IDX_LIST, IDC_IDX_MORE, IDC_IDX_SHOW}},
+  };
+  for (const auto& d : dialogs) {
+    for (const WORD key : {VK_ESCAPE, VK_RETURN}) {
+      ASSERT_TRUE(Foreground(main_));
+      ASSERT_TRUE(WaitFor([&] { return IsChild(main_, FocusOf(main_)); }, 5s));
+      Press(d.menu, true);
+      ASSERT_TRUE(WaitFor([&] { return MenuOpen(main_); }, 5s));
+      Press(d.item);
+      HWND dialog = WaitForDialog(d.caption);
+      ASSERT_NE(dialog, nullptr) << d.caption;
+      const int first = d.tabs.back();
+      EXPECT_TRUE(WaitFor([&] { return FocusOf(dialog) == GetDlgItem(dialog, first); }, 5s));
+      if (key == VK_ESCAPE) {
+        // Moves made before Esc are not written.
+        if (d.menu == 'E') Click(dialog, IDC_CK_REMOVEALL);
+        for (const int id : d.tabs) {
+          Press(VK_TAB);
+          EXPECT_TRUE(WaitFor([&] { return FocusOf(dialog) == GetDlgItem(dialog, id); }, 5s))
+              << d.caption << ": expected " << id << ", focus on " << GetDlgCtrlID(FocusOf(dialog));
+        }
+      }
+      if (key == VK_RETURN && d.menu == 'F') {
+        // Enter is Show: a name that is no file is refused, Enter closes the message, the
+        // focus goes to the name, and Esc closes the viewer.
+        SendMessageW(GetDlgItem(dialog, IDC_IDX_FILENAME), WM_SETTEXT, 0,
+                     reinterpret_cast<LPARAM>(L"C:\\no such folder\\index.dat"));
+        Press(VK_RETURN);
+        HWND refusal = DialogOf(dialog, Wide(d.caption));
+        ASSERT_NE(refusal, nullptr);
+        Press(VK_RETURN);
+        EXPECT_TRUE(WaitFor([&] { return !IsWindow(refusal); }, 5s));
+        EXPECT_TRUE(
+            WaitFor([&] { return FocusOf(dialog) == GetDlgItem(dialog, IDC_IDX_FILENAME); }, 5s));
+        Press(VK_ESCAPE);
+      } else {
+        Press(key);
+      }
+      EXPECT_TRUE(WaitFor([&] { return !IsWindow(dialog); }, 5s)) << d.caption << " " << key;
+    }
+  }
+  // Esc wrote nothing; Enter was OK, which wrote the keep list as it stood, with the kept
+  // name whose file has gone.
+  std::ifstream saved(kFolder / "Cookies.dat", std::ios::binary);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(saved), {}), kept);
 }
 
 }  // namespace

@@ -2,17 +2,10 @@
 // link drawn at once (no mouse passing over it), no two controls over each other, before
 // and after a run; a screenshot of each under build/.
 #include "tests/gui_win32/gui_fixture.h"
+#include "tests/gui_win32/screen_dpi.h"
 
 namespace morvel::testing::gui {
 namespace {
-
-// Drawn and apart, waiting at most a few seconds for the window to paint.
-void ExpectDrawnAndApart(HWND main, const char* when) {
-  EXPECT_TRUE(WaitFor([&] { return Blank(main).empty(); }, 5s))
-      << when << ": " << ::testing::PrintToString(Blank(main)) << " not drawn";
-  const auto overlaps = Overlaps(main);
-  EXPECT_TRUE(overlaps.empty()) << when << ": " << ::testing::PrintToString(overlaps);
-}
 
 struct SizeCase {
   const char* name;

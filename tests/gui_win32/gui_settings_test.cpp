@@ -98,8 +98,9 @@ TEST_F(SettingsDialog, FromTheMenuEveryPageCommitsOnOk) {
       {IDC_OPT_INTERVAL0 + 4, L"Every 8 hours"},
       {IDC_OPT_STARTWASH, L"Clean when Windows start"},
       {IDC_OPT_SHUTDOWNWASH, L"Clean when Windows shut down"},
-      {IDC_OPT_BOSSLABEL1, L"You can set a Boss Key(a keyboard key shortcut) that enables you\n"
-                           L"to quickly hide all web browsers on your system."},
+      {IDC_OPT_BOSSLABEL1,
+       L"You can set a Boss Key(a keyboard key shortcut) that enables you\n"
+       L"to quickly hide all web browsers on your system."},
       {IDC_OPT_BOSSKEY, L"Enable Boss Key"},
       {IDC_OPT_BOSSLABEL2, L"Enter the Boss Key below:"},
       {IDOK, L"OK"},
@@ -129,8 +130,8 @@ TEST_F(SettingsDialog, FromTheMenuEveryPageCommitsOnOk) {
   EXPECT_FALSE(Shows(dialog, IDC_OPT_FASTSCAN));
   EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDC_OPT_INTERVAL0)));
   Check(dialog, IDC_OPT_AUTOWASH);
-  EXPECT_TRUE(WaitFor([&] { return IsWindowEnabled(GetDlgItem(dialog, IDC_OPT_INTERVAL0 + 4)); },
-                      5s));
+  EXPECT_TRUE(
+      WaitFor([&] { return IsWindowEnabled(GetDlgItem(dialog, IDC_OPT_INTERVAL0 + 4)); }, 5s));
   Check(dialog, IDC_OPT_INTERVAL0 + 3, true,
         {IDC_OPT_INTERVAL0, IDC_OPT_INTERVAL0 + 1, IDC_OPT_INTERVAL0 + 2, IDC_OPT_INTERVAL0 + 4});
   Check(dialog, IDC_OPT_STARTWASH);
@@ -148,14 +149,22 @@ TEST_F(SettingsDialog, FromTheMenuEveryPageCommitsOnOk) {
   const struct {
     const wchar_t *section, *key, *value;
   } stored[] = {
-      {L"Settings", L"FastScan", L"1"},        {L"Settings", L"ShowLogTempInternetFiles", L"1"},
-      {L"Settings", L"ShowLogRecycleBin", L"0"}, {L"Settings", L"AskForSweep", L"0"},
-      {L"Settings", L"OverwriteFile", L"1"},   {L"Settings", L"OverwriteNumber", L"3"},
-      {L"SChedule", L"AutoWash", L"1"},        {L"SChedule", L"WashInterval", L"3"},
-      {L"SChedule", L"StartWash", L"1"},       {L"SChedule", L"ShutdownWash", L"0"},
-      {L"Hotkey", L"EnableHotkey", L"1"},      {L"Hotkey", L"IsCtrl", L"1"},
-      {L"Hotkey", L"IsShift", L"1"},           {L"Hotkey", L"IsAlt", L"0"},
-      {L"Hotkey", L"CharString", L"F6"},       {L"Hotkey", L"CharAscII", L"117"},
+      {L"Settings", L"FastScan", L"1"},
+      {L"Settings", L"ShowLogTempInternetFiles", L"1"},
+      {L"Settings", L"ShowLogRecycleBin", L"0"},
+      {L"Settings", L"AskForSweep", L"0"},
+      {L"Settings", L"OverwriteFile", L"1"},
+      {L"Settings", L"OverwriteNumber", L"3"},
+      {L"SChedule", L"AutoWash", L"1"},
+      {L"SChedule", L"WashInterval", L"3"},
+      {L"SChedule", L"StartWash", L"1"},
+      {L"SChedule", L"ShutdownWash", L"0"},
+      {L"Hotkey", L"EnableHotkey", L"1"},
+      {L"Hotkey", L"IsCtrl", L"1"},
+      {L"Hotkey", L"IsShift", L"1"},
+      {L"Hotkey", L"IsAlt", L"0"},
+      {L"Hotkey", L"CharString", L"F6"},
+      {L"Hotkey", L"CharAscII", L"117"},
   };
   for (const auto& s : stored) EXPECT_EQ(Profile(s.section, s.key), s.value) << s.key;
   // Cleaning at Windows' start needs the program to start with Windows.
@@ -186,9 +195,9 @@ TEST_F(SettingsDialog, ByShortcutARefusedKeyAndCancelChangeNothing) {
   ASSERT_NE(dialog, nullptr);
   ASSERT_TRUE(Foreground(dialog));
   // Tab from OK goes through the strip and the page in its order, back to OK.
-  for (const int id : {IDCANCEL, IDC_OPT_PAGES, IDC_OPT_FASTSCAN, IDC_OPT_LOGTIF,
-                       IDC_OPT_LOGRECYCLE, IDC_OPT_ASKCLEAR, IDC_OPT_AUTOSTART, IDC_OPT_WIPEFILE,
-                       IDC_OPT_WIPENUMBER, IDOK}) {
+  for (const int id :
+       {IDCANCEL, IDC_OPT_PAGES, IDC_OPT_FASTSCAN, IDC_OPT_LOGTIF, IDC_OPT_LOGRECYCLE,
+        IDC_OPT_ASKCLEAR, IDC_OPT_AUTOSTART, IDC_OPT_WIPEFILE, IDC_OPT_WIPENUMBER, IDOK}) {
     Press(VK_TAB);
     EXPECT_TRUE(WaitFor([&] { return GetDlgCtrlID(FocusOf(dialog)) == id; }, 5s))
         << "expected " << id << ", focus on " << GetDlgCtrlID(FocusOf(dialog));
@@ -203,9 +212,7 @@ TEST_F(SettingsDialog, ByShortcutARefusedKeyAndCancelChangeNothing) {
   ClickButton(dialog, IDOK);
   HWND box = WaitForDialog(app::kProductName);
   ASSERT_NE(box, nullptr);
-  EXPECT_NE(FindWindowExW(box, nullptr, L"Static",
-                          Wide(app::kBossKeyFailed).c_str()),
-            nullptr);
+  EXPECT_NE(FindWindowExW(box, nullptr, L"Static", Wide(app::kBossKeyFailed).c_str()), nullptr);
   PostMessageW(box, WM_COMMAND, IDOK, 0);
   EXPECT_TRUE(WaitFor([&] { return !IsWindow(box); }, 5s));
   EXPECT_TRUE(IsWindow(dialog));

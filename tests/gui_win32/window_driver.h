@@ -40,8 +40,19 @@ void WriteFile(const fs::path& path, const std::string& text);
 // (the boss key shows and hides a window of this thread).
 bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds limit = 20s);
 
+// A window's caption; for another process's window, what Windows keeps of it.
 std::wstring TextOf(HWND window);
+// An edit control's text (asked of the control: its caption is not kept by Windows).
+std::wstring EditText(HWND edit);
+// The entries of a list box of another process.
+std::vector<std::wstring> ListBoxItems(HWND list_box);
 std::vector<std::wstring> LogOf(HWND main);
+// The text of a row's column in a list view of another process (owner data included).
+std::wstring ListViewText(HWND list_view, int row, int column);
+// A dialog (or message box) of `owner` with this caption, once it is visible; null after
+// 20 seconds.
+HWND DialogOf(HWND owner, const std::wstring& caption);
+
 bool Contains(const std::vector<std::wstring>& lines, const std::wstring& line);
 bool HasLineStarting(const std::vector<std::wstring>& lines, const std::wstring& start);
 
@@ -62,6 +73,7 @@ class Program {
   PROCESS_INFORMATION info_{};
 };
 
+// A click on the button `id` of the window or dialog.
 void Click(HWND main, int id);
 // A Test or Clean run has ended: "Finished!" on the bar and Test on the button again.
 bool Finished(HWND main);
@@ -96,10 +108,12 @@ struct Child {
   bool container;  // a group box or tab strip frames others
 };
 std::vector<Child> VisibleChildren(HWND main);
-// Buttons, links and labels with text whose pixels are all one colour (not drawn).
+// The ids of the visible buttons, links and labels with text whose pixels are all one
+// colour (not drawn), and the pairs of visible controls over each other (frames aside).
 std::vector<int> Blank(HWND window);
-// Pairs of visible controls over each other ("id and id"), frames left out.
 std::vector<std::wstring> Overlaps(HWND window);
+// Both empty, waiting at most a few seconds for the window to paint.
+void ExpectDrawnAndApart(HWND window, const char* when);
 // Visible controls reaching out of the window's client area.
 std::vector<int> OutsideClient(HWND window);
 // Every control of the dialog drawn, none over another or out of its client area; then a

@@ -40,8 +40,15 @@ std::wstring TextOf(HWND window) {
   return text;
 }
 
-std::vector<std::wstring> LogOf(HWND main) {
-  HWND log = GetDlgItem(main, IDC_LOG);
+std::wstring EditText(HWND edit) {
+  wchar_t text[1024] = {};
+  SendMessageW(edit, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text));
+  return text;
+}
+
+std::vector<std::wstring> LogOf(HWND main) { return ListBoxItems(GetDlgItem(main, IDC_LOG)); }
+
+std::vector<std::wstring> ListBoxItems(HWND log) {
   std::vector<std::wstring> lines;
   const LRESULT count = SendMessageW(log, LB_GETCOUNT, 0, 0);
   for (LRESULT i = 0; i < count; ++i) {
@@ -55,6 +62,51 @@ std::vector<std::wstring> LogOf(HWND main) {
     lines.push_back(line);
   }
   return lines;
+}
+
+std::wstring ListViewText(HWND list_view, int row, int column) {
+  // The list view writes into memory of its own process: the item and its buffer are put
+  // there.
+  DWORD pid = 0;
+  GetWindowThreadProcessId(list_view, &pid);
+  const HANDLE process =
+      OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+  if (process == nullptr) return {};
+  constexpr int kChars = 2048;
+  auto* remote = static_cast<char*>(VirtualAllocEx(
+      process, nullptr, sizeof(LVITEMW) + kChars * sizeof(wchar_t), MEM_COMMIT, PAGE_READWRITE));
+  std::wstring text;
+  if (remote != nullptr) {
+    LVITEMW item{};
+    item.iSubItem = column;
+    item.cchTextMax = kChars;
+    item.pszText = reinterpret_cast<LPWSTR>(remote + sizeof(LVITEMW));
+    if (WriteProcessMemory(process, remote, &item, sizeof item, nullptr)) {
+      const LRESULT length =
+          SendMessageW(list_view, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(remote));
+      text.resize(static_cast<std::size_t>(std::clamp<LRESULT>(length, 0, kChars - 1)));
+      if (!ReadProcessMemory(process, item.pszText, text.data(), text.size() * sizeof(wchar_t),
+                             nullptr))
+        text.clear();
+    }
+    VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+  }
+  CloseHandle(process);
+  return text;
+}
+
+HWND DialogOf(HWND owner, const std::wstring& caption) {
+  HWND found = nullptr;
+  WaitFor([&] {
+    for (HWND w = FindWindowExW(nullptr, nullptr, L"#32770", caption.c_str()); w != nullptr;
+         w = FindWindowExW(nullptr, w, L"#32770", caption.c_str()))
+      if (GetWindow(w, GW_OWNER) == owner && IsWindowVisible(w)) {
+        found = w;
+        return true;
+      }
+    return false;
+  });
+  return found;
 }
 
 bool Contains(const std::vector<std::wstring>& lines, const std::wstring& line) {
@@ -243,6 +295,13 @@ std::vector<std::wstring> Overlaps(HWND window) {
   return overlaps;
 }
 
+void ExpectDrawnAndApart(HWND window, const char* when) {
+  EXPECT_TRUE(WaitFor([&] { return Blank(window).empty(); }, 5s))
+      << when << ": " << ::testing::PrintToString(Blank(window)) << " not drawn";
+  const auto overlaps = Overlaps(window);
+  EXPECT_TRUE(overlaps.empty()) << when << ": " << ::testing::PrintToString(overlaps);
+}
+
 std::vector<int> OutsideClient(HWND window) {
   RECT client;
   GetClientRect(window, &client);
@@ -299,8 +358,7 @@ void ClickButton(HWND dialog, int id) {
 }
 
 void Check(HWND dialog, int id, bool on, std::initializer_list<int> group) {
-  for (int other : group)
-    SendMessageW(GetDlgItem(dialog, other), BM_SETCHECK, BST_UNCHECKED, 0);
+  for (int other : group) SendMessageW(GetDlgItem(dialog, other), BM_SETCHECK, BST_UNCHECKED, 0);
   SendMessageW(GetDlgItem(dialog, id), BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
   ClickButton(dialog, id);
 }
@@ -366,10 +424,11 @@ std::vector<std::wstring> ListViewRows(HWND list) {
   std::vector<std::wstring> rows;
   const auto count = SendMessageW(list, LVM_GETITEMCOUNT, 0, 0);
   for (LRESULT i = 0; i < count; ++i)
-    rows.push_back(RemoteItemText<LVITEMW>(list, LVM_GETITEMTEXTW, i, [](LVITEMW& item, wchar_t* text) {
-      item.pszText = text;
-      item.cchTextMax = kTextRoom;
-    }));
+    rows.push_back(
+        RemoteItemText<LVITEMW>(list, LVM_GETITEMTEXTW, i, [](LVITEMW& item, wchar_t* text) {
+          item.pszText = text;
+          item.cchTextMax = kTextRoom;
+        }));
   return rows;
 }
 
@@ -377,11 +436,12 @@ std::vector<std::wstring> TabCaptions(HWND tabs) {
   std::vector<std::wstring> captions;
   const auto count = SendMessageW(tabs, TCM_GETITEMCOUNT, 0, 0);
   for (LRESULT i = 0; i < count; ++i)
-    captions.push_back(RemoteItemText<TCITEMW>(tabs, TCM_GETITEMW, i, [](TCITEMW& item, wchar_t* text) {
-      item.mask = TCIF_TEXT;
-      item.pszText = text;
-      item.cchTextMax = kTextRoom;
-    }));
+    captions.push_back(
+        RemoteItemText<TCITEMW>(tabs, TCM_GETITEMW, i, [](TCITEMW& item, wchar_t* text) {
+          item.mask = TCIF_TEXT;
+          item.pszText = text;
+          item.cchTextMax = kTextRoom;
+        }));
   return captions;
 }
 
@@ -395,8 +455,8 @@ void SelectListViewRow(HWND list, int row) {
 }
 
 std::optional<RECT> TreeItemLabel(HWND tree, const std::wstring& text) {
-  std::vector<HTREEITEM> pending{reinterpret_cast<HTREEITEM>(
-      SendMessageW(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0))};
+  std::vector<HTREEITEM> pending{
+      reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0))};
   while (!pending.empty()) {
     HTREEITEM item = pending.back();
     pending.pop_back();

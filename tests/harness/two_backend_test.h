@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -52,6 +53,7 @@ class OverridingSystem final : public platform::SystemInfo {
   platform::DriveType DriveTypeOf(char letter) const override { return sys().DriveTypeOf(letter); }
   std::string SpecialFolderPath(platform::SpecialFolder folder) const override {
     if (folder == platform::SpecialFolder::AppData && app_data) return *app_data;
+    if (const auto chosen = folders.find(folder); chosen != folders.end()) return chosen->second;
     return sys().SpecialFolderPath(folder);
   }
   std::vector<std::string> UserDataFolders() const override { return sys().UserDataFolders(); }
@@ -62,7 +64,8 @@ class OverridingSystem final : public platform::SystemInfo {
   std::optional<bool> administrator;
   std::optional<platform::WindowsFamily> family;
   std::optional<platform::WindowsVersion> version_override;
-  std::optional<std::string> app_data;  // replaces the application-data folder
+  std::optional<std::string> app_data;                     // replaces the application-data folder
+  std::map<platform::SpecialFolder, std::string> folders;  // replace the machine's
 
  private:
   const platform::SystemInfo& sys() const { return machine_.system(); }

@@ -23,9 +23,16 @@ class Recorder final : public IndexDatProgress {
  public:
   void MoveTo(int percent) override { moves.push_back(percent); }
   bool BeforeEntry() override { return ++entries <= stop_after; }
+  bool Working() override {
+    if (entries == 0) ++working_before_entries;
+    return ++working <= stop_working_after;
+  }
   std::vector<int> moves;
   int entries = 0;
   int stop_after = 1 << 30;
+  int working = 0;
+  int working_before_entries = 0;
+  int stop_working_after = 1 << 30;
 };
 
 std::string TimeAsNumber(std::uint64_t filetime) { return std::to_string(filetime); }
@@ -204,6 +211,29 @@ TEST(IndexDatReader, ProgressMovesForwardToHundredAndCanStopTheRead) {
   EXPECT_EQ(Read(f.bytes, &partial).size(), 12u);
   EXPECT_EQ(partial.moves[partial.moves.size() - 2], 50);
   EXPECT_EQ(partial.moves.back(), 100);
+}
+
+TEST(IndexDatReader, WhileABatchIsWalkedAndReadTheDialogIsAskedAndCanStopTheRead) {
+  // One table of 1,278 entries, 1,100 of them leading to records: one batch, walked in three
+  // chunks of entries and read ahead in three runs of records before any BeforeEntry.
+  IndexDatBuilder f(0x30000, 0x100);
+  f.Table(0x100, 80);
+  for (int k = 0; k < 1100; ++k) {
+    f.Entry(0x100, k, 0x4000 + 0x80 * k);
+    f.UrlRecord(0x4000 + 0x80 * k, "u" + std::to_string(k), k, "URL ", 0x40);
+  }
+  Recorder all;
+  EXPECT_EQ(Read(f.bytes, &all).size(), 1100u);
+  EXPECT_EQ(all.working, 5);
+  EXPECT_EQ(all.working_before_entries, 5);
+
+  for (int stop : {0, 3}) {
+    Recorder stopped;
+    stopped.stop_working_after = stop;
+    EXPECT_EQ(Read(f.bytes, &stopped).size(), 0u) << stop;
+    EXPECT_EQ(stopped.entries, 0) << stop;
+    EXPECT_TRUE(stopped.moves.empty()) << stop;
+  }
 }
 
 TEST(IndexDatReader, ReadsGoThroughAFewLargeBlocksWhereverTheRecordsLie) {

@@ -28,11 +28,14 @@ class RegistryView final : public Dialog {
 
  protected:
   void OnInit() override {
-    SetText(IDC_AR_KEY, form_.key);
-    SetText(IDC_AR_VALUE, form_.value);
-    SetChecked(IDC_AR_DELETEKEY, form_.action == app::RegistryAction::DeleteKey);
-    SetChecked(IDC_AR_DELETEVALUES, form_.action == app::RegistryAction::DeleteAllValues);
-    SetChecked(IDC_AR_DELETEVALUE, form_.action == app::RegistryAction::DeleteValue);
+    // From a copy: each text set notifies OnCommand, which reads the half-filled controls
+    // back into form_.
+    const app::RegistryEntryForm initial = form_;
+    SetText(IDC_AR_KEY, initial.key);
+    SetText(IDC_AR_VALUE, initial.value);
+    SetChecked(IDC_AR_DELETEKEY, initial.action == app::RegistryAction::DeleteKey);
+    SetChecked(IDC_AR_DELETEVALUES, initial.action == app::RegistryAction::DeleteAllValues);
+    SetChecked(IDC_AR_DELETEVALUE, initial.action == app::RegistryAction::DeleteValue);
     Update();
   }
   bool OnCommand(int id, int) override {
@@ -113,12 +116,14 @@ class FolderView final : public Dialog {
 
  protected:
   void OnInit() override {
-    SetText(IDC_AF_FOLDER, form_.folder);
-    SetChecked(IDC_AF_SINGLE, form_.option == app::FolderOption::SingleFile);
-    SetChecked(IDC_AF_MULTIPLE, form_.option == app::FolderOption::WholeFolder);
-    SetChecked(IDC_AF_DELETEFOLDER, form_.delete_folder);
-    SetChecked(IDC_AF_DELETEFILES, !form_.delete_folder);
-    SetText(IDC_AF_MATCH, form_.mask);
+    // From a copy, as in the registry dialog: the folder's text notifies OnCommand.
+    const app::FolderEntryForm initial = form_;
+    SetChecked(IDC_AF_SINGLE, initial.option == app::FolderOption::SingleFile);
+    SetChecked(IDC_AF_MULTIPLE, initial.option == app::FolderOption::WholeFolder);
+    SetChecked(IDC_AF_DELETEFOLDER, initial.delete_folder);
+    SetChecked(IDC_AF_DELETEFILES, !initial.delete_folder);
+    SetText(IDC_AF_MATCH, initial.mask);
+    SetText(IDC_AF_FOLDER, initial.folder);
     ShowOption();
     SetTimer(hwnd(), kIdleTimer, kIdleMs, nullptr);
   }
@@ -215,8 +220,7 @@ std::optional<std::string> AskFolderEntry(HINSTANCE instance, HWND owner,
 }
 
 void ShowRefusal(HWND dialog, std::string_view message) {
-  MessageBoxW(dialog, Wide(message).c_str(), Wide(app::kProductName).c_str(),
-              MB_OK | MB_ICONERROR);
+  MessageBoxW(dialog, Wide(message).c_str(), Wide(app::kProductName).c_str(), MB_OK | MB_ICONERROR);
 }
 
 }  // namespace morvel::gui

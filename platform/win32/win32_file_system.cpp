@@ -212,6 +212,11 @@ class Win32FileSystem final : public FileSystem {
     if (target.empty() || IsSeparator(target.back())) return StatusOf(ERROR_INVALID_NAME);
     std::wstring folder = ParentOf(target);
     if (folder.empty()) return StatusOf(ERROR_INVALID_NAME);
+    // Windows refuses to replace a read-only file; Wine's rename would not, so it is asked
+    // here, before anything is written.
+    if (const DWORD existing = GetFileAttributesW(target.c_str());
+        existing != INVALID_FILE_ATTRIBUTES && (existing & FILE_ATTRIBUTE_READONLY))
+      return StatusOf(ERROR_ACCESS_DENIED);
 
     // A short unique name in the target's folder, so the final move is a rename on the
     // same volume.

@@ -49,13 +49,13 @@ TEST_F(GuiWindow, CustomListsAddEditRemoveAndSaveInListOrder) {
   HWND list = OpenList(main);
   ASSERT_NE(list, nullptr);
   HWND rows = GetDlgItem(list, IDC_CL_CONTENT);
-  EXPECT_EQ(ListViewRows(rows),
-            (std::vector<std::wstring>{
-                kTracesW + L",*.tmp", L"HKEY_CURRENT_USER\\Software\\Morvel GUI Test,Last Search"}));
-  for (const auto& [id, caption] : {std::pair{IDC_CL_ADDFOLDER, L"Add File & Folder"},
-                                    std::pair{IDC_CL_ADDREGISTRY, L"Add Registry"},
-                                    std::pair{IDC_CL_EDIT, L"Edit"},
-                                    std::pair{IDC_CL_REMOVE, L"Remove Selected"}})
+  EXPECT_EQ(ListViewRows(rows), (std::vector<std::wstring>{
+                                    kTracesW + L",*.tmp",
+                                    L"HKEY_CURRENT_USER\\Software\\Morvel GUI Test,Last Search"}));
+  for (const auto& [id, caption] :
+       {std::pair{IDC_CL_ADDFOLDER, L"Add File & Folder"},
+        std::pair{IDC_CL_ADDREGISTRY, L"Add Registry"}, std::pair{IDC_CL_EDIT, L"Edit"},
+        std::pair{IDC_CL_REMOVE, L"Remove Selected"}})
     EXPECT_EQ(CaptionOf(list, id), caption);
   EXPECT_FALSE(Enabled(list, IDC_CL_EDIT));
   EXPECT_FALSE(Enabled(list, IDC_CL_REMOVE));
@@ -74,8 +74,8 @@ TEST_F(GuiWindow, CustomListsAddEditRemoveAndSaveInListOrder) {
   EXPECT_EQ(Refusal().rfind(L"Enter the registry key with its root", 0), 0u);
   SetText(registry, IDC_AR_KEY, L"HKEY_CURRENT_USER\\Software\\Morvel GUI Test");
   Check(registry, IDC_AR_DELETEVALUE, true, {IDC_AR_DELETEKEY, IDC_AR_DELETEVALUES});
-  EXPECT_TRUE(WaitFor([&] { return Enabled(registry, IDC_AR_VALUE) && !Enabled(registry, IDOK); },
-                      5s));
+  EXPECT_TRUE(
+      WaitFor([&] { return Enabled(registry, IDC_AR_VALUE) && !Enabled(registry, IDOK); }, 5s));
   SetText(registry, IDC_AR_VALUE, L"Theme");
   EXPECT_TRUE(WaitFor([&] { return Enabled(registry, IDOK); }, 5s));
   ClickButton(registry, IDOK);
@@ -97,8 +97,8 @@ TEST_F(GuiWindow, CustomListsAddEditRemoveAndSaveInListOrder) {
   EXPECT_TRUE(WaitFor([&] { return Enabled(folder, IDOK); }, 5s));
   ExpectWholeAndShoot(folder, "add-folder-file");
   Check(folder, IDC_AF_MULTIPLE, true, {IDC_AF_SINGLE});
-  EXPECT_TRUE(WaitFor([&] { return Shows(folder, IDC_AF_WASHMODE) && !Shows(folder, IDC_AF_FILES); },
-                      5s));
+  EXPECT_TRUE(
+      WaitFor([&] { return Shows(folder, IDC_AF_WASHMODE) && !Shows(folder, IDC_AF_FILES); }, 5s));
   EXPECT_EQ(TextOf(GetDlgItem(folder, IDC_AF_MATCH)), L"*.");
   ExpectWholeAndShoot(folder, "add-folder-mode");
   // The shell's folder browser opens over it and goes with Cancel.
@@ -112,6 +112,10 @@ TEST_F(GuiWindow, CustomListsAddEditRemoveAndSaveInListOrder) {
   EXPECT_TRUE(WaitFor([&] { return GetLastActivePopup(folder) == folder; }));
   EXPECT_EQ(TextOf(GetDlgItem(folder, IDC_AF_FOLDER)), kTracesW);
   Check(folder, IDC_AF_SINGLE, true, {IDC_AF_MULTIPLE});
+  // The click is posted: the list is filled anew when it arrives, not before.
+  EXPECT_TRUE(WaitFor(
+      [&] { return Shows(folder, IDC_AF_FILES) && SendMessageW(files, LB_GETCOUNT, 0, 0) == 4; },
+      5s));
   SendMessageW(files, LB_SETCURSEL, 3, 0);
   PostMessageW(folder, WM_COMMAND, MAKEWPARAM(IDC_AF_FILES, LBN_SELCHANGE),
                reinterpret_cast<LPARAM>(files));
@@ -120,14 +124,15 @@ TEST_F(GuiWindow, CustomListsAddEditRemoveAndSaveInListOrder) {
 
   // The registry row goes back into its dialog; a file row cannot be edited.
   SelectListViewRow(rows, 0);
-  EXPECT_TRUE(WaitFor([&] { return Enabled(list, IDC_CL_REMOVE) && !Enabled(list, IDC_CL_EDIT); },
-                      5s));
+  EXPECT_TRUE(
+      WaitFor([&] { return Enabled(list, IDC_CL_REMOVE) && !Enabled(list, IDC_CL_EDIT); }, 5s));
   SelectListViewRow(rows, 1);
   EXPECT_TRUE(WaitFor([&] { return Enabled(list, IDC_CL_EDIT); }, 5s));
   ClickButton(list, IDC_CL_EDIT);
   registry = WaitForDialog("Add Registry");
   ASSERT_NE(registry, nullptr);
-  EXPECT_EQ(TextOf(GetDlgItem(registry, IDC_AR_KEY)), L"HKEY_CURRENT_USER\\Software\\Morvel GUI Test");
+  EXPECT_EQ(TextOf(GetDlgItem(registry, IDC_AR_KEY)),
+            L"HKEY_CURRENT_USER\\Software\\Morvel GUI Test");
   EXPECT_EQ(TextOf(GetDlgItem(registry, IDC_AR_VALUE)), L"Last Search");
   EXPECT_EQ(SendMessageW(GetDlgItem(registry, IDC_AR_DELETEVALUE), BM_GETCHECK, 0, 0), BST_CHECKED);
   Check(registry, IDC_AR_DELETEVALUES, true, {IDC_AR_DELETEKEY, IDC_AR_DELETEVALUE});
@@ -167,8 +172,9 @@ TEST_F(GuiWindow, CustomListsFromTheTreeAndAReadOnlyFile) {
   SelectListViewRow(GetDlgItem(list, IDC_CL_CONTENT), 1);
   ClickButton(list, IDC_CL_REMOVE);
   ClickButton(list, IDOK);
-  EXPECT_EQ(Refusal(), L"Clist.dat could not be saved (access denied; the file may be read-only). "
-                       L"The list was not saved.");
+  EXPECT_EQ(Refusal(),
+            L"Clist.dat could not be saved (access denied; the file may be read-only). "
+            L"The list was not saved.");
   EXPECT_TRUE(IsWindow(list));
   ClickButton(list, IDCANCEL);
   EXPECT_TRUE(WaitFor([&] { return !IsWindow(list); }, 5s));

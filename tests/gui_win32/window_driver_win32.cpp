@@ -473,6 +473,9 @@ std::optional<RECT> TreeItemLabel(HWND tree, const std::wstring& text) {
           tv.cchTextMax = kTextRoom;
         });
     if (label != text) continue;
+    // Scrolled into view first: the rectangle of an item below the visible part is no place
+    // to click.
+    SendMessageW(tree, TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(item));
     // TVM_GETITEMRECT takes the item in the rectangle it fills.
     RemoteBuffer remote(tree, sizeof(RECT));
     remote.Write(&item, sizeof item);

@@ -15,6 +15,7 @@
 #include <fstream>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "app/product.h"
 #include "gui/resource.h"
@@ -60,6 +61,34 @@ bool AskUntil(HWND window, Answers& answers, const std::function<bool()>& done) 
   return true;
 }
 
+// Sends the menu command and waits for the dialog `caption` to show and answer; the time it
+// took goes into `times`. Null after 30 s.
+HWND OpenFromMenu(HWND main, int command, const std::wstring& caption, std::vector<double>& times) {
+  const auto opening = Clock::now();
+  PostMessageW(main, WM_COMMAND, MAKEWPARAM(command, 0), 0);
+  HWND dialog = nullptr;
+  while ((dialog = FindWindowW(L"#32770", caption.c_str())) == nullptr ||
+         !IsWindowVisible(dialog)) {
+    if (Ms(opening) > 30000) return nullptr;
+    Sleep(1);
+  }
+  Answers open;
+  open.Ask(dialog);  // shown and its first messages handled
+  RedrawWindow(dialog, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+  times.push_back(Ms(opening));
+  return dialog;
+}
+
+void Close(HWND dialog) {
+  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+  while (IsWindow(dialog)) Sleep(1);
+}
+
+double Median(std::vector<double> times) {
+  std::sort(times.begin(), times.end());
+  return times[times.size() / 2];
+}
+
 int Run(const std::wstring& folder, const std::wstring& file) {
   PROCESS_INFORMATION pi{};
   HWND main = morvel::bench::StartProgram(folder, pi);
@@ -67,19 +96,19 @@ int Run(const std::wstring& folder, const std::wstring& file) {
   Answers idle;
   idle.Ask(main);
 
+  // Opening, five times each: the viewer, and the About box as the floor that Wine and the X
+  // server put under any dialog (its window mapped and painted).
   const std::wstring caption = Wide(MORVEL_INDEXDAT_CAPTION);
-  const auto opening = Clock::now();
-  PostMessageW(main, WM_COMMAND, MAKEWPARAM(ID_FILE_INDEXDAT, 0), 0);
+  std::vector<double> about_ms, open_ms;
   HWND dialog = nullptr;
-  while ((dialog = FindWindowW(L"#32770", caption.c_str())) == nullptr ||
-         !IsWindowVisible(dialog)) {
-    if (Ms(opening) > 30000) return 1;
-    Sleep(1);
+  for (int i = 0; i < 5; ++i) {
+    HWND about = OpenFromMenu(main, ID_HELP_ABOUT, L"About Morvel", about_ms);
+    if (about == nullptr) return 1;
+    Close(about);
+    dialog = OpenFromMenu(main, ID_FILE_INDEXDAT, caption, open_ms);
+    if (dialog == nullptr) return 1;
+    if (i < 4) Close(dialog);
   }
-  Answers open;
-  open.Ask(dialog);  // shown and its first messages handled
-  RedrawWindow(dialog, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
-  const double open_ms = Ms(opening);
 
   HWND list = GetDlgItem(dialog, IDC_IDX_LIST);
   HWND total = GetDlgItem(dialog, IDC_IDX_TOTAL);
@@ -115,14 +144,19 @@ int Run(const std::wstring& folder, const std::wstring& file) {
   counters.cb = sizeof counters;
   GetProcessMemoryInfo(pi.hProcess, &counters, sizeof counters);
   std::printf("viewer: %ld rows\n", static_cast<long>(rows));
-  std::printf("  open from the menu        %8.1f ms\n", open_ms);
+  std::printf("  open from the menu        %8.1f ms median of 5, slowest %.1f ms\n",
+              Median(open_ms), *std::max_element(open_ms.begin(), open_ms.end()));
+  std::printf("  the About box, for scale  %8.1f ms median of 5, slowest %.1f ms\n",
+              Median(about_ms), *std::max_element(about_ms.begin(), about_ms.end()));
   std::printf("  read (Show to total)      %8.1f ms, slowest answer %.1f ms, unanswered %d\n",
               read_ms, reading.slowest, reading.unanswered);
   std::printf("  slowest scroll step       %8.1f ms (47 steps), slowest answer %.1f ms\n",
               slowest_scroll, scrolling.slowest);
   std::printf("  peak working set          %8.1f MB\n", counters.PeakWorkingSetSize / 1048576.0);
-  const double worst = std::max({open_ms, reading.slowest, slowest_scroll, scrolling.slowest});
-  std::printf("  worst of open, scroll and answers %.1f ms (target: within 100 ms)\n", worst);
+  const double worst =
+      std::max({Median(open_ms), reading.slowest, slowest_scroll, scrolling.slowest});
+  std::printf("  worst of open (median), scroll and answers %.1f ms (target: within 100 ms)\n",
+              worst);
 
   PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
   PostMessageW(main, WM_CLOSE, 0, 0);

@@ -71,10 +71,6 @@ class SettingsDialog : public GuiWindow {
   HWND main_ = nullptr;
 };
 
-LRESULT CALLBACK PlainProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
-  return DefWindowProcW(w, m, wp, lp);
-}
-
 TEST_F(SettingsDialog, FromTheMenuEveryPageCommitsOnOk) {
   Click(main_, ID_ACTION_SETTINGS);
   HWND dialog = WaitForDialog("Settings");
@@ -172,13 +168,7 @@ TEST_F(SettingsDialog, FromTheMenuEveryPageCommitsOnOk) {
   EXPECT_EQ(SendMessageW(GetDlgItem(main_, IDC_FASTMODE), BM_GETCHECK, 0, 0), BST_CHECKED);
 
   // The new boss key, pressed as a user presses it, hides a browser window and shows it.
-  WNDCLASSW wc{};
-  wc.lpfnWndProc = PlainProc;
-  wc.hInstance = GetModuleHandleW(nullptr);
-  wc.lpszClassName = L"IEFrame";
-  RegisterClassW(&wc);
-  HWND browser = CreateWindowW(L"IEFrame", L"browser", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200,
-                               100, nullptr, nullptr, wc.hInstance, nullptr);
+  HWND browser = BrowserWindow();
   ASSERT_NE(browser, nullptr);
   PressWith({VK_CONTROL, VK_SHIFT}, VK_F6);
   EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(browser); }, 10s));

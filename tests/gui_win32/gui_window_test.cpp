@@ -75,19 +75,9 @@ TEST_F(GuiWindow, CleanOnceCleansWithoutQuestionAndExits) {
   EXPECT_TRUE(HasValue(L"Theme"));
 }
 
-LRESULT CALLBACK PlainProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
-  return DefWindowProcW(w, m, wp, lp);
-}
-
 TEST_F(GuiWindow, BossKeyHidesAndShowsBrowserWindows) {
   Settings("[Hotkey]\r\nEnableHotkey=1\r\n");
-  WNDCLASSW wc{};
-  wc.lpfnWndProc = PlainProc;
-  wc.hInstance = GetModuleHandleW(nullptr);
-  wc.lpszClassName = L"IEFrame";
-  RegisterClassW(&wc);
-  HWND browser = CreateWindowW(L"IEFrame", L"browser", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200,
-                               100, nullptr, nullptr, wc.hInstance, nullptr);
+  HWND browser = BrowserWindow();
   ASSERT_NE(browser, nullptr);
   Program program;
   HWND main = program.Window();

@@ -128,6 +128,9 @@ void PressWith(std::initializer_list<WORD> held, WORD key);
 
 // A dialog of the program ("#32770") by its caption, once it is visible; null after 20 s.
 HWND WaitForDialog(std::string_view caption);
+// A visible top-level window of the class Internet Explorer's frame has, which the boss
+// key hides; the caller destroys it.
+HWND BrowserWindow();
 // A dialog's button clicked, as the dialog gets it from the button.
 void ClickButton(HWND dialog, int id);
 // A check box or radio button set and reported clicked; a radio's siblings in `group`

@@ -343,6 +343,22 @@ void PressWith(std::initializer_list<WORD> held, WORD key) {
   SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
 }
 
+namespace {
+LRESULT CALLBACK PlainProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
+  return DefWindowProcW(w, m, wp, lp);
+}
+}  // namespace
+
+HWND BrowserWindow() {
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = PlainProc;
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.lpszClassName = L"IEFrame";
+  RegisterClassW(&wc);  // fails harmlessly when registered before
+  return CreateWindowW(L"IEFrame", L"browser", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 100,
+                       nullptr, nullptr, wc.hInstance, nullptr);
+}
+
 HWND WaitForDialog(std::string_view caption) {
   HWND dialog = nullptr;
   WaitFor([&] {

@@ -15,13 +15,12 @@ struct NamedKey {
 
 // Keys with a name of their own; the letters, digits, numeric pad and F keys are made.
 constexpr NamedKey kNamedKeys[] = {
-    {8, "BackSpace"},  {9, "Tab"},          {12, "Clear"},      {13, "Enter"},
-    {19, "Pause"},     {20, "CapsLock"},    {27, "Esc"},        {32, "Space"},
-    {33, "PageUp"},    {34, "PageDown"},    {35, "End"},        {36, "Home"},
-    {37, "LeftArrow"}, {38, "UpArrow"},     {39, "RightArrow"}, {40, "DownArrow"},
-    {44, "PrintScreen"}, {45, "Ins"},       {47, "Help"},       {106, "*"},
-    {107, "+"},        {108, "Separator"},  {109, "-"},         {110, "."},
-    {111, "/"},        {144, "Numlock"},    {145, "Scroll"},
+    {8, "BackSpace"},  {9, "Tab"},          {12, "Clear"},     {13, "Enter"},   {19, "Pause"},
+    {20, "CapsLock"},  {27, "Esc"},         {32, "Space"},     {33, "PageUp"},  {34, "PageDown"},
+    {35, "End"},       {36, "Home"},        {37, "LeftArrow"}, {38, "UpArrow"}, {39, "RightArrow"},
+    {40, "DownArrow"}, {44, "PrintScreen"}, {45, "Ins"},       {47, "Help"},    {106, "*"},
+    {107, "+"},        {108, "Separator"},  {109, "-"},        {110, "."},      {111, "/"},
+    {144, "Numlock"},  {145, "Scroll"},
 };
 
 bool IsModifierKey(std::uint16_t code) { return code >= 16 && code <= 18; }
@@ -58,9 +57,8 @@ OptionsDialog::OptionsDialog(const TOptionsSetting& settings, bool auto_start)
   f.auto_wash = settings.AutoWash;
   // A stored choice no radio item has selects none (and reads back as -1).
   const std::int32_t interval = settings.WashInterval;
-  f.wash_interval = interval >= 0 && interval < static_cast<std::int32_t>(kWashIntervals.size())
-                        ? interval
-                        : -1;
+  f.wash_interval =
+      interval >= 0 && interval < static_cast<std::int32_t>(kWashIntervals.size()) ? interval : -1;
   f.start_wash = settings.StartWash;
   f.shutdown_wash = settings.ShutdownWash;
   f.boss_key = settings.EnableHotkey;
@@ -176,9 +174,11 @@ std::optional<std::string> WriteAutoRun(platform::Registry& registry, bool on,
   if (status.ok()) return std::nullopt;
   const std::string why = " (" + std::string(platform::ErrorKindName(status.kind)) + ").";
   return on ? "Morvel could not be set to run when the computer starts: the registry refused "
-              "the change" + why
+              "the change" +
+                  why
             : "Morvel could not be kept from running when the computer starts: the registry "
-              "refused the change" + why;
+              "refused the change" +
+                  why;
 }
 
 void ApplyEditedSettings(const TOptionsSetting& from, TOptionsSetting& to) {

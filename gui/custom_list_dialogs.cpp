@@ -103,8 +103,7 @@ class CustomListsView final : public Dialog {
     }
     if (const auto selected = editor_.selection()) {
       const int row = static_cast<int>(*selected);
-      ListView_SetItemState(list, row, LVIS_SELECTED | LVIS_FOCUSED,
-                            LVIS_SELECTED | LVIS_FOCUSED);
+      ListView_SetItemState(list, row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
       ListView_EnsureVisible(list, row, FALSE);
     }
     SendMessageW(list, WM_SETREDRAW, TRUE, 0);

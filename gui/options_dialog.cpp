@@ -17,14 +17,13 @@ namespace {
 
 using platform::win32::Wide;
 
-constexpr int kCommon[] = {IDC_OPT_FASTSCAN,   IDC_OPT_LOGTIF,    IDC_OPT_LOGRECYCLE,
-                           IDC_OPT_ASKCLEAR,   IDC_OPT_AUTOSTART, IDC_OPT_WIPEFILE,
+constexpr int kCommon[] = {IDC_OPT_FASTSCAN,  IDC_OPT_LOGTIF,    IDC_OPT_LOGRECYCLE,
+                           IDC_OPT_ASKCLEAR,  IDC_OPT_AUTOSTART, IDC_OPT_WIPEFILE,
                            IDC_OPT_WIPENUMBER};
 constexpr int kSchedule[] = {IDC_OPT_AUTOWASH,      IDC_OPT_INTERVALS,     IDC_OPT_INTERVAL0,
                              IDC_OPT_INTERVAL0 + 1, IDC_OPT_INTERVAL0 + 2, IDC_OPT_INTERVAL0 + 3,
                              IDC_OPT_INTERVAL0 + 4, IDC_OPT_STARTWASH,     IDC_OPT_SHUTDOWNWASH};
-constexpr int kBossKey[] = {IDC_OPT_BOSSLABEL1, IDC_OPT_BOSSKEY, IDC_OPT_BOSSLABEL2,
-                            IDC_OPT_HIDE};
+constexpr int kBossKey[] = {IDC_OPT_BOSSLABEL1, IDC_OPT_BOSSKEY, IDC_OPT_BOSSLABEL2, IDC_OPT_HIDE};
 struct Page {
   const wchar_t* caption;
   std::span<const int> controls;

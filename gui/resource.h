@@ -66,7 +66,7 @@
 #define IDC_OPT_WIPENUMBER 3107
 #define IDC_OPT_AUTOWASH 3110
 #define IDC_OPT_INTERVALS 3111
-#define IDC_OPT_INTERVAL0 3112  /* to 3116: "Every 15 minutes" to "Every 8 hours" */
+#define IDC_OPT_INTERVAL0 3112 /* to 3116: "Every 15 minutes" to "Every 8 hours" */
 #define IDC_OPT_STARTWASH 3117
 #define IDC_OPT_SHUTDOWNWASH 3118
 #define IDC_OPT_BOSSLABEL1 3120

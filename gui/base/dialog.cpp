@@ -86,8 +86,8 @@ LRESULT CALLBACK Dialog::KeyFilter(int code, WPARAM wparam, LPARAM lparam) {
   const auto* msg = reinterpret_cast<const MSG*>(lparam);
   if (code == MSGF_DIALOGBOX && msg != nullptr && msg->message >= WM_KEYFIRST &&
       msg->message <= WM_KEYLAST && msg->hwnd != nullptr) {
-    if (auto* self = static_cast<Dialog*>(
-            GetPropW(GetAncestor(msg->hwnd, GA_ROOT), kDialogProperty))) {
+    if (auto* self =
+            static_cast<Dialog*>(GetPropW(GetAncestor(msg->hwnd, GA_ROOT), kDialogProperty))) {
       // Asked once: an outer dialog's filter further down the chain would ask the same one.
       return Guarded(
                  "dialog key", [&] { return self->OnKey(*msg); }, [] { return false; })

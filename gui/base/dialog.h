@@ -10,8 +10,8 @@
 #include <memory>
 #include <optional>
 #include <string>
-#include <type_traits>
 #include <string_view>
+#include <type_traits>
 
 namespace morvel::gui {
 

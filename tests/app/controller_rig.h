@@ -171,7 +171,8 @@ class RigRegistry final : public platform::Registry {
   }
   Value ReadValue(platform::RootKey, std::string_view path, std::string_view name) const override {
     const auto at = values.find({std::string(path), std::string(name)});
-    return at == values.end() ? Value::Failed(platform::ErrorKind::NotFound) : Value::Of(at->second);
+    return at == values.end() ? Value::Failed(platform::ErrorKind::NotFound)
+                              : Value::Of(at->second);
   }
   platform::Status CreateKey(platform::RootKey, std::string_view) override { return Refused(); }
   platform::Status WriteValue(platform::RootKey, std::string_view path,

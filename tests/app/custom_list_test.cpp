@@ -42,19 +42,19 @@ INSTANTIATE_TEST_SUITE_P(
         RegistryCase{"Value", kKey, RegistryAction::DeleteValue, "Last, First", true,
                      kKey + ",Last, First"},
         RegistryCase{"ValueMissing", kKey, RegistryAction::DeleteValue, "", false, {}},
-        RegistryCase{"RootInAnyCase", "hkey_local_machine\\SOFTWARE\\X",
-                     RegistryAction::DeleteKey, "", true, "hkey_local_machine\\SOFTWARE\\X"},
+        RegistryCase{"RootInAnyCase", "hkey_local_machine\\SOFTWARE\\X", RegistryAction::DeleteKey,
+                     "", true, "hkey_local_machine\\SOFTWARE\\X"},
         RegistryCase{"NoRootNoOk", "Software\\Microsoft", RegistryAction::DeleteKey, "", false, {}},
         RegistryCase{"ShortRootNoOk", "HKCU\\Software", RegistryAction::DeleteKey, "", false, {}},
         // Would be stored as a file entry: a folder relative to wherever the program runs.
-        RegistryCase{"MarkInsideIsNoRoot", "Software\\HKEY_x", RegistryAction::DeleteKey, "",
-                     true, {}},
+        RegistryCase{
+            "MarkInsideIsNoRoot", "Software\\HKEY_x", RegistryAction::DeleteKey, "", true, {}},
         RegistryCase{"UnknownRoot", "HKEY_NOWHERE\\X", RegistryAction::DeleteKey, "", true, {}},
         RegistryCase{"WholeRoot", "HKEY_CURRENT_USER", RegistryAction::DeleteKey, "", true, {}},
-        RegistryCase{"WholeRootWithSlash", "HKEY_USERS\\\\", RegistryAction::DeleteAllValues, "",
-                     true, {}},
-        RegistryCase{"CommaInTheKey", "HKEY_CURRENT_USER\\A,B", RegistryAction::DeleteKey, "", true,
-                     {}},
+        RegistryCase{
+            "WholeRootWithSlash", "HKEY_USERS\\\\", RegistryAction::DeleteAllValues, "", true, {}},
+        RegistryCase{
+            "CommaInTheKey", "HKEY_CURRENT_USER\\A,B", RegistryAction::DeleteKey, "", true, {}},
         RegistryCase{"LineBreak", kKey, RegistryAction::DeleteValue, "a\r\n[Other]", true, {}}),
     [](const auto& info) { return std::string(info.param.name); });
 

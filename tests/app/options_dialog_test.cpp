@@ -65,15 +65,17 @@ TEST_P(Capture, ShowsModifiersAndKeyAndStoresTheKey) {
 
 INSTANTIATE_TEST_SUITE_P(
     OptionsDialog, Capture,
-    ::testing::Values(
-        Keys{"CtrlThenShiftThenF5", {{17, kCtrl}, {16, kCtrlShift}, {116, kCtrlShift}},
-             "Ctrl  Shift  F5", "F5", 116},
-        Keys{"CtrlAlone", {{17, kCtrl}}, "Ctrl  ", "", 0},
-        Keys{"DeleteAlone", {{46, kNone}}, "Del", "Del", 46},
-        Keys{"CtrlDelete", {{46, kCtrl}}, "Ctrl  Del", "Del", 46},
-        Keys{"KeyNotInTheTableEmptiesAll", {{17, kCtrl}, {91, kCtrl}}, "", "", 91},
-        Keys{"AltNumPad", {{99, kAlt}}, "Alt  Num 3", "Num 3", 99},
-        Keys{"AllThree", {{65, {true, true, true}}}, "Ctrl  Shift  Alt  A", "A", 65}),
+    ::testing::Values(Keys{"CtrlThenShiftThenF5",
+                           {{17, kCtrl}, {16, kCtrlShift}, {116, kCtrlShift}},
+                           "Ctrl  Shift  F5",
+                           "F5",
+                           116},
+                      Keys{"CtrlAlone", {{17, kCtrl}}, "Ctrl  ", "", 0},
+                      Keys{"DeleteAlone", {{46, kNone}}, "Del", "Del", 46},
+                      Keys{"CtrlDelete", {{46, kCtrl}}, "Ctrl  Del", "Del", 46},
+                      Keys{"KeyNotInTheTableEmptiesAll", {{17, kCtrl}, {91, kCtrl}}, "", "", 91},
+                      Keys{"AltNumPad", {{99, kAlt}}, "Alt  Num 3", "Num 3", 99},
+                      Keys{"AllThree", {{65, {true, true, true}}}, "Ctrl  Shift  Alt  A", "A", 65}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(OptionsDialog, ModifiersOnTheWayToTabOrEnterAreNotTheKey) {

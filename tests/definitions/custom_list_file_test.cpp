@@ -40,8 +40,8 @@ TEST_P(Encodings, SectionWrittenInListOrderRestAsItWas) {
   EXPECT_EQ(list.rows(), std::vector<std::string>{"C:\\Old"});
   list.Select(0);
   list.RemoveSelected();
-  for (const char* row : {"HKEY_CURRENT_USER\\Software\\A", "C:\\Temp,*.tmp",
-                          "hkey_users\\B,Value", "C:\\Data, with blank"})
+  for (const char* row : {"HKEY_CURRENT_USER\\Software\\A", "C:\\Temp,*.tmp", "hkey_users\\B,Value",
+                          "C:\\Data, with blank"})
     list.Append(row);
   ASSERT_EQ(list.Save(), std::nullopt);
 
@@ -102,14 +102,16 @@ TEST_F(CustomListFile, FileInUseCannotBeEditedNow) {
   CustomListEditor list = Editor();
   const CustomListEditor::Opening opening = list.Load();
   EXPECT_FALSE(opening.editable);
-  EXPECT_EQ(opening.message, "The custom list cannot be edited now: Clist.dat cannot be read (it "
-                             "is in use by another program).");
+  EXPECT_EQ(opening.message,
+            "The custom list cannot be edited now: Clist.dat cannot be read (it "
+            "is in use by another program).");
 }
 
 TEST_F(CustomListFile, DamagedFileShowsWhatCanBeReadAndKeepsTheRest) {
   const std::string damaged = std::string("[Other]\r\nx=a\0b\r\n", 16);
-  PutFile(ListPath(), damaged + "[<New List>]\r\nDelFile1=C:\\A\r\nDelFile2=C:\\\x01\r\n"
-                                "DelFile3=\r\nDelFile4=C:\\B\r\n");
+  PutFile(ListPath(), damaged +
+                          "[<New List>]\r\nDelFile1=C:\\A\r\nDelFile2=C:\\\x01\r\n"
+                          "DelFile3=\r\nDelFile4=C:\\B\r\n");
   CustomListEditor list = Editor();
   const CustomListEditor::Opening opening = list.Load();
   ASSERT_TRUE(opening.editable);

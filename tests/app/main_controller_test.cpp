@@ -429,7 +429,7 @@ TEST(Controller, SingleInstanceAndSwitches) {
   EXPECT_EQ(app::ParseStartSwitch("/cleanonce"), app::StartSwitch::None);
 }
 
-// The Part's rules at every size, and at 96 DPI the design client area gives back the design.
+// The layout rules at every size, and at 96 DPI the design client area gives back the design.
 TEST(Layout, ControlsFollowTheClientArea) {
   const app::MainLayout design = app::DesignLayout();
   struct {

@@ -44,7 +44,7 @@ class QueuedRunHost : public RunHostBase {
   void RunOnUiThread(const std::function<void()>& step) override;
   void PostProgress(std::int32_t total) override { Deliver(AppMessage::Progress, total); }
   void PostRunEnded(std::int32_t total) override { Deliver(AppMessage::RunEnded, total); }
-  void PostRunFailed(std::string_view) override { Deliver(AppMessage::RunFailed, 0); }
+  void PostRunFailed() override { Deliver(AppMessage::RunFailed, 0); }
   void Detach() override;
 
   // UI thread: hands the stored entries, in order, to `take`; steps are run here.

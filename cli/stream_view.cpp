@@ -21,7 +21,7 @@ class StreamHost final : public app::RunHostBase {
   void PostRunEnded(std::int32_t total) override {
     view_.queue_.Post({app::AppMessage::RunEnded, total, serial_});
   }
-  void PostRunFailed(std::string_view) override {
+  void PostRunFailed() override {
     view_.queue_.Post({app::AppMessage::RunFailed, 0, serial_});
   }
   void Detach() override { detached_ = true; }

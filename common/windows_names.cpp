@@ -23,12 +23,12 @@ bool IsDeviceName(std::string_view base) {
   return false;
 }
 
+}  // namespace
+
 std::string_view WithoutTrailingSeparators(std::string_view path) {
   while (path.size() > 1 && (path.back() == '\\' || path.back() == '/')) path.remove_suffix(1);
   return path;
 }
-
-}  // namespace
 
 bool NeedsLiteralName(std::string_view name) {
   if (name.empty()) return false;

@@ -23,6 +23,9 @@ std::string LiteralPath(std::string_view full_path);
 // ("\\server\share", with or without a trailing "\").
 bool IsRootPath(std::string_view path);
 
+// `path` without the "\" or "/" at its end (one character always stays).
+std::string_view WithoutTrailingSeparators(std::string_view path);
+
 // Whether `inner` is `outer` or lies below it, name by name and without regard to letter
 // case ("C:\ab" is not below "C:\a"). Trailing "\" on either side are ignored.
 bool IsSameOrBelow(std::string_view inner, std::string_view outer);

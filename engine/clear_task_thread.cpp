@@ -99,7 +99,7 @@ void TClearTaskThread::Fail(std::string_view what) {
     std::lock_guard lock(failure_mutex_);
     failure_ = what;
   }
-  host_.PostRunFailed(what);
+  host_.PostRunFailed();
 }
 
 std::string TClearTaskThread::Failure() const {

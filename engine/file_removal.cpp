@@ -70,24 +70,13 @@ void OverwritePasses(const std::function<std::unique_ptr<platform::FileWriter>()
 }  // namespace
 
 bool RemoveFile(RunContext& run, std::string_view path, bool log) {
-  return RemoveFileNamed(run, path, path, log);
-}
-
-bool RemoveFileNamed(RunContext& run, std::string_view shown, std::string_view exact, bool log) {
-  LogDeleting(run, shown, log);
+  LogDeleting(run, path, log);
   if (run.IsTestMode()) return true;
-  if (run.options().OverwriteFile && !IsFileInUse(run, exact))
-    WipeFile(run, exact, PassesFromSettings(run.options()));
+  if (run.options().OverwriteFile && !IsFileInUse(run, path))
+    WipeFile(run, path, PassesFromSettings(run.options()));
   // Read-only, hidden and system files go to the shell as they are: with "yes to all" it
   // deletes them, and nothing goes to the Recycle Bin.
-  return run.port().files.ShellDelete(exact).ok();
-}
-
-bool RemoveListedFile(RunContext& run, std::string_view folder, std::string_view name, bool log) {
-  std::string shown(folder);
-  if (shown.empty() || shown.back() != '\\') shown += '\\';
-  shown += name;
-  return RemoveFileNamed(run, shown, LiteralPath(shown), log);
+  return run.port().files.ShellDelete(path).ok();
 }
 
 bool IsFileInUse(RunContext& run, std::string_view path) {

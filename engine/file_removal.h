@@ -37,14 +37,6 @@ bool IsPlainName(std::string_view name);
 // (nothing is touched), otherwise exactly when the shell deleted it.
 bool RemoveFile(RunContext& run, std::string_view path, bool log);
 
-// RemoveFile for a file found by listing a folder: logged as `shown`, while every
-// operation works on `exact`, the path that names that very file (LiteralPath), so that
-// Windows' name rules cannot turn it into another file.
-bool RemoveFileNamed(RunContext& run, std::string_view shown, std::string_view exact, bool log);
-
-// RemoveFileNamed for the entry `name` of `folder`, as a folder listing gave it.
-bool RemoveListedFile(RunContext& run, std::string_view folder, std::string_view name, bool log);
-
 // RemoveFile for the file `name` of a folder held open by the door, logged as
 // `shown_folder` (with its trailing "\") and the name: overwritten and deleted in that very
 // folder, never through a link.

@@ -57,18 +57,6 @@ struct ScanOptions {
   [[nodiscard]] bool EntersSubFolders() const { return mask == nullptr || recurse; }
 };
 
-std::string JoinName(const std::string& folder, std::string_view name) {
-  std::string path = folder;
-  if (path.empty() || path.back() != '\\') path += '\\';
-  path += name;
-  return path;
-}
-
-std::string_view WithoutTrailingBackslash(std::string_view path) {
-  while (path.size() > 1 && path.back() == '\\') path.remove_suffix(1);
-  return path;
-}
-
 class FolderScan {
  public:
   FolderScan(RunContext& run, std::int32_t& item_count, const ScanOptions& options)
@@ -210,9 +198,10 @@ class FolderScan {
   // The question names the folder as the caller wrote it when that is how it is really
   // called, else by its real name.
   bool ConfirmProtectedFolder(const std::string& shown, const std::string& real) {
-    const std::string f = SameText(WithoutTrailingBackslash(shown), WithoutTrailingBackslash(real))
-                              ? shown
-                              : JoinName(real, "");
+    const std::string f =
+        SameText(WithoutTrailingSeparators(shown), WithoutTrailingSeparators(real))
+            ? shown
+            : WithBackslash(real);
     const std::string everything = "Do you want to delete all files and folders under " + f + "?";
     const bool by_mask = options_.mask != nullptr;
     if (IsRootPath(real) && (!by_mask || options_.mask->IsWide()) && !Ask(everything)) return false;
@@ -234,7 +223,7 @@ class FolderScan {
     for (const std::string& folder : {documents, documents + "My Pictures\\"}) {
       const auto real = files.FinalPath(folder);
       protected_.emplace_back(real.ok() ? real.value
-                                        : std::string(WithoutTrailingBackslash(folder)));
+                                        : std::string(WithoutTrailingSeparators(folder)));
     }
   }
 

@@ -10,11 +10,6 @@ namespace morvel {
 
 namespace {
 
-std::string_view Trimmed(std::string_view path) {
-  while (path.size() > 1 && (path.back() == '\\' || path.back() == '/')) path.remove_suffix(1);
-  return path;
-}
-
 // Whether a program's folder `named`, which really is `real`, must be left alone.
 bool RefusedOnProgramWord(RunContext& run, std::string_view named, const std::string& real,
                           FolderReach reach) {
@@ -33,9 +28,10 @@ bool RefusedOnProgramWord(RunContext& run, std::string_view named, const std::st
     const auto guarded_real = files.FinalPath(path);
     const std::string_view where = guarded_real.ok() ? guarded_real.value : path;
     if (!IsSameOrBelow(where, real)) continue;
-    const bool system_folder_itself = reach == FolderReach::Files && path == windows &&
-                                      SameText(Trimmed(named), Trimmed(path)) &&
-                                      SameText(where, real);
+    const bool system_folder_itself =
+        reach == FolderReach::Files && path == windows &&
+        SameText(WithoutTrailingSeparators(named), WithoutTrailingSeparators(path)) &&
+        SameText(where, real);
     if (!system_folder_itself) return true;
   }
   return false;

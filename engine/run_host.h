@@ -26,7 +26,7 @@ class RunHost {
   virtual void PostRunEnded(std::int32_t run_total) = 0;
   // The run ended through an error that escaped a cleaner: no summary, no end message.
   // Posted, not awaited; hosts that need not tell it apart keep the default.
-  virtual void PostRunFailed(std::string_view /*what*/) {}
+  virtual void PostRunFailed() {}
 };
 
 }  // namespace morvel

@@ -17,6 +17,7 @@ inline constexpr std::uint32_t kErrorDiskFull = 112;
 inline constexpr std::uint32_t kErrorDirNotEmpty = 145;
 inline constexpr std::uint32_t kErrorAlreadyExists = 183;
 inline constexpr std::uint32_t kErrorDirectory = 267;  // "the directory name is invalid"
+inline constexpr std::uint32_t kErrorLinkMet = 4395;   // ERROR_REPARSE_POINT_ENCOUNTERED
 
 inline Status AccessDenied() { return Status::Error(ErrorKind::AccessDenied, kErrorAccessDenied); }
 inline Status InUse() { return Status::Error(ErrorKind::InUse, kErrorSharingViolation); }
@@ -24,8 +25,8 @@ inline Status FileNotFound() { return Status::Error(ErrorKind::NotFound, kErrorF
 inline Status PathNotFound() { return Status::Error(ErrorKind::NotFound, kErrorPathNotFound); }
 // A file where a folder was expected.
 inline Status NotAFolder() { return Status::Error(ErrorKind::AccessDenied, kErrorDirectory); }
-// A link where none may be followed (ERROR_REPARSE_POINT_ENCOUNTERED).
-inline Status LinkMet() { return Status::Error(ErrorKind::Link, 4395); }
+// A link where none may be followed.
+inline Status LinkMet() { return Status::Error(ErrorKind::Link, kErrorLinkMet); }
 inline Status FolderNotEmpty() { return Status::Error(ErrorKind::Other, kErrorDirNotEmpty); }
 
 // A host errno as the port error Windows would give in its place.

@@ -48,11 +48,17 @@ class TemporaryRecord {
   int Make(const std::filesystem::path& temp) {
     Drop();
     if (journal_.empty()) return 0;
-    if (::mkdir(journal_.c_str(), 0777) != 0 && errno != EEXIST) return errno;
     std::filesystem::path record = journal_ / temp.filename();
-    const FileDescriptor fd(
-        ::open(record.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666));
-    if (!fd.valid()) return errno;
+    // Another writer that just finished removes the folder once it is empty, which may fall
+    // between making it and opening the record: make it again then.
+    int opened = -1;
+    for (int attempt = 0; attempt < 3 && opened < 0; ++attempt) {
+      if (::mkdir(journal_.c_str(), 0777) != 0 && errno != EEXIST) return errno;
+      opened = ::open(record.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
+      if (opened < 0 && errno != ENOENT) return errno;
+    }
+    if (opened < 0) return ENOENT;
+    const FileDescriptor fd(opened);
     record_ = std::move(record);
     return WriteAll(fd.get(), std::filesystem::absolute(temp).string());
   }

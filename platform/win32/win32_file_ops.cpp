@@ -166,8 +166,6 @@ Status ShellFailure(int code, const std::wstring& path, DWORD attributes) {
   return Status::Error(ErrorKind::Other, error);
 }
 
-std::uint64_t Join(DWORD high, DWORD low) { return (static_cast<std::uint64_t>(high) << 32) | low; }
-
 }  // namespace
 
 FileEntry EntryOfFindData(const WIN32_FIND_DATAW& data) {

@@ -16,8 +16,6 @@
 namespace morvel::platform::win32 {
 namespace {
 
-std::uint64_t Join(DWORD high, DWORD low) { return (static_cast<std::uint64_t>(high) << 32) | low; }
-
 bool IsSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
 
 // "*" and "?" would make the find functions match other names. The "\\?\" prefix of a

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -16,6 +17,11 @@ namespace morvel::platform::win32 {
 // The port speaks UTF-8; the "W" functions want UTF-16.
 std::wstring Wide(std::string_view utf8);
 std::string Narrow(std::wstring_view utf16);
+
+// A 64-bit number from the two halves Win32 gives it in (sizes, file indexes).
+inline std::uint64_t Join(DWORD high, DWORD low) {
+  return (static_cast<std::uint64_t>(high) << 32) | low;
+}
 
 // A link where none may be followed; the SDK's ERROR_REPARSE_POINT_ENCOUNTERED, which
 // mingw's headers lack.

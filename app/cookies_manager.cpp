@@ -23,6 +23,18 @@ std::string AsUtf8(std::string_view bytes) {
   return Utf16ToUtf8(wide);
 }
 
+// `bytes` without a UTF-8 character that the end of the read cut short, so that a UTF-8
+// file shown in part is still taken for UTF-8.
+std::string_view WithoutCutCharacter(std::string_view bytes) {
+  for (std::size_t back = 1; back <= std::min<std::size_t>(4, bytes.size()); ++back) {
+    const auto b = static_cast<unsigned char>(bytes[bytes.size() - back]);
+    if ((b & 0xC0) == 0x80) continue;  // a continuation byte: the lead lies further back
+    const std::size_t length = b >= 0xF0 ? 4 : b >= 0xE0 ? 3 : b >= 0xC0 ? 2 : 1;
+    return length > back ? bytes.substr(0, bytes.size() - back) : bytes;
+  }
+  return bytes;
+}
+
 // Up to `limit` bytes from the start of the file.
 std::optional<std::string> ReadHead(const platform::FileSystem& files, const std::string& path,
                                     std::size_t limit) {
@@ -75,7 +87,8 @@ std::optional<CookieText> CookiesManager::View() const {
   const std::string& name = found.names[found.selected];
   const auto bytes = ReadHead(port_.files, folder_ + name, kViewLimit);
   if (!bytes) return std::nullopt;
-  const std::string text = AsUtf8(*bytes);
+  const std::string text =
+      AsUtf8(bytes->size() == kViewLimit ? WithoutCutCharacter(*bytes) : std::string_view(*bytes));
   CookieText shown{name, {}};
   // Each line after a line break, so the text begins with one; CR LF, LF and CR end lines.
   std::size_t start = 0;

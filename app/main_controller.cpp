@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "app/custom_list_editor.h"
+#include "app/product.h"
 #include "common/text.h"
 
 namespace morvel::app {
@@ -16,7 +17,7 @@ constexpr std::uint32_t kRightButtonDown = 516;  // WM_RBUTTONDOWN
 }  // namespace
 
 StartSwitch ParseStartSwitch(std::string_view first) {
-  if (first == "-Start") return StartSwitch::Start;
+  if (first == kStartSwitch) return StartSwitch::Start;
   if (UpperCase(first) == "-CLEANONCE") return StartSwitch::CleanOnce;
   return StartSwitch::None;
 }
@@ -52,7 +53,7 @@ MainController::MainController(ProgramState& state, platform::Port& port, MainVi
       launcher_(std::move(launcher)) {}
 
 void MainController::OnCreate(std::string_view first_argument) {
-  if (first_argument == "-Start") view_.SetTrayIcon(true);
+  if (first_argument == kStartSwitch) view_.SetTrayIcon(true);
   view_.SetFastModeBox(state_.options.FastScan);
   if (state_.options.EnableHotkey) {
     boss_key_.Unregister();

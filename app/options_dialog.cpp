@@ -6,8 +6,6 @@ namespace morvel::app {
 
 namespace {
 
-constexpr std::string_view kAutoRunSwitch = "-Start";
-
 struct NamedKey {
   std::uint16_t code;
   std::string_view name;
@@ -156,7 +154,7 @@ bool OptionsDialog::TestHotKey(OptionsForm& form, HotKeyPort& hot_keys) {
 bool ReadAutoRun(const platform::Registry& registry) {
   const auto value =
       platform::ReadText(registry, platform::RootKey::CurrentUser, kRunKey, kProductName);
-  return value && value->find(kAutoRunSwitch) != std::string::npos;
+  return value && value->find(kStartSwitch) != std::string::npos;
 }
 
 std::optional<std::string> WriteAutoRun(platform::Registry& registry, bool on,
@@ -164,7 +162,7 @@ std::optional<std::string> WriteAutoRun(platform::Registry& registry, bool on,
   constexpr auto kUser = platform::RootKey::CurrentUser;
   platform::Status status;
   if (on) {
-    const std::string data = std::string(program_path) + " " + std::string(kAutoRunSwitch);
+    const std::string data = std::string(program_path) + " " + std::string(kStartSwitch);
     status = registry.WriteValue(
         kUser, kRunKey, platform::RegistryValue::MakeString(std::string(kProductName), data));
   } else {

@@ -47,6 +47,8 @@ inline constexpr std::string_view kIndexDatPage = "https://morvel.quillon.exampl
 inline constexpr std::string_view kMakerSite = "https://www.quillon.example/";
 inline constexpr std::string_view kSupportMail = "support@morvel.quillon.example";
 inline constexpr std::string_view kHelpFile = "Morvel.chm";
+// The switch Windows starts the program with at log-on (the autorun entry).
+inline constexpr std::string_view kStartSwitch = "-Start";
 
 // The confirmation before a removing run, as the dialog shows it line by line.
 inline constexpr std::string_view kAskCaption = MORVEL_ASK_CAPTION;

@@ -6,6 +6,7 @@
 
 #include "app/product.h"
 #include "gui/base/dialog.h"
+#include "gui/base/window_tools.h"
 #include "gui/pictures.h"
 #include "gui/resource.h"
 #include "platform/win32/win32_util.h"
@@ -39,10 +40,7 @@ class AboutDialog final : public Dialog {
     if (id == IDC_ABOUT_MAIL) target = "mailto:" + std::string(app::kSupportMail);
     if (id == IDC_ABOUT_SITE) target = app::kHomePage;
     if (id == IDC_ABOUT_MAINSITE) target = app::kMakerSite;
-    // The shell's answer is ignored: no mail program or browser is not our failure.
-    if (!target.empty())
-      ShellExecuteW(hwnd(), L"Open", platform::win32::Wide(target).c_str(), nullptr, nullptr,
-                    SW_SHOW);
+    if (!target.empty()) OpenWithShell(hwnd(), target);
   }
   std::optional<INT_PTR> OnMessage(UINT message, WPARAM, LPARAM lparam) override {
     if (message != WM_DRAWITEM) return std::nullopt;

@@ -6,6 +6,7 @@
 #include "app/cookies_manager.h"
 #include "gui/base/dialog.h"
 #include "gui/base/scoped.h"
+#include "gui/base/window_tools.h"
 #include "gui/list_box.h"
 #include "gui/resource.h"
 #include "platform/win32/win32_util.h"
@@ -73,8 +74,7 @@ class CookiesDialog final : public Dialog {
   void ViewCookie() {
     const auto shown = manager_.View();
     if (!shown) return;
-    MessageBoxW(hwnd(), Wide(shown->text).c_str(), Wide(shown->caption).c_str(),
-                MB_OK | MB_ICONINFORMATION);
+    ShowMessageBox(hwnd(), shown->text, shown->caption, MB_OK | MB_ICONINFORMATION);
   }
 
   void Commit() {
@@ -83,8 +83,8 @@ class CookiesDialog final : public Dialog {
       Close(IDOK);
       return;
     }
-    MessageBoxW(hwnd(), Wide(manager_.SaveFailureMessage(saved)).c_str(),
-                Wide(app::kProductName).c_str(), MB_OK | MB_ICONWARNING);
+    ShowMessageBox(hwnd(), manager_.SaveFailureMessage(saved), app::kProductName,
+                   MB_OK | MB_ICONWARNING);
   }
 
   app::CookiesManager manager_;

@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "app/main_layout.h"
 #include "gui/base/dialog.h"
 #include "gui/custom_list_entry_dialogs.h"
 #include "gui/resource.h"
@@ -25,7 +26,7 @@ class CustomListsView final : public Dialog {
     ListView_SetExtendedListViewStyle(list, LVS_EX_FULLROWSELECT);
     LVCOLUMNW column{};
     column.mask = LVCF_TEXT | LVCF_WIDTH;
-    column.cx = MulDiv(320, platform::win32::DpiOfWindow(hwnd()), 96);
+    column.cx = app::ScaleToDpi(320, platform::win32::DpiOfWindow(hwnd()));
     wchar_t caption[] = L"Content";
     column.pszText = caption;
     ListView_InsertColumn(list, 0, &column);

@@ -6,6 +6,8 @@
 #include "app/product.h"
 #include "gui/base/barrier.h"
 #include "gui/base/dialog.h"
+#include "gui/base/window_tools.h"
+#include "gui/list_box.h"
 #include "gui/resource.h"
 #include "platform/win32/win32_util.h"
 
@@ -20,11 +22,35 @@ using platform::win32::Wide;
 constexpr UINT_PTR kIdleTimer = 1;
 constexpr UINT kIdleMs = 500;
 
-class RegistryView final : public Dialog {
+// What both entry dialogs share: the form they edit, the entry OK gives, and OK itself.
+template <class Form>
+class EntryView : public Dialog {
+ public:
+  EntryView(HINSTANCE instance, int template_id, Form form)
+      : Dialog(instance, template_id), form_(std::move(form)) {}
+  std::optional<std::string> entry;
+
+ protected:
+  // OK: the dialog closes with the form's entry, or stays open after the form's refusal.
+  bool Accept() {
+    if (!form_.OkEnabled()) return true;
+    const app::EntryResult result = form_.Accept();
+    if (!result.entry) {
+      ShowRefusal(hwnd(), result.message);
+      return true;
+    }
+    entry = result.entry;
+    Close(IDOK);
+    return true;
+  }
+
+  Form form_;
+};
+
+class RegistryView final : public EntryView<app::RegistryEntryForm> {
  public:
   RegistryView(HINSTANCE instance, app::RegistryEntryForm form)
-      : Dialog(instance, IDD_ADDREGISTRY), form_(std::move(form)) {}
-  std::optional<std::string> entry;
+      : EntryView(instance, IDD_ADDREGISTRY, std::move(form)) {}
 
  protected:
   void OnInit() override {
@@ -41,21 +67,12 @@ class RegistryView final : public Dialog {
   bool OnCommand(int id, int) override {
     if (id == IDC_AR_REGEDIT) {
       // The dialog stays open; a missing editor is not our failure.
-      ShellExecuteW(hwnd(), L"Open", L"Regedit.exe", nullptr, nullptr, SW_SHOWNORMAL);
+      OpenWithShell(hwnd(), "Regedit.exe", SW_SHOWNORMAL);
       return true;
     }
     Read();
     Update();
-    if (id != IDOK) return false;
-    if (!form_.OkEnabled()) return true;
-    const app::EntryResult result = form_.Accept();
-    if (!result.entry) {
-      ShowRefusal(hwnd(), result.message);
-      return true;
-    }
-    entry = result.entry;
-    Close(IDOK);
-    return true;
+    return id == IDOK && Accept();
   }
 
  private:
@@ -70,8 +87,6 @@ class RegistryView final : public Dialog {
     EnableWindow(Item(IDC_AR_VALUE), form_.ValueEnabled());
     EnableWindow(Item(IDOK), form_.OkEnabled());
   }
-
-  app::RegistryEntryForm form_;
 };
 
 int CALLBACK CentreBrowser(HWND window, UINT message, LPARAM, LPARAM) {
@@ -108,11 +123,10 @@ std::optional<std::string> BrowseForFolder(HWND owner) {
   return path;
 }
 
-class FolderView final : public Dialog {
+class FolderView final : public EntryView<app::FolderEntryForm> {
  public:
   FolderView(HINSTANCE instance, app::FolderEntryForm form)
-      : Dialog(instance, IDD_ADDFOLDER), form_(std::move(form)) {}
-  std::optional<std::string> entry;
+      : EntryView(instance, IDD_ADDFOLDER, std::move(form)) {}
 
  protected:
   void OnInit() override {
@@ -129,29 +143,18 @@ class FolderView final : public Dialog {
   }
   bool OnCommand(int id, int notification) override {
     if (id == IDC_AF_BROWSE) {
-      if (const auto folder = BrowseForFolder(hwnd())) {
-        SetText(IDC_AF_FOLDER, *folder);
-        ShowOption();
-      }
+      // The new text's change notice fills the file list.
+      if (const auto folder = BrowseForFolder(hwnd())) SetText(IDC_AF_FOLDER, *folder);
     } else if ((id == IDC_AF_SINGLE || id == IDC_AF_MULTIPLE) && notification == BN_CLICKED) {
       ShowOption();
-    } else if (id == IDC_AF_FOLDER && notification == EN_CHANGE) {
+    } else if (id == IDC_AF_FOLDER && notification == EN_CHANGE && Checked(IDC_AF_SINGLE)) {
       // The file list follows the folder as it is typed: a file chosen in another
       // folder must not be taken for one of this folder.
       FillFiles();
     }
-    Read();
     Update();
     if (id != IDOK) return id == IDC_AF_BROWSE;
-    if (!form_.OkEnabled()) return true;
-    const app::EntryResult result = form_.Accept();
-    if (!result.entry) {
-      ShowRefusal(hwnd(), result.message);
-      return true;
-    }
-    entry = result.entry;
-    Close(IDOK);
-    return true;
+    return Accept();
   }
   std::optional<INT_PTR> OnMessage(UINT message, WPARAM wparam, LPARAM) override {
     if (message != WM_TIMER || wparam != kIdleTimer) return std::nullopt;
@@ -182,8 +185,7 @@ class FolderView final : public Dialog {
         Checked(IDC_AF_SINGLE) ? app::FolderOption::SingleFile : app::FolderOption::WholeFolder;
     form_.file.reset();
     HWND list = Item(IDC_AF_FILES);
-    const LRESULT selected = SendMessageW(list, LB_GETCURSEL, 0, 0);
-    if (selected != LB_ERR) {
+    if (const int selected = SelectionOf(list); selected >= 0) {
       std::wstring name(static_cast<std::size_t>(SendMessageW(list, LB_GETTEXTLEN, selected, 0)),
                         L'\0');
       SendMessageW(list, LB_GETTEXT, selected, reinterpret_cast<LPARAM>(name.data()));
@@ -196,8 +198,6 @@ class FolderView final : public Dialog {
     Read();
     EnableWindow(Item(IDOK), form_.OkEnabled());
   }
-
-  app::FolderEntryForm form_;
 };
 
 template <class View, class Form>
@@ -220,7 +220,7 @@ std::optional<std::string> AskFolderEntry(HINSTANCE instance, HWND owner,
 }
 
 void ShowRefusal(HWND dialog, std::string_view message) {
-  MessageBoxW(dialog, Wide(message).c_str(), Wide(app::kProductName).c_str(), MB_OK | MB_ICONERROR);
+  ShowMessageBox(dialog, message, app::kProductName, MB_OK | MB_ICONERROR);
 }
 
 }  // namespace morvel::gui

@@ -8,9 +8,11 @@
 #include <string>
 
 #include "app/index_dat_viewer.h"
+#include "app/main_layout.h"
 #include "gui/base/dialog.h"
 #include "gui/base/resource_string.h"
 #include "gui/base/scoped.h"
+#include "gui/base/window_tools.h"
 #include "gui/resource.h"
 #include "platform/win32/win32_dynamic.h"
 #include "platform/win32/win32_util.h"
@@ -49,7 +51,7 @@ class IndexDatDialog final : public Dialog, private app::IndexDatViewerView {
         Browse();
         return true;
       case IDC_IDX_MORE:
-        Open(app::kIndexDatPage);
+        OpenWithShell(hwnd(), app::kIndexDatPage);
         return true;
       case IDC_IDX_SHOW:
         viewer_.OnShow(Text(IDC_IDX_FILENAME));
@@ -78,7 +80,7 @@ class IndexDatDialog final : public Dialog, private app::IndexDatViewerView {
     }
     if (header.code == NM_DBLCLK) {
       const LRESULT row = SendMessageW(Item(IDC_IDX_LIST), LVM_GETNEXTITEM, -1, LVNI_SELECTED);
-      if (const auto url = viewer_.UrlToOpen(row)) Open(*url);
+      if (const auto url = viewer_.UrlToOpen(row)) OpenWithShell(hwnd(), *url);
       return TRUE;
     }
     return std::nullopt;
@@ -87,7 +89,7 @@ class IndexDatDialog final : public Dialog, private app::IndexDatViewerView {
  private:
   // IndexDatViewerView
   void ShowRefusal() override {
-    MessageBoxW(hwnd(), Wide(app::kIndexDatRefusal).c_str(), Wide(caption_).c_str(), MB_OK);
+    ShowMessageBox(hwnd(), app::kIndexDatRefusal, caption_, MB_OK);
     SendMessageW(hwnd(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Item(IDC_IDX_FILENAME)), TRUE);
   }
   void BeginRead() override {
@@ -135,14 +137,14 @@ class IndexDatDialog final : public Dialog, private app::IndexDatViewerView {
     // no time is cut short; 120 pixels at the least.
     const std::wstring widest = Wide(LastModifiedText(system_, kLongestTime));
     const int time_width =
-        std::max(MulDiv(120, dpi, 96),
+        std::max(app::ScaleToDpi(120, dpi),
                  static_cast<int>(SendMessageW(list, LVM_GETSTRINGWIDTHW, 0,
                                                reinterpret_cast<LPARAM>(widest.c_str()))) +
-                     MulDiv(16, dpi, 96));
+                     app::ScaleToDpi(16, dpi));
     const struct {
       const wchar_t* title;
       int width;
-    } columns[] = {{L"URL", MulDiv(380, dpi, 96)}, {L"Last Modified", time_width}};
+    } columns[] = {{L"URL", app::ScaleToDpi(380, dpi)}, {L"Last Modified", time_width}};
     for (int i = 0; i < 2; ++i) {
       LVCOLUMNW column{};
       column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
@@ -159,30 +161,14 @@ class IndexDatDialog final : public Dialog, private app::IndexDatViewerView {
       if (icon) ImageList_AddIcon(images, icon.get());
       SendMessageW(list, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(images));
     }
-    AddHint(list);
-  }
-
-  // The list view's hint, shown while the pointer rests on it.
-  void AddHint(HWND list) {
-    HWND tip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP,
-                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd(),
-                               nullptr, instance(), nullptr);
-    if (tip == nullptr) return;  // the dialog works on without its hint
-    hint_ = Wide(app::kIndexDatHint);
-    TOOLINFOW tool{};
-    tool.cbSize = sizeof tool;
-    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-    tool.hwnd = hwnd();
-    tool.uId = reinterpret_cast<UINT_PTR>(list);
-    tool.lpszText = hint_.data();
-    SendMessageW(tip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    AddHint(hwnd(), list, app::kIndexDatHint, WS_EX_TOPMOST);
   }
 
   void FillRow(LVITEMW& item) {
     if (item.iItem < 0) return;
     const auto row = static_cast<std::size_t>(item.iItem);
     if ((item.mask & LVIF_TEXT) != 0 && item.pszText != nullptr && item.cchTextMax > 0) {
-      cell_ = Wide(item.iSubItem == 0 ? std::string(viewer_.Url(row)) : viewer_.LastModified(row));
+      cell_ = item.iSubItem == 0 ? Wide(viewer_.Url(row)) : Wide(viewer_.LastModified(row));
       const std::size_t n = std::min<std::size_t>(cell_.size(), item.cchTextMax - 1);
       std::copy_n(cell_.c_str(), n, item.pszText);
       item.pszText[n] = L'\0';
@@ -207,15 +193,9 @@ class IndexDatDialog final : public Dialog, private app::IndexDatViewerView {
     if (GetOpenFileNameW(&ofn)) SetText(IDC_IDX_FILENAME, Narrow(file));
   }
 
-  void Open(std::string_view target) const {
-    // The shell's answer is ignored: no browser is not our failure.
-    ShellExecuteW(hwnd(), L"Open", Wide(target).c_str(), nullptr, nullptr, SW_SHOW);
-  }
-
   platform::SystemInfo& system_;
   app::IndexDatViewer viewer_;
   std::string caption_;
-  std::wstring hint_;
   std::wstring cell_;
   bool looked_ = false;  // at the queue, during this read
   DWORD last_look_ = 0;

@@ -5,6 +5,7 @@
 
 #include "gui/about_dialog.h"
 #include "gui/base/barrier.h"
+#include "gui/base/window_tools.h"
 #include "gui/cookies_dialog.h"
 #include "gui/index_dat_dialog.h"
 #include "gui/resource.h"
@@ -112,11 +113,6 @@ LRESULT CALLBACK MainWindow::WindowProc(HWND hwnd, UINT message, WPARAM wparam, 
       });
 }
 
-void MainWindow::OpenShell(const std::wstring& target) const {
-  // The result is ignored: a missing help file or browser is not an error of ours.
-  ShellExecuteW(hwnd_, L"open", target.c_str(), nullptr, nullptr, SW_SHOW);
-}
-
 void MainWindow::OnCommand(int id) {
   switch (id) {
     case IDC_TEST:
@@ -143,13 +139,13 @@ void MainWindow::OnCommand(int id) {
       if (controller_.SaveTextEnabled()) controller_.OnSaveText();
       break;
     case ID_HELP_HELP:
-      OpenShell(Wide(port_.system.ExecutableFolder() + "Morvel.chm"));
+      OpenWithShell(hwnd_, port_.system.ExecutableFolder() + std::string(app::kHelpFile));
       break;
     case ID_HELP_HOMEPAGE:
-      OpenShell(Wide(app::kHomePage));
+      OpenWithShell(hwnd_, app::kHomePage);
       break;
     case ID_HELP_DONATE:
-      OpenShell(Wide(app::kDonatePage));
+      OpenWithShell(hwnd_, app::kDonatePage);
       break;
     case ID_HELP_ABOUT:
       ShowAboutDialog(instance_, hwnd_);
@@ -229,7 +225,7 @@ LRESULT MainWindow::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
       if (header.idFrom == IDC_TREE) OnTreeNotify(header);
       if ((header.code == NM_CLICK || header.code == NM_RETURN) &&
           (header.idFrom == IDC_ONLINEHELP || header.idFrom == IDC_CHECKUPDATE))
-        OpenShell(Wide(header.idFrom == IDC_ONLINEHELP ? app::kHomePage : app::kUpdatePage));
+        OpenWithShell(hwnd_, header.idFrom == IDC_ONLINEHELP ? app::kHomePage : app::kUpdatePage);
       return 0;
     }
     case WM_INITMENUPOPUP:

@@ -103,7 +103,6 @@ class MainWindow final : public app::MainView, public app::HotKeyPort {
   void FlushLog(bool force);
   int TextWidth(HWND control, std::wstring_view text) const;
   HWND Control(int id) const { return GetDlgItem(hwnd_, id); }
-  void OpenShell(const std::wstring& target) const;
   std::unique_ptr<app::RunHostBase> MakeHost(std::uint32_t serial);
 
   app::ProgramState& state_;

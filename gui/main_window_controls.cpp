@@ -6,6 +6,7 @@
 #include <stdexcept>
 
 #include "gui/base/dialog.h"
+#include "gui/base/window_tools.h"
 #include "gui/main_window.h"
 #include "gui/pictures.h"
 #include "gui/progress_caption.h"
@@ -128,17 +129,8 @@ void MainWindow::CreateControls() {
   HWND fast =
       make(0, L"BUTTON", L"Fast &Mode", kVisible | WS_TABSTOP | BS_AUTOCHECKBOX, IDC_FASTMODE);
   make(0, WC_LINK, L"<a>Check for updates now...</a>", kVisible | WS_TABSTOP, IDC_CHECKUPDATE);
-  HWND tip = CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, 0, 0, 0, 0,
-                             hwnd_, nullptr, instance_, nullptr);
-  TOOLINFOW tool{};
-  tool.cbSize = sizeof tool;
-  tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-  tool.hwnd = hwnd_;
-  tool.uId = reinterpret_cast<UINT_PTR>(fast);
-  wchar_t hint[] = L"Fast mode, not show detailed log of all cleaner settings";
-  tool.lpszText = hint;
   // Without its tooltip the box still works: no failure of the window.
-  if (tip != nullptr) SendMessageW(tip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+  AddHint(hwnd_, fast, "Fast mode, not show detailed log of all cleaner settings");
 }
 
 void MainWindow::FillTree() {

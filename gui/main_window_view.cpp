@@ -11,6 +11,7 @@
 #include "gui/ask_delete_dialog.h"
 #include "gui/base/barrier.h"
 #include "gui/base/dialog.h"
+#include "gui/base/window_tools.h"
 #include "gui/custom_list_dialogs.h"
 #include "gui/options_dialog.h"
 #include "gui/progress_caption.h"
@@ -343,8 +344,7 @@ bool MainWindow::RegisterHotKey(std::uint16_t id, unsigned modifiers, std::uint1
 }
 void MainWindow::UnregisterHotKey(std::uint16_t id) { ::UnregisterHotKey(hwnd_, id); }
 void MainWindow::ShowError(std::string_view text) {
-  MessageBoxW(GetActiveWindow(), Wide(text).c_str(), Wide(app::kProductName).c_str(),
-              MB_OK | MB_ICONERROR);
+  ShowMessageBox(GetActiveWindow(), text, app::kProductName, MB_OK | MB_ICONERROR);
 }
 void MainWindow::ShowBrowsers(bool hide) { EnumWindows(ShowBrowserWindow, hide ? 1 : 0); }
 

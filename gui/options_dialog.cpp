@@ -7,6 +7,7 @@
 #include <string>
 
 #include "gui/base/dialog.h"
+#include "gui/base/window_tools.h"
 #include "gui/resource.h"
 #include "platform/win32/win32_dynamic.h"
 #include "platform/win32/win32_util.h"
@@ -184,17 +185,8 @@ class OptionsView final : public Dialog {
 
   // The overwrite box's hint shows at once while the box is ticked.
   void CreateWipeHint() {
-    tip_ = CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, 0, 0, 0, 0,
-                           hwnd(), nullptr, instance(), nullptr);
+    tip_ = AddHint(hwnd(), Item(IDC_OPT_WIPEFILE), app::kWipeHint);
     if (tip_ == nullptr) return;  // the box works without its hint
-    hint_ = Wide(app::kWipeHint);
-    TOOLINFOW tool{};
-    tool.cbSize = sizeof tool;
-    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-    tool.hwnd = hwnd();
-    tool.uId = reinterpret_cast<UINT_PTR>(Item(IDC_OPT_WIPEFILE));
-    tool.lpszText = hint_.data();
-    SendMessageW(tip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
     SendMessageW(tip_, TTM_SETMAXTIPWIDTH, 0, 360);
   }
   void SwitchWipeHint(bool clicked) {
@@ -208,7 +200,6 @@ class OptionsView final : public Dialog {
   app::HotKeyPort& hot_keys_;
   std::size_t page_ = 0;
   HWND tip_ = nullptr;  // owned by the dialog's window, destroyed with it
-  std::wstring hint_;
 };
 
 }  // namespace

@@ -90,8 +90,12 @@ TEST_F(CookiesManagerTest, ViewShowsTheSelectedCookiesLinesEachAfterALineBreak) 
   WriteAt(Path("Cookies\\a.txt"), "id\r\n1\ncaf\xE9.example/\r*\r\n");
   WriteAt(Path("Cookies\\big.txt"), std::string(app::CookiesManager::kViewLimit + 10, 'x'));
   WriteAt(Path("Cookies\\gone.txt"), "x");
+  // UTF-8 with the view's limit in the middle of a three-byte character.
+  std::string cut(app::CookiesManager::kViewLimit - 1, 'x');
+  cut += "\xE2\x82\xAC";
+  WriteAt(Path("Cookies\\utf8.txt"), cut);
   app::CookiesManager manager = Open();
-  ASSERT_EQ(manager.lists().found.names, (Names{"a.txt", "big.txt", "gone.txt"}));
+  ASSERT_EQ(manager.lists().found.names, (Names{"a.txt", "big.txt", "gone.txt", "utf8.txt"}));
   EXPECT_EQ(manager.View(), std::nullopt) << "nothing selected";
   manager.lists().found.selected = 0;
   const auto shown = manager.View();
@@ -101,6 +105,9 @@ TEST_F(CookiesManagerTest, ViewShowsTheSelectedCookiesLinesEachAfterALineBreak) 
   EXPECT_EQ(shown->text, "\r\nid\r\n1\r\ncaf\xC3\xA9.example/\r\n*");
   manager.lists().found.selected = 1;
   EXPECT_EQ(manager.View()->text.size(), app::CookiesManager::kViewLimit + 2);
+  manager.lists().found.selected = 3;
+  EXPECT_EQ(manager.View()->text, "\r\n" + std::string(app::CookiesManager::kViewLimit - 1, 'x'))
+      << "a UTF-8 file cut by the limit stays UTF-8, less the cut character";
   ASSERT_TRUE(files().ShellDelete(Path("Cookies\\gone.txt")).ok());
   manager.lists().found.selected = 2;
   EXPECT_EQ(manager.View(), std::nullopt) << "a file that cannot be read shows nothing";

@@ -1,0 +1,39 @@
+#include "gui/base/window_tools.h"
+
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include <string>
+
+#include "platform/win32/win32_util.h"
+
+namespace morvel::gui {
+
+using platform::win32::Wide;
+
+int ShowMessageBox(HWND owner, std::string_view text, std::string_view caption, UINT type) {
+  return MessageBoxW(owner, Wide(text).c_str(), Wide(caption).c_str(), type);
+}
+
+void OpenWithShell(HWND owner, std::string_view target, int show) {
+  ShellExecuteW(owner, L"open", Wide(target).c_str(), nullptr, nullptr, show);
+}
+
+HWND AddHint(HWND owner, HWND control, std::string_view text, DWORD ex_style) {
+  HWND tip = CreateWindowExW(
+      ex_style, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT, CW_USEDEFAULT,
+      CW_USEDEFAULT, CW_USEDEFAULT, owner, nullptr,
+      reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(owner, GWLP_HINSTANCE)), nullptr);
+  if (tip == nullptr) return nullptr;
+  std::wstring wide = Wide(text);
+  TOOLINFOW tool{};
+  tool.cbSize = sizeof tool;
+  tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+  tool.hwnd = owner;
+  tool.uId = reinterpret_cast<UINT_PTR>(control);
+  tool.lpszText = wide.data();
+  SendMessageW(tip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+  return tip;
+}
+
+}  // namespace morvel::gui

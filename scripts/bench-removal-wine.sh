@@ -27,7 +27,7 @@ run cmd /c exit >/dev/null 2>&1  # the prefix exists and the wine server is up
 trap 'wineserver -k 2>/dev/null || true' EXIT
 
 drive_c=$WINEPREFIX/drive_c
-program=$drive_c/morvel-bench
+program=$drive_c/morvel-removal-bench
 tree=$drive_c/morvel-bench-tree
 rm -rf "$program" "$tree"
 mkdir -p "$program"
@@ -59,7 +59,7 @@ for _ in $(seq "$rounds"); do
   run cmd /c dir /s 'C:\morvel-bench-tree' >/dev/null 2>&1
   best_dir=$(min "$best_dir" $(($(now_us) - start)))
   start=$(now_us)
-  out=$(run 'C:\morvel-bench\morvel-cli.exe' test "$key" 2>/dev/null | tr -d '\r')
+  out=$(run 'C:\morvel-removal-bench\morvel-cli.exe' test "$key" 2>/dev/null | tr -d '\r')
   best_test=$(min "$best_test" $(($(now_us) - start)))
 done
 grep -q "^$files items will be removed" <<<"$out" || {
@@ -77,7 +77,7 @@ for _ in $(seq "$rounds"); do
   [[ ! -e $tree ]] || { echo "bench-removal-wine: rd left the tree" >&2; exit 1; }
   make_tree
   start=$(now_us)
-  run 'C:\morvel-bench\morvel-cli.exe' --yes clean "$key" >/dev/null 2>&1
+  run 'C:\morvel-removal-bench\morvel-cli.exe' --yes clean "$key" >/dev/null 2>&1
   best_clean=$(min "$best_clean" $(($(now_us) - start)))
   [[ ! -e $tree ]] || { echo "bench-removal-wine: Clean left $(find "$tree" -type f | wc -l) files" >&2; exit 1; }
 done

@@ -32,11 +32,9 @@ std::string Show(const NameList& list) {
   return text;
 }
 
-enum class Act { Add, Remove, AddAll, RemoveAll, DoubleClickFound, DoubleClickKept };
-
 struct MoveCase {
   const char* name;
-  Act act;
+  void (CookieLists::*act)();  // the button or double-click
   const char* found;
   const char* kept;
   const char* found_after;
@@ -45,51 +43,35 @@ struct MoveCase {
 
 TEST(CookieLists, MovesAndSelections) {
   const MoveCase cases[] = {
-      {"Add without a selection", Act::Add, "a b", "x", "a b", "x"},
+      {"Add without a selection", &CookieLists::Add, "a b", "x", "a b", "x"},
       {"Add from the middle: the next entry stays selected, the target's first is selected",
-       Act::Add, "a [b] c", "x [y]", "a [c]", "[x] y b"},
-      {"Add of the last entry selects the first remaining", Act::Add, "a b [c]", "", "[a] b",
-       "[c]"},
-      {"Add of the only entry", Act::Add, "[a]", "x", "", "[x] a"},
-      {"Remove into a list of several leaves its selection", Act::Remove, "a [b]", "[k]", "a [b] k",
-       ""},
-      {"Remove into a list without a selection selects nothing there", Act::Remove, "a", "[k] l",
-       "a k", "[l]"},
-      {"Remove into an empty list selects the one entry", Act::Remove, "", "x [y]", "[y]", "[x]"},
-      {"Remove without a selection", Act::Remove, "a", "k l", "a", "k l"},
-      {"Double-click on the keep list always selects the target's first", Act::DoubleClickKept,
-       "a [b]", "[k] l", "[a] b k", "[l]"},
-      {"Double-click on the found list moves as Add", Act::DoubleClickFound, "x [y] z", "k",
-       "x [z]", "[k] y"},
-      {"Double-click on an empty list", Act::DoubleClickFound, "", "[k]", "", "[k]"},
-      {"Double-click without a selection", Act::DoubleClickKept, "[a]", "k l", "[a]", "k l"},
-      {"Add All appends in order and clears the source", Act::AddAll, "a [b] c", "x", "",
+       &CookieLists::Add, "a [b] c", "x [y]", "a [c]", "[x] y b"},
+      {"Add of the last entry selects the first remaining", &CookieLists::Add, "a b [c]", "",
+       "[a] b", "[c]"},
+      {"Add of the only entry", &CookieLists::Add, "[a]", "x", "", "[x] a"},
+      {"Remove into a list of several leaves its selection", &CookieLists::Remove, "a [b]", "[k]",
+       "a [b] k", ""},
+      {"Remove into a list without a selection selects nothing there", &CookieLists::Remove, "a",
+       "[k] l", "a k", "[l]"},
+      {"Remove into an empty list selects the one entry", &CookieLists::Remove, "", "x [y]", "[y]",
+       "[x]"},
+      {"Remove without a selection", &CookieLists::Remove, "a", "k l", "a", "k l"},
+      {"Double-click on the keep list always selects the target's first",
+       &CookieLists::DoubleClickKept, "a [b]", "[k] l", "[a] b k", "[l]"},
+      {"Double-click on the found list moves as Add", &CookieLists::DoubleClickFound, "x [y] z",
+       "k", "x [z]", "[k] y"},
+      {"Double-click on an empty list", &CookieLists::DoubleClickFound, "", "[k]", "", "[k]"},
+      {"Double-click without a selection", &CookieLists::DoubleClickKept, "[a]", "k l", "[a]",
+       "k l"},
+      {"Add All appends in order and clears the source", &CookieLists::AddAll, "a [b] c", "x", "",
        "[x] a b c"},
-      {"Add All on an empty left list changes nothing", Act::AddAll, "", "x [y]", "", "x [y]"},
-      {"Remove All", Act::RemoveAll, "[a]", "k [l]", "[a] k l", ""},
+      {"Add All on an empty left list changes nothing", &CookieLists::AddAll, "", "x [y]", "",
+       "x [y]"},
+      {"Remove All", &CookieLists::RemoveAll, "[a]", "k [l]", "[a] k l", ""},
   };
   for (const MoveCase& c : cases) {
     CookieLists lists{Parse(c.found), Parse(c.kept)};
-    switch (c.act) {
-      case Act::Add:
-        lists.Add();
-        break;
-      case Act::Remove:
-        lists.Remove();
-        break;
-      case Act::AddAll:
-        lists.AddAll();
-        break;
-      case Act::RemoveAll:
-        lists.RemoveAll();
-        break;
-      case Act::DoubleClickFound:
-        lists.DoubleClickFound();
-        break;
-      case Act::DoubleClickKept:
-        lists.DoubleClickKept();
-        break;
-    }
+    (lists.*c.act)();
     EXPECT_EQ(Show(lists.found), c.found_after) << c.name;
     EXPECT_EQ(Show(lists.kept), c.kept_after) << c.name;
   }

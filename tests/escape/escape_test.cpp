@@ -218,8 +218,8 @@ class EscapeTest : public ::testing::Test {
   // program folders a real machine names in its registry; `machine_ini` is added to
   // machine.ini, after the [System] section of a Windows 7 or (`windows_98`) a Windows 98.
   void MakeProgramImage(const std::string& machine_ini = "", bool windows_98 = false) {
-    std::ifstream shipped(std::string(MORVEL_SOURCE_DIR) + "/data/Morvel.dat", std::ios::binary);
-    const std::string morvel_dat((std::istreambuf_iterator<char>(shipped)), {});
+    const std::string morvel_dat =
+        ::morvel::testing::ReadText(std::string(MORVEL_SOURCE_DIR) + "/data/Morvel.dat");
     MakeImage("", morvel_dat, "");
     WriteFile(dir / "machine.ini", std::string("[System]\r\n") +
                                        (windows_98 ? "Platform=9x\r\nVersion=4.10\r\n"
@@ -413,20 +413,19 @@ TEST_F(EscapeTest, NoProgramFolderLeadsIntoTheUsersFolders) {
       {"Mozilla Firefox - Cookies", "C/Users/User/AppData/Roaming/Mozilla/Firefox/Profiles"},
   };
   const fs::path drives = dir / "drives";
+  // Yes to anything asked: nothing may be asked at all, so No would only repeat the run.
   for (const Door& door : doors) {
     for (const Target& target : Targets()) {
-      for (const platform::Answer answer : {platform::Answer::Yes, platform::Answer::No}) {
-        SCOPED_TRACE(std::string(door.key) + " -> " + target.folder);
-        MakeProgramImage();
-        const fs::path link = drives / door.folder;
-        fs::remove_all(link);
-        fs::create_directories(link.parent_path());
-        fs::create_directory_symlink(HostOf(target.folder), link);
-        const auto before = Snapshot(drives);
-        const RunResult run = Run(door.key, true, answer);
-        EXPECT_TRUE(run.asked.empty());
-        EXPECT_TRUE(Snapshot(drives) == before);
-      }
+      SCOPED_TRACE(std::string(door.key) + " -> " + target.folder);
+      MakeProgramImage();
+      const fs::path link = drives / door.folder;
+      fs::remove_all(link);
+      fs::create_directories(link.parent_path());
+      fs::create_directory_symlink(HostOf(target.folder), link);
+      const auto before = Snapshot(drives);
+      const RunResult run = Run(door.key, true, platform::Answer::Yes);
+      EXPECT_TRUE(run.asked.empty());
+      EXPECT_TRUE(Snapshot(drives) == before);
     }
   }
 }

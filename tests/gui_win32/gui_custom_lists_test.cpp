@@ -12,11 +12,7 @@ namespace {
 
 const std::wstring kTracesW = kTraces.wstring();
 
-std::string ListFile() {
-  std::ostringstream out;
-  out << std::ifstream(kFolder / "Clist.dat", std::ios::binary).rdbuf();
-  return out.str();
-}
+std::string ListFile() { return ReadFile(kFolder / "Clist.dat"); }
 
 bool Enabled(HWND dialog, int id) { return IsWindowEnabled(GetDlgItem(dialog, id)) != FALSE; }
 
@@ -62,7 +58,7 @@ TEST_F(GuiWindow, CustomListsAddEditRemoveAndSaveInListOrder) {
   ExpectWholeAndShoot(list, "custom-lists");
 
   // A registry entry: OK waits for a key with a root, and a value name when one is asked for.
-  ClickButton(list, IDC_CL_ADDREGISTRY);
+  Click(list, IDC_CL_ADDREGISTRY);
   HWND registry = WaitForDialog("Add Registry");
   ASSERT_NE(registry, nullptr);
   EXPECT_FALSE(Enabled(registry, IDOK));
@@ -70,7 +66,7 @@ TEST_F(GuiWindow, CustomListsAddEditRemoveAndSaveInListOrder) {
   ExpectWholeAndShoot(registry, "add-registry");
   SetText(registry, IDC_AR_KEY, L"Software\\HKEY_x");
   EXPECT_TRUE(WaitFor([&] { return Enabled(registry, IDOK); }, 5s));
-  ClickButton(registry, IDOK);
+  Click(registry, IDOK);
   EXPECT_EQ(Refusal().rfind(L"Enter the registry key with its root", 0), 0u);
   SetText(registry, IDC_AR_KEY, L"HKEY_CURRENT_USER\\Software\\Morvel GUI Test");
   Check(registry, IDC_AR_DELETEVALUE, true, {IDC_AR_DELETEKEY, IDC_AR_DELETEVALUES});
@@ -78,11 +74,11 @@ TEST_F(GuiWindow, CustomListsAddEditRemoveAndSaveInListOrder) {
       WaitFor([&] { return Enabled(registry, IDC_AR_VALUE) && !Enabled(registry, IDOK); }, 5s));
   SetText(registry, IDC_AR_VALUE, L"Theme");
   EXPECT_TRUE(WaitFor([&] { return Enabled(registry, IDOK); }, 5s));
-  ClickButton(registry, IDOK);
+  Click(registry, IDOK);
   ASSERT_TRUE(WaitFor([&] { return !IsWindow(registry); }, 5s));
 
   // A single file of a folder: the list follows the folder typed in.
-  ClickButton(list, IDC_CL_ADDFOLDER);
+  Click(list, IDC_CL_ADDFOLDER);
   HWND folder = WaitForDialog("Add File and Folder");
   ASSERT_NE(folder, nullptr);
   EXPECT_TRUE(Shows(folder, IDC_AF_FILES));
@@ -102,7 +98,7 @@ TEST_F(GuiWindow, CustomListsAddEditRemoveAndSaveInListOrder) {
   EXPECT_EQ(TextOf(GetDlgItem(folder, IDC_AF_MATCH)), L"*.");
   ExpectWholeAndShoot(folder, "add-folder-mode");
   // The shell's folder browser opens over it and goes with Cancel.
-  ClickButton(folder, IDC_AF_BROWSE);
+  Click(folder, IDC_AF_BROWSE);
   HWND browser = nullptr;
   EXPECT_TRUE(WaitFor([&] {
     browser = GetLastActivePopup(folder);
@@ -119,7 +115,7 @@ TEST_F(GuiWindow, CustomListsAddEditRemoveAndSaveInListOrder) {
   SendMessageW(files, LB_SETCURSEL, 3, 0);
   PostMessageW(folder, WM_COMMAND, MAKEWPARAM(IDC_AF_FILES, LBN_SELCHANGE),
                reinterpret_cast<LPARAM>(files));
-  ClickButton(folder, IDOK);
+  Click(folder, IDOK);
   ASSERT_TRUE(WaitFor([&] { return !IsWindow(folder); }, 5s));
 
   // The registry row goes back into its dialog; a file row cannot be edited.
@@ -128,7 +124,7 @@ TEST_F(GuiWindow, CustomListsAddEditRemoveAndSaveInListOrder) {
       WaitFor([&] { return Enabled(list, IDC_CL_REMOVE) && !Enabled(list, IDC_CL_EDIT); }, 5s));
   SelectListViewRow(rows, 1);
   EXPECT_TRUE(WaitFor([&] { return Enabled(list, IDC_CL_EDIT); }, 5s));
-  ClickButton(list, IDC_CL_EDIT);
+  Click(list, IDC_CL_EDIT);
   registry = WaitForDialog("Add Registry");
   ASSERT_NE(registry, nullptr);
   EXPECT_EQ(TextOf(GetDlgItem(registry, IDC_AR_KEY)),
@@ -136,13 +132,13 @@ TEST_F(GuiWindow, CustomListsAddEditRemoveAndSaveInListOrder) {
   EXPECT_EQ(TextOf(GetDlgItem(registry, IDC_AR_VALUE)), L"Last Search");
   EXPECT_EQ(SendMessageW(GetDlgItem(registry, IDC_AR_DELETEVALUE), BM_GETCHECK, 0, 0), BST_CHECKED);
   Check(registry, IDC_AR_DELETEVALUES, true, {IDC_AR_DELETEKEY, IDC_AR_DELETEVALUE});
-  ClickButton(registry, IDOK);
+  Click(registry, IDOK);
   ASSERT_TRUE(WaitFor([&] { return !IsWindow(registry); }, 5s));
 
   SelectListViewRow(rows, 0);
-  ClickButton(list, IDC_CL_REMOVE);
+  Click(list, IDC_CL_REMOVE);
   EXPECT_TRUE(WaitFor([&] { return ListViewRows(rows).size() == 3; }, 5s));
-  ClickButton(list, IDOK);
+  Click(list, IDOK);
   ASSERT_TRUE(WaitFor([&] { return !IsWindow(list); }, 5s));
   EXPECT_EQ(ListFile(),
             "[<New List>]\r\n"
@@ -170,13 +166,13 @@ TEST_F(GuiWindow, CustomListsFromTheTreeAndAReadOnlyFile) {
   list = OpenList(main);
   ASSERT_NE(list, nullptr);
   SelectListViewRow(GetDlgItem(list, IDC_CL_CONTENT), 1);
-  ClickButton(list, IDC_CL_REMOVE);
-  ClickButton(list, IDOK);
+  Click(list, IDC_CL_REMOVE);
+  Click(list, IDOK);
   EXPECT_EQ(Refusal(),
             L"Clist.dat could not be saved (access denied; the file may be read-only). "
             L"The list was not saved.");
   EXPECT_TRUE(IsWindow(list));
-  ClickButton(list, IDCANCEL);
+  Click(list, IDCANCEL);
   EXPECT_TRUE(WaitFor([&] { return !IsWindow(list); }, 5s));
   SetFileAttributesW((kFolder / "Clist.dat").c_str(), FILE_ATTRIBUTE_NORMAL);
   EXPECT_EQ(ListFile(), before);
@@ -207,22 +203,22 @@ TEST_F(GuiWindow, EveryDialogPageAt144Dpi) {
   HWND list = OpenList(main);
   ASSERT_NE(list, nullptr);
   ExpectWholeAndShoot(list, "custom-lists-144dpi");
-  ClickButton(list, IDC_CL_ADDREGISTRY);
+  Click(list, IDC_CL_ADDREGISTRY);
   HWND registry = WaitForDialog("Add Registry");
   ASSERT_NE(registry, nullptr);
   ExpectWholeAndShoot(registry, "add-registry-144dpi");
-  ClickButton(registry, IDCANCEL);
+  Click(registry, IDCANCEL);
   ASSERT_TRUE(WaitFor([&] { return !IsWindow(registry); }, 5s));
-  ClickButton(list, IDC_CL_ADDFOLDER);
+  Click(list, IDC_CL_ADDFOLDER);
   HWND folder = WaitForDialog("Add File and Folder");
   ASSERT_NE(folder, nullptr);
   ExpectWholeAndShoot(folder, "add-folder-file-144dpi");
   Check(folder, IDC_AF_MULTIPLE, true, {IDC_AF_SINGLE});
   EXPECT_TRUE(WaitFor([&] { return Shows(folder, IDC_AF_WASHMODE); }, 5s));
   ExpectWholeAndShoot(folder, "add-folder-mode-144dpi");
-  ClickButton(folder, IDCANCEL);
+  Click(folder, IDCANCEL);
   ASSERT_TRUE(WaitFor([&] { return !IsWindow(folder); }, 5s));
-  ClickButton(list, IDCANCEL);
+  Click(list, IDCANCEL);
   EXPECT_TRUE(WaitFor([&] { return !IsWindow(list); }, 5s));
 }
 

@@ -146,8 +146,7 @@ TEST_F(Keyboard, ToolDialogsOpenByLetterAndGoByTab) {
   }
   // Esc wrote nothing; Enter was OK, which wrote the keep list as it stood, with the kept
   // name whose file has gone.
-  std::ifstream saved(kFolder / "Cookies.dat", std::ios::binary);
-  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(saved), {}), kept);
+  EXPECT_EQ(ReadFile(kFolder / "Cookies.dat"), kept);
 }
 
 }  // namespace

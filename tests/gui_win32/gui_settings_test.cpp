@@ -29,12 +29,6 @@ std::optional<std::wstring> RunValue() {
   return value;
 }
 
-std::string Bytes(const fs::path& file) {
-  std::ostringstream out;
-  out << std::ifstream(file, std::ios::binary).rdbuf();
-  return out.str();
-}
-
 // Turns the page with Ctrl+Tab (or Ctrl+Shift+Tab) and waits until `shown` shows.
 void TurnPage(HWND dialog, bool back, int shown) {
   if (back)
@@ -178,7 +172,7 @@ TEST_F(SettingsDialog, FromTheMenuEveryPageCommitsOnOk) {
 }
 
 TEST_F(SettingsDialog, ByShortcutARefusedKeyAndCancelChangeNothing) {
-  const std::string before = Bytes(kFolder / "settings.ini");
+  const std::string before = ReadFile(kFolder / "settings.ini");
   ASSERT_TRUE(Foreground(main_));
   PressWith({VK_CONTROL, VK_MENU}, 'S');
   HWND dialog = WaitForDialog("Settings");
@@ -199,7 +193,7 @@ TEST_F(SettingsDialog, ByShortcutARefusedKeyAndCancelChangeNothing) {
 
   // Another program holds that combination by now.
   ASSERT_TRUE(RegisterHotKey(nullptr, 0x7001, MOD_CONTROL | MOD_ALT, VK_F7));
-  ClickButton(dialog, IDOK);
+  Click(dialog, IDOK);
   HWND box = WaitForDialog(app::kProductName);
   ASSERT_NE(box, nullptr);
   EXPECT_NE(FindWindowExW(box, nullptr, L"Static", Wide(app::kBossKeyFailed).c_str()), nullptr);
@@ -214,7 +208,7 @@ TEST_F(SettingsDialog, ByShortcutARefusedKeyAndCancelChangeNothing) {
                TRUE);
   Press(VK_ESCAPE);  // Cancel, even from the capture edit
   ASSERT_TRUE(WaitFor([&] { return !IsWindow(dialog); }, 10s));
-  EXPECT_EQ(Bytes(kFolder / "settings.ini"), before);
+  EXPECT_EQ(ReadFile(kFolder / "settings.ini"), before);
   EXPECT_EQ(RunValue(), std::nullopt);
   EXPECT_EQ(GlobalFindAtomW(L"MyKVLZHotkey_Hide"), 0);
 }

@@ -118,9 +118,8 @@ TEST_F(GuiTools, CookiesManagerKeepsTheCookieMovedRightFromTheNextClean) {
   Shot(dialog, "morvel-cookies.bmp");
   Click(dialog, IDOK);
   ASSERT_TRUE(Gone(dialog));
-  std::ifstream saved(kFolder / "Cookies.dat", std::ios::binary);
   EXPECT_EQ(
-      std::string(std::istreambuf_iterator<char>(saved), {}),
+      ReadFile(kFolder / "Cookies.dat"),
       "[Cookies to keep]\r\nCount=1\r\n0=" + std::string(set[0].begin(), set[0].end()) + "\r\n");
 
   Click(main, IDC_CLEAN);
@@ -139,7 +138,7 @@ TEST_F(GuiTools, IndexDatViewerListsWhatWinInetWroteAndRefusesOtherNames) {
   ASSERT_NE(main, nullptr);
   HWND dialog = Open(main, ID_FILE_INDEXDAT, kViewerCaption);
   ASSERT_NE(dialog, nullptr);
-  EXPECT_EQ(EditText(GetDlgItem(dialog, IDC_IDX_FILENAME)),
+  EXPECT_EQ(TextOf(GetDlgItem(dialog, IDC_IDX_FILENAME)),
             Wide(Folder(platform::SpecialFolder::InternetCache)) + L"\\Content.IE5\\index.dat");
   EXPECT_EQ(TextOf(GetDlgItem(dialog, IDC_IDX_TOTAL)), L"0");
   ExpectDrawnAndApart(dialog, "index.dat viewer");

@@ -35,15 +35,15 @@ inline UINT MessageOf(app::AppMessage m) { return static_cast<UINT>(m); }
 
 fs::path BuildFolder();
 void WriteFile(const fs::path& path, const std::string& text);
+// The file's bytes; empty when it cannot be read.
+std::string ReadFile(const fs::path& path);
 
 // Runs `done` until it holds or `limit` passes, handling this thread's messages meanwhile
 // (the boss key shows and hides a window of this thread).
 bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds limit = 20s);
 
-// A window's caption; for another process's window, what Windows keeps of it.
+// A window's text as the window itself gives it (an edit control's contents too).
 std::wstring TextOf(HWND window);
-// An edit control's text (asked of the control: its caption is not kept by Windows).
-std::wstring EditText(HWND edit);
 // The entries of a list box of another process.
 std::vector<std::wstring> ListBoxItems(HWND list_box);
 std::vector<std::wstring> LogOf(HWND main);
@@ -131,8 +131,6 @@ HWND WaitForDialog(std::string_view caption);
 // A visible top-level window of the class Internet Explorer's frame has, which the boss
 // key hides; the caller destroys it.
 HWND BrowserWindow();
-// A dialog's button clicked, as the dialog gets it from the button.
-void ClickButton(HWND dialog, int id);
 // A check box or radio button set and reported clicked; a radio's siblings in `group`
 // cleared first.
 void Check(HWND dialog, int id, bool on = true, std::initializer_list<int> group = {});

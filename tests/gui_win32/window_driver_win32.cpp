@@ -20,6 +20,11 @@ void WriteFile(const fs::path& path, const std::string& text) {
   std::ofstream(path, std::ios::binary) << text;
 }
 
+std::string ReadFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
 bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds limit) {
   const auto end = std::chrono::steady_clock::now() + limit;
   while (std::chrono::steady_clock::now() < end) {
@@ -35,14 +40,8 @@ bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds limit)
 std::wstring TextOf(HWND window) {
   // WM_GETTEXT, not GetWindowText: for a window of another process that only gives the
   // caption it was created with, not what an edit control holds.
-  wchar_t text[256] = {};
-  SendMessageW(window, WM_GETTEXT, 256, reinterpret_cast<LPARAM>(text));
-  return text;
-}
-
-std::wstring EditText(HWND edit) {
   wchar_t text[1024] = {};
-  SendMessageW(edit, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text));
+  SendMessageW(window, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text));
   return text;
 }
 
@@ -62,37 +61,6 @@ std::vector<std::wstring> ListBoxItems(HWND log) {
     lines.push_back(line);
   }
   return lines;
-}
-
-std::wstring ListViewText(HWND list_view, int row, int column) {
-  // The list view writes into memory of its own process: the item and its buffer are put
-  // there.
-  DWORD pid = 0;
-  GetWindowThreadProcessId(list_view, &pid);
-  const HANDLE process =
-      OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
-  if (process == nullptr) return {};
-  constexpr int kChars = 2048;
-  auto* remote = static_cast<char*>(VirtualAllocEx(
-      process, nullptr, sizeof(LVITEMW) + kChars * sizeof(wchar_t), MEM_COMMIT, PAGE_READWRITE));
-  std::wstring text;
-  if (remote != nullptr) {
-    LVITEMW item{};
-    item.iSubItem = column;
-    item.cchTextMax = kChars;
-    item.pszText = reinterpret_cast<LPWSTR>(remote + sizeof(LVITEMW));
-    if (WriteProcessMemory(process, remote, &item, sizeof item, nullptr)) {
-      const LRESULT length =
-          SendMessageW(list_view, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(remote));
-      text.resize(static_cast<std::size_t>(std::clamp<LRESULT>(length, 0, kChars - 1)));
-      if (!ReadProcessMemory(process, item.pszText, text.data(), text.size() * sizeof(wchar_t),
-                             nullptr))
-        text.clear();
-    }
-    VirtualFreeEx(process, remote, 0, MEM_RELEASE);
-  }
-  CloseHandle(process);
-  return text;
 }
 
 HWND DialogOf(HWND owner, const std::wstring& caption) {
@@ -368,15 +336,10 @@ HWND WaitForDialog(std::string_view caption) {
   return dialog;
 }
 
-void ClickButton(HWND dialog, int id) {
-  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
-               reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
-}
-
 void Check(HWND dialog, int id, bool on, std::initializer_list<int> group) {
   for (int other : group) SendMessageW(GetDlgItem(dialog, other), BM_SETCHECK, BST_UNCHECKED, 0);
   SendMessageW(GetDlgItem(dialog, id), BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
-  ClickButton(dialog, id);
+  Click(dialog, id);
 }
 
 std::wstring CaptionOf(HWND dialog, int id) {
@@ -412,7 +375,7 @@ void RemoteBuffer::Read(void* data, std::size_t size, std::size_t offset) const 
 
 namespace {
 
-constexpr std::size_t kTextRoom = 512;  // characters of an item's text
+constexpr std::size_t kTextRoom = 2048;  // characters of an item's text
 
 // An item structure sent to another process with room for its text after it; `fill` sets
 // the structure's fields given the text's remote address, `message` is sent with it.
@@ -436,15 +399,19 @@ std::wstring RemoteItemText(HWND window, UINT message, WPARAM index,
 
 }  // namespace
 
+std::wstring ListViewText(HWND list_view, int row, int column) {
+  return RemoteItemText<LVITEMW>(list_view, LVM_GETITEMTEXTW, static_cast<WPARAM>(row),
+                                 [column](LVITEMW& item, wchar_t* text) {
+                                   item.iSubItem = column;
+                                   item.pszText = text;
+                                   item.cchTextMax = kTextRoom;
+                                 });
+}
+
 std::vector<std::wstring> ListViewRows(HWND list) {
   std::vector<std::wstring> rows;
   const auto count = SendMessageW(list, LVM_GETITEMCOUNT, 0, 0);
-  for (LRESULT i = 0; i < count; ++i)
-    rows.push_back(
-        RemoteItemText<LVITEMW>(list, LVM_GETITEMTEXTW, i, [](LVITEMW& item, wchar_t* text) {
-          item.pszText = text;
-          item.cchTextMax = kTextRoom;
-        }));
+  for (LRESULT i = 0; i < count; ++i) rows.push_back(ListViewText(list, static_cast<int>(i), 0));
   return rows;
 }
 

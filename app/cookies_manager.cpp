@@ -1,5 +1,7 @@
 #include "app/cookies_manager.h"
 
+#include "app/settings_store.h"
+
 #include <algorithm>
 #include <array>
 #include <cstddef>
@@ -57,15 +59,12 @@ std::optional<std::string> ReadHead(const platform::FileSystem& files, const std
 platform::Status WriteCookieKeepList(platform::FileSystem& files, std::string_view program_folder,
                                      const std::vector<std::string>& names) {
   const std::string path = std::string(program_folder) + kCookieKeepFile;
-  IniDocument ini;
-  if (const auto bytes = files.ReadFile(path); bytes.ok())
-    ini = IniDocument::Parse(bytes.value);
-  else if (bytes.status.kind != platform::ErrorKind::NotFound)
-    return bytes.status;  // what else the file holds would be lost
-  ini.WriteInteger(kCookieKeepSection, "Count", static_cast<long long>(names.size()));
+  auto ini = ReadIniForUpdate(files, path);
+  if (!ini) return ini.status;
+  ini.value.WriteInteger(kCookieKeepSection, "Count", static_cast<long long>(names.size()));
   for (std::size_t i = 0; i < names.size(); ++i)
-    ini.Write(kCookieKeepSection, std::to_string(i), names[i]);
-  return files.WriteFile(path, ini.Serialize());
+    ini.value.Write(kCookieKeepSection, std::to_string(i), names[i]);
+  return files.WriteFile(path, ini.value.Serialize());
 }
 
 CookiesManager::CookiesManager(platform::Port& port)

@@ -1,5 +1,6 @@
 #include "app/custom_list_editor.h"
 
+#include "app/settings_store.h"
 #include "engine/installed_programs.h"
 
 namespace morvel::app {
@@ -88,12 +89,9 @@ void CustomListEditor::RemoveSelected() {
 std::optional<std::string> CustomListEditor::Save() {
   const std::string failed = std::string(kCustomListFile) + " could not be saved (";
   // Read again: whatever else the file holds now stays as it is.
-  const auto bytes = files_.ReadFile(path_);
-  IniDocument document(encoding_);
-  if (bytes)
-    document = IniDocument::Parse(bytes.value);
-  else if (bytes.status.kind != platform::ErrorKind::NotFound)
-    return failed + Why(bytes.status.kind) + "). The list was not saved.";
+  auto read = ReadIniForUpdate(files_, path_, IniDocument(encoding_));
+  if (!read) return failed + Why(read.status.kind) + "). The list was not saved.";
+  IniDocument& document = read.value;
   document.RemoveSection(kCustomListSection);
   int registry = 0, file = 0;
   for (const std::string& row : rows_) {

@@ -16,10 +16,12 @@ ProgramState LoadProgramState(platform::Port& port, const WindowDefaults& window
 void SaveProgramState(platform::Port& port, const ProgramState& state,
                       const WindowPlacement& window) {
   const std::string folder = port.system.ExecutableFolder();
-  IniDocument ini = ReadSettingsFile(port.files, folder);
-  SaveSettings(ini, state.options, state.catalogue, window);
-  // A failed write is not reported to the user.
-  (void)WriteSettingsFile(port.files, folder, ini);
+  // A settings.ini that is there but cannot be read now is left as it is, as a failed
+  // write would leave it; neither is reported to the user.
+  auto ini = ReadIniForUpdate(port.files, folder + kSettingsFile);
+  if (!ini) return;
+  SaveSettings(ini.value, state.options, state.catalogue, window);
+  (void)WriteSettingsFile(port.files, folder, ini.value);
 }
 
 }  // namespace morvel::app

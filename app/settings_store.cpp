@@ -107,6 +107,15 @@ IniDocument ReadSettingsFile(const platform::FileSystem& files, const std::strin
   return bytes ? IniDocument::Parse(bytes.value) : IniDocument{};
 }
 
+platform::Result<IniDocument> ReadIniForUpdate(const platform::FileSystem& files,
+                                               const std::string& path, IniDocument fresh) {
+  const auto bytes = files.ReadFile(path);
+  if (bytes) return platform::Result<IniDocument>::Of(IniDocument::Parse(bytes.value));
+  if (bytes.status.kind == platform::ErrorKind::NotFound)
+    return platform::Result<IniDocument>::Of(std::move(fresh));
+  return {IniDocument{}, bytes.status};
+}
+
 platform::Status WriteSettingsFile(platform::FileSystem& files, const std::string& exe_folder,
                                    const IniDocument& ini) {
   return files.WriteFile(exe_folder + kSettingsFile, ini.Serialize());

@@ -42,6 +42,12 @@ void SaveSettings(IniDocument& ini, const TOptionsSetting& options, const Catalo
 // empty document.
 IniDocument ReadSettingsFile(const platform::FileSystem& files, const std::string& exe_folder);
 
+// An INI file of the program's to be changed and written back whole, as it stands now:
+// `fresh` when there is none, the read's failure when it is there but cannot be read
+// (written over, whatever else it holds would be lost).
+platform::Result<IniDocument> ReadIniForUpdate(const platform::FileSystem& files,
+                                               const std::string& path, IniDocument fresh = {});
+
 // Writes the document back as a whole (the port replaces the file atomically). A failed
 // write is not reported to the user; the status tells the caller.
 platform::Status WriteSettingsFile(platform::FileSystem& files, const std::string& exe_folder,

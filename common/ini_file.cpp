@@ -257,12 +257,17 @@ std::string IniDocument::ReadString(std::string_view section, std::string_view k
   return v ? *v : std::string(fallback);
 }
 
-long long IniDocument::ReadInteger(std::string_view section, std::string_view key,
-                                   long long fallback) const {
+std::optional<long long> IniDocument::ReadIntegerIf(std::string_view section,
+                                                    std::string_view key) const {
   auto v = Read(section, key);
   long long n = 0;
   if (v && ParseProfileInteger(*v, n)) return n;
-  return fallback;
+  return std::nullopt;
+}
+
+long long IniDocument::ReadInteger(std::string_view section, std::string_view key,
+                                   long long fallback) const {
+  return ReadIntegerIf(section, key).value_or(fallback);
 }
 
 bool IniDocument::ReadBool(std::string_view section, std::string_view key, bool fallback) const {

@@ -59,6 +59,9 @@ class IniDocument {
                                                 std::string_view key) const;
   [[nodiscard]] std::string ReadString(std::string_view section, std::string_view key,
                                        std::string_view fallback) const;
+  // Decimal (or $hex / 0x hex) integer; nullopt when missing or not a number.
+  [[nodiscard]] std::optional<long long> ReadIntegerIf(std::string_view section,
+                                                       std::string_view key) const;
   // Decimal (or $hex / 0x hex) integer; `fallback` when missing or not a number.
   [[nodiscard]] long long ReadInteger(std::string_view section, std::string_view key,
                                       long long fallback) const;

@@ -13,11 +13,8 @@ std::vector<std::string> ParseCookieKeepList(std::string_view bytes) {
   // A Count that is missing or no number (damaged, or too large to read) says nothing about
   // how long the list is: every numbered key there is read, rather than none, since a
   // cookie that is not kept is deleted.
-  const bool readable = ini.Read(kCookieKeepSection, "Count").has_value() &&
-                        ini.ReadInteger(kCookieKeepSection, "Count", -1) ==
-                            ini.ReadInteger(kCookieKeepSection, "Count", 0);
-  const long long count = readable ? ini.ReadInteger(kCookieKeepSection, "Count", 0)
-                                   : std::numeric_limits<long long>::max();
+  const long long count = ini.ReadIntegerIf(kCookieKeepSection, "Count")
+                              .value_or(std::numeric_limits<long long>::max());
   // Only keys the section holds are looked up, so a huge Count costs nothing.
   std::set<long long> keys;
   for (const std::string& line : ini.SectionLines(kCookieKeepSection)) {

@@ -22,10 +22,6 @@ namespace {
 constexpr std::string_view kSessionManager = R"(SYSTEM\CurrentControlSet\Control\Session Manager)";
 constexpr std::string_view kPendingRenames = "PendingFileRenameOperations";
 
-struct DirCloser {
-  void operator()(DIR* dir) const { closedir(dir); }
-};
-
 struct Child {
   std::string name;
   struct stat status;
@@ -35,7 +31,7 @@ struct Child {
 // Entries with names Windows cannot hold are left out: the shell would never see them,
 // so they stay (and keep their folder).
 int ListChildren(const std::filesystem::path& folder, std::vector<Child>& children) {
-  std::unique_ptr<DIR, DirCloser> dir(::opendir(folder.c_str()));
+  UniqueDir dir(::opendir(folder.c_str()));
   if (!dir) return errno;
   while (const dirent* item = ::readdir(dir.get())) {
     std::string name = item->d_name;
@@ -44,10 +40,8 @@ int ListChildren(const std::filesystem::path& folder, std::vector<Child>& childr
     if (!status) continue;  // removed while listing
     children.push_back({std::move(name), *status});
   }
-  std::sort(children.begin(), children.end(), [](const Child& a, const Child& b) {
-    const int order = CompareUpper(a.name, b.name);
-    return order != 0 ? order < 0 : a.name < b.name;
-  });
+  std::sort(children.begin(), children.end(),
+            [](const Child& a, const Child& b) { return ListedBefore(a.name, b.name); });
   return 0;
 }
 

@@ -18,15 +18,11 @@ namespace morvel::platform::emulated {
 
 namespace {
 
-struct DirCloser {
-  void operator()(DIR* dir) const { closedir(dir); }
-};
-
 // A DIR stream of its own over the folder, so that the held descriptor keeps its position.
-std::unique_ptr<DIR, DirCloser> StreamOf(int folder_fd) {
+UniqueDir StreamOf(int folder_fd) {
   const int copy = ::fcntl(folder_fd, F_DUPFD_CLOEXEC, 0);
   if (copy < 0) return nullptr;
-  std::unique_ptr<DIR, DirCloser> dir(::fdopendir(copy));
+  UniqueDir dir(::fdopendir(copy));
   if (!dir) {
     ::close(copy);
     return nullptr;
@@ -64,14 +60,9 @@ namespace {
 std::optional<std::string> FindNameAt(int folder_fd, std::string_view name, struct stat& st) {
   std::string exact(name);
   if (::fstatat(folder_fd, exact.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) return exact;
-  auto dir = StreamOf(folder_fd);
+  const auto dir = StreamOf(folder_fd);
   if (!dir) return std::nullopt;
-  std::optional<std::string> found;
-  while (const dirent* item = ::readdir(dir.get())) {
-    const std::string_view candidate = item->d_name;
-    if (candidate == "." || candidate == ".." || !SameText(candidate, name)) continue;
-    if (!found || candidate < *found) found = std::string(candidate);
-  }
+  const std::optional<std::string> found = LeastNameIgnoringCase(dir.get(), name);
   if (found && ::fstatat(folder_fd, found->c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
     return std::nullopt;  // removed meanwhile
   return found;
@@ -235,10 +226,8 @@ int ListFolderAt(int folder_fd, std::vector<FileEntry>& entries) {
     if (::fstatat(folder_fd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) continue;  // removed
     entries.push_back(DescribeEntry(folder_fd, std::move(name), st));
   }
-  std::sort(entries.begin(), entries.end(), [](const FileEntry& a, const FileEntry& b) {
-    const int order = CompareUpper(a.name, b.name);
-    return order != 0 ? order < 0 : a.name < b.name;
-  });
+  std::sort(entries.begin(), entries.end(),
+            [](const FileEntry& a, const FileEntry& b) { return ListedBefore(a.name, b.name); });
   return 0;
 }
 

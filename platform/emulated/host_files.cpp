@@ -15,10 +15,6 @@ namespace morvel::platform::emulated {
 
 namespace {
 
-struct DirCloser {
-  void operator()(DIR* dir) const { closedir(dir); }
-};
-
 int WriteAll(int fd, std::string_view bytes) {
   while (!bytes.empty()) {
     const ssize_t n = ::write(fd, bytes.data(), bytes.size());
@@ -126,7 +122,7 @@ std::filesystem::path TemporaryJournalOf(const std::filesystem::path& image) {
 }
 
 void RemoveStaleTemporaries(const std::filesystem::path& journal) {
-  std::unique_ptr<DIR, DirCloser> dir(::opendir(journal.c_str()));
+  UniqueDir dir(::opendir(journal.c_str()));
   if (!dir) return;
   while (const dirent* item = ::readdir(dir.get())) {
     const std::string name = item->d_name;
@@ -164,10 +160,19 @@ std::optional<struct stat> LinkStatus(const std::filesystem::path& path) {
 std::optional<std::string> FindEntryIgnoringCase(const std::filesystem::path& folder,
                                                  std::string_view name) {
   if (LinkStatus(folder / std::string(name))) return std::string(name);
-  std::unique_ptr<DIR, DirCloser> dir(::opendir(folder.c_str()));
+  const UniqueDir dir(::opendir(folder.c_str()));
   if (!dir) return std::nullopt;
+  return LeastNameIgnoringCase(dir.get(), name);
+}
+
+bool ListedBefore(std::string_view a, std::string_view b) {
+  const int order = CompareUpper(a, b);
+  return order != 0 ? order < 0 : a < b;
+}
+
+std::optional<std::string> LeastNameIgnoringCase(DIR* listing, std::string_view name) {
   std::optional<std::string> best;
-  while (const dirent* entry = ::readdir(dir.get())) {
+  while (const dirent* entry = ::readdir(listing)) {
     const std::string_view candidate = entry->d_name;
     if (candidate == "." || candidate == "..") continue;
     if (SameText(candidate, name) && (!best || candidate < *best)) best = std::string(candidate);

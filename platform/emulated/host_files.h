@@ -1,11 +1,13 @@
 #pragma once
 // The few host (POSIX) file operations the emulated machine is built on.
 
+#include <dirent.h>
 #include <sys/stat.h>
 #include <sys/types.h>
 
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -38,6 +40,20 @@ class FileDescriptor {
 // lstat(2): describes a symbolic link itself. nullopt when the path is missing or cannot
 // be examined.
 std::optional<struct stat> LinkStatus(const std::filesystem::path& path);
+
+// A folder listing closed on every path out of a function.
+struct DirCloser {
+  void operator()(DIR* dir) const { closedir(dir); }
+};
+using UniqueDir = std::unique_ptr<DIR, DirCloser>;
+
+// The order the machine lists a folder's entries in: as Windows' upper-case comparison
+// has them, names equal that way in byte order.
+bool ListedBefore(std::string_view a, std::string_view b);
+
+// The least name in byte order that the listing holds and that matches `name` without
+// regard to ASCII letter case ("." and ".." never do); nullopt when none does.
+std::optional<std::string> LeastNameIgnoringCase(DIR* listing, std::string_view name);
 
 // The name of the entry of host folder `folder` that matches `name` without regard to
 // ASCII letter case: the exact name when it exists, else the least matching name in byte

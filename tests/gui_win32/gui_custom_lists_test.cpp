@@ -29,7 +29,7 @@ std::wstring Refusal() {
        c = FindWindowExW(box, c, L"Static", nullptr))
     if (!TextOf(c).empty()) text = TextOf(c);
   PostMessageW(box, WM_COMMAND, IDOK, 0);
-  WaitFor([&] { return !IsWindow(box); }, 5s);
+  Closed(box);
   return text;
 }
 
@@ -75,7 +75,7 @@ TEST_F(GuiWindow, CustomListsAddEditRemoveAndSaveInListOrder) {
   SetText(registry, IDC_AR_VALUE, L"Theme");
   EXPECT_TRUE(WaitFor([&] { return Enabled(registry, IDOK); }, 5s));
   Click(registry, IDOK);
-  ASSERT_TRUE(WaitFor([&] { return !IsWindow(registry); }, 5s));
+  ASSERT_TRUE(Closed(registry));
 
   // A single file of a folder: the list follows the folder typed in.
   Click(list, IDC_CL_ADDFOLDER);
@@ -116,7 +116,7 @@ TEST_F(GuiWindow, CustomListsAddEditRemoveAndSaveInListOrder) {
   PostMessageW(folder, WM_COMMAND, MAKEWPARAM(IDC_AF_FILES, LBN_SELCHANGE),
                reinterpret_cast<LPARAM>(files));
   Click(folder, IDOK);
-  ASSERT_TRUE(WaitFor([&] { return !IsWindow(folder); }, 5s));
+  ASSERT_TRUE(Closed(folder));
 
   // The registry row goes back into its dialog; a file row cannot be edited.
   SelectListViewRow(rows, 0);
@@ -133,13 +133,13 @@ TEST_F(GuiWindow, CustomListsAddEditRemoveAndSaveInListOrder) {
   EXPECT_EQ(SendMessageW(GetDlgItem(registry, IDC_AR_DELETEVALUE), BM_GETCHECK, 0, 0), BST_CHECKED);
   Check(registry, IDC_AR_DELETEVALUES, true, {IDC_AR_DELETEKEY, IDC_AR_DELETEVALUE});
   Click(registry, IDOK);
-  ASSERT_TRUE(WaitFor([&] { return !IsWindow(registry); }, 5s));
+  ASSERT_TRUE(Closed(registry));
 
   SelectListViewRow(rows, 0);
   Click(list, IDC_CL_REMOVE);
   EXPECT_TRUE(WaitFor([&] { return ListViewRows(rows).size() == 3; }, 5s));
   Click(list, IDOK);
-  ASSERT_TRUE(WaitFor([&] { return !IsWindow(list); }, 5s));
+  ASSERT_TRUE(Closed(list));
   EXPECT_EQ(ListFile(),
             "[<New List>]\r\n"
             "DelRegValue1=HKEY_CURRENT_USER\\Software\\Morvel GUI Test,\r\n"
@@ -159,7 +159,7 @@ TEST_F(GuiWindow, CustomListsFromTheTreeAndAReadOnlyFile) {
   ASSERT_NE(list, nullptr);
   ASSERT_TRUE(Foreground(list));
   Press(VK_ESCAPE);
-  ASSERT_TRUE(WaitFor([&] { return !IsWindow(list); }, 5s));
+  ASSERT_TRUE(Closed(list));
   EXPECT_EQ(ListFile(), before);
 
   SetFileAttributesW((kFolder / "Clist.dat").c_str(), FILE_ATTRIBUTE_READONLY);
@@ -173,7 +173,7 @@ TEST_F(GuiWindow, CustomListsFromTheTreeAndAReadOnlyFile) {
             L"The list was not saved.");
   EXPECT_TRUE(IsWindow(list));
   Click(list, IDCANCEL);
-  EXPECT_TRUE(WaitFor([&] { return !IsWindow(list); }, 5s));
+  EXPECT_TRUE(Closed(list));
   SetFileAttributesW((kFolder / "Clist.dat").c_str(), FILE_ATTRIBUTE_NORMAL);
   EXPECT_EQ(ListFile(), before);
 }
@@ -198,7 +198,7 @@ TEST_F(GuiWindow, EveryDialogPageAt144Dpi) {
     ExpectWholeAndShoot(settings, name);
   }
   Press(VK_ESCAPE);
-  ASSERT_TRUE(WaitFor([&] { return !IsWindow(settings); }, 5s));
+  ASSERT_TRUE(Closed(settings));
 
   HWND list = OpenList(main);
   ASSERT_NE(list, nullptr);
@@ -208,7 +208,7 @@ TEST_F(GuiWindow, EveryDialogPageAt144Dpi) {
   ASSERT_NE(registry, nullptr);
   ExpectWholeAndShoot(registry, "add-registry-144dpi");
   Click(registry, IDCANCEL);
-  ASSERT_TRUE(WaitFor([&] { return !IsWindow(registry); }, 5s));
+  ASSERT_TRUE(Closed(registry));
   Click(list, IDC_CL_ADDFOLDER);
   HWND folder = WaitForDialog("Add File and Folder");
   ASSERT_NE(folder, nullptr);
@@ -217,9 +217,9 @@ TEST_F(GuiWindow, EveryDialogPageAt144Dpi) {
   EXPECT_TRUE(WaitFor([&] { return Shows(folder, IDC_AF_WASHMODE); }, 5s));
   ExpectWholeAndShoot(folder, "add-folder-mode-144dpi");
   Click(folder, IDCANCEL);
-  ASSERT_TRUE(WaitFor([&] { return !IsWindow(folder); }, 5s));
+  ASSERT_TRUE(Closed(folder));
   Click(list, IDCANCEL);
-  EXPECT_TRUE(WaitFor([&] { return !IsWindow(list); }, 5s));
+  EXPECT_TRUE(Closed(list));
 }
 
 }  // namespace

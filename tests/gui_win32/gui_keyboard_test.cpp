@@ -60,7 +60,7 @@ TEST_F(Keyboard, EnterAndEscapeAnswerEveryDialog) {
     Settle(about);
     Screen().Save(BuildFolder().parent_path() / "morvel-about.bmp");
     Press(key);
-    EXPECT_TRUE(WaitFor([&] { return !IsWindow(about); }, 5s)) << key;
+    EXPECT_TRUE(Closed(about)) << key;
   }
 
   // The confirmation: Esc refuses (nothing runs), Enter goes on with the Clean.
@@ -71,7 +71,7 @@ TEST_F(Keyboard, EnterAndEscapeAnswerEveryDialog) {
   Settle(ask);
   Screen().Save(BuildFolder().parent_path() / "morvel-ask.bmp");
   Press(VK_ESCAPE);
-  ASSERT_TRUE(WaitFor([&] { return !IsWindow(ask); }, 5s));
+  ASSERT_TRUE(Closed(ask));
   EXPECT_EQ(TextOf(GetDlgItem(main_, IDC_TEST)), L"&Test");
   EXPECT_EQ(TraceCount(), 3);
 
@@ -134,14 +134,14 @@ TEST_F(Keyboard, ToolDialogsOpenByLetterAndGoByTab) {
         HWND refusal = DialogOf(dialog, Wide(d.caption));
         ASSERT_NE(refusal, nullptr);
         Press(VK_RETURN);
-        EXPECT_TRUE(WaitFor([&] { return !IsWindow(refusal); }, 5s));
+        EXPECT_TRUE(Closed(refusal));
         EXPECT_TRUE(
             WaitFor([&] { return FocusOf(dialog) == GetDlgItem(dialog, IDC_IDX_FILENAME); }, 5s));
         Press(VK_ESCAPE);
       } else {
         Press(key);
       }
-      EXPECT_TRUE(WaitFor([&] { return !IsWindow(dialog); }, 5s)) << d.caption << " " << key;
+      EXPECT_TRUE(Closed(dialog)) << d.caption << " " << key;
     }
   }
   // Esc wrote nothing; Enter was OK, which wrote the keep list as it stood, with the kept

@@ -134,7 +134,9 @@ TEST_F(SettingsDialog, FromTheMenuEveryPageCommitsOnOk) {
   TurnPage(dialog, false, IDC_OPT_HIDE);
   ExpectWholeAndShoot(dialog, "settings-bosskey");
   Press(VK_RETURN);
-  ASSERT_TRUE(WaitFor([&] { return !IsWindow(dialog); }, 10s));
+  ASSERT_TRUE(Closed(dialog, 10s));
+  // The window commits after the dialog has gone: its answer comes once that is done.
+  Settle(main_);
 
   const struct {
     const wchar_t *section, *key, *value;
@@ -198,7 +200,7 @@ TEST_F(SettingsDialog, ByShortcutARefusedKeyAndCancelChangeNothing) {
   ASSERT_NE(box, nullptr);
   EXPECT_NE(FindWindowExW(box, nullptr, L"Static", Wide(app::kBossKeyFailed).c_str()), nullptr);
   PostMessageW(box, WM_COMMAND, IDOK, 0);
-  EXPECT_TRUE(WaitFor([&] { return !IsWindow(box); }, 5s));
+  EXPECT_TRUE(Closed(box));
   EXPECT_TRUE(IsWindow(dialog));
   EXPECT_TRUE(WaitFor([&] { return TextOf(GetDlgItem(dialog, IDC_OPT_HIDE)) == L"Ctrl  F5"; }, 5s));
   UnregisterHotKey(nullptr, 0x7001);
@@ -207,7 +209,7 @@ TEST_F(SettingsDialog, ByShortcutARefusedKeyAndCancelChangeNothing) {
   SendMessageW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(dialog, IDC_OPT_HIDE)),
                TRUE);
   Press(VK_ESCAPE);  // Cancel, even from the capture edit
-  ASSERT_TRUE(WaitFor([&] { return !IsWindow(dialog); }, 10s));
+  ASSERT_TRUE(Closed(dialog, 10s));
   EXPECT_EQ(ReadFile(kFolder / "settings.ini"), before);
   EXPECT_EQ(RunValue(), std::nullopt);
   EXPECT_EQ(GlobalFindAtomW(L"MyKVLZHotkey_Hide"), 0);

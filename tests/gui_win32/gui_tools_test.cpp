@@ -72,9 +72,7 @@ class GuiTools : public GuiWindow {
     EXPECT_GE(client.bottom, height) << TextOf(dialog);
   }
   static void Answer(HWND box) { PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0); }
-  static bool Gone(HWND dialog) {
-    return WaitFor([&] { return !IsWindow(dialog); });
-  }
+  static bool Gone(HWND dialog) { return Closed(dialog, 20s); }
 
   std::unique_ptr<TestMachine> machine_;
 };

@@ -128,6 +128,8 @@ void PressWith(std::initializer_list<WORD> held, WORD key);
 
 // A dialog of the program ("#32770") by its caption, once it is visible; null after 20 s.
 HWND WaitForDialog(std::string_view caption);
+// Whether `window` is gone within `limit`.
+bool Closed(HWND window, std::chrono::milliseconds limit = 5s);
 // A visible top-level window of the class Internet Explorer's frame has, which the boss
 // key hides; the caller destroys it.
 HWND BrowserWindow();

@@ -327,6 +327,10 @@ HWND BrowserWindow() {
                        nullptr, nullptr, wc.hInstance, nullptr);
 }
 
+bool Closed(HWND window, std::chrono::milliseconds limit) {
+  return WaitFor([&] { return !IsWindow(window); }, limit);
+}
+
 HWND WaitForDialog(std::string_view caption) {
   HWND dialog = nullptr;
   WaitFor([&] {

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "common/ini_file.h"
 #include "common/text.h"
@@ -25,25 +26,32 @@ constexpr std::string_view kShellFolders =
 constexpr std::string_view kLocalMachine = "HKEY_LOCAL_MACHINE";
 constexpr std::string_view kNotAdministrator = "You must have administrators user.";
 
+// A macro names a folder, or none when its lookup fails; %ProgramFiles% names both
+// Program Files folders on 64-bit Windows, where a program may be in either.
 struct Macro {
   std::string_view name;
-  std::string value;
+  std::vector<std::string> values;
 };
 using Macros = std::array<Macro, 6>;
 
+std::vector<std::string> Folder(std::string path) {
+  if (path.empty()) return {};
+  return {std::move(path)};
+}
+
 Macros ResolveMacros(RunContext& run) {
   const platform::Registry& registry = run.port().registry;
-  // A value that is missing or not text resolves to empty text.
+  // A value that is missing or not text resolves to no folder.
   auto shell_folder = [&](RootKey root, std::string_view name) {
-    return platform::ReadText(registry, root, kShellFolders, name).value_or("");
+    return Folder(platform::ReadText(registry, root, kShellFolders, name).value_or(""));
   };
   return {{
-      {"%ProgramFiles%", GetProgramFilesFolder(run)},
-      {"%windir%", run.port().system.WindowsFolder()},
+      {"%ProgramFiles%", platform::ProgramFilesFolders(registry)},
+      {"%windir%", Folder(run.port().system.WindowsFolder())},
       {"{Local AppData}", shell_folder(RootKey::CurrentUser, "Local AppData")},
       {"{Current AppData}", shell_folder(RootKey::CurrentUser, "AppData")},
       {"{Common AppData}", shell_folder(RootKey::LocalMachine, "Common AppData")},
-      {"{C: Drive}", "C:\\"},
+      {"{C: Drive}", Folder("C:\\")},
   }};
 }
 
@@ -67,7 +75,8 @@ class SectionRun {
     if (rest.find(',') == std::string_view::npos) {
       // Key entries are carried out under HKEY_LOCAL_MACHINE too, without the
       // administrator test.
-      AddToItemCount(run_, DeleteKeyByRootName(run_, root, rest));
+      for (const std::string& key : KeyInEveryView(root, rest))
+        AddToItemCount(run_, DeleteKeyByRootName(run_, root, key));
       return;
     }
     const auto [key_path, value_name] = SplitFirst(rest, ',');
@@ -80,35 +89,45 @@ class SectionRun {
       }
       return;
     }
-    AddToItemCount(run_, DeleteValueByRootName(run_, root, key_path, value_name));
+    for (const std::string& key : KeyInEveryView(root, key_path))
+      AddToItemCount(run_, DeleteValueByRootName(run_, root, key, value_name));
   }
 
   void FileEntry(std::string_view value) {
     std::string entry(value);
     if (entry.find('\\') == std::string::npos) entry += '\\';
     const auto [first, rest] = SplitFirst(entry, '\\');
-    std::string base(first);
-    for (const Macro& macro : macros_) {
-      if (macro.name != first) continue;
-      // An unresolved macro would leave a path starting with "\": the root of whatever
-      // drive is current. Nothing of the kind was meant.
-      if (macro.value.empty()) return;
-      base = macro.value;
-      break;
-    }
-    if (base.empty() || base.back() != '\\') base += '\\';
     const auto [folder, mask] = SplitFirst(rest, ',');
-    if (rest.find(',') == std::string_view::npos)
-      bytes_ +=
-          CleanFolder(run_, base + std::string(rest), true, true, "", run_.ItemCount(), origin_);
-    else
-      bytes_ += CleanFolderByMask(run_, base + std::string(folder), mask, run_.ItemCount(), false,
-                                  origin_);
+    for (std::string base : BaseFolders(first)) {
+      if (base.empty() || base.back() != '\\') base += '\\';
+      if (rest.find(',') == std::string_view::npos)
+        bytes_ +=
+            CleanFolder(run_, base + std::string(rest), true, true, "", run_.ItemCount(), origin_);
+      else
+        bytes_ += CleanFolderByMask(run_, base + std::string(folder), mask, run_.ItemCount(),
+                                    false, origin_);
+    }
   }
 
   [[nodiscard]] std::uint64_t bytes() const { return bytes_; }
 
  private:
+  // The folders an entry's first part names: a macro's, none for one that resolves to
+  // nothing (that would leave a path starting with "\", the root of whatever drive is
+  // current), else a drive as written ("C:" for an entry of "C:\").
+  std::vector<std::string> BaseFolders(std::string_view first) const {
+    for (const Macro& macro : macros_)
+      if (macro.name == first) return macro.values;
+    return {std::string(first)};
+  }
+
+  // The key as the entry names it, and its 32-bit programs' twin on 64-bit Windows.
+  std::vector<std::string> KeyInEveryView(const std::string& root, std::string_view path) const {
+    const auto root_key = RootKeyFromName(root);
+    if (!root_key) return {std::string(path)};
+    return platform::KeyInEveryView(run_.port().registry, *root_key, path);
+  }
+
   // A key right below a root (HKEY_CURRENT_USER\Software, HKEY_LOCAL_MACHINE\SYSTEM) holds
   // a whole program world, as a drive root holds every file: the user's own list asks
   // before removing or emptying one, as it asks before emptying a drive root. Test mode

@@ -11,12 +11,6 @@ std::string GetMyDocumentsFolder(RunContext& run) {
   return WithBackslash(run.port().system.SpecialFolderPath(platform::SpecialFolder::Personal));
 }
 
-std::string GetProgramFilesFolder(RunContext& run) {
-  return platform::ReadText(run.port().registry, platform::RootKey::LocalMachine,
-                            "Software\\Microsoft\\Windows\\CurrentVersion", "ProgramFilesDir")
-      .value_or(std::string());
-}
-
 std::string GetAppDataFolder(RunContext& run) {
   platform::SystemInfo& system = run.port().system;
   // The shell's folder lookup may go through WinINet's session; end it first.

@@ -14,10 +14,6 @@ std::string WithBackslash(std::string folder);
 // The user's documents folder with a trailing "\"; empty when the lookup fails.
 std::string GetMyDocumentsFolder(RunContext& run);
 
-// HKLM "Software\Microsoft\Windows\CurrentVersion" value ProgramFilesDir as it is stored
-// (no "\" added); empty when the key or value is missing or not text.
-std::string GetProgramFilesFolder(RunContext& run);
-
 // The user's application-data folder with a trailing "\", after ending the browser
 // session; empty when the lookup fails.
 std::string GetAppDataFolder(RunContext& run);

@@ -8,12 +8,15 @@ using platform::RootKey;
 
 std::vector<std::string> InstalledDisplayNames(const platform::Registry& registry) {
   std::vector<std::string> names;
-  auto subkeys = registry.SubKeyNames(RootKey::LocalMachine, kUninstallKey, platform::Access::Full);
-  if (!subkeys) return names;
-  for (const std::string& sub : subkeys.value) {
-    auto name = platform::ReadText(registry, RootKey::LocalMachine,
-                                   std::string(kUninstallKey) + "\\" + sub, "DisplayName");
-    if (name && !name->empty()) names.push_back(std::move(*name));
+  for (const std::string& key :
+       platform::KeyInEveryView(registry, RootKey::LocalMachine, kUninstallKey)) {
+    auto subkeys = registry.SubKeyNames(RootKey::LocalMachine, key, platform::Access::Full);
+    if (!subkeys) continue;
+    for (const std::string& sub : subkeys.value) {
+      auto name = platform::ReadText(registry, RootKey::LocalMachine, key + "\\" + sub,
+                                     "DisplayName");
+      if (name && !name->empty()) names.push_back(std::move(*name));
+    }
   }
   return names;
 }

@@ -16,9 +16,10 @@ inline constexpr const char* kUninstallKey =
 inline constexpr const char* kDefinitionFile = "Morvel.dat";
 inline constexpr const char* kCustomListFile = "Clist.dat";
 
-// "DisplayName" of every sub-key of the Uninstall key in its listed order; sub-keys
-// without one, or with an empty one, are left out. Empty when the key cannot be opened
-// for full access.
+// "DisplayName" of every sub-key of the Uninstall key in its listed order, on 64-bit
+// Windows the 64-bit programs' and then the 32-bit programs' key (WOW6432Node); sub-keys
+// without one, or with an empty one, are left out, as is a key that cannot be opened for
+// full access.
 std::vector<std::string> InstalledDisplayNames(const platform::Registry& registry);
 
 // Section names of an INI-format file in file order; empty when it is missing.

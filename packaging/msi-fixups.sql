@@ -1,7 +1,8 @@
 -- What wixl cannot say, applied by scripts/package.sh with msibuild, one statement a line.
 -- The first selection's settings.ini: never overwrite one that is there (128), and leave it
--- on uninstall (16), as the user's own settings.
-UPDATE `Component` SET `Attributes` = 144 WHERE `Component` = 'FirstSettings'
+-- on uninstall (16), as the user's own settings; in the x64 package a 64-bit component (256).
+UPDATE `Component` SET `Attributes` = 144 WHERE `Component` = 'FirstSettings' AND `Attributes` = 0
+UPDATE `Component` SET `Attributes` = 400 WHERE `Component` = 'FirstSettings' AND `Attributes` = 256
 -- A plain shortcut to the program rather than an advertised one.
 UPDATE `Shortcut` SET `Target` = '[#morvel.exe]' WHERE `Shortcut` = 'StartMenuMorvel'
 -- reg.exe from the system folder (34), deferred (1024), its failure ignored (64).

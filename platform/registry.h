@@ -2,6 +2,11 @@
 // The registry as the cleaners see it. Key paths are Windows paths below a root,
 // separated by "\", matched without regard to letter case; names come back in the case
 // they were created with. Text is UTF-8 throughout.
+//
+// On 64-bit Windows this is the registry's 64-bit view, whatever this program's own width:
+// HKEY_LOCAL_MACHINE\Software (and the other keys Windows keeps twice) is what 64-bit
+// programs see, and the 32-bit programs' copy is reached by its own name,
+// HKEY_LOCAL_MACHINE\Software\WOW6432Node. 32-bit Windows has one view and no such key.
 
 #include <cstdint>
 #include <optional>
@@ -95,5 +100,20 @@ class Registry {
 // or value is missing or not a string type.
 std::optional<std::string> ReadText(const Registry& registry, RootKey root, std::string_view path,
                                     std::string_view name);
+
+// The paths a program's key `path` (below `root`, a leading "\" allowed) may stand at: the
+// path itself, then on 64-bit Windows (a registry with the key
+// HKEY_LOCAL_MACHINE\Software\WOW6432Node) its 32-bit programs' twin when the key lies
+// below HKEY_LOCAL_MACHINE\Software: "Software\X" also as "Software\WOW6432Node\X".
+// Software itself, Software\Classes (which both views share) and keys of the 32-bit view
+// already have no twin. Whether the keys exist is the caller's to find out.
+std::vector<std::string> KeyInEveryView(const Registry& registry, RootKey root,
+                                        std::string_view path);
+
+// The Program Files folders as Windows stores them, in the 64-bit view: the value
+// ProgramFilesDir of HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\CurrentVersion, then on
+// 64-bit Windows its "ProgramFilesDir (x86)", the 32-bit programs' folder. A value missing,
+// empty or not text is left out, as is a second one naming the first folder again.
+std::vector<std::string> ProgramFilesFolders(const Registry& registry);
 
 }  // namespace morvel::platform

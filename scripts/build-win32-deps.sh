@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# Builds the libraries the 32-bit Windows program links statically (SQLite, libjpeg-turbo), from Debian's own
-# source packages, into build/win32-deps (include/, lib/), where cmake/mingw-i686.cmake
-# looks for them. Idempotent: a library whose stamp matches its recipe is not rebuilt, so a
+# Builds the libraries the Windows programs link statically (SQLite, libjpeg-turbo), from
+# Debian's own source packages, for one host:
+#   bash scripts/build-win32-deps.sh [i686-w64-mingw32|x86_64-w64-mingw32]   (default: i686)
+# into build/win32-deps (32-bit) or build/win64-deps (64-bit), include/ and lib/, where
+# cmake/mingw-i686.cmake and cmake/mingw-x86_64.cmake look for them. Idempotent: a library whose stamp matches its recipe is not rebuilt, so a
 # second run takes no time and needs no network. Delete build/win32-deps to start over.
 #
 # The sources come through `apt-get source` with a private deb-src list, private package
@@ -13,9 +15,14 @@
 set -euo pipefail
 
 repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-prefix=${MORVEL_WIN32_DEPS:-$repo/build/win32-deps}
+host=${1:-i686-w64-mingw32}
+case $host in
+  i686-w64-mingw32) processor=i686 default_prefix=$repo/build/win32-deps ;;
+  x86_64-w64-mingw32) processor=x86_64 default_prefix=$repo/build/win64-deps ;;
+  *) echo "usage: build-win32-deps.sh [i686-w64-mingw32|x86_64-w64-mingw32]" >&2; exit 2 ;;
+esac
+prefix=${MORVEL_WIN32_DEPS:-$default_prefix}
 mirror=${MORVEL_DEBIAN_MIRROR:-http://deb.debian.org}
-host=i686-w64-mingw32
 start=$(date +%s)
 
 # SQLite: the amalgamation made from Debian's patched tree, compiled with the part of
@@ -117,7 +124,7 @@ build_sqlite() {
 # the window's pictures. Bump the recipe number whenever these change.
 jpeg_recipe=1
 jpeg_cmake_flags=(
-  -DCMAKE_SYSTEM_NAME=Windows -DCMAKE_SYSTEM_PROCESSOR=i686
+  -DCMAKE_SYSTEM_NAME=Windows -DCMAKE_SYSTEM_PROCESSOR=$processor
   -DCMAKE_C_COMPILER=$host-gcc-posix -DCMAKE_RC_COMPILER=$host-windres
   -DCMAKE_BUILD_TYPE=Release -DENABLE_SHARED=OFF -DENABLE_STATIC=ON
   -DWITH_SIMD=OFF -DWITH_TURBOJPEG=OFF -DWITH_JPEG8=OFF

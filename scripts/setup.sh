@@ -13,12 +13,13 @@ set -euo pipefail
 mode=${1:-all}
 native=(build-essential cmake ninja-build pkg-config libsqlite3-dev libjpeg62-turbo-dev)
 # googletest: the Windows build configures its tests from these sources (not built to package).
-package=(mingw-w64 g++-mingw-w64-i686-posix dpkg-dev tcl xz-utils debian-archive-keyring googletest
+package=(mingw-w64 g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix dpkg-dev tcl xz-utils
+         debian-archive-keyring googletest
          wixl msitools fp-utils zip)
 # The packaging tests among the native ones compile and read back the help file.
 check=(libgtest-dev libbenchmark-dev fp-utils libchm-bin)
 tests=(clang clang-format libclang-rt-14-dev
-       wine wine32:i386 xvfb xauth imagemagick xdotool)
+       wine wine32:i386 wine64 xvfb xauth imagemagick xdotool)
 case $mode in
   native) packages=("${native[@]}") ;;
   check) packages=("${native[@]}" "${check[@]}") ;;

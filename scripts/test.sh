@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Every test of both builds: the native build (ASan + UBSan) against the emulated machine,
-# the portable unit and controller tests again under ThreadSanitizer, then the 32-bit
-# Windows build under Wine against the real Win32 API.
+# Every test of every build: the native build (ASan + UBSan) against the emulated machine,
+# the portable unit and controller tests again under ThreadSanitizer, then the 32-bit and
+# 64-bit Windows builds under Wine against the real Win32 API (scripts/test-win32.sh all:
+# each in its own prefix, and the 32-bit one again on 64-bit Windows).
 set -euo pipefail
 repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$repo"
@@ -39,7 +40,7 @@ finish_setup
 phase "fuzz targets over their seed corpora"
 bash scripts/fuzz.sh all 0
 
-phase "win32 build and tests under Wine"
+phase "Windows builds (32-bit, 64-bit) and their tests under Wine"
 # The packages for the install tests take their tool from the native build above.
-MORVEL_NATIVE_BUILD_DIR=$repo/build/native bash scripts/test-win32.sh
+MORVEL_NATIVE_BUILD_DIR=$repo/build/native bash scripts/test-win32.sh all
 phase "done"

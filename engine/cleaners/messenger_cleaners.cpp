@@ -88,12 +88,14 @@ void CleanMsnMessenger(RunContext& run) {
 }
 
 void CleanYahooMessenger(RunContext& run) {
-  // A missing ProgramFilesDir leaves "Yahoo!\Messenger", which the scans refuse as a
-  // relative path.
-  const std::string messenger = WithBackslash(GetProgramFilesFolder(run)) + "Yahoo!\\Messenger";
-  std::uint64_t bytes = CleanFileByName(run, messenger, "ypager.log", run.ItemCount());
-  bytes += EmptyFolder(run, messenger + "\\IMVCache");
-  bytes += EmptyFolder(run, messenger + "\\Profiles");
+  // In either Program Files folder on 64-bit Windows; none when the registry names none.
+  std::uint64_t bytes = 0;
+  for (const std::string& programs : platform::ProgramFilesFolders(run.port().registry)) {
+    const std::string messenger = WithBackslash(programs) + "Yahoo!\\Messenger";
+    bytes += CleanFileByName(run, messenger, "ypager.log", run.ItemCount());
+    bytes += EmptyFolder(run, messenger + "\\IMVCache");
+    bytes += EmptyFolder(run, messenger + "\\Profiles");
+  }
   SetItemBytes(run, bytes);
 }
 

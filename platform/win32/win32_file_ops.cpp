@@ -97,8 +97,7 @@ class Win32FileWriter final : public FileWriter {
 };
 
 // The path without trailing separators, except the one of a drive root ("C:\").
-std::wstring Trimmed(std::string_view path) {
-  std::wstring wide = Wide(path);
+std::wstring Trimmed(std::wstring wide) {
   while (wide.size() > 1 && IsSeparator(wide.back()) && !(wide.size() == 3 && wide[1] == L':'))
     wide.pop_back();
   return wide;
@@ -208,7 +207,7 @@ Status ListFolder(std::wstring folder, std::vector<FileEntry>& entries) {
 
 Result<std::unique_ptr<FileReader>> OpenFileForReading(std::string_view path) {
   UniqueHandle file =
-      OwnFile(CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+      OwnFile(CreateFileW(FilePath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                           nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) return FailedWith<std::unique_ptr<FileReader>>(GetLastError());
   LARGE_INTEGER size;
@@ -219,7 +218,7 @@ Result<std::unique_ptr<FileReader>> OpenFileForReading(std::string_view path) {
 }
 
 Result<std::unique_ptr<FileWriter>> OpenFileExclusive(std::string_view path) {
-  UniqueHandle file = OwnFile(CreateFileW(Wide(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0,
+  UniqueHandle file = OwnFile(CreateFileW(FilePath(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0,
                                           nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) return FailedWith<std::unique_ptr<FileWriter>>(GetLastError());
   return Result<std::unique_ptr<FileWriter>>::Of(
@@ -246,7 +245,7 @@ Result<std::unique_ptr<FileWriter>> OpenToWrite(std::string_view path, DWORD sha
   using Writer = std::unique_ptr<FileWriter>;
   // FILE_FLAG_OPEN_REPARSE_POINT opens a link as the link instead of what it leads to.
   UniqueHandle file = OwnFile(
-      CreateFileW(Wide(path).c_str(), GENERIC_READ | GENERIC_WRITE, sharing, nullptr, OPEN_EXISTING,
+      CreateFileW(FilePath(path).c_str(), GENERIC_READ | GENERIC_WRITE, sharing, nullptr, OPEN_EXISTING,
                   FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
   if (!file) return FailedWith<Writer>(GetLastError());
   BY_HANDLE_FILE_INFORMATION info;
@@ -260,7 +259,7 @@ Result<std::unique_ptr<FileWriter>> OpenToWrite(std::string_view path, DWORD sha
 
 Status ShellDeletePath(std::string_view path, bool files_only) {
   // The shell parses its names itself and expects "\" between them.
-  std::wstring wide = Trimmed(path);
+  std::wstring wide = Trimmed(FilePath(path));
   std::replace(wide.begin(), wide.end(), L'/', L'\\');
   if (!IsAbsolute(wide)) return StatusOf(ERROR_INVALID_NAME);
   // A whole drive is never handed to the shell as one deletion.
@@ -298,7 +297,7 @@ Status ShellDeletePath(std::string_view path, bool files_only) {
 }
 
 Status RemoveFolderPath(std::string_view path) {
-  const std::wstring wide = Trimmed(path);
+  const std::wstring wide = Trimmed(FilePath(path));
   if (!IsAbsolute(wide)) return StatusOf(ERROR_INVALID_NAME);
   if (RemoveDirectoryW(wide.c_str())) return Status::Ok();
   const DWORD error = GetLastError();
@@ -310,10 +309,14 @@ Status RemoveFolderPath(std::string_view path) {
 }
 
 Status DeletePathOnReboot(std::string_view path) {
-  const std::wstring wide = Trimmed(path);
+  const std::wstring wide = Trimmed(FilePath(path));
   if (!IsAbsolute(wide)) return StatusOf(ERROR_INVALID_NAME);
   if (GetFileAttributesW(wide.c_str()) == INVALID_FILE_ATTRIBUTES) return StatusOf(GetLastError());
-  if (MoveFileExW(wide.c_str(), nullptr, MOVEFILE_REPLACE_EXISTING | MOVEFILE_DELAY_UNTIL_REBOOT))
+  // Recorded as text and carried out by Windows itself at the start, where System32 is the
+  // real one and Sysnative no name at all: the path is recorded as the caller wrote it.
+  const std::wstring recorded = Trimmed(Wide(path));
+  if (MoveFileExW(recorded.c_str(), nullptr,
+                  MOVEFILE_REPLACE_EXISTING | MOVEFILE_DELAY_UNTIL_REBOOT))
     return Status::Ok();
   return StatusOf(GetLastError());
 }

@@ -128,7 +128,7 @@ class Win32FileSystem final : public FileSystem {
   Status Enumerate(std::string_view folder,
                    const std::function<bool(const FileEntry&)>& visit) const override {
     if (HasWildcard(folder)) return Status::Error(ErrorKind::InvalidArgument, ERROR_INVALID_NAME);
-    std::wstring pattern = Wide(folder);
+    std::wstring pattern = FilePath(folder);
     const DWORD attributes = GetFileAttributesW(pattern.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) return StatusOf(GetLastError());
     if (!(attributes & FILE_ATTRIBUTE_DIRECTORY))
@@ -142,20 +142,24 @@ class Win32FileSystem final : public FileSystem {
 
   Result<FileEntry> Stat(std::string_view path) const override {
     if (HasWildcard(path)) return FailedWith<FileEntry>(ERROR_INVALID_NAME);
-    const std::wstring wide = TrimSeparators(Wide(path));
+    const std::wstring asked = TrimSeparators(Wide(path));
+    const std::wstring wide = Unredirected(asked);
     WIN32_FILE_ATTRIBUTE_DATA info;
     if (!GetFileAttributesExW(wide.c_str(), GetFileExInfoStandard, &info))
       return FailedWith<FileEntry>(GetLastError());
     // The folder's own entry gives the name as it was created and describes a link as
-    // itself; a drive root has no entry.
+    // itself; a drive root has no entry, nor has Sysnative, which stands for System32.
     WIN32_FIND_DATAW data;
-    if (UniqueFind find = OwnFind(FindFirstFileExW(wide.c_str(), FindExInfoStandard, &data,
-                                                   FindExSearchNameMatch, nullptr, 0))) {
+    const bool system_folder_itself = wide != asked && wide.ends_with(L"Sysnative");
+    if (UniqueFind find = OwnFind(
+            system_folder_itself ? INVALID_HANDLE_VALUE
+                                 : FindFirstFileExW(wide.c_str(), FindExInfoStandard, &data,
+                                                    FindExSearchNameMatch, nullptr, 0))) {
       if (!IsDotEntry(data.cFileName)) return Result<FileEntry>::Of(EntryOfFindData(data));
     }
     FileEntry entry;
-    const std::size_t cut = wide.find_last_of(L"\\/");
-    entry.name = Narrow(cut == std::wstring::npos ? wide : wide.substr(cut + 1));
+    const std::size_t cut = asked.find_last_of(L"\\/");
+    entry.name = Narrow(cut == std::wstring::npos ? asked : asked.substr(cut + 1));
     entry.attributes = info.dwFileAttributes;
     if (!(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
       entry.size = Join(info.nFileSizeHigh, info.nFileSizeLow);
@@ -168,7 +172,7 @@ class Win32FileSystem final : public FileSystem {
     if (HasWildcard(path)) return FailedWith<std::string>(ERROR_INVALID_NAME);
     // Shared for reading only: a file someone is writing counts as in use.
     UniqueHandle file =
-        OwnFile(CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+        OwnFile(CreateFileW(FilePath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                             OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!file) return FailedWith<std::string>(GetLastError());
     std::string content;
@@ -197,16 +201,17 @@ class Win32FileSystem final : public FileSystem {
   Result<std::string> LibraryPath(std::string_view path) const override {
     if (HasWildcard(path)) return FailedWith<std::string>(ERROR_INVALID_NAME);
     // SQLite opens a link to a file as the file; a folder (or a link to one) is no database.
-    const DWORD attributes = GetFileAttributesW(Wide(path).c_str());
+    const std::wstring wide = FilePath(path);
+    const DWORD attributes = GetFileAttributesW(wide.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) return FailedWith<std::string>(GetLastError());
     if (attributes & FILE_ATTRIBUTE_DIRECTORY) return FailedWith<std::string>(ERROR_ACCESS_DENIED);
     // SQLite's Windows layer takes UTF-8 paths and opens them with the "W" functions.
-    return Result<std::string>::Of(std::string(path));
+    return Result<std::string>::Of(Narrow(wide));
   }
 
   Status WriteFile(std::string_view path, std::string_view bytes) override {
     if (HasWildcard(path)) return StatusOf(ERROR_INVALID_NAME);
-    const std::wstring target = Wide(path);
+    const std::wstring target = FilePath(path);
     if (target.empty() || IsSeparator(target.back())) return StatusOf(ERROR_INVALID_NAME);
     std::wstring folder = ParentOf(target);
     if (folder.empty()) return StatusOf(ERROR_INVALID_NAME);
@@ -248,7 +253,7 @@ class Win32FileSystem final : public FileSystem {
 
   Status CreateFolder(std::string_view path) override {
     if (HasWildcard(path)) return StatusOf(ERROR_INVALID_NAME);
-    const std::wstring wide = TrimSeparators(Wide(path));
+    const std::wstring wide = TrimSeparators(FilePath(path));
     if (wide.empty()) return StatusOf(ERROR_INVALID_NAME);
     return CreateFolderAndParents(wide);
   }
@@ -282,7 +287,7 @@ class Win32FileSystem final : public FileSystem {
   // link and junction on the way, which no reading of the text can do.
   Result<std::string> FinalPath(std::string_view path) const override {
     if (HasWildcard(path)) return FailedWith<std::string>(ERROR_INVALID_NAME);
-    const std::wstring wide = LocalDrivePath(Wide(path));
+    const std::wstring wide = Unredirected(LocalDrivePath(Wide(path)));
     // No access is asked for: the attributes of a folder of another user can still be read.
     UniqueHandle handle = OwnFile(CreateFileW(
         wide.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,

@@ -19,7 +19,7 @@ namespace {
 // anyone), and without FILE_SHARE_DELETE nobody may rename or delete it meanwhile.
 Result<UniqueHandle> HoldFolder(const std::string& path) {
   UniqueHandle handle = OwnFile(CreateFileW(
-      Wide(LiteralPath(path)).c_str(), FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | SYNCHRONIZE,
+      FilePath(LiteralPath(path)).c_str(), FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | SYNCHRONIZE,
       FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
       FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
   if (!handle) return FailedWith<UniqueHandle>(GetLastError());
@@ -50,7 +50,7 @@ class Win32Folder final : public FolderHandle {
   // Listed by its path, which the held handle keeps naming this very folder.
   Status Enumerate(const std::function<bool(const FileEntry&)>& visit) const override {
     std::vector<FileEntry> entries;
-    if (Status listed = ListFolder(Wide(LiteralPath(path_)), entries); !listed) return listed;
+    if (Status listed = ListFolder(FilePath(LiteralPath(path_)), entries); !listed) return listed;
     for (const FileEntry& entry : entries)
       if (!visit(entry)) break;
     return Status::Ok();

@@ -30,6 +30,14 @@ HKEY RootHandle(RootKey root) {
 constexpr DWORD kMaxKeyName = 256;
 constexpr DWORD kMaxValueName = 16384;
 
+// Every key is opened in the 64-bit view. On 64-bit Windows a 32-bit program would
+// otherwise be shown HKLM\Software\WOW6432Node (and the other redirected keys' 32-bit
+// copies) under the 64-bit names, and would log one key while removing another; the 32-bit
+// programs' keys stay reachable by their WOW6432Node names. 32-bit Windows ignores the flag,
+// and it is the 64-bit build's own view anyway. Sub-keys opened below a handle name the
+// view again, as the flag does not pass on to them.
+constexpr REGSAM kView = KEY_WOW64_64KEY;
+
 struct Opened {
   UniqueKey key;
   DWORD error = ERROR_SUCCESS;
@@ -37,7 +45,7 @@ struct Opened {
 
 Opened OpenKey(HKEY parent, const std::wstring& path, REGSAM access, DWORD options = 0) {
   HKEY key = nullptr;
-  const LONG error = RegOpenKeyExW(parent, path.c_str(), options, access, &key);
+  const LONG error = RegOpenKeyExW(parent, path.c_str(), options, access | kView, &key);
   if (error != ERROR_SUCCESS) return {nullptr, static_cast<DWORD>(error)};
   return {UniqueKey(key), ERROR_SUCCESS};
 }
@@ -49,7 +57,8 @@ Opened OpenKey(RootKey root, std::string_view path, REGSAM access) {
 Opened CreateKeyPath(RootKey root, std::string_view path, REGSAM access) {
   HKEY key = nullptr;
   const LONG error = RegCreateKeyExW(RootHandle(root), Wide(path).c_str(), 0, nullptr,
-                                     REG_OPTION_NON_VOLATILE, access, nullptr, &key, nullptr);
+                                     REG_OPTION_NON_VOLATILE, access | kView, nullptr, &key,
+                                     nullptr);
   if (error != ERROR_SUCCESS) return {nullptr, static_cast<DWORD>(error)};
   return {UniqueKey(key), ERROR_SUCCESS};
 }
@@ -110,7 +119,7 @@ DWORD DeleteKeyAndContents(HKEY key) {
   }
   // A sub-key added meanwhile makes this fail rather than loop.
   // An empty sub-key name deletes the key the handle refers to.
-  return static_cast<DWORD>(RegDeleteKeyW(key, L""));
+  return static_cast<DWORD>(RegDeleteKeyExW(key, L"", kView, 0));
 }
 
 class Win32Registry final : public Registry {

@@ -15,6 +15,52 @@ std::string Narrow(std::wstring_view utf16) {
   return Utf16ToUtf8(std::u16string(utf16.begin(), utf16.end()));
 }
 
+namespace {
+
+// "<Windows>\" where Windows redirects this program's System32, empty text elsewhere.
+std::wstring RedirectingWindowsFolder() {
+#ifdef _WIN64
+  return {};
+#else
+  BOOL wow64 = FALSE;
+  if (!IsWow64Process(GetCurrentProcess(), &wow64) || !wow64) return {};
+  wchar_t folder[MAX_PATH + 1] = {};
+  const UINT length = GetSystemWindowsDirectoryW(folder, MAX_PATH + 1);
+  if (length == 0 || length > MAX_PATH) return {};
+  std::wstring windows(folder, length);
+  if (windows.back() != L'\\') windows += L'\\';
+  return windows;
+#endif
+}
+
+bool IsSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
+
+// Whether `text` (with "/" or "\" between names) is `name`, without regard to case.
+bool SameName(std::wstring text, std::wstring_view name) {
+  for (wchar_t& c : text)
+    if (c == L'/') c = L'\\';
+  return CompareStringOrdinal(text.c_str(), static_cast<int>(text.size()), name.data(),
+                              static_cast<int>(name.size()), TRUE) == CSTR_EQUAL;
+}
+
+}  // namespace
+
+std::wstring FilePath(std::string_view utf8) { return Unredirected(Wide(utf8)); }
+
+std::wstring Unredirected(std::wstring path) {
+  static const std::wstring windows = RedirectingWindowsFolder();
+  if (windows.empty()) return path;
+  const bool literal = path.starts_with(L"\\\\?\\") || path.starts_with(L"\\\\.\\");
+  const std::size_t start = literal ? 4 : 0;
+  constexpr std::wstring_view kSystem = L"System32";
+  const std::size_t end = start + windows.size() + kSystem.size();
+  if (path.size() < end || (path.size() > end && !IsSeparator(path[end]))) return path;
+  if (!SameName(path.substr(start, windows.size()), windows) ||
+      !SameName(path.substr(start + windows.size(), kSystem.size()), kSystem))
+    return path;
+  return path.replace(start + windows.size(), kSystem.size(), L"Sysnative");
+}
+
 ErrorKind KindOf(DWORD error) {
   switch (error) {
     case ERROR_SUCCESS:

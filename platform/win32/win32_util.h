@@ -18,6 +18,15 @@ namespace morvel::platform::win32 {
 std::wstring Wide(std::string_view utf8);
 std::string Narrow(std::wstring_view utf16);
 
+// A path for the file functions: Wide(path), with "<Windows>\System32" (also after "\\?\" or
+// "\\.\") spelled "<Windows>\Sysnative" in a 32-bit program on 64-bit Windows. There Windows
+// would give such a program SysWOW64 in System32's place, and the file it logs under the
+// System32 name would not be the file it removes; Sysnative is Windows' name for the real
+// System32. Elsewhere (32-bit Windows, the 64-bit build) the path is only converted.
+std::wstring FilePath(std::string_view utf8);
+// The same for a path in UTF-16 already.
+std::wstring Unredirected(std::wstring path);
+
 // A 64-bit number from the two halves Win32 gives it in (sizes, file indexes).
 inline std::uint64_t Join(DWORD high, DWORD low) {
   return (static_cast<std::uint64_t>(high) << 32) | low;

@@ -7,6 +7,7 @@
 
 #include "common/ini_file.h"
 #include "engine/format_kb.h"
+#include "engine/installed_programs.h"
 #include "tests/definitions/definitions_fixture.h"
 
 namespace morvel::definitions_test {
@@ -315,6 +316,87 @@ TEST_F(DefinitionFile, StopRequestEndsTheSection) {
   EXPECT_EQ(run->item_count, 0);
   EXPECT_TRUE(registry().KeyExists(kUser, Key("A")));
   EXPECT_TRUE(Exists(Folder("Data\\a.txt")));
+}
+
+// On 64-bit Windows a program's key under HKEY_LOCAL_MACHINE\Software is in the 64-bit
+// programs' view or, for a 32-bit program, in the other: an entry takes it in both, as the
+// user means the program, whichever its width.
+TEST_F(DefinitionFile, AnEntryForAProgramsKeyTakesItInBothRegistryViews) {
+  SKIP_IF(machine().BecomeWindows64());
+  using testing::ProgramWidth;
+  const std::string key = Key("Program");
+  for (const ProgramWidth width : {ProgramWidth::Bits64, ProgramWidth::Bits32}) {
+    machine().PutValueAs(width, key, "Setting", "x");
+    machine().PutValueAs(width, key + "\\History", "Last", "y");
+  }
+  machine().PutValueAs(ProgramWidth::Bits64, key, "Kept", "z");
+  WriteDefinitions("Clist.dat", {"[<New List>]",
+                                 "DelRegValue1=HKEY_LOCAL_MACHINE\\" + key + ",Setting",
+                                 "DelRegValue2=HKEY_LOCAL_MACHINE\\" + key + "\\History"});
+  auto run = TestThenClean(4);
+  for (const ProgramWidth width : {ProgramWidth::Bits64, ProgramWidth::Bits32}) {
+    EXPECT_FALSE(machine().HoldsValueAs(width, key, "Setting"));
+    EXPECT_FALSE(machine().HoldsValueAs(width, key + "\\History", "Last"));
+  }
+  EXPECT_TRUE(machine().HoldsValueAs(ProgramWidth::Bits64, key, "Kept"));
+  // Each removal is logged under the name of the key it removed.
+  const auto twins = std::count_if(run->log.begin(), run->log.end(), [](const std::string& line) {
+    return line.find("\\WOW6432Node\\") != std::string::npos;
+  });
+  EXPECT_EQ(twins, 2) << ::testing::PrintToString(run->log);
+}
+
+// A 32-bit program on 64-bit Windows that names System32 would be shown SysWOW64: the log
+// would name one file while another went.
+TEST_F(DefinitionFile, SystemFolderEntriesRemoveTheFilesTheyLog) {
+  SKIP_IF(machine().BecomeWindows64());
+  const std::string name =
+      "MorvelTest-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name());
+  const std::string native = system().WindowsFolder() + "\\System32\\" + name;
+  const std::string wow32 = system().WindowsFolder() + "\\SysWOW64\\" + name;
+  PutFile(native + "\\native64.log", "64");
+  PutFile(wow32 + "\\wow32.log", "32");
+  WriteDefinitions("Morvel.dat", {"[Logs]", "DelFile1=%windir%\\System32\\" + name + ",*.log",
+                                  "DelFile2=%windir%\\SysWOW64\\" + name + ",*.log"});
+  auto run = TestThenClean(2, "Morvel.dat", "Applications - Logs");
+  EXPECT_EQ(run->log, (std::vector<std::string>{"Clean: deleting " + native + "\\native64.log",
+                                                "Clean: deleting " + wow32 + "\\wow32.log"}));
+  EXPECT_FALSE(Exists(native + "\\native64.log"));
+  EXPECT_FALSE(Exists(wow32 + "\\wow32.log"));
+  EXPECT_TRUE(files().RemoveFolder(native));
+  EXPECT_TRUE(files().RemoveFolder(wow32));
+}
+
+TEST_F(DefinitionFile, ProgramFilesNamesBothProgramFilesFoldersOf64BitWindows) {
+  SKIP_IF(machine().BecomeWindows64());
+  const std::vector<std::string> folders = platform::ProgramFilesFolders(registry());
+  ASSERT_EQ(folders.size(), 2u);
+  const std::string name =
+      "MorvelTest-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name());
+  for (const std::string& folder : folders) PutFile(folder + "\\" + name + "\\app.ini", "[x]");
+  WriteDefinitions("Morvel.dat", {"[Programs]", "DelFile1=%ProgramFiles%\\" + name + ",*.ini"});
+  TestThenClean(2, "Morvel.dat", "Applications - Programs");
+  for (const std::string& folder : folders) {
+    EXPECT_FALSE(Exists(folder + "\\" + name + "\\app.ini")) << folder;
+    EXPECT_TRUE(files().RemoveFolder(folder + "\\" + name)) << folder;
+  }
+}
+
+// The Applications category offers Morvel.dat's sections for installed programs of either
+// width.
+TEST_F(DefinitionFile, InstalledProgramsOfBothWidthsAreListed) {
+  SKIP_IF(machine().BecomeWindows64());
+  using testing::ProgramWidth;
+  const std::string test =
+      ::testing::UnitTest::GetInstance()->current_test_info()->name();
+  const std::string entry = std::string(kUninstallKey) + "\\MorvelTest-" + test;
+  machine().PutValueAs(ProgramWidth::Bits64, entry, "DisplayName", "Wide " + test);
+  machine().PutValueAs(ProgramWidth::Bits32, entry, "DisplayName", "Narrow " + test);
+  const std::vector<std::string> names = InstalledDisplayNames(registry());
+  for (const std::string& key : platform::KeyInEveryView(registry(), kMachine, entry))
+    EXPECT_TRUE(registry().DeleteTree(kMachine, key)) << key;
+  for (const std::string& program : {"Wide " + test, "Narrow " + test})
+    EXPECT_EQ(std::count(names.begin(), names.end(), program), 1) << program;
 }
 
 }  // namespace

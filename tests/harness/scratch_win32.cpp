@@ -52,6 +52,30 @@ bool RunningOnWine() {
   return ntdll && GetProcAddress(ntdll, "wine_get_version");
 }
 
+bool IsWindows64() {
+#ifdef _WIN64
+  return true;
+#else
+  BOOL wow64 = FALSE;
+  return IsWow64Process(GetCurrentProcess(), &wow64) && wow64;
+#endif
+}
+
+void DeleteKeyTree(HKEY root, const std::wstring& path, REGSAM view) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(root, path.c_str(), 0, KEY_ENUMERATE_SUB_KEYS | view, &key) != ERROR_SUCCESS)
+    return;
+  std::vector<std::wstring> children;
+  wchar_t name[256];
+  for (DWORD length = 256; RegEnumKeyExW(key, static_cast<DWORD>(children.size()), name, &length,
+                                         nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+       length = 256)
+    children.emplace_back(name, length);
+  RegCloseKey(key);
+  for (const std::wstring& child : children) DeleteKeyTree(root, path + L"\\" + child, view);
+  RegDeleteKeyExW(root, path.c_str(), view, 0);
+}
+
 // A junction: the reparse data of a mount point, set on an empty folder.
 DWORD MakeJunction(const std::wstring& link, const std::wstring& target) {
   if (!CreateDirectoryW(link.c_str(), nullptr)) return GetLastError();

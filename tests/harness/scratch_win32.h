@@ -19,6 +19,14 @@ void RemoveTree(const std::wstring& folder);
 
 bool RunningOnWine();
 
+// Whether this is 64-bit Windows, whatever this program's own width.
+bool IsWindows64();
+
+// Removes the key `path` below `root` with everything in it, in the registry view `view`
+// (KEY_WOW64_64KEY or KEY_WOW64_32KEY), naming the view at every step: a sub-key opened
+// without it would be looked up in this program's own view.
+void DeleteKeyTree(HKEY root, const std::wstring& path, REGSAM view);
+
 // The process's environment variable, empty when it is not set.
 std::wstring Environment(const wchar_t* name);
 

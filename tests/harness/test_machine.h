@@ -23,6 +23,9 @@ namespace morvel::testing {
 // here (the test is then skipped with that reason). Unexpected failures throw.
 using SkipReason = std::optional<std::string>;
 
+// The programs of 64-bit Windows, each of which sees its own registry view.
+enum class ProgramWidth { Bits64, Bits32 };
+
 struct MachineSetup {
   // Names the parents of the scratch key (below HKEY_CURRENT_USER and
   // HKEY_LOCAL_MACHINE\Software) and of the scratch folder (below C:\Temp on the image,
@@ -111,6 +114,17 @@ class TestMachine {
   // Makes HKEY_LOCAL_MACHINE refuse changes, as for a user without administrator rights;
   // false where the backend cannot.
   virtual bool DenyLocalMachineChanges() = 0;
+  // Makes the machine a 64-bit Windows: a registry with the 32-bit programs' view
+  // (HKEY_LOCAL_MACHINE\Software\WOW6432Node), their Program Files folder in
+  // "ProgramFilesDir (x86)", and SysWOW64 beside System32, all there. The image becomes
+  // one; a real Windows is one, or the step skips.
+  virtual SkipReason BecomeWindows64() = 0;
+  // Writes the string value `name` into the key `path` below HKEY_LOCAL_MACHINE as a
+  // program of that width sees it (making the key), and tells whether it is there; on
+  // 64-bit Windows (BecomeWindows64) only.
+  virtual void PutValueAs(ProgramWidth width, std::string_view path, std::string_view name,
+                          std::string_view text) = 0;
+  virtual bool HoldsValueAs(ProgramWidth width, std::string_view path, std::string_view name) = 0;
 
   // The version the machine is set up to report, when the setup decides it.
   [[nodiscard]] virtual std::optional<platform::WindowsVersion> ExpectedVersion() const = 0;

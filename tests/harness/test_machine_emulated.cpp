@@ -11,6 +11,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "common/text.h"
 #include "platform/emulated/emulated_registry.h"
 #include "platform/emulated/machine.h"
 #include "tests/harness/test_machine.h"
@@ -160,6 +161,38 @@ class EmulatedTestMachine final : public TestMachine {
     return true;
   }
 
+  SkipReason BecomeWindows64() override {
+    platform::Registry& registry = machine_->registry();
+    const char* version = "Software\\Microsoft\\Windows\\CurrentVersion";
+    const auto put = [&](const char* name, const char* folder) {
+      if (!registry.WriteValue(LocalMachine, version,
+                               platform::RegistryValue::MakeString(name, folder)) ||
+          !machine_->files().CreateFolder(folder))
+        throw std::runtime_error(std::string("cannot make ") + folder);
+    };
+    if (!registry.CreateKey(LocalMachine, "Software\\WOW6432Node"))
+      throw std::runtime_error("cannot make the 32-bit programs' registry view");
+    if (!platform::ReadText(registry, LocalMachine, version, "ProgramFilesDir"))
+      put("ProgramFilesDir", "C:\\Program Files");
+    put("ProgramFilesDir (x86)", "C:\\Program Files (x86)");
+    if (!machine_->files().CreateFolder(machine_->system().WindowsFolder() + "\\SysWOW64"))
+      throw std::runtime_error("cannot make SysWOW64");
+    return std::nullopt;
+  }
+
+  // The 32-bit programs' view is the key's twin below Software\WOW6432Node.
+  void PutValueAs(ProgramWidth width, std::string_view path, std::string_view name,
+                  std::string_view text) override {
+    if (!machine_->registry().WriteValue(LocalMachine, KeyAs(width, path),
+                                         platform::RegistryValue::MakeString(std::string(name),
+                                                                             text)))
+      throw std::runtime_error("cannot write " + std::string(path) + "\\" + std::string(name));
+  }
+
+  bool HoldsValueAs(ProgramWidth width, std::string_view path, std::string_view name) override {
+    return machine_->registry().ReadValue(LocalMachine, KeyAs(width, path), name).ok();
+  }
+
   std::optional<platform::WindowsVersion> ExpectedVersion() const override {
     return setup_.version;
   }
@@ -169,6 +202,16 @@ class EmulatedTestMachine final : public TestMachine {
   SkipReason RecycleBinFoldersUnsupported() const override { return std::nullopt; }
 
  private:
+  static constexpr platform::RootKey LocalMachine = platform::RootKey::LocalMachine;
+
+  static std::string KeyAs(ProgramWidth width, std::string_view path) {
+    const std::string_view software = "Software\\";
+    if (width == ProgramWidth::Bits64) return std::string(path);
+    if (path.size() < software.size() || !SameText(path.substr(0, software.size()), software))
+      throw std::runtime_error("not a key of Software: " + std::string(path));
+    return "Software\\WOW6432Node\\" + std::string(path.substr(software.size()));
+  }
+
   fs::path HostPath(std::string_view windows_path) const {
     const auto host = machine_->HostPath(windows_path);
     if (!host) throw std::runtime_error("no host path for " + std::string(windows_path));

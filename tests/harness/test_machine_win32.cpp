@@ -33,7 +33,9 @@ using platform::win32::OwnFile;
 using platform::win32::UniqueHandle;
 using platform::win32::Wide;
 using win32::Environment;
+using win32::DeleteKeyTree;
 using win32::IsLink;
+using win32::IsWindows64;
 using win32::MakeJunction;
 using win32::RemoveTree;
 using win32::RunningOnWine;
@@ -81,8 +83,8 @@ class Win32TestMachine final : public TestMachine {
     if (setup_.scratch.empty()) return;
     Cleanup();
     // The shared parents go once the last test's scratch is gone.
-    for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE})
-      RegDeleteKeyW(root, parent_key_.c_str());
+    RegDeleteKeyW(HKEY_CURRENT_USER, parent_key_.c_str());
+    for (const REGSAM view : kViews) RegDeleteKeyExW(HKEY_LOCAL_MACHINE, parent_key_.c_str(), view, 0);
     RemoveDirectoryW(parent_folder_.c_str());
   }
 
@@ -315,6 +317,38 @@ class Win32TestMachine final : public TestMachine {
     return std::nullopt;
   }
 
+  SkipReason BecomeWindows64() override {
+    if (IsWindows64()) return std::nullopt;
+    return "this is 32-bit Windows, with one registry view and one system folder";
+  }
+
+  void PutValueAs(ProgramWidth width, std::string_view path, std::string_view name,
+                  std::string_view text) override {
+    HKEY key = nullptr;
+    DWORD error = RegCreateKeyExW(HKEY_LOCAL_MACHINE, Wide(path).c_str(), 0, nullptr, 0,
+                                  KEY_SET_VALUE | ViewOf(width), nullptr, &key, nullptr);
+    if (error == ERROR_SUCCESS) {
+      const std::wstring data = Wide(text);
+      error = RegSetValueExW(key, Wide(name).c_str(), 0, REG_SZ,
+                             reinterpret_cast<const BYTE*>(data.c_str()),
+                             static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t)));
+      RegCloseKey(key);
+    }
+    if (error != ERROR_SUCCESS) throw std::runtime_error(Describe("RegSetValueEx", error));
+  }
+
+  bool HoldsValueAs(ProgramWidth width, std::string_view path, std::string_view name) override {
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, Wide(path).c_str(), 0, KEY_QUERY_VALUE | ViewOf(width),
+                      &key) != ERROR_SUCCESS)
+      return false;
+    const bool holds =
+        RegQueryValueExW(key, Wide(name).c_str(), nullptr, nullptr, nullptr, nullptr) ==
+        ERROR_SUCCESS;
+    RegCloseKey(key);
+    return holds;
+  }
+
   std::optional<platform::WindowsVersion> ExpectedVersion() const override { return std::nullopt; }
 
   SkipReason ShellKeepsReadOnlyFiles() const override {
@@ -348,10 +382,18 @@ class Win32TestMachine final : public TestMachine {
     return folder;
   }
 
+  // HKEY_LOCAL_MACHINE's scratch in both views of 64-bit Windows: the port writes the
+  // 64-bit one whatever this program's width, a test may write the other.
   void Cleanup() const {
-    for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE})
-      SHDeleteKeyW(root, Wide(key_).c_str());
+    SHDeleteKeyW(HKEY_CURRENT_USER, Wide(key_).c_str());
+    for (const REGSAM view : kViews) DeleteKeyTree(HKEY_LOCAL_MACHINE, Wide(key_), view);
     RemoveTree(folder_);
+  }
+
+  static constexpr REGSAM kViews[] = {KEY_WOW64_64KEY, KEY_WOW64_32KEY};
+
+  static REGSAM ViewOf(ProgramWidth width) {
+    return width == ProgramWidth::Bits64 ? KEY_WOW64_64KEY : KEY_WOW64_32KEY;
   }
 
   const MachineSetup setup_;

@@ -21,6 +21,7 @@ namespace morvel::testing {
 
 using platform::win32::OwnFind;
 using win32::Environment;
+using win32::IsWindows64;
 using win32::RemoveTree;
 using win32::RunningOnWine;
 
@@ -53,19 +54,30 @@ std::wstring WindowsFolder() {
   return length > 0 && length < MAX_PATH ? std::wstring(path, length) : std::wstring();
 }
 
+// The system's own System32, which a 32-bit program on 64-bit Windows reaches as Sysnative.
 std::wstring SystemFolder() {
   wchar_t path[MAX_PATH] = {};
   const UINT length = GetSystemDirectoryW(path, MAX_PATH);
-  return length > 0 && length < MAX_PATH ? std::wstring(path, length) : std::wstring();
+  if (length == 0 || length >= MAX_PATH) return {};
+  if (sizeof(void*) == 4 && IsWindows64()) return WindowsFolder() + L"\\Sysnative";
+  return std::wstring(path, length);
 }
 
-std::wstring ProgramFilesFolder() {
-  wchar_t path[MAX_PATH] = {};
-  DWORD bytes = sizeof(path) - sizeof(wchar_t);
-  if (SHGetValueW(HKEY_LOCAL_MACHINE, L"Software\\Microsoft\\Windows\\CurrentVersion",
-                  L"ProgramFilesDir", nullptr, path, &bytes) != ERROR_SUCCESS)
-    return {};
-  return path;
+// Both Program Files folders on 64-bit Windows, as the registry's 64-bit view names them.
+std::vector<std::wstring> ProgramFilesFolders() {
+  std::vector<std::wstring> folders;
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Microsoft\\Windows\\CurrentVersion", 0,
+                    KEY_QUERY_VALUE | KEY_WOW64_64KEY, &key) != ERROR_SUCCESS)
+    return folders;
+  for (const wchar_t* name : {L"ProgramFilesDir", L"ProgramFilesDir (x86)"}) {
+    wchar_t path[MAX_PATH] = {};
+    DWORD bytes = sizeof(path) - sizeof(wchar_t);
+    if (RegGetValueW(key, nullptr, name, RRF_RT_REG_SZ, nullptr, path, &bytes) == ERROR_SUCCESS)
+      folders.emplace_back(path);
+  }
+  RegCloseKey(key);
+  return folders;
 }
 
 // Calls `act` with the full path of each entry of `folder` matching `mask`.
@@ -165,7 +177,7 @@ void RemoveCleanerTraces() {
   DeleteFiles(SystemFolder(), L"File*.chk");
   if (const std::wstring documents = ShellFolder(CSIDL_PERSONAL); !documents.empty())
     RemoveTree(documents + L"\\My Received Files");
-  if (const std::wstring programs = ProgramFilesFolder(); !programs.empty())
+  for (const std::wstring& programs : ProgramFilesFolders())
     RemoveTree(programs + L"\\Yahoo!\\Messenger");
 
   if (OpenClipboard(nullptr)) {

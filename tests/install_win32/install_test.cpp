@@ -1,8 +1,9 @@
 // The installer on the Wine prefix, as an administrator deploys it: msiexec installs,
 // upgrades and uninstalls silently; the installed programs run from Program Files; the
 // user's own files outlive the program. The packages come from scripts/package.sh
-// (scripts/test-win32.sh makes them): MORVEL_MSI_DIR holds this build's installer,
-// MORVEL_OLDER_MSI_DIR the same program under an older version.
+// (scripts/test-win32.sh makes them): MORVEL_MSI_DIR holds this build's installers,
+// MORVEL_OLDER_MSI_DIR the same programs under an older version. The tests take the
+// package of their own width: the x86 one in the 32-bit prefix, the x64 one in the 64-bit.
 #include <windows.h>
 
 #include <shlobj.h>
@@ -34,19 +35,29 @@ const char* const kUsersOwn[] = {"settings.ini", "Clist.dat", "Cookies.dat"};
 
 struct Package {
   fs::path msi;
-  std::wstring version;  // from the file name morvel-VERSION.msi
+  std::wstring version;  // from the file name morvel-VERSION-ARCH.msi
 };
 
-// The one installer in the folder that the environment variable names (a host path).
-Package PackageIn(const char* variable) {
+// The width of this build, as the packages name it.
+const std::wstring kArch = sizeof(void*) == 8 ? L"x64" : L"x86";
+
+// The installer for `arch` in the folder that the environment variable names (a host path).
+Package PackageIn(const char* variable, const std::wstring& arch = kArch) {
   const char* dir = std::getenv(variable);
   if (dir == nullptr) return {};
+  const std::wstring ending = L"-" + arch + L".msi";
   for (const auto& entry : fs::directory_iterator(fs::path(L"Z:") / fs::path(dir))) {
     const std::wstring name = entry.path().filename().wstring();
-    if (entry.path().extension() == ".msi" && name.rfind(L"morvel-", 0) == 0)
-      return {entry.path(), name.substr(7, name.size() - 7 - 4)};
+    if (name.rfind(L"morvel-", 0) == 0 && name.size() > 7 + ending.size() &&
+        name.ends_with(ending))
+      return {entry.path(), name.substr(7, name.size() - 7 - ending.size())};
   }
   return {};
+}
+
+bool IsWindows64() {
+  BOOL wow64 = FALSE;
+  return sizeof(void*) == 8 || (IsWow64Process(GetCurrentProcess(), &wow64) && wow64);
 }
 
 fs::path KnownFolder(int csidl) {
@@ -208,6 +219,12 @@ class Installer : public ::testing::Test {
 
 TEST_F(Installer, InstallsSilentlyAndTheProgramsRunFromProgramFiles) {
   ASSERT_EQ(Install(current_), 0U);
+  // The x64 package's folder is the 64-bit programs' own, never "Program Files (x86)".
+  if (kArch == L"x64") {
+    wchar_t programs[MAX_PATH] = {};
+    ASSERT_NE(GetEnvironmentVariableW(L"ProgramW6432", programs, MAX_PATH), 0U);
+    EXPECT_EQ(InstallDir(), fs::path(programs) / "Morvel");
+  }
   for (const char* name : kInstalled) EXPECT_TRUE(fs::exists(InstallDir() / name)) << name;
   EXPECT_TRUE(HasShortcut());
   const std::vector<Entry> entries = Entries();
@@ -299,6 +316,16 @@ TEST_F(Installer, InstallingOverAnOlderBuildOrAgainLeavesOneEntryAndTheUsersSett
   entries = Entries();
   ASSERT_EQ(entries.size(), 1U);
   EXPECT_EQ(entries[0].version, current_.version);
+}
+
+// Windows refuses a package for 64-bit Windows on 32-bit Windows, and so does the package.
+TEST_F(Installer, TheX64PackageRefuses32BitWindows) {
+  if (IsWindows64()) GTEST_SKIP() << "this is 64-bit Windows";
+  const Package x64 = PackageIn("MORVEL_MSI_DIR", L"x64");
+  ASSERT_FALSE(x64.msi.empty()) << "no x64 installer: scripts/test-win32.sh makes it";
+  EXPECT_NE(Install(x64), 0U);
+  EXPECT_TRUE(Entries().empty());
+  for (const char* name : kInstalled) EXPECT_FALSE(fs::exists(InstallDir() / name)) << name;
 }
 
 }  // namespace

@@ -1,13 +1,5 @@
-# 32-bit Windows with mingw-w64. The -posix compilers carry std::thread and std::mutex.
-set(CMAKE_SYSTEM_NAME Windows)
+# 32-bit Windows with mingw-w64, linking the libraries of build/win32-deps.
 set(CMAKE_SYSTEM_PROCESSOR i686)
-set(CMAKE_C_COMPILER i686-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++-posix)
-set(CMAKE_RC_COMPILER i686-w64-mingw32-windres)
-set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32 ${CMAKE_CURRENT_LIST_DIR}/../build/win32-deps)
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
-# Test programs run under Wine in the project's own prefix.
-set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../scripts/wine-run)
+set(MORVEL_MINGW i686-w64-mingw32)
+set(MORVEL_MINGW_DEPS win32-deps)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw.cmake)

@@ -3,11 +3,15 @@
 # Debian's own source packages, for one host:
 #   bash scripts/build-win32-deps.sh [i686-w64-mingw32|x86_64-w64-mingw32]   (default: i686)
 # into build/win32-deps (32-bit) or build/win64-deps (64-bit), include/ and lib/, where
-# cmake/mingw-i686.cmake and cmake/mingw-x86_64.cmake look for them. Idempotent: a library whose stamp matches its recipe is not rebuilt, so a
-# second run takes no time and needs no network. Delete build/win32-deps to start over.
+# cmake/mingw-i686.cmake and cmake/mingw-x86_64.cmake look for them. Idempotent: a library
+# whose stamp matches its recipe is not rebuilt, so a second run takes no time and needs no
+# network. Delete the folder to start over.
 #
 # The sources come through `apt-get source` with a private deb-src list, private package
 # lists and a private cache under build/, so the machine's apt configuration is untouched.
+# They are fetched (and SQLite's amalgamation made) once for both hosts and kept in
+# build/win-deps-sources, so the other host's run, at the same time or later, builds from
+# them without the network.
 # Needs: apt-get, dpkg-source (dpkg-dev), tclsh (tcl), a native C compiler, make and the
 # mingw-w64 -posix compilers; scripts/setup.sh installs them.
 #
@@ -22,6 +26,7 @@ case $host in
   *) echo "usage: build-win32-deps.sh [i686-w64-mingw32|x86_64-w64-mingw32]" >&2; exit 2 ;;
 esac
 prefix=${MORVEL_WIN32_DEPS:-$default_prefix}
+sources=$repo/build/win-deps-sources
 mirror=${MORVEL_DEBIAN_MIRROR:-http://deb.debian.org}
 start=$(date +%s)
 
@@ -62,8 +67,35 @@ private_apt() {
   apt-get "${opts[@]}" "$@"
 }
 
-# Fetches and unpacks Debian 12's source package $2 into the work folder $1 and prints
-# the path of the unpacked tree.
+# Fetches and unpacks Debian 12's source package $1 into $sources/$1 unless a run for
+# either host did already, then runs `$2 TREE` there once, and prints the path of the
+# unpacked tree. A lock keeps two runs from preparing the same sources at once.
+shared_source() {
+  local package=$1 prepare=$2 work=$sources/$1
+  mkdir -p "$sources"
+  (
+    flock 9
+    if [ ! -f "$work/.prepared" ]; then
+      rm -rf "$work"
+      fetch_source "$work" "$package"
+      local tree
+      tree=$(source_tree "$work" "$package")
+      "$prepare" "$tree"
+      rm -rf "$work/apt"
+      touch "$work/.prepared"
+    fi
+  ) 9>"$work.lock"
+  source_tree "$work" "$package"
+}
+
+source_tree() {  # work-folder package
+  local tree
+  tree=$(find "$1/src" -mindepth 1 -maxdepth 1 -type d -name "$2-*" | head -n 1)
+  [ -n "$tree" ] || { echo "build-win32-deps: no source tree for $2" >&2; exit 1; }
+  echo "$tree"
+}
+
+# Fetches and unpacks Debian 12's source package $2 into the work folder $1.
 fetch_source() {
   local work=$1 package=$2
   mkdir -p "$work/apt/lists/partial" "$work/apt/cache/archives/partial" "$work/src"
@@ -77,11 +109,24 @@ fetch_source() {
     cd "$work/src"
     private_apt "$work" update -qq && private_apt "$work" source -qq "$package"
   ) >"$work/fetch.log" 2>&1 || { cat "$work/fetch.log" >&2; exit 1; }
-  local tree
-  tree=$(find "$work/src" -mindepth 1 -maxdepth 1 -type d -name "$package-*" | head -n 1)
-  [ -n "$tree" ] || { echo "build-win32-deps: no source tree for $package" >&2; exit 1; }
-  echo "$tree"
 }
+
+# The amalgamation is not shipped: the source tree makes it with tclsh and a few tools
+# compiled for the build machine, whatever the host. Debian's patches are already applied
+# to src/.
+make_amalgamation() {
+  local tree=$1
+  mkdir -p "$tree/../amalgamation"
+  (
+    cd "$tree/../amalgamation"
+    "$tree/configure" --disable-tcl --disable-readline >configure.log 2>&1 ||
+      { cat configure.log >&2; exit 1; }
+    make -j2 sqlite3.c sqlite3.h >make.log 2>&1 || { tail -n 30 make.log >&2; exit 1; }
+  )
+}
+
+# libjpeg-turbo's tree is built as it is unpacked.
+no_preparation() { :; }
 
 build_sqlite() {
   local stamp=$prefix/.sqlite3-stamp
@@ -93,26 +138,17 @@ build_sqlite() {
   rm -rf "$work"
   mkdir -p "$work"
   local tree
-  tree=$(fetch_source "$work" sqlite3)
+  tree=$(shared_source sqlite3 make_amalgamation)
   local version
   version=$(cd "$tree" && dpkg-parsechangelog -S Version)
+  local amalgamation=$tree/../amalgamation
 
-  # The amalgamation is not shipped: the source tree makes it with tclsh and a few tools
-  # compiled for the build machine. Debian's patches are already applied to src/.
-  mkdir -p "$work/amalgamation"
-  (
-    cd "$work/amalgamation"
-    "$tree/configure" --disable-tcl --disable-readline >configure.log 2>&1 ||
-      { cat configure.log >&2; exit 1; }
-    make -j2 sqlite3.c sqlite3.h >make.log 2>&1 || { tail -n 30 make.log >&2; exit 1; }
-  )
-
-  "$host-gcc-posix" "${sqlite_cflags[@]}" -c "$work/amalgamation/sqlite3.c" -o "$work/sqlite3.o"
+  "$host-gcc-posix" "${sqlite_cflags[@]}" -c "$amalgamation/sqlite3.c" -o "$work/sqlite3.o"
   rm -f "$work/libsqlite3.a"
   "$host-ar" rcs "$work/libsqlite3.a" "$work/sqlite3.o"
 
   mkdir -p "$prefix/include" "$prefix/lib"
-  install -m 644 "$work/amalgamation/sqlite3.h" "$prefix/include/"
+  install -m 644 "$amalgamation/sqlite3.h" "$prefix/include/"
   install -m 644 "$work/libsqlite3.a" "$prefix/lib/"
   # The stamp goes last: an interrupted build is redone on the next run.
   printf '%s\n%s\n' "$sqlite_stamp_text" "Debian source package sqlite3 $version" >"$stamp"
@@ -141,7 +177,7 @@ build_jpeg() {
   rm -rf "$work"
   mkdir -p "$work"
   local tree
-  tree=$(fetch_source "$work" libjpeg-turbo)
+  tree=$(shared_source libjpeg-turbo no_preparation)
   local version
   version=$(cd "$tree" && dpkg-parsechangelog -S Version)
   (

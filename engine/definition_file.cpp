@@ -104,8 +104,8 @@ class SectionRun {
         bytes_ +=
             CleanFolder(run_, base + std::string(rest), true, true, "", run_.ItemCount(), origin_);
       else
-        bytes_ += CleanFolderByMask(run_, base + std::string(folder), mask, run_.ItemCount(),
-                                    false, origin_);
+        bytes_ += CleanFolderByMask(run_, base + std::string(folder), mask, run_.ItemCount(), false,
+                                    origin_);
     }
   }
 

@@ -13,8 +13,8 @@ std::vector<std::string> InstalledDisplayNames(const platform::Registry& registr
     auto subkeys = registry.SubKeyNames(RootKey::LocalMachine, key, platform::Access::Full);
     if (!subkeys) continue;
     for (const std::string& sub : subkeys.value) {
-      auto name = platform::ReadText(registry, RootKey::LocalMachine, key + "\\" + sub,
-                                     "DisplayName");
+      auto name =
+          platform::ReadText(registry, RootKey::LocalMachine, key + "\\" + sub, "DisplayName");
       if (name && !name->empty()) names.push_back(std::move(*name));
     }
   }

@@ -50,8 +50,8 @@ std::vector<std::string> ProgramFilesFolders(const Registry& registry) {
     auto folder = ReadText(registry, RootKey::LocalMachine,
                            "Software\\Microsoft\\Windows\\CurrentVersion", name);
     if (!folder || folder->empty()) continue;
-    if (!folders.empty() && SameText(WithoutTrailingSeparators(folders.front()),
-                                     WithoutTrailingSeparators(*folder)))
+    if (!folders.empty() &&
+        SameText(WithoutTrailingSeparators(folders.front()), WithoutTrailingSeparators(*folder)))
       continue;
     folders.push_back(std::move(*folder));
   }

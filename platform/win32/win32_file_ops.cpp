@@ -245,8 +245,8 @@ Result<std::unique_ptr<FileWriter>> OpenToWrite(std::string_view path, DWORD sha
   using Writer = std::unique_ptr<FileWriter>;
   // FILE_FLAG_OPEN_REPARSE_POINT opens a link as the link instead of what it leads to.
   UniqueHandle file = OwnFile(
-      CreateFileW(FilePath(path).c_str(), GENERIC_READ | GENERIC_WRITE, sharing, nullptr, OPEN_EXISTING,
-                  FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+      CreateFileW(FilePath(path).c_str(), GENERIC_READ | GENERIC_WRITE, sharing, nullptr,
+                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
   if (!file) return FailedWith<Writer>(GetLastError());
   BY_HANDLE_FILE_INFORMATION info;
   if (!GetFileInformationByHandle(file.get(), &info)) return FailedWith<Writer>(GetLastError());

@@ -151,10 +151,10 @@ class Win32FileSystem final : public FileSystem {
     // itself; a drive root has no entry, nor has Sysnative, which stands for System32.
     WIN32_FIND_DATAW data;
     const bool system_folder_itself = wide != asked && wide.ends_with(L"Sysnative");
-    if (UniqueFind find = OwnFind(
-            system_folder_itself ? INVALID_HANDLE_VALUE
-                                 : FindFirstFileExW(wide.c_str(), FindExInfoStandard, &data,
-                                                    FindExSearchNameMatch, nullptr, 0))) {
+    if (UniqueFind find =
+            OwnFind(system_folder_itself ? INVALID_HANDLE_VALUE
+                                         : FindFirstFileExW(wide.c_str(), FindExInfoStandard, &data,
+                                                            FindExSearchNameMatch, nullptr, 0))) {
       if (!IsDotEntry(data.cFileName)) return Result<FileEntry>::Of(EntryOfFindData(data));
     }
     FileEntry entry;

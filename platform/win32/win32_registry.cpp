@@ -56,9 +56,9 @@ Opened OpenKey(RootKey root, std::string_view path, REGSAM access) {
 
 Opened CreateKeyPath(RootKey root, std::string_view path, REGSAM access) {
   HKEY key = nullptr;
-  const LONG error = RegCreateKeyExW(RootHandle(root), Wide(path).c_str(), 0, nullptr,
-                                     REG_OPTION_NON_VOLATILE, access | kView, nullptr, &key,
-                                     nullptr);
+  const LONG error =
+      RegCreateKeyExW(RootHandle(root), Wide(path).c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                      access | kView, nullptr, &key, nullptr);
   if (error != ERROR_SUCCESS) return {nullptr, static_cast<DWORD>(error)};
   return {UniqueKey(key), ERROR_SUCCESS};
 }

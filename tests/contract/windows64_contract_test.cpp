@@ -113,11 +113,11 @@ TEST_F(Windows64Contract, ProgramFilesFoldersAreTheRegistrysValuesAsStored) {
            Case{"C:\\Program Files\\", "c:\\program files", {"C:\\Program Files\\"}},
        }) {
     (void)registry().DeleteTree(kMachine, key);
-    for (const auto& [name, text] : {std::pair{"ProgramFilesDir", c.native},
-                                     std::pair{"ProgramFilesDir (x86)", c.x86}}) {
+    for (const auto& [name, text] :
+         {std::pair{"ProgramFilesDir", c.native}, std::pair{"ProgramFilesDir (x86)", c.x86}}) {
       if (text) {
-        ASSERT_TRUE(registry().WriteValue(kMachine, key,
-                                          platform::RegistryValue::MakeString(name, text)));
+        ASSERT_TRUE(
+            registry().WriteValue(kMachine, key, platform::RegistryValue::MakeString(name, text)));
       }
     }
     EXPECT_EQ(platform::ProgramFilesFolders(registry()), c.expected)
@@ -128,9 +128,9 @@ TEST_F(Windows64Contract, ProgramFilesFoldersAreTheRegistrysValuesAsStored) {
 // A 32-bit program on 64-bit Windows would be shown SysWOW64 under the name System32.
 TEST_F(Windows64Contract, TheSystemFolderIsTheSystemsOwnAndSysWow64IsItsNeighbour) {
   SKIP_IF(backend().BecomeWindows64());
-  const std::string name = "Morvel contract " + std::string(::testing::UnitTest::GetInstance()
-                                                                ->current_test_info()
-                                                                ->name());
+  const std::string name =
+      "Morvel contract " +
+      std::string(::testing::UnitTest::GetInstance()->current_test_info()->name());
   const std::string system = backend().system().SystemFolder();
   const std::string native = system + "\\" + name;
   const std::string wow32 = backend().system().WindowsFolder() + "\\SysWOW64\\" + name;

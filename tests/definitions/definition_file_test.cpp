@@ -330,9 +330,9 @@ TEST_F(DefinitionFile, AnEntryForAProgramsKeyTakesItInBothRegistryViews) {
     machine().PutValueAs(width, key + "\\History", "Last", "y");
   }
   machine().PutValueAs(ProgramWidth::Bits64, key, "Kept", "z");
-  WriteDefinitions("Clist.dat", {"[<New List>]",
-                                 "DelRegValue1=HKEY_LOCAL_MACHINE\\" + key + ",Setting",
-                                 "DelRegValue2=HKEY_LOCAL_MACHINE\\" + key + "\\History"});
+  WriteDefinitions("Clist.dat",
+                   {"[<New List>]", "DelRegValue1=HKEY_LOCAL_MACHINE\\" + key + ",Setting",
+                    "DelRegValue2=HKEY_LOCAL_MACHINE\\" + key + "\\History"});
   auto run = TestThenClean(4);
   for (const ProgramWidth width : {ProgramWidth::Bits64, ProgramWidth::Bits32}) {
     EXPECT_FALSE(machine().HoldsValueAs(width, key, "Setting"));
@@ -387,8 +387,7 @@ TEST_F(DefinitionFile, ProgramFilesNamesBothProgramFilesFoldersOf64BitWindows) {
 TEST_F(DefinitionFile, InstalledProgramsOfBothWidthsAreListed) {
   SKIP_IF(machine().BecomeWindows64());
   using testing::ProgramWidth;
-  const std::string test =
-      ::testing::UnitTest::GetInstance()->current_test_info()->name();
+  const std::string test = ::testing::UnitTest::GetInstance()->current_test_info()->name();
   const std::string entry = std::string(kUninstallKey) + "\\MorvelTest-" + test;
   machine().PutValueAs(ProgramWidth::Bits64, entry, "DisplayName", "Wide " + test);
   machine().PutValueAs(ProgramWidth::Bits32, entry, "DisplayName", "Narrow " + test);

@@ -183,9 +183,9 @@ class EmulatedTestMachine final : public TestMachine {
   // The 32-bit programs' view is the key's twin below Software\WOW6432Node.
   void PutValueAs(ProgramWidth width, std::string_view path, std::string_view name,
                   std::string_view text) override {
-    if (!machine_->registry().WriteValue(LocalMachine, KeyAs(width, path),
-                                         platform::RegistryValue::MakeString(std::string(name),
-                                                                             text)))
+    if (!machine_->registry().WriteValue(
+            LocalMachine, KeyAs(width, path),
+            platform::RegistryValue::MakeString(std::string(name), text)))
       throw std::runtime_error("cannot write " + std::string(path) + "\\" + std::string(name));
   }
 

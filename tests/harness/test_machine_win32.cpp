@@ -32,8 +32,8 @@ using platform::win32::Narrow;
 using platform::win32::OwnFile;
 using platform::win32::UniqueHandle;
 using platform::win32::Wide;
-using win32::Environment;
 using win32::DeleteKeyTree;
+using win32::Environment;
 using win32::IsLink;
 using win32::IsWindows64;
 using win32::MakeJunction;
@@ -84,7 +84,8 @@ class Win32TestMachine final : public TestMachine {
     Cleanup();
     // The shared parents go once the last test's scratch is gone.
     RegDeleteKeyW(HKEY_CURRENT_USER, parent_key_.c_str());
-    for (const REGSAM view : kViews) RegDeleteKeyExW(HKEY_LOCAL_MACHINE, parent_key_.c_str(), view, 0);
+    for (const REGSAM view : kViews)
+      RegDeleteKeyExW(HKEY_LOCAL_MACHINE, parent_key_.c_str(), view, 0);
     RemoveDirectoryW(parent_folder_.c_str());
   }
 
@@ -342,9 +343,8 @@ class Win32TestMachine final : public TestMachine {
     if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, Wide(path).c_str(), 0, KEY_QUERY_VALUE | ViewOf(width),
                       &key) != ERROR_SUCCESS)
       return false;
-    const bool holds =
-        RegQueryValueExW(key, Wide(name).c_str(), nullptr, nullptr, nullptr, nullptr) ==
-        ERROR_SUCCESS;
+    const bool holds = RegQueryValueExW(key, Wide(name).c_str(), nullptr, nullptr, nullptr,
+                                        nullptr) == ERROR_SUCCESS;
     RegCloseKey(key);
     return holds;
   }

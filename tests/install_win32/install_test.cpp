@@ -48,8 +48,7 @@ Package PackageIn(const char* variable, const std::wstring& arch = kArch) {
   const std::wstring ending = L"-" + arch + L".msi";
   for (const auto& entry : fs::directory_iterator(fs::path(L"Z:") / fs::path(dir))) {
     const std::wstring name = entry.path().filename().wstring();
-    if (name.rfind(L"morvel-", 0) == 0 && name.size() > 7 + ending.size() &&
-        name.ends_with(ending))
+    if (name.rfind(L"morvel-", 0) == 0 && name.size() > 7 + ending.size() && name.ends_with(ending))
       return {entry.path(), name.substr(7, name.size() - 7 - ending.size())};
   }
   return {};

@@ -258,6 +258,22 @@ Result<std::unique_ptr<FileWriter>> OpenToWrite(std::string_view path, DWORD sha
   return Result<Writer>::Of(std::make_unique<Win32FileWriter>(std::move(file)));
 }
 
+Result<std::unique_ptr<FileReader>> OpenToRead(std::string_view path) {
+  using Reader = std::unique_ptr<FileReader>;
+  UniqueHandle file = OwnFile(CreateFileW(
+      Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  if (!file) return FailedWith<Reader>(GetLastError());
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!GetFileInformationByHandle(file.get(), &info)) return FailedWith<Reader>(GetLastError());
+  if (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)
+    return FailedWith<Reader>(kErrorLinkMet);
+  if (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+    return FailedWith<Reader>(ERROR_ACCESS_DENIED);
+  return Result<Reader>::Of(std::make_unique<Win32FileReader>(
+      std::move(file), Join(info.nFileSizeHigh, info.nFileSizeLow)));
+}
+
 Status ShellDeletePath(std::string_view path, bool files_only) {
   // The shell parses its names itself and expects "\" between them.
   std::wstring wide = Trimmed(path);

@@ -1,7 +1,9 @@
 // The window without a mouse: Tab through every control in layout order, Alt and a
-// menu's letter opens it, Alt and a button's letter presses it, and every dialog answers
-// Enter with its default button and Esc with Cancel.
+// menu's letter opens it, Alt and a button's letter presses it, Alt and a label's letter
+// goes to the control it names, F1 opens the help over the window and its dialogs, and
+// every dialog answers Enter with its default button and Esc with Cancel.
 #include <fstream>
+#include <functional>
 #include <iterator>
 
 #include "tests/gui_win32/gui_fixture.h"
@@ -147,6 +149,74 @@ TEST_F(Keyboard, ToolDialogsOpenByLetterAndGoByTab) {
   // Esc wrote nothing; Enter was OK, which wrote the keep list as it stood, with the kept
   // name whose file has gone.
   EXPECT_EQ(ReadFile(kFolder / "Cookies.dat"), kept);
+}
+
+TEST_F(Keyboard, AltAndTheLabelsLetterLeadToTheTree) {
+  ASSERT_TRUE(WaitFor([&] { return FocusedId(main_) == IDC_TREE; })) << FocusedId(main_);
+  for (const int id : {IDC_LOG, IDC_TEST}) {
+    Press(VK_TAB);
+    ASSERT_TRUE(WaitFor([&] { return FocusedId(main_) == id; }, 5s)) << FocusedId(main_);
+  }
+  Press('S', true);  // "Cleaner &Settings"
+  EXPECT_TRUE(WaitFor([&] { return FocusedId(main_) == IDC_TREE; }, 5s)) << FocusedId(main_);
+  EXPECT_FALSE(MenuOpen(main_));
+  EXPECT_EQ(FindWindowW(L"#32770", L"Settings"), nullptr) << "Alt+S is not Ctrl+Alt+S";
+}
+
+// The help viewer's window: its caption is the help file's title.
+HWND HelpWindow() {
+  HWND help = nullptr;
+  WaitFor([&] { return (help = FindWindowW(nullptr, L"Morvel Help")) != nullptr; });
+  return help;
+}
+
+TEST_F(Keyboard, F1OpensTheHelpOverTheWindowAndItsDialogs) {
+  // scripts/package.sh compiles the help file (scripts/test-win32.sh runs it first).
+  const fs::path chm = BuildFolder().parent_path() / "package" / "stage" / "Morvel.chm";
+  ASSERT_TRUE(fs::exists(chm)) << chm;
+  fs::copy_file(chm, kFolder / "Morvel.chm");
+  const struct {
+    const char* where;
+    std::function<void()> open;  // by keyboard; nothing for the window itself
+    std::string_view caption;
+    const char* shot;
+  } places[] = {
+      {"main window", nullptr, {}, "morvel-help-window.bmp"},
+      {"settings",
+       [] {
+         PressWith({VK_CONTROL, VK_MENU}, 'S');
+       },
+       "Settings", "morvel-help-settings.bmp"},
+      {"cookies manager",
+       [&] {
+         Press('E', true);
+         WaitFor([&] { return MenuOpen(main_); }, 5s);
+         Press('C');
+       },
+       MORVEL_COOKIES_CAPTION, "morvel-help-cookies.bmp"},
+  };
+  for (const auto& p : places) {
+    ASSERT_TRUE(Foreground(main_));
+    HWND dialog = nullptr;
+    if (p.open) {
+      p.open();
+      dialog = WaitForDialog(p.caption);
+      ASSERT_NE(dialog, nullptr) << p.where;
+      ASSERT_TRUE(Foreground(dialog));
+    }
+    Press(VK_F1);
+    HWND help = HelpWindow();
+    ASSERT_NE(help, nullptr) << p.where;
+    Settle(help);
+    Screen().Save(BuildFolder().parent_path() / p.shot);
+    PostMessageW(help, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(Closed(help, 10s)) << p.where;
+    if (dialog != nullptr) {
+      ASSERT_TRUE(Foreground(dialog));
+      Press(VK_ESCAPE);
+      EXPECT_TRUE(Closed(dialog)) << p.where;
+    }
+  }
 }
 
 }  // namespace

@@ -34,17 +34,12 @@ std::string_view WithoutCutCharacter(std::string_view bytes) {
   return bytes;
 }
 
-// Each line after a line break, so the text begins with one; CR LF, LF and CR end lines.
+// Each line after a line break, so the text begins with one.
 std::string LinesAfterBreaks(std::string_view text) {
   std::string shown;
-  std::size_t start = 0;
-  while (start < text.size()) {
-    std::size_t end = text.find_first_of("\r\n", start);
-    if (end == std::string_view::npos) end = text.size();
+  for (const std::string_view line : TextLines(text)) {
     shown += "\r\n";
-    shown += text.substr(start, end - start);
-    if (end + 1 < text.size() && text[end] == '\r' && text[end + 1] == '\n') ++end;
-    start = end + 1;
+    shown += line;
   }
   return shown;
 }

@@ -21,11 +21,11 @@ using platform::win32::Wide;
 
 namespace {
 
-// The virtual key of a caption's mnemonic: the letter after its "&" ("&&" is an ampersand).
-WPARAM MnemonicOf(std::string_view caption) {
+// A caption's mnemonic in upper case: the letter after its "&" ("&&" is an ampersand).
+char MnemonicOf(std::string_view caption) {
   for (std::size_t i = 0; i + 1 < caption.size(); ++i) {
     if (caption[i] != '&') continue;
-    if (caption[i + 1] != '&') return static_cast<WPARAM>(UpperAscii(caption[i + 1]));
+    if (caption[i + 1] != '&') return UpperAscii(caption[i + 1]);
     ++i;
   }
   return 0;
@@ -114,9 +114,10 @@ bool MainWindow::PreTranslate(MSG& msg) {
       return true;
     }
     // The main window is no dialog: the label's mnemonic ("Cleaner &Settings") is the
-    // window's to handle, and it leads to the tree the label names.
-    if (msg.message == WM_SYSKEYDOWN && GetKeyState(VK_CONTROL) >= 0 &&
-        msg.wParam == MnemonicOf(TextOf(Control(IDC_LABEL1)))) {
+    // window's to handle, and it leads to the tree the label names. Its character is taken
+    // (the key itself went by, so that letting Alt go opens no menu).
+    if (msg.message == WM_SYSCHAR && msg.wParam < 0x80 &&
+        UpperAscii(static_cast<char>(msg.wParam)) == MnemonicOf(TextOf(Control(IDC_LABEL1)))) {
       SetFocus(Control(IDC_TREE));
       return true;
     }

@@ -14,20 +14,6 @@ constexpr std::size_t kRecordLines = 9;
 // Enough for the first record: a cookie's name and value are at most 4 KB.
 constexpr std::size_t kSiteReadLimit = 16 * 1024;
 
-// The text's lines; LF, CR LF and CR end a line.
-std::vector<std::string_view> Lines(std::string_view text) {
-  std::vector<std::string_view> lines;
-  std::size_t start = 0;
-  while (start < text.size()) {
-    std::size_t end = text.find_first_of("\r\n", start);
-    if (end == std::string_view::npos) end = text.size();
-    lines.push_back(text.substr(start, end - start));
-    if (end + 1 < text.size() && text[end] == '\r' && text[end + 1] == '\n') ++end;
-    start = end + 1;
-  }
-  return lines;
-}
-
 std::optional<std::uint32_t> Number(std::string_view text) {
   long long n = 0;
   if (!ParseInt(text, n) || n < 0 || n > 0xFFFFFFFFLL) return std::nullopt;
@@ -41,8 +27,21 @@ bool IsHostCharacter(char c) {
 
 }  // namespace
 
+std::vector<std::string_view> TextLines(std::string_view text) {
+  std::vector<std::string_view> lines;
+  std::size_t start = 0;
+  while (start < text.size()) {
+    std::size_t end = text.find_first_of("\r\n", start);
+    if (end == std::string_view::npos) end = text.size();
+    lines.push_back(text.substr(start, end - start));
+    if (end + 1 < text.size() && text[end] == '\r' && text[end + 1] == '\n') ++end;
+    start = end + 1;
+  }
+  return lines;
+}
+
 std::vector<CookieRecord> ParseCookieRecords(std::string_view text) {
-  const std::vector<std::string_view> lines = Lines(text);
+  const std::vector<std::string_view> lines = TextLines(text);
   std::vector<CookieRecord> records;
   for (std::size_t at = 0; at + kRecordLines <= lines.size(); at += kRecordLines) {
     const auto low = Number(lines[at + 4]), high = Number(lines[at + 5]);

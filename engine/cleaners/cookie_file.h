@@ -22,6 +22,9 @@ struct CookieRecord {
   std::uint64_t expires = 0;  // FILETIME (UTC)
 };
 
+// The text's lines; LF, CR LF and CR end a line.
+std::vector<std::string_view> TextLines(std::string_view text);
+
 // The records of a cookie file's text, in order; a record cut short, or text of another
 // shape, ends the list.
 std::vector<CookieRecord> ParseCookieRecords(std::string_view text);

@@ -44,6 +44,12 @@ Status StatusOfResult(HRESULT hr) {
   return Status::Error(ErrorKind::Other, code);
 }
 
+// A task's name is one name of the root folder: nothing built from it may reach another.
+bool IsTaskName(std::string_view name) {
+  return !name.empty() && name.find_first_of("\\/") == std::string_view::npos && name != "." &&
+         name != "..";
+}
+
 // The scheduler's root folder, connected for the current user; null with the reason.
 ComPtr<ITaskFolder> RootFolder(Status& why) {
   ITaskService* raw_service = nullptr;
@@ -92,6 +98,7 @@ class Win32LogonTasks final : public LogonTasks {
   [[nodiscard]] Result<bool> Exists(std::string_view name) const override {
     const ComScope com;
     Status why;
+    if (!IsTaskName(name)) return Result<bool>::Failed(ErrorKind::InvalidArgument);
     const auto root = RootFolder(why);
     if (!root) return {false, why};
     IRegisteredTask* raw = nullptr;
@@ -106,6 +113,7 @@ class Win32LogonTasks final : public LogonTasks {
   Status Register(std::string_view name, std::string_view xml) override {
     const ComScope com;
     Status why;
+    if (!IsTaskName(name)) return Status::Error(ErrorKind::InvalidArgument);
     const auto root = RootFolder(why);
     if (!root) return why;
     VARIANT none;
@@ -121,6 +129,7 @@ class Win32LogonTasks final : public LogonTasks {
   Status Remove(std::string_view name) override {
     const ComScope com;
     Status why;
+    if (!IsTaskName(name)) return Status::Error(ErrorKind::InvalidArgument);
     const auto root = RootFolder(why);
     if (!root) return why;
     return StatusOfResult(root->DeleteTask(Bstr(name).get(), 0));

@@ -121,10 +121,10 @@ std::string CookieOf(const std::string& site) {
 
 TEST_F(CookiesManagerTest, RowsShowSitesAndAKeptSiteKeepsItsCookieUnderANewName) {
   // The site set its cookie again: WinINet wrote it as NEW2.txt, and OLD1.txt is gone.
-  WriteAt(Path("Cookies\NEW2.txt"), CookieOf("mail.example.com"));
-  WriteAt(Path("Cookies\AAAA.txt"), CookieOf("news.example.org"));
-  WriteAt(Path("Cookies\BBBB.txt"), CookieOf("MAIL.example.com"));
-  WriteAt(Path("Cookies\plain.txt"), "no record");
+  WriteAt(Path("Cookies\\NEW2.txt"), CookieOf("mail.example.com"));
+  WriteAt(Path("Cookies\\AAAA.txt"), CookieOf("news.example.org"));
+  WriteAt(Path("Cookies\\BBBB.txt"), CookieOf("MAIL.example.com"));
+  WriteAt(Path("Cookies\\plain.txt"), "no record");
   WriteAt(KeepFile(),
           "[Cookies to keep]\r\nCount=2\r\n0=OLD1.txt\r\n1=gone.txt\r\nSiteCount=2\r\n"
           "Site0=mail.example.com\r\nSite1=gone.example\r\n");
@@ -146,7 +146,7 @@ TEST_F(CookiesManagerTest, RowsShowSitesAndAKeptSiteKeepsItsCookieUnderANewName)
 }
 
 TEST_F(CookiesManagerTest, ViewShowsEachCookiesFields) {
-  WriteAt(Path("Cookies\NEW2.txt"),
+  WriteAt(Path("Cookies\\NEW2.txt"),
           CookieOf("mail.example.com") + "lang\nen\nmail.example.com/inbox\n0\n0\n0\n0\n0\n*\n");
   app::CookiesManager manager = Open();
   manager.lists().found.selected = 0;

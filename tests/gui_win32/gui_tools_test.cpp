@@ -87,7 +87,7 @@ TEST_F(GuiTools, CookiesManagerListsSitesAndKeepsASiteWhoseCookieIsSetAgain) {
   const std::wstring keep = L"keep.morvel-gui.test", gone = L"gone.morvel-gui.test";
   const auto set_cookie = [](const std::wstring& site, const wchar_t* value) {
     const std::wstring cookie =
-        std::wstring(L"id=") + value + L"; expires=Fri, 31-Dec-2038 23:59:59 GMT";
+        std::wstring(L"id=") + value + L"; expires=Thu, 30-Dec-2038 12:00:00 GMT";
     return InternetSetCookieW((L"http://" + site + L"/").c_str(), nullptr, cookie.c_str());
   };
   for (const std::wstring& site : {keep, gone})
@@ -121,7 +121,8 @@ TEST_F(GuiTools, CookiesManagerListsSitesAndKeepsASiteWhoseCookieIsSetAgain) {
   HWND view = DialogOf(dialog, keep_file);
   ASSERT_NE(view, nullptr);
   const std::wstring text = TextOf(GetDlgItem(view, 0xFFFF));  // a message box's text
-  for (const std::wstring part : {L"Name: id\r\nValue: 1\r\nSite: " + keep, L"Expires: "})
+  for (const std::wstring& part :
+       {L"Name: id\r\nValue: 1\r\nSite: " + keep, std::wstring(L"Expires: ")})
     EXPECT_NE(text.find(part), std::wstring::npos) << text;
   EXPECT_NE(text.find(L"2038"), std::wstring::npos) << text;
   Answer(view);

@@ -1,6 +1,8 @@
 // The real window under Wine: found by its class, driven by window messages as a user's
 // clicks and menus would, read back through its controls. Every trace it cleans lies in a
 // scratch folder of the private prefix.
+#include <windows.h>
+
 #include <commdlg.h>
 #include <shlobj.h>
 

@@ -8,6 +8,9 @@
 
 #include "tests/gui_win32/gui_fixture.h"
 
+// After windows.h, which the fixture brings.
+#include <winternl.h>
+
 namespace morvel::testing::gui {
 namespace {
 
@@ -147,8 +150,8 @@ TEST_F(Keyboard, ToolDialogsOpenByLetterAndGoByTab) {
     }
   }
   // Esc wrote nothing; Enter was OK, which wrote the keep list as it stood, with the kept
-  // name whose file has gone.
-  EXPECT_EQ(ReadFile(kFolder / "Cookies.dat"), kept);
+  // name whose file has gone (and no site known for it).
+  EXPECT_EQ(ReadFile(kFolder / "Cookies.dat"), kept + "SiteCount=1\r\nSite0=\r\n");
 }
 
 TEST_F(Keyboard, AltAndTheLabelsLetterLeadToTheTree) {
@@ -170,6 +173,30 @@ HWND HelpWindow() {
   return help;
 }
 
+// The command line the process of `window` was started with, read from its memory (the
+// viewer draws no page without a browser engine, so its command line tells the page).
+std::wstring CommandLineOf(HWND window) {
+  DWORD id = 0;
+  GetWindowThreadProcessId(window, &id);
+  const HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, id);
+  if (process == nullptr) return {};
+  PROCESS_BASIC_INFORMATION basic{};
+  PEB peb{};
+  RTL_USER_PROCESS_PARAMETERS parameters{};
+  std::wstring line;
+  if (NtQueryInformationProcess(process, ProcessBasicInformation, &basic, sizeof basic, nullptr) ==
+          0 &&
+      ReadProcessMemory(process, basic.PebBaseAddress, &peb, sizeof peb, nullptr) &&
+      ReadProcessMemory(process, peb.ProcessParameters, &parameters, sizeof parameters, nullptr)) {
+    line.resize(parameters.CommandLine.Length / sizeof(wchar_t));
+    if (!ReadProcessMemory(process, parameters.CommandLine.Buffer, line.data(),
+                           parameters.CommandLine.Length, nullptr))
+      line.clear();
+  }
+  CloseHandle(process);
+  return line;
+}
+
 TEST_F(Keyboard, F1OpensTheHelpOverTheWindowAndItsDialogs) {
   // scripts/package.sh compiles the help file (scripts/test-win32.sh runs it first).
   const fs::path chm = BuildFolder().parent_path() / "package" / "stage" / "Morvel.chm";
@@ -179,21 +206,22 @@ TEST_F(Keyboard, F1OpensTheHelpOverTheWindowAndItsDialogs) {
     const char* where;
     std::function<void()> open;  // by keyboard; nothing for the window itself
     std::string_view caption;
+    const wchar_t* page;  // what the viewer is given
     const char* shot;
   } places[] = {
-      {"main window", nullptr, {}, "morvel-help-window.bmp"},
+      {"main window", nullptr, {}, L"\\Morvel.chm", "morvel-help-window.bmp"},
       {"settings",
        [] {
          PressWith({VK_CONTROL, VK_MENU}, 'S');
        },
-       "Settings", "morvel-help-settings.bmp"},
+       "Settings", L"\\Morvel.chm::/settings.htm", "morvel-help-settings.bmp"},
       {"cookies manager",
        [&] {
          Press('E', true);
          WaitFor([&] { return MenuOpen(main_); }, 5s);
          Press('C');
        },
-       MORVEL_COOKIES_CAPTION, "morvel-help-cookies.bmp"},
+       MORVEL_COOKIES_CAPTION, L"\\Morvel.chm::/cookies-manager.htm", "morvel-help-cookies.bmp"},
   };
   for (const auto& p : places) {
     ASSERT_TRUE(Foreground(main_));
@@ -207,6 +235,9 @@ TEST_F(Keyboard, F1OpensTheHelpOverTheWindowAndItsDialogs) {
     Press(VK_F1);
     HWND help = HelpWindow();
     ASSERT_NE(help, nullptr) << p.where;
+    const std::wstring line = CommandLineOf(help);
+    EXPECT_NE(line.find(p.page), std::wstring::npos) << p.where << ": " << line;
+    if (p.open == nullptr) EXPECT_EQ(line.find(L"::/"), std::wstring::npos) << line;
     Settle(help);
     Screen().Save(BuildFolder().parent_path() / p.shot);
     PostMessageW(help, WM_CLOSE, 0, 0);

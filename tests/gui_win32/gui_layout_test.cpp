@@ -105,9 +105,11 @@ TEST_F(GuiWindow, GeometrySavedAt144DpiComesBackAtItsSizeAt96) {
     return std::to_string(r.left) + "," + std::to_string(r.top) + " " +
            std::to_string(r.right - r.left) + "x" + std::to_string(r.bottom - r.top);
   };
-  const auto stored = [] {
+  const auto stored = [] {  // the [Window] section of settings.ini
     const std::string ini = ReadFile(kFolder / "settings.ini");
-    return ini.substr(ini.find("[Window]"));
+    const std::size_t start = ini.find("[Window]");
+    if (start == std::string::npos) return std::string();
+    return ini.substr(start, ini.find('[', start + 1) - start);
   };
   Settings("[Window]\r\nState=1\r\nLeft=20\r\nTop=10\r\nWidth=704\r\nHeight=507\r\n", false);
   {

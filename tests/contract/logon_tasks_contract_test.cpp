@@ -19,6 +19,7 @@ class LogonTasksContract : public testing::TwoBackendTest {
   const testing::MachineSetup& Machine() const override {
     static const testing::MachineSetup setup = [] {
       testing::MachineSetup s;
+      s.scratch = "Morvel Logon Tasks";  // the image's drive C with it
       s.machine_ini = "[System]\r\nPlatform=NT\r\nVersion=6.1\r\n";
       s.machine_folders = true;
       return s;
@@ -43,7 +44,8 @@ TEST_F(LogonTasksContract, RegisteredInTheRootFolderReplacedAndRemoved) {
   EXPECT_EQ(tasks().Exists(kTask).value, false);
   EXPECT_EQ(tasks().Remove(kTask).kind, platform::ErrorKind::NotFound);
 
-  ASSERT_TRUE(tasks().Register(kTask, kDefinition).ok());
+  const platform::Status registered = tasks().Register(kTask, kDefinition);
+  ASSERT_TRUE(registered.ok()) << platform::ErrorKindName(registered.kind);
   EXPECT_EQ(tasks().Exists(kTask).value, true);
   // Where Windows keeps its tasks.
   EXPECT_TRUE(files().Exists(TaskFile())) << TaskFile();

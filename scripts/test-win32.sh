@@ -46,14 +46,23 @@ trap cleanup EXIT
 trap 'exit 130' INT TERM
 
 # The Windows libraries (SQLite, libjpeg-turbo) must be in build/win32-deps and
-# build/win64-deps before CMake looks for them.
-build() {  # preset folder host
-  bash scripts/build-win32-deps.sh "$3"
+# build/win64-deps before CMake looks for them: both hosts at once, as each compiles on one
+# processor (the sources are fetched once for both).
+hosts=()
+[ "$mode" != win64 ] && hosts+=(i686-w64-mingw32)
+[ "$mode" = win64 ] || [ "$mode" = all ] && hosts+=(x86_64-w64-mingw32)
+deps=()
+for host in "${hosts[@]}"; do
+  bash scripts/build-win32-deps.sh "$host" &
+  deps+=($!)
+done
+for pid in "${deps[@]}"; do wait "$pid"; done
+build() {  # preset folder
   cmake --preset "$1" -B "$2" >/dev/null
   cmake --build "$2"
 }
-[ "$mode" != win64 ] && build win32 "$build32" i686-w64-mingw32
-[ "$mode" = win64 ] || [ "$mode" = all ] && build win64 "$build64" x86_64-w64-mingw32
+[ "$mode" != win64 ] && build win32 "$build32"
+[ "$mode" = win64 ] || [ "$mode" = all ] && build win64 "$build64"
 
 # The installers that the install tests take (tests/install_win32): this build's, and the
 # same programs as an older version for the upgrade.

@@ -199,7 +199,7 @@ std::wstring CommandLineOf(HWND window) {
 
 TEST_F(Keyboard, F1OpensTheHelpOverTheWindowAndItsDialogs) {
   // scripts/package.sh compiles the help file (scripts/test-win32.sh runs it first).
-  const fs::path chm = BuildFolder().parent_path() / "package" / "stage" / "Morvel.chm";
+  const fs::path chm = BuildFolder().parent_path() / "package" / "help" / "Morvel.chm";
   ASSERT_TRUE(fs::exists(chm)) << chm;
   fs::copy_file(chm, kFolder / "Morvel.chm");
   const struct {

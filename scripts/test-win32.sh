@@ -9,7 +9,8 @@
 #        and the win64 preset does not build;
 # wow64: the 32-bit build's machine tests (label "wow64": contract, removal, definitions,
 #        cleaners) in the 64-bit prefix, as a 32-bit Morvel runs on 64-bit Windows;
-# all:   the three, one after the other, on the two prefixes (each booted once).
+# all:   the three: the 32-bit prefix's beside the 64-bit prefix's two, which run one after
+#        the other (the prefix booted once for both).
 # Extra arguments go to ctest in every phase (e.g. -R contract). The packages of both widths
 # are made first for the install tests. MORVEL_WIN32_BUILD_DIR and MORVEL_WIN64_BUILD_DIR
 # build elsewhere than build/win32 and build/win64 (same presets otherwise);
@@ -29,16 +30,15 @@ build64=${MORVEL_WIN64_BUILD_DIR:-$repo/build/win64}
 prefix32=$repo/build/wineprefix
 prefix64=$repo/build/wineprefix64
 
-xvfb_pid=
 cleanup() {
   local status=$?
   for prefix in "$prefix32" "$prefix64"; do
     WINEPREFIX=$prefix wineserver -k 2>/dev/null || true
   done
-  if [ -n "$xvfb_pid" ]; then
-    kill "$xvfb_pid" 2>/dev/null || true
-    wait "$xvfb_pid" 2>/dev/null || true
-  fi
+  for pid in "${xvfb_pids[@]}"; do
+    kill "$pid" 2>/dev/null || true
+    wait "$pid" 2>/dev/null || true
+  done
   echo "test-win32: $(($(date +%s) - start)) s" >&2
   exit "$status"
 }
@@ -74,50 +74,95 @@ if [ "$mode" != wow64 ]; then
   MORVEL_VERSION=0.9.0 MORVEL_DIST_DIR=$repo/build/dist-older package
 fi
 
-# Xvfb picks a free display itself and tells its number through a pipe.
-display_file=$(mktemp)
-Xvfb -displayfd 3 -nolisten tcp -screen 0 1280x1024x24 3>"$display_file" 2>/dev/null &
-xvfb_pid=$!
-for _ in $(seq 100); do
-  [ -s "$display_file" ] && break
-  kill -0 "$xvfb_pid" 2>/dev/null || { echo "test-win32: Xvfb did not start" >&2; exit 1; }
-  sleep 0.1
-done
-display=$(tr -d '[:space:]' <"$display_file")
-rm -f "$display_file"
-[ -n "$display" ] || { echo "test-win32: Xvfb gave no display number" >&2; exit 1; }
-export DISPLAY=:$display
+# A virtual display for each prefix: Xvfb picks a free one itself and tells its number
+# through a pipe.
+xvfb_pids=()
+start_display() {  # sets $display
+  local file
+  file=$(mktemp)
+  Xvfb -displayfd 3 -nolisten tcp -screen 0 1280x1024x24 3>"$file" 2>/dev/null &
+  xvfb_pids+=($!)
+  for _ in $(seq 100); do
+    [ -s "$file" ] && break
+    kill -0 "${xvfb_pids[-1]}" 2>/dev/null || { echo "test-win32: Xvfb did not start" >&2; exit 1; }
+    sleep 0.1
+  done
+  display=$(tr -d '[:space:]' <"$file")
+  rm -f "$file"
+  [ -n "$display" ] || { echo "test-win32: Xvfb gave no display number" >&2; exit 1; }
+}
 
 fresh=${MORVEL_FRESH_PREFIX:-0}
-declare -A started=()  # the prefixes a phase has used: a fresh one is made only once
-failed=()
 # One phase: a build's tests in one prefix (scripts/wine-run runs each program there).
+# Returns ctest's status.
 phase() {  # name arch prefix build-folder ctest-arguments...
   local name=$1 arch=$2 prefix=$3 folder=$4
   shift 4
   echo "== $name (at $(($(date +%s) - start)) s)"
   export MORVEL_WINEARCH=$arch MORVEL_WINEPREFIX=$prefix WINEPREFIX=$prefix
-  if [ "$fresh" = 1 ] && [ -z "${started[$prefix]:-}" ]; then
-    wineserver -k 2>/dev/null || true
-    rm -rf "$prefix"
-  fi
-  started[$prefix]=1
   # Wine's recycle bin is the host user's XDG trash; the tests get a fresh private one
   # (scripts/wine-run uses the same folder for every program it runs).
   export XDG_DATA_HOME="$prefix-xdg"
   rm -rf "$XDG_DATA_HOME"
   mkdir -p "$XDG_DATA_HOME"
-  ctest --test-dir "$folder" --output-on-failure -j1 "$@" || failed+=("$name")
+  local status=0
+  ctest --test-dir "$folder" --output-on-failure -j1 "$@" || status=$?
   wineserver -k 2>/dev/null || true
+  echo "== $name: $([ $status = 0 ] && echo passed || echo FAILED) (at $(($(date +%s) - start)) s)"
+  return $status
 }
 
-case $mode in
-  win32 | all) phase "win32 tests in the 32-bit prefix" win32 "$prefix32" "$build32" "$@" ;;&
-  win64 | all) phase "win64 tests in the 64-bit prefix" win64 "$prefix64" "$build64" "$@" ;;&
-  wow64 | all) phase "win32 tests in the 64-bit prefix (WOW64)" win64 "$prefix64" "$build32" -L wow64 "$@" ;;
-esac
+# Each prefix's phases in turn, on a display of its own; the 64-bit prefix boots once for
+# both builds. Fails when any of them failed.
+in_prefix() {  # prefix display, then phases as "name|arch|build-folder|ctest-arguments"
+  local prefix=$1 status=0
+  export DISPLAY=:$2
+  shift 2
+  if [ "$fresh" = 1 ]; then
+    WINEPREFIX=$prefix wineserver -k 2>/dev/null || true
+    rm -rf "$prefix"
+  fi
+  local spec name arch folder extra
+  for spec in "$@"; do
+    IFS='|' read -r name arch folder extra <<<"$spec"
+    # shellcheck disable=SC2086  # the phase's own ctest words, then the caller's
+    phase "$name" "$arch" "$prefix" "$folder" $extra "${ctest_args[@]}" || status=1
+  done
+  return $status
+}
 
-if [ ${#failed[@]} -gt 0 ]; then
-  printf 'test-win32: failed: %s\n' "${failed[@]}" >&2
-  exit 1
-fi
+ctest_args=("$@")
+win32_phases=("win32 tests in the 32-bit prefix|win32|$build32|")
+win64_phases=()
+[ "$mode" = win64 ] || [ "$mode" = all ] &&
+  win64_phases+=("win64 tests in the 64-bit prefix|win64|$build64|")
+[ "$mode" = wow64 ] || [ "$mode" = all ] &&
+  win64_phases+=("win32 tests in the 64-bit prefix (WOW64)|win64|$build32|-L wow64")
+
+status=0
+case $mode in
+  win32)
+    start_display
+    in_prefix "$prefix32" "$display" "${win32_phases[@]}" || status=1
+    ;;
+  win64 | wow64)
+    start_display
+    in_prefix "$prefix64" "$display" "${win64_phases[@]}" || status=1
+    ;;
+  all)
+    # The two prefixes side by side: their tests mostly wait (for Wine to start a program,
+    # for a window), so together they take little longer than either alone. The 32-bit
+    # prefix's output follows once it is done.
+    start_display
+    display32=$display
+    start_display
+    log32=$repo/build/test-win32-prefix32.log
+    in_prefix "$prefix32" "$display32" "${win32_phases[@]}" >"$log32" 2>&1 &
+    prefix32_pid=$!
+    in_prefix "$prefix64" "$display" "${win64_phases[@]}" || status=1
+    wait "$prefix32_pid" || status=1
+    cat "$log32"
+    ;;
+esac
+[ $status = 0 ] || echo "test-win32: a phase FAILED (above)" >&2
+exit $status

@@ -6,6 +6,7 @@
 
 #include "common/text.h"
 #include "demo/browser_traces.h"
+#include "demo/demo_folder.h"
 #include "demo/files.h"
 #include "demo/ie_traces.h"
 #include "demo/system_traces.h"
@@ -152,6 +153,9 @@ void WriteDemoImage(const fs::path& dir, const fs::path& definition_file) {
   if (!definitions) throw std::runtime_error("cannot read " + definition_file.string());
   const std::string definition_bytes((std::istreambuf_iterator<char>(definitions)),
                                      std::istreambuf_iterator<char>());
+
+  PrepareDemoFolder(dir);
+  WriteBytes(dir / kDemoNoteName, kDemoNote);
 
   const fs::path c = dir / "drives" / "C";
   const fs::path program = c / "Program Files" / "Morvel";

@@ -28,7 +28,9 @@ def header(shape, first_table):
 
 
 def table(blocks, next_table):
-    return b"HASH" + struct.pack("<ii", blocks, next_table)
+    """A table's 16-byte head: "HASH", its blocks, the next table, a sequence number; its
+    entries follow."""
+    return b"HASH" + struct.pack("<iii", blocks, next_table, 0)
 
 
 def url_record(filetime, text=b""):
@@ -75,13 +77,14 @@ def chained_tables():
 
 
 def wide_tables_over_holes():
-    """Four tables that claim 8 MiB of entries each, all of them in holes."""
+    """Four tables that claim 8 MiB of entries each, all of them in holes but the first."""
     span = 8 << 20
     s = header(Shape(GIB2), 0x4000)
     for i in range(4):
         at = 0x4000 + i * span
         s.data(at, table(span // 128, 0 if i == 3 else at + span))
-    return s
+    s.data(0x4000 + 16, struct.pack("<ii", 0, 0x5000))
+    return s.data(0x5000, url_record(0x01D3000000000000, b"http://wide.example/\0"))
 
 
 def main():

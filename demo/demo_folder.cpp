@@ -42,17 +42,20 @@ bool IsEarlierDemoImage(const fs::path& dir) {
 
 }  // namespace
 
-void PrepareDemoFolder(const fs::path& dir) {
+fs::path PrepareDemoFolder(const fs::path& given) {
+  // "DIR/" names what a link DIR leads to; "DIR" the link itself.
+  fs::path dir = given;
+  while (!dir.has_filename() && dir.has_relative_path()) dir = dir.parent_path();
   std::error_code ec;
   const fs::file_status status = fs::symlink_status(dir, ec);
   if (fs::is_symlink(status)) Refuse(dir, "a link, which the demo never writes through");
   if (!fs::exists(status)) {
     if (!fs::create_directories(dir, ec) && ec)
       throw std::runtime_error(dir.string() + ": cannot make the folder (" + ec.message() + ")");
-    return;
+    return dir;
   }
   if (!fs::is_directory(status)) Refuse(dir, "not a folder");
-  if (fs::is_empty(dir, ec) && !ec) return;
+  if (fs::is_empty(dir, ec) && !ec) return dir;
   if (!IsEarlierDemoImage(dir)) Refuse(dir, "the folder holds other things");
   // Cleared whole rather than written over: whatever a run put in it since (a link among
   // the drives' folders) is gone before the first file is written. Links go as links.
@@ -64,6 +67,7 @@ void PrepareDemoFolder(const fs::path& dir) {
   if (ec)
     throw std::runtime_error(dir.string() + ": cannot clear the earlier demo image (" +
                              ec.message() + ")");
+  return dir;
 }
 
 }  // namespace morvel::cli

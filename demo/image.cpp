@@ -148,13 +148,13 @@ DelRegValue2=HKEY_CURRENT_USER\Software\Morvel Demo,Last Search
 
 }  // namespace
 
-void WriteDemoImage(const fs::path& dir, const fs::path& definition_file) {
+void WriteDemoImage(const fs::path& given, const fs::path& definition_file) {
   std::ifstream definitions(definition_file, std::ios::binary);
   if (!definitions) throw std::runtime_error("cannot read " + definition_file.string());
   const std::string definition_bytes((std::istreambuf_iterator<char>(definitions)),
                                      std::istreambuf_iterator<char>());
 
-  PrepareDemoFolder(dir);
+  const fs::path dir = PrepareDemoFolder(given);
   WriteBytes(dir / kDemoNoteName, kDemoNote);
 
   const fs::path c = dir / "drives" / "C";

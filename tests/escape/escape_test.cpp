@@ -522,7 +522,8 @@ TEST_F(EscapeTest, TheDemoWritesOnlyIntoItsOwnFolder) {
   const fs::path morvel_dat = fs::path(MORVEL_SOURCE_DIR) / "data" / "Morvel.dat";
   const fs::path outside = dir / "outside";
   const fs::path image_dir = dir / "image";
-  const auto write_demo = [&] { cli::WriteDemoImage(image_dir, morvel_dat); };
+  fs::path spelled = image_dir;  // as the command line names it
+  const auto write_demo = [&] { cli::WriteDemoImage(spelled, morvel_dat); };
   struct Case {
     const char* what;
     std::function<void()> arrange;
@@ -549,6 +550,12 @@ TEST_F(EscapeTest, TheDemoWritesOnlyIntoItsOwnFolder) {
        true},
       {"a link in the folder's place", [&] { fs::create_directory_symlink(outside, image_dir); },
        true},
+      {"a link in the folder's place, named with a trailing separator",
+       [&] {
+         fs::create_directory_symlink(outside, image_dir);
+         spelled = image_dir.string() + "/";
+       },
+       true},
       {"an earlier demo image with a file of the user's",
        [&] {
          write_demo();
@@ -558,6 +565,7 @@ TEST_F(EscapeTest, TheDemoWritesOnlyIntoItsOwnFolder) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
+    spelled = image_dir;
     fs::remove_all(image_dir);
     fs::remove_all(outside);
     WriteFile(outside / "keep.txt", "precious");

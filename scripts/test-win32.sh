@@ -29,6 +29,7 @@ build32=${MORVEL_WIN32_BUILD_DIR:-$repo/build/win32}
 build64=${MORVEL_WIN64_BUILD_DIR:-$repo/build/win64}
 prefix32=$repo/build/wineprefix
 prefix64=$repo/build/wineprefix64
+xvfb_pids=()  # the virtual displays (start_display)
 
 cleanup() {
   local status=$?
@@ -76,7 +77,6 @@ fi
 
 # A virtual display for each prefix: Xvfb picks a free one itself and tells its number
 # through a pipe.
-xvfb_pids=()
 start_display() {  # sets $display
   local file
   file=$(mktemp)

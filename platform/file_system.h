@@ -1,6 +1,8 @@
 #pragma once
 // Files and folders. Paths are Windows paths in UTF-8 ("C:\Users\User\file.txt"),
 // resolved without regard to letter case; names come back in the case they were created with.
+// On 64-bit Windows the names are the system's own, whatever this program's width:
+// "<Windows>\System32" is the 64-bit system folder, "<Windows>\SysWOW64" the 32-bit one.
 
 #include <cstddef>
 #include <cstdint>

@@ -73,7 +73,9 @@ class SystemInfo {
   // The Windows folder (GetWindowsDirectory), without a trailing "\".
   [[nodiscard]] virtual std::string WindowsFolder() const = 0;
 
-  // The system folder (GetSystemDirectory), without a trailing "\".
+  // The system folder (GetSystemDirectory), without a trailing "\": on 64-bit Windows the
+  // name "<Windows>\System32" in either width, which the file system port takes as the
+  // 64-bit system's own folder.
   [[nodiscard]] virtual std::string SystemFolder() const = 0;
 
   // The temporary folder as GetTempPath writes it into a buffer of 254 characters: with a

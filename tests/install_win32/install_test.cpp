@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -145,26 +146,32 @@ std::wstring StringValue(HKEY key, const wchar_t* name) {
   return text;
 }
 
-// The Add/Remove Programs entries named Morvel.
+// The Add/Remove Programs entries named Morvel, of either width's package on 64-bit Windows
+// (each product once, whichever view holds it).
 std::vector<Entry> Entries() {
   std::vector<Entry> entries;
-  HKEY uninstall = nullptr;
-  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kUninstall, 0, KEY_READ, &uninstall) != ERROR_SUCCESS)
-    return entries;
-  wchar_t name[256];
-  for (DWORD i = 0;; ++i) {
-    DWORD length = 256;
-    if (RegEnumKeyExW(uninstall, i, name, &length, nullptr, nullptr, nullptr, nullptr) !=
+  for (const REGSAM view : {KEY_WOW64_64KEY, KEY_WOW64_32KEY}) {
+    HKEY uninstall = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kUninstall, 0, KEY_READ | view, &uninstall) !=
         ERROR_SUCCESS)
-      break;
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(uninstall, name, 0, KEY_READ, &key) != ERROR_SUCCESS) continue;
-    if (StringValue(key, L"DisplayName") == L"Morvel")
-      entries.push_back({name, StringValue(key, L"DisplayVersion"), StringValue(key, L"Publisher"),
-                         StringValue(key, L"InstallLocation")});
-    RegCloseKey(key);
+      continue;
+    wchar_t name[256];
+    for (DWORD i = 0;; ++i) {
+      DWORD length = 256;
+      if (RegEnumKeyExW(uninstall, i, name, &length, nullptr, nullptr, nullptr, nullptr) !=
+          ERROR_SUCCESS)
+        break;
+      HKEY key = nullptr;
+      if (RegOpenKeyExW(uninstall, name, 0, KEY_READ | view, &key) != ERROR_SUCCESS) continue;
+      const bool listed = std::any_of(entries.begin(), entries.end(),
+                                      [&](const Entry& entry) { return entry.product == name; });
+      if (!listed && StringValue(key, L"DisplayName") == L"Morvel")
+        entries.push_back({name, StringValue(key, L"DisplayVersion"),
+                           StringValue(key, L"Publisher"), StringValue(key, L"InstallLocation")});
+      RegCloseKey(key);
+    }
+    RegCloseKey(uninstall);
   }
-  RegCloseKey(uninstall);
   return entries;
 }
 
@@ -326,6 +333,34 @@ TEST_F(Installer, InstallingOverAnOlderBuildOrAgainLeavesOneEntryAndTheUsersSett
   entries = Entries();
   ASSERT_EQ(entries.size(), 1U);
   EXPECT_EQ(entries[0].version, current_.version);
+}
+
+// On 64-bit Windows either package replaces the other, so that the computer has one Morvel:
+// the x86 one in the 32-bit programs' folder, the x64 one in the 64-bit programs' own.
+TEST_F(Installer, OnWindows64EitherWidthsPackageReplacesTheOther) {
+  if (kArch != L"x64") GTEST_SKIP() << "the x64 build's tests run on 64-bit Windows";
+  const Package x86 = PackageIn("MORVEL_MSI_DIR", L"x86");
+  ASSERT_FALSE(x86.msi.empty()) << "no x86 installer: scripts/test-win32.sh makes it";
+  const fs::path x86_dir = KnownFolder(CSIDL_PROGRAM_FILESX86) / "Morvel";
+  ASSERT_NE(x86_dir, InstallDir());
+  const auto expect_only = [](const fs::path& folder, const fs::path& other) {
+    const std::vector<Entry> entries = Entries();
+    ASSERT_EQ(entries.size(), 1U);
+    EXPECT_EQ(fs::path(entries[0].location), folder / "");
+    for (const char* name : kInstalled) {
+      EXPECT_TRUE(fs::exists(folder / name)) << folder << " " << name;
+      EXPECT_FALSE(fs::exists(other / name)) << other << " " << name;
+    }
+  };
+  ASSERT_EQ(Install(x86), 0U);
+  expect_only(x86_dir, InstallDir());
+  ASSERT_EQ(Install(current_), 0U);
+  expect_only(InstallDir(), x86_dir);
+  ASSERT_EQ(Install(x86), 0U);
+  expect_only(x86_dir, InstallDir());
+  Msiexec(L"/x \"" + x86.msi.wstring() + L"\"");
+  std::error_code ignored;
+  fs::remove_all(x86_dir, ignored);
 }
 
 // Windows refuses a package for 64-bit Windows on 32-bit Windows, and so does the package.

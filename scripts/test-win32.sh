@@ -15,7 +15,7 @@
 # are made first for the install tests. MORVEL_WIN32_BUILD_DIR and MORVEL_WIN64_BUILD_DIR
 # build elsewhere than build/win32 and build/win64 (same presets otherwise);
 # MORVEL_FRESH_PREFIX=1 starts from new Wine prefixes instead of the ones kept under build/.
-# Each phase's whole ctest output is kept in build/ctest-PREFIX-BUILD.log.
+# Each phase's tests with their whole output are kept in build/ctest-PREFIX-BUILD.xml (JUnit).
 set -euo pipefail
 
 repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -106,12 +106,13 @@ phase() {  # name arch prefix build-folder ctest-arguments...
   export XDG_DATA_HOME="$prefix-xdg"
   rm -rf "$XDG_DATA_HOME"
   mkdir -p "$XDG_DATA_HOME"
-  # Each phase's whole output (every test's, not only a failing one's) in a log of its own,
-  # as two phases may run in the same build folder at once.
-  local log
-  log=$repo/build/ctest-$(basename "$prefix")-$(basename "$folder").log
+  # Each phase's whole output (every test's, not only a failing one's) in a report of its
+  # own, as two phases may run in the same build folder at once.
+  local report
+  report=$repo/build/ctest-$(basename "$prefix")-$(basename "$folder").xml
   local status=0
-  ctest --test-dir "$folder" --output-on-failure --output-log "$log" -j1 "$@" || status=$?
+  ctest --test-dir "$folder" --output-on-failure --output-junit "$report" \
+    --test-output-size-passed 4000000 --test-output-size-failed 4000000 -j1 "$@" || status=$?
   wineserver -k 2>/dev/null || true
   echo "== $name: $([ $status = 0 ] && echo passed || echo FAILED) (at $(($(date +%s) - start)) s)"
   return $status

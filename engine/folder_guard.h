@@ -17,15 +17,10 @@
 #include <memory>
 #include <string_view>
 
+#include "engine/action.h"
 #include "engine/run_context.h"
 
 namespace morvel {
-
-// Where a folder an item works in came from.
-enum class FolderOrigin {
-  Program,  // a built-in location, another program's data, Morvel.dat: guarded
-  User,     // the user's own custom list
-};
 
 // How much of a folder an item takes.
 enum class FolderReach {

@@ -42,21 +42,24 @@ constexpr std::string_view kGuardedWhy =
 
 }  // namespace
 
-std::unique_ptr<platform::FolderHandle> EnterFolder(RunContext& run, std::string_view folder,
-                                                    FolderOrigin origin, FolderReach reach) {
+std::unique_ptr<platform::FolderHandle> HoldFolder(RunContext& run, std::string_view folder) {
   platform::FileSystem& files = run.port().files;
   const auto real = files.FinalPath(folder);
   if (!real.ok() || real.value.empty()) return nullptr;
-  if (origin == FolderOrigin::Program && RefusedOnProgramWord(run, folder, real.value, reach)) {
-    LogSkipped(run, folder, kGuardedWhy);
-    return nullptr;
-  }
   auto held = files.OpenFolder(real.value);
   if (!held.ok() || !held.value) {
     if (held.status.kind == platform::ErrorKind::Link) LogLinkSkipped(run, folder);
     return nullptr;
   }
   return std::move(held.value);
+}
+
+bool MayClean(RunContext& run, std::string_view shown, const platform::FolderHandle& folder,
+              FolderOrigin origin, FolderReach reach) {
+  if (origin != FolderOrigin::Program || !RefusedOnProgramWord(run, shown, folder.Path(), reach))
+    return true;
+  LogSkipped(run, shown, kGuardedWhy);
+  return false;
 }
 
 bool IsGuardedFolder(RunContext& run, std::string_view folder) {

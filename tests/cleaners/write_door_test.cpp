@@ -54,7 +54,10 @@ TEST_F(WriteDoorTest, AFileWithAnotherNameOrALinkIsNeverWritten) {
        }},
       {"an index.dat", "Cookies\\index.dat",
        [](RunContext& run, const std::string& folder) {
-         WipeIndexDatFile(run, folder + "\\Cookies\\index.dat");
+         Executor executor(run);
+         executor.ForEachFolder(InFolder(folder + "\\Cookies"), [&run](Executor::Reached& cookies) {
+           WipeIndexDatFile(run, cookies.folder, cookies.shown, "index.dat");
+         });
        }},
   };
   for (const Door& door : doors) {

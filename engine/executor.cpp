@@ -139,12 +139,12 @@ Executor::Held* Executor::AnchorOf(const Where& where, Held& scratch) {
   return found->second.folder ? &found->second : nullptr;
 }
 
-void Executor::ForEachTarget(const Where& where, const TargetVisit& visit) {
+void Executor::ForEachTarget(const Where& where, const TargetVisit& visit, Tally* tally) {
   Held scratch;
   Held* anchor = AnchorOf(where, scratch);
   if (!anchor) return;
   remove_target_ = false;
-  Descend(*anchor->folder, anchor->shown, where, 0, visit);
+  Descend(*anchor->folder, anchor->shown, where, 0, visit, tally);
   if (!remove_target_) return;
   remove_target_ = false;
   // The anchor itself goes as it was named (a link as the link), once let go of: Windows
@@ -158,7 +158,7 @@ void Executor::ForEachTarget(const Where& where, const TargetVisit& visit) {
 }
 
 void Executor::Descend(FolderHandle& folder, const std::string& shown, const Where& where,
-                       std::size_t segment, const TargetVisit& visit) {
+                       std::size_t segment, const TargetVisit& visit, Tally* tally) {
   if (run_.Terminated()) return;
   if (segment == where.segments.size()) {
     Reached reached{folder, shown};
@@ -174,10 +174,13 @@ void Executor::Descend(FolderHandle& folder, const std::string& shown, const Whe
     auto sub = folder.OpenSubFolder(name);
     if (!sub.ok() || !sub.value) {
       // A link where a folder was named or listed: what it leads to is no folder of this one.
-      if (sub.status.kind == platform::ErrorKind::Link) LogLinkSkipped(run_, below);
+      if (sub.status.kind == platform::ErrorKind::Link) {
+        LogLinkSkipped(run_, below);
+        if (tally) tally->Leave({below, LeftReason::Refused});
+      }
       return false;
     }
-    Descend(*sub.value, below, where, segment + 1, visit);
+    Descend(*sub.value, below, where, segment + 1, visit, tally);
     if (segment + 1 == where.segments.size() && remove_target_) {
       remove_target_ = false;
       sub.value.reset();
@@ -201,13 +204,15 @@ void Executor::Descend(FolderHandle& folder, const std::string& shown, const Whe
   }
 }
 
-void Executor::ForEachFolder(const Where& where, const std::function<void(Reached&)>& visit) {
-  ForEachTarget(where, visit);
+void Executor::ForEachFolder(const Where& where, const std::function<void(Reached&)>& visit,
+                             Tally* tally) {
+  ForEachTarget(where, visit, tally);
 }
 
 bool Executor::RunRequire(const Require& require) {
   bool reached = false;
-  ForEachTarget(require.where, [&reached](Reached&) { reached = true; });
+  ForEachTarget(
+      require.where, [&reached](Reached&) { reached = true; }, nullptr);
   return reached;
 }
 
@@ -239,7 +244,8 @@ Tally Executor::CleanReached(Reached& target, const CleanFolder& action) {
 
 Tally Executor::Clean(const CleanFolder& action) {
   Tally tally;
-  ForEachTarget(action.where, [&](Reached& target) { tally.Add(CleanReached(target, action)); });
+  ForEachTarget(
+      action.where, [&](Reached& target) { tally.Add(CleanReached(target, action)); }, &tally);
   return tally;
 }
 

@@ -52,8 +52,11 @@ class Executor {
     platform::FolderHandle& folder;
     std::string shown;  // as the log writes it, with a trailing "\"
   };
-  // Calls `visit` with each folder `where` reaches, in order, until the run is stopped.
-  void ForEachFolder(const Where& where, const std::function<void(Reached&)>& visit);
+  // Calls `visit` with each folder `where` reaches, in order, until the run is stopped. A
+  // link met where a folder was named or listed is skipped with the guard's line, and left
+  // (Refused) in `tally` when one is given.
+  void ForEachFolder(const Where& where, const std::function<void(Reached&)>& visit,
+                     Tally* tally = nullptr);
   // Cleans a folder already reached as `action` would, its `where` aside: the guard's
   // decision on the folder, then the action's passes.
   Tally CleanReached(Reached& target, const CleanFolder& action);
@@ -75,11 +78,12 @@ class Executor {
   // The anchor of `where`, held; nullptr when it names no folder that can be reached.
   // Anchors other than Anchor::Folder are kept for the run; `scratch` keeps that one.
   Held* AnchorOf(const Where& where, Held& scratch);
-  // Calls `visit` with each folder `where` reaches. A visit may ask for the folder it was
-  // given to be removed once let go of (remove_target_).
-  void ForEachTarget(const Where& where, const TargetVisit& visit);
+  // Calls `visit` with each folder `where` reaches (the links skipped on the way left in
+  // `tally`, when given). A visit may ask for the folder it was given to be removed once let
+  // go of (remove_target_).
+  void ForEachTarget(const Where& where, const TargetVisit& visit, Tally* tally);
   void Descend(platform::FolderHandle& folder, const std::string& shown, const Where& where,
-               std::size_t segment, const TargetVisit& visit);
+               std::size_t segment, const TargetVisit& visit, Tally* tally);
 
   Tally Clean(const CleanFolder& action);
   bool ConfirmTopLevelKey(platform::RootKey root, std::string_view path, bool emptied);

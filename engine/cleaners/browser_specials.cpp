@@ -28,20 +28,23 @@ Tally EmptyDatabaseTables(Executor& executor, const Special& special) {
 Tally CleanHistoryIndexes(Executor& executor, const Special& special) {
   RunContext& run = executor.run();
   Tally tally;
-  executor.ForEachFolder(special.where, [&](Executor::Reached& profile) {
-    // The monthly full-text indexes ("History Index 2010-05") of the folder itself, each
-    // then taken under its own name, here and in the sub-folders.
-    std::vector<std::string> indexes;
-    (void)profile.folder.Enumerate([&](const platform::FileEntry& entry) {
-      if (!entry.IsFolder() && IsPlainName(entry.name) &&
-          UpperCase(entry.name).find("HISTORY INDEX") != std::string::npos)
-        indexes.push_back(entry.name);
-      return !run.Terminated();
-    });
-    std::vector<Mask> names(indexes.begin(), indexes.end());
-    const CleanFolder by_name = FolderAction({}, std::move(names));
-    if (!by_name.masks.empty()) tally.Add(executor.CleanReached(profile, by_name));
-  });
+  executor.ForEachFolder(
+      special.where,
+      [&](Executor::Reached& profile) {
+        // The monthly full-text indexes ("History Index 2010-05") of the folder itself, each
+        // then taken under its own name, here and in the sub-folders.
+        std::vector<std::string> indexes;
+        (void)profile.folder.Enumerate([&](const platform::FileEntry& entry) {
+          if (!entry.IsFolder() && IsPlainName(entry.name) &&
+              UpperCase(entry.name).find("HISTORY INDEX") != std::string::npos)
+            indexes.push_back(entry.name);
+          return !run.Terminated();
+        });
+        std::vector<Mask> names(indexes.begin(), indexes.end());
+        const CleanFolder by_name = FolderAction({}, std::move(names));
+        if (!by_name.masks.empty()) tally.Add(executor.CleanReached(profile, by_name));
+      },
+      &tally);
   return tally;
 }
 

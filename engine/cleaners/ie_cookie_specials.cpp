@@ -32,27 +32,31 @@ Tally CleanIeCookies(Executor& executor) {
   if (folder.empty()) return {};
   Tally tally;
   // Cookie files are taken from the folder itself, never from one a link leads to.
-  executor.ForEachFolder(InFolder(folder), [&](Executor::Reached& cookies) {
-    if (!MayClean(run, cookies.shown, cookies.folder, FolderOrigin::Program, FolderReach::Files)) {
-      tally.Leave({cookies.shown, LeftReason::Refused});
-      return;
-    }
-    const std::vector<std::string> keep =
-        ReadCookieKeepList(run.port().files, run.port().system.ExecutableFolder());
-    std::vector<FileEntry> files;
-    (void)cookies.folder.Enumerate([&](const FileEntry& entry) {
-      // Kept names compare exactly, letter case included.
-      if (IsCookieFile(entry) && std::find(keep.begin(), keep.end(), entry.name) == keep.end())
-        files.push_back(entry);
-      return true;
-    });
-    for (const FileEntry& cookie : files) {
-      if (run.Terminated()) break;
-      RemoveListedFile(executor, cookies.folder, cookie, cookies.shown, /*log=*/true, tally);
-    }
-    // The index still lists the kept cookies: it stays while any are kept.
-    if (keep.empty()) WipeIndexDatFile(run, cookies.folder, cookies.shown, "index.dat");
-  });
+  executor.ForEachFolder(
+      InFolder(folder),
+      [&](Executor::Reached& cookies) {
+        if (!MayClean(run, cookies.shown, cookies.folder, FolderOrigin::Program,
+                      FolderReach::Files)) {
+          tally.Leave({cookies.shown, LeftReason::Refused});
+          return;
+        }
+        const std::vector<std::string> keep =
+            ReadCookieKeepList(run.port().files, run.port().system.ExecutableFolder());
+        std::vector<FileEntry> files;
+        (void)cookies.folder.Enumerate([&](const FileEntry& entry) {
+          // Kept names compare exactly, letter case included.
+          if (IsCookieFile(entry) && std::find(keep.begin(), keep.end(), entry.name) == keep.end())
+            files.push_back(entry);
+          return true;
+        });
+        for (const FileEntry& cookie : files) {
+          if (run.Terminated()) break;
+          RemoveListedFile(executor, cookies.folder, cookie, cookies.shown, /*log=*/true, tally);
+        }
+        // The index still lists the kept cookies: it stays while any are kept.
+        if (keep.empty()) WipeIndexDatFile(run, cookies.folder, cookies.shown, "index.dat");
+      },
+      &tally);
   return tally;
 }
 

@@ -72,11 +72,14 @@ Tally EmptyRecycleBin(Executor& executor) {
     // really a guarded folder is skipped, a link in its place is not entered.
     const Where bin = Then(InFolder(std::string(1, letter) + ":\\"), Named({"Recycled"}));
     bool scanned = false;
-    executor.ForEachFolder(bin, [&](Executor::Reached& recycled) {
-      if (!IsRecycleBin(recycled.folder)) return;
-      scanned = true;
-      tally.Add(executor.CleanReached(recycled, scan));
-    });
+    executor.ForEachFolder(
+        bin,
+        [&](Executor::Reached& recycled) {
+          if (!IsRecycleBin(recycled.folder)) return;
+          scanned = true;
+          tally.Add(executor.CleanReached(recycled, scan));
+        },
+        &tally);
     if (scanned || run.Terminated()) continue;
     const auto shell_count = port.files.QueryRecycleBin(letter);
     if (!shell_count.ok()) continue;

@@ -19,6 +19,7 @@
 #include "common/text.h"
 #include "platform/emulated/emulated_files.h"
 #include "platform/emulated/machine.h"
+#include "stores/sqlite_database.h"
 #include "tests/cli/image_snapshot.h"
 #include "tests/unit/temp_image.h"
 
@@ -469,6 +470,69 @@ TEST_F(EscapeTest, AFolderSwappedForALinkWhileTheScanRunsIsNotEntered) {
           R"(Clean: skipping C:\Users\User\AppData\Local\Temp\zzz\: a link is never followed)"),
       run.lines.end())
       << ::testing::PrintToString(run.lines);
+}
+
+// A browser's profile exchanged for a link to a folder of the user's between the listing of
+// the profiles and the visit (the machine lets the test in right after the listing, as a
+// program renaming in a loop could): the item enters no link, so the files and the
+// database that the link leads to keep every byte and row, cache, masks and history alike.
+TEST_F(EscapeTest, AProfileExchangedForALinkAfterItsListingLeadsNowhere) {
+  const std::string roaming = R"(C:\Users\User\AppData\Roaming)";
+  struct Door {
+    const char* key;
+    std::string parent;       // the folder whose listing names the profile
+    const char* profile;      // its name there
+    const char* inside;       // a file of the profile the item would take, below it
+    const char* victim_file;  // the user's file of the same place below the link's target
+    int listing = 1;          // the listing of `parent` after which the profile is exchanged
+  };
+  const Door doors[] = {
+      {"Mozilla Firefox - Temporary Internet Files", roaming + R"(\Mozilla\Firefox\Profiles)",
+       "abc.default", "Cache/entry", "Cache/2019/IMG_0001.CR2"},
+      // The second listing: the database step's own, after the sweep of "history.dat".
+      {"Mozilla Firefox - Visited URL History", roaming + R"(\Mozilla\Firefox\Profiles)",
+       "abc.default", "history.dat", "places.sqlite", 2},
+      {"Opera - Temporary Internet Files", roaming + R"(\Opera)", "Opera", "profile/cache4/entry",
+       "profile/cache4/IMG_0002.CR2"},
+      {"Netscape - Preferences", roaming + R"(\Netscape\NSB\Profiles)", "xyz.default", "prefs.js",
+       "prefs.js"},
+      {"Netscape - Cookies", roaming + R"(\Netscape\NSB\Profiles)", "xyz.default", "cookies.txt",
+       "cookies-2019.txt"},
+  };
+  for (const Door& door : doors) {
+    SCOPED_TRACE(door.key);
+    MakeProgramImage();
+    const fs::path profile = HostOf(door.parent) / door.profile;
+    WriteFile(profile / door.inside, "trace");
+    const fs::path victim = dir / "drives/C/Photos";
+    WriteFile(victim / door.victim_file, "precious");
+    const bool database = std::string_view(door.victim_file) == "places.sqlite";
+    if (database) {
+      fs::remove(victim / door.victim_file);
+      stores::TSQLiteDatabase db((victim / door.victim_file).string());
+      for (const char* sql : {"CREATE TABLE moz_historyvisits (id INTEGER PRIMARY KEY)",
+                              "INSERT INTO moz_historyvisits VALUES (1), (2), (3)"})
+        db.RunStatement(sql);
+      WriteFile(profile / "places.sqlite", "");
+    }
+    const auto before = Snapshot(victim);
+    bool exchanged = false;
+    int listings = 0;
+    const RunResult run = Run(door.key, true, platform::Answer::Yes, [&](std::string_view listed) {
+      if (exchanged || !SameText(listed, door.parent) || ++listings < door.listing) return;
+      exchanged = true;
+      fs::rename(profile, profile.string() + ".moved");
+      fs::create_directory_symlink(victim, profile);
+    });
+    EXPECT_TRUE(exchanged);
+    EXPECT_TRUE(run.asked.empty());
+    EXPECT_TRUE(Snapshot(victim) == before) << ::testing::PrintToString(run.lines);
+    if (database) {
+      stores::TSQLiteDatabase db((victim / door.victim_file).string());
+      EXPECT_EQ(db.QueryTable("SELECT 1 FROM moz_historyvisits")->RowCount(), 3u);
+    }
+    EXPECT_EQ(MissingPrecious(), std::vector<std::string>{});
+  }
 }
 
 // Files a cleaner writes in place, made a link to, or another name of, a file of the user's:

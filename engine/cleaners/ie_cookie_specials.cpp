@@ -40,12 +40,11 @@ Tally CleanIeCookies(Executor& executor) {
           tally.Leave({cookies.shown, LeftReason::Refused});
           return;
         }
-        const std::vector<std::string> keep =
+        const CookieKeepList keep =
             ReadCookieKeepList(run.port().files, run.port().system.ExecutableFolder());
         std::vector<FileEntry> files;
         (void)cookies.folder.Enumerate([&](const FileEntry& entry) {
-          // Kept names compare exactly, letter case included.
-          if (IsCookieFile(entry) && std::find(keep.begin(), keep.end(), entry.name) == keep.end())
+          if (IsCookieFile(entry) && !keep.Keeps(cookies.folder, entry.name))
             files.push_back(entry);
           return true;
         });

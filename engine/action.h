@@ -168,6 +168,7 @@ enum class SpecialStep {
   MsnMessenger,    // the message log folder and "My Received Files"
   DatabaseTable,   // every row of `table` in the database `file` of each folder `where` reaches
   HistoryIndexes,  // Chrome's "History Index ..." files of the folder `where`, each by name
+  RefusedEntry,    // an entry never carried out: "skipping <file>: <reason>" when its turn comes
 };
 
 struct Special {
@@ -176,6 +177,7 @@ struct Special {
   std::string file;
   std::string table;
   LogClass log = LogClass::Always;
+  std::string reason;  // RefusedEntry: why the entry is never carried out
 
   bool operator==(const Special&) const = default;
 };

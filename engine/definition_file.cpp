@@ -7,6 +7,8 @@
 #include "common/ini_file.h"
 #include "common/text.h"
 #include "engine/dispatch.h"
+#include "engine/entry_path.h"
+#include "engine/entry_text.h"
 #include "engine/folder_lookups.h"
 #include "engine/installed_programs.h"
 #include "engine/registry_removal.h"
@@ -71,6 +73,12 @@ void AddRegistryEntry(std::string_view value, FolderOrigin origin, Actions& acti
   }
 }
 
+// The user's own path as Windows reads it, so that every question names the folder it
+// really asks about.
+std::string Place(const std::string& path, FolderOrigin origin) {
+  return origin == FolderOrigin::User ? NormalisedEntryPath(path) : path;
+}
+
 void AddFileEntry(std::string_view value, const Macros& macros, FolderOrigin origin,
                   Actions& actions) {
   std::string entry(value);
@@ -89,13 +97,13 @@ void AddFileEntry(std::string_view value, const Macros& macros, FolderOrigin ori
   CleanFolder clean;
   if (rest.find(',') == std::string_view::npos) {
     // The folder with everything in it, itself included.
-    clean = FolderAction(InFolder(base + std::string(rest)));
+    clean = FolderAction(InFolder(Place(base + std::string(rest), origin)));
     clean.remove_self = true;
   } else {
     // The folder's files that match the mask; its sub-folders are not entered.
     const auto [folder, mask] = SplitFirst(rest, ',');
-    clean = FolderAction(InFolder(base + std::string(folder)), {Mask(std::string(mask))},
-                         Depth::ThisFolder);
+    clean = FolderAction(InFolder(Place(base + std::string(folder), origin)),
+                         {Mask(std::string(mask))}, Depth::ThisFolder);
   }
   clean.origin = origin;
   actions.push_back(std::move(clean));
@@ -109,6 +117,17 @@ std::vector<std::string> SectionEntries(RunContext& run, std::string_view file_n
   const auto bytes = run.port().files.ReadFile(path);
   if (!bytes) return {};
   return IniDocument::Parse(bytes.value).SectionLines(section);
+}
+
+// An entry that is not text is never carried out; when its turn comes the log says so,
+// with Fast Mode on too.
+bool SkipEntryThatIsNotText(std::string_view value, Actions& actions) {
+  const auto fault = EntryTextFault(value);
+  if (!fault) return false;
+  Special refused = SpecialAction(SpecialStep::RefusedEntry, {}, ShownEntry(value));
+  refused.reason = "an entry holding " + *fault + " is never carried out";
+  actions.push_back(std::move(refused));
+  return true;
 }
 
 }  // namespace
@@ -125,9 +144,12 @@ Actions CompileDefinitionSection(RunContext& run, std::string_view file_name,
     // A line without "=" is no entry; taking it whole as a value could name a relative path.
     if (equals == std::string::npos) continue;
     const std::string_view value = std::string_view(line).substr(equals + 1);
-    if (line.find("DelRegValue") != std::string::npos)
+    const bool registry = line.find("DelRegValue") != std::string::npos;
+    if (!registry && line.find("DelFile") == std::string::npos) continue;
+    if (SkipEntryThatIsNotText(value, actions)) continue;
+    if (registry)
       AddRegistryEntry(value, origin, actions);
-    else if (line.find("DelFile") != std::string::npos)
+    else
       AddFileEntry(value, macros, origin, actions);
   }
   return actions;

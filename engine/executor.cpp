@@ -1,5 +1,6 @@
 #include "engine/executor.h"
 
+#include <algorithm>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -10,6 +11,7 @@
 #include "engine/folder_lookups.h"
 #include "engine/folder_scan.h"
 #include "engine/name_mask.h"
+#include "engine/registry_hives.h"
 #include "engine/registry_removal.h"
 #include "engine/special_steps.h"
 
@@ -217,10 +219,13 @@ bool Executor::RunRequire(const Require& require) {
 }
 
 Tally Executor::CleanReached(Reached& target, const CleanFolder& action) {
-  // A pass by mask that does not go below the folder takes only files of the folder itself.
-  const FolderReach reach = action.masks.empty() || action.depth == Depth::Recursive
-                                ? FolderReach::Tree
-                                : FolderReach::Files;
+  // A pass by mask that does not go below the folder takes only files of the folder itself,
+  // unless the mask takes every name: it empties the folder as surely as a sweep does.
+  const bool sweeps =
+      action.masks.empty() || action.depth == Depth::Recursive ||
+      std::any_of(action.masks.begin(), action.masks.end(),
+                  [](const Mask& mask) { return !mask.any_case && NameMask(mask.text).TakesEveryName(); });
+  const FolderReach reach = sweeps ? FolderReach::Tree : FolderReach::Files;
   Tally tally;
   if (!MayClean(run_, target.shown, target.folder, action.origin, reach)) {
     tally.Leave({target.shown, LeftReason::Refused});
@@ -257,7 +262,8 @@ bool Executor::ConfirmTopLevelKey(RootKey root, std::string_view path, bool empt
   std::string_view key = path;
   while (key.starts_with('\\')) key.remove_prefix(1);
   while (key.ends_with('\\')) key.remove_suffix(1);
-  if (key.empty() || key.find('\\') != std::string_view::npos) return true;
+  // HKEY_USERS\<SID>\Software is HKEY_CURRENT_USER\Software by another name.
+  if (!IsRightBelowHive(root, key)) return true;
   // Only about a key that is there, as the drive root is asked about when it exists.
   if (!run_.port().registry.KeyExists(root, key)) return true;
   const std::string name = RootKeyName(root) + "\\" + std::string(key);

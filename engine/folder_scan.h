@@ -13,8 +13,11 @@
 
 namespace morvel {
 
-// Before the first file, in a Clean, asks about a drive root, My Documents or My Pictures;
-// answered No, nothing is done and the answer is nullopt. `mask` is null for a pass over
+// Before the first file, in a Clean, asks about a drive root or a folder that is or holds
+// the user's profile, My Documents or My Pictures (the Pictures folder, and the one inside
+// Documents where Windows XP kept it), and so about each sub-folder it enters; answered No
+// for the folder itself, nothing is done and the answer is nullopt. Folders nested deeper
+// than any a cleaner empties are left alone with a line. `mask` is null for a pass over
 // every file. The folder itself is never removed here.
 std::optional<Tally> ScanFolder(Executor& executor, platform::FolderHandle& folder,
                                 const std::string& shown, const CleanFolder& action,

@@ -1,6 +1,20 @@
 #include "engine/special_steps.h"
 
+#include "engine/folder_guard.h"
+
 namespace morvel {
+
+namespace {
+
+// An entry the definition file holds that is never carried out: its line, and it is left.
+Tally RefuseEntry(Executor& executor, const Special& special) {
+  LogSkipped(executor.run(), special.file, special.reason);
+  Tally tally;
+  tally.Leave({special.file, LeftReason::Refused});
+  return tally;
+}
+
+}  // namespace
 
 Tally RunSpecial(Executor& executor, const Special& special) {
   switch (special.step) {
@@ -32,6 +46,8 @@ Tally RunSpecial(Executor& executor, const Special& special) {
       return EmptyDatabaseTables(executor, special);
     case SpecialStep::HistoryIndexes:
       return CleanHistoryIndexes(executor, special);
+    case SpecialStep::RefusedEntry:
+      return RefuseEntry(executor, special);
   }
   return {};
 }

@@ -35,8 +35,10 @@ Tally CleanIeCookies(Executor& executor) {
   executor.ForEachFolder(
       InFolder(folder),
       [&](Executor::Reached& cookies) {
+        // Every cookie file goes: the folder is emptied of them, so it is guarded as one
+        // emptied.
         if (!MayClean(run, cookies.shown, cookies.folder, FolderOrigin::Program,
-                      FolderReach::Files)) {
+                      FolderReach::Tree)) {
           tally.Leave({cookies.shown, LeftReason::Refused});
           return;
         }

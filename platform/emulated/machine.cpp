@@ -67,6 +67,10 @@ class EmulatedSystemInfo : public SystemInfo {
         return WithoutTrailingSeparator(facts_.Folder(MachineFolder::Cookies));
       case SpecialFolder::History:
         return WithoutTrailingSeparator(facts_.Folder(MachineFolder::History));
+      case SpecialFolder::Profile:
+        return WithoutTrailingSeparator(facts_.Folder(MachineFolder::Profile));
+      case SpecialFolder::Pictures:
+        return WithoutTrailingSeparator(facts_.Folder(MachineFolder::Pictures));
     }
     return {};
   }

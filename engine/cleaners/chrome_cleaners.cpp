@@ -64,8 +64,10 @@ void CleanChromeStoredPasswords(RunContext& run) {
   if (profile.empty()) return;
   // Chrome 4 kept the passwords in "Web Data"; later ones in "Login Data", and those saved
   // to the signed-in account in "Login Data For Account", each in a table "logins".
+  const auto held = EnterFolder(run, profile, FolderOrigin::Program, FolderReach::Files);
+  if (!held) return;
   for (const char* database : {"Web Data", "Login Data", "Login Data For Account"})
-    (void)EmptyDatabaseTable(run, profile + database, "logins");
+    (void)EmptyDatabaseTable(run, *held, profile, database, "logins");
 }
 
 }  // namespace morvel

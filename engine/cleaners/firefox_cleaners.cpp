@@ -9,6 +9,7 @@
 #include "engine/cleaners/browser_cleaners.h"
 #include "engine/cleaners/browser_folders.h"
 #include "engine/cleaners/database_step.h"
+#include "engine/folder_guard.h"
 #include "engine/folder_lookups.h"
 #include "engine/item_counters.h"
 
@@ -65,10 +66,15 @@ void CleanFirefoxVisitedUrlHistory(RunContext& run) {
   SetItemBytes(run, CleanMasks(run, root, {"history.dat"}, /*recurse=*/true));
   if (run.IsTestMode()) return;
   // The visits go; the places themselves (bookmarks hang on them) stay. Only default
-  // profiles, told by ".default" anywhere in the path, letter case as written.
-  ForEachSubfolder(run, root, [&run](const std::string& profile) {
-    if (profile.find(".default") != std::string::npos)
-      (void)EmptyDatabaseTable(run, profile + "\\places.sqlite", "moz_historyvisits");
+  // profiles, told by ".default" anywhere in the path, letter case as written. Each profile
+  // is entered inside the held root, never through a link put in its place.
+  const auto held = EnterFolder(run, root, FolderOrigin::Program, FolderReach::Files);
+  if (!held) return;
+  ForEachSubfolder(run, root, [&run, &held](const std::string& profile) {
+    if (profile.find(".default") == std::string::npos) return true;
+    const auto folder = held->OpenSubFolder(profile.substr(profile.rfind('\\') + 1));
+    if (folder.ok())
+      (void)EmptyDatabaseTable(run, *folder.value, profile, "places.sqlite", "moz_historyvisits");
     return true;
   });
 }

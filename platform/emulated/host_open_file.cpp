@@ -19,7 +19,7 @@ constexpr auto kMaxOffset = static_cast<std::uint64_t>(std::numeric_limits<off_t
 // O_NONBLOCK keeps a FIFO put in the file's place from blocking the open; it changes
 // nothing for a regular file, which is all that is accepted once opened.
 Result<FileDescriptor> OpenRegular(int folder_fd, const char* file, int mode, struct stat& status) {
-  FileDescriptor fd(::openat(folder_fd, file, mode | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK));
+  FileDescriptor fd(::openat(folder_fd, file, mode | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0666));
   if (!fd.valid()) {
     const int error = errno;
     return {FileDescriptor(-1), error == ELOOP ? LinkMet() : FromErrno(error)};
@@ -27,6 +27,22 @@ Result<FileDescriptor> OpenRegular(int folder_fd, const char* file, int mode, st
   if (::fstat(fd.get(), &status) != 0) return {FileDescriptor(-1), FromErrno(errno)};
   if (!S_ISREG(status.st_mode)) return {FileDescriptor(-1), AccessDenied()};
   return {std::move(fd), Status::Ok()};
+}
+
+// Reads up to buffer.size() bytes at `offset`, as many as there are.
+Result<std::size_t> ReadAll(int fd, std::uint64_t offset, std::span<std::byte> buffer) {
+  std::size_t done = 0;
+  while (done < buffer.size() && offset <= kMaxOffset - done) {
+    const ssize_t n =
+        ::pread(fd, buffer.data() + done, buffer.size() - done, static_cast<off_t>(offset + done));
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return Fail<std::size_t>(FromErrno(errno));
+    }
+    if (n == 0) break;  // the end of the file
+    done += static_cast<std::size_t>(n);
+  }
+  return Result<std::size_t>::Of(done);
 }
 
 // The table entry of an open reader or writer, given back when it closes.
@@ -53,18 +69,7 @@ class HostFileReader final : public FileReader {
 
   [[nodiscard]] Result<std::size_t> ReadAt(std::uint64_t offset,
                                            std::span<std::byte> buffer) const override {
-    std::size_t done = 0;
-    while (done < buffer.size() && offset <= kMaxOffset - done) {
-      const ssize_t n = ::pread(fd_.get(), buffer.data() + done, buffer.size() - done,
-                                static_cast<off_t>(offset + done));
-      if (n < 0) {
-        if (errno == EINTR) continue;
-        return Fail<std::size_t>(FromErrno(errno));
-      }
-      if (n == 0) break;  // the end of the file
-      done += static_cast<std::size_t>(n);
-    }
-    return Result<std::size_t>::Of(done);
+    return ReadAll(fd_.get(), offset, buffer);
   }
 
  private:
@@ -73,9 +78,13 @@ class HostFileReader final : public FileReader {
   std::unique_ptr<Claim> claim_;
 };
 
-class HostFileWriter final : public FileWriter {
+// An open regular file written at offsets. Its byte-range locks are open file description
+// locks: they belong to this open file as a Windows handle's do, so two opens in this one
+// process exclude each other, and closing another descriptor of the file drops none of
+// them. They conflict with the classic record locks other programs (SQLite among them) take.
+class HostFile final : public DatabaseFile {
  public:
-  HostFileWriter(FileDescriptor fd, std::unique_ptr<Claim> claim)
+  HostFile(FileDescriptor fd, std::unique_ptr<Claim> claim)
       : fd_(std::move(fd)), claim_(std::move(claim)) {}
 
   [[nodiscard]] Result<std::uint64_t> Size() const override {
@@ -84,9 +93,13 @@ class HostFileWriter final : public FileWriter {
     return Result<std::uint64_t>::Of(static_cast<std::uint64_t>(status.st_size));
   }
 
+  [[nodiscard]] Result<std::size_t> ReadAt(std::uint64_t offset,
+                                           std::span<std::byte> buffer) const override {
+    return ReadAll(fd_.get(), offset, buffer);
+  }
+
   Status WriteAt(std::uint64_t offset, std::span<const std::byte> bytes) override {
-    if (offset > kMaxOffset || bytes.size() > kMaxOffset - offset)
-      return Status::Error(ErrorKind::InvalidArgument, 87);
+    if (offset > kMaxOffset || bytes.size() > kMaxOffset - offset) return InvalidOffset();
     std::size_t done = 0;
     while (done < bytes.size()) {
       const ssize_t n = ::pwrite(fd_.get(), bytes.data() + done, bytes.size() - done,
@@ -100,6 +113,11 @@ class HostFileWriter final : public FileWriter {
     return Status::Ok();
   }
 
+  Status Truncate(std::uint64_t size) override {
+    if (size > kMaxOffset) return InvalidOffset();
+    return FromErrno(::ftruncate(fd_.get(), static_cast<off_t>(size)) == 0 ? 0 : errno);
+  }
+
   Status Flush() override { return ::fsync(fd_.get()) == 0 ? Status::Ok() : FromErrno(errno); }
 
   [[nodiscard]] Result<std::uint32_t> LinkCount() const override {
@@ -108,7 +126,29 @@ class HostFileWriter final : public FileWriter {
     return Result<std::uint32_t>::Of(static_cast<std::uint32_t>(status.st_nlink));
   }
 
+  Status LockRange(std::uint64_t offset, std::uint64_t length, RangeLock kind) override {
+    return SetLock(offset, length, kind == RangeLock::Shared ? F_RDLCK : F_WRLCK);
+  }
+
+  Status UnlockRange(std::uint64_t offset, std::uint64_t length) override {
+    return SetLock(offset, length, F_UNLCK);
+  }
+
  private:
+  static Status InvalidOffset() { return Status::Error(ErrorKind::InvalidArgument, 87); }
+
+  Status SetLock(std::uint64_t offset, std::uint64_t length, short type) {
+    // A length of 0 would lock to the end of the file, whatever it grows to.
+    if (length == 0 || offset > kMaxOffset || length > kMaxOffset - offset) return InvalidOffset();
+    struct flock lock {};
+    lock.l_type = type;
+    lock.l_whence = SEEK_SET;
+    lock.l_start = static_cast<off_t>(offset);
+    lock.l_len = static_cast<off_t>(length);
+    if (::fcntl(fd_.get(), F_OFD_SETLK, &lock) == 0) return Status::Ok();
+    return errno == EAGAIN || errno == EACCES ? InUse() : FromErrno(errno);
+  }
+
   FileDescriptor fd_;
   std::unique_ptr<Claim> claim_;
 };
@@ -185,7 +225,25 @@ Result<std::unique_ptr<FileWriter>> OpenHostWriterAt(int folder_fd, const std::s
     return Fail<std::unique_ptr<FileWriter>>(InUse());
   auto claim = std::make_unique<Claim>(std::move(open_files), id, exclusive);
   return Result<std::unique_ptr<FileWriter>>::Of(
-      std::make_unique<HostFileWriter>(std::move(fd.value), std::move(claim)));
+      std::make_unique<HostFile>(std::move(fd.value), std::move(claim)));
+}
+
+Result<std::unique_ptr<DatabaseFile>> OpenHostDatabaseFileAt(
+    int folder_fd, const std::string& name, bool create, std::shared_ptr<OpenFiles> open_files) {
+  using File = std::unique_ptr<DatabaseFile>;
+  struct stat status {};
+  // Whatever stands at the name is judged once it is open: a second name planted between
+  // a look and the opening is still seen.
+  auto fd = OpenRegular(folder_fd, name.c_str(), O_RDWR | (create ? O_CREAT : 0), status);
+  if (!fd) return Fail<File>(fd.status);
+  // A file its owner may not write is read-only: Windows refuses write access to it (the
+  // host would not, to a superuser).
+  if ((status.st_mode & S_IWUSR) == 0) return Fail<File>(AccessDenied());
+  if (status.st_nlink != 1) return Fail<File>(Status::Error(ErrorKind::HardLinked));
+  const OpenFiles::FileId id{status.st_dev, status.st_ino};
+  if (!open_files->AddReader(id)) return Fail<File>(InUse());
+  auto claim = std::make_unique<Claim>(std::move(open_files), id, false);
+  return Result<File>::Of(std::make_unique<HostFile>(std::move(fd.value), std::move(claim)));
 }
 
 }  // namespace morvel::platform::emulated

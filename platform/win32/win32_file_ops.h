@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/file_system.h"
+#include "platform/win32/win32_util.h"
 
 namespace morvel::platform::win32 {
 
@@ -20,6 +21,10 @@ bool IsDotEntry(const wchar_t* name);
 // The entries of the existing folder `folder` ("." and ".." left out), sorted as NTFS lists
 // them whatever the file system.
 Status ListFolder(std::wstring folder, std::vector<FileEntry>& entries);
+// Sorts listed entries as NTFS lists them (by their upper-cased names).
+void SortAsNtfsLists(std::vector<FileEntry>& entries);
+// The open file `file` (read and write access) behind the port's file interfaces.
+std::unique_ptr<DatabaseFile> FileOfHandle(UniqueHandle file);
 
 Result<std::unique_ptr<FileReader>> OpenFileForReading(std::string_view path);
 Result<std::unique_ptr<FileWriter>> OpenFileSharedForWriting(std::string_view path);

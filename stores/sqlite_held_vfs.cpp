@@ -159,24 +159,28 @@ HeldFolderVfs::HeldFolderVfs(platform::FolderHandle& folder, std::string databas
   std::snprintf(state_->name.data(), state_->name.size(), "morvel-held-%p",
                 static_cast<void*>(state_.get()));
   sqlite3_vfs& vfs = state_->vfs;
-  vfs.iVersion = 2;
-  vfs.szOsFile = std::max(sqlite_detail::HeldFileSize(), state_->system->szOsFile);
-  vfs.mxPathname = 512;
-  vfs.zName = state_->name.data();
-  vfs.pAppData = state_.get();
-  vfs.xOpen = Open;
-  vfs.xDelete = Delete;
-  vfs.xAccess = Access;
-  vfs.xFullPathname = FullPathname;
-  vfs.xDlOpen = DlOpen;
-  vfs.xDlError = DlError;
-  vfs.xDlSym = DlSym;
-  vfs.xDlClose = DlClose;
-  vfs.xRandomness = Randomness;
-  vfs.xSleep = Sleep;
-  vfs.xCurrentTime = CurrentTime;
-  vfs.xGetLastError = GetLastError;
-  vfs.xCurrentTimeInt64 = CurrentTimeInt64;
+  vfs = sqlite3_vfs{.iVersion = 2,
+                    .szOsFile = std::max(sqlite_detail::HeldFileSize(), state_->system->szOsFile),
+                    .mxPathname = 512,
+                    .pNext = nullptr,
+                    .zName = state_->name.data(),
+                    .pAppData = state_.get(),
+                    .xOpen = Open,
+                    .xDelete = Delete,
+                    .xAccess = Access,
+                    .xFullPathname = FullPathname,
+                    .xDlOpen = DlOpen,
+                    .xDlError = DlError,
+                    .xDlSym = DlSym,
+                    .xDlClose = DlClose,
+                    .xRandomness = Randomness,
+                    .xSleep = Sleep,
+                    .xCurrentTime = CurrentTime,
+                    .xGetLastError = GetLastError,
+                    .xCurrentTimeInt64 = CurrentTimeInt64,
+                    .xSetSystemCall = nullptr,
+                    .xGetSystemCall = nullptr,
+                    .xNextSystemCall = nullptr};
   if (sqlite3_vfs_register(&vfs, 0) != SQLITE_OK)
     throw std::runtime_error("SQLite would not take the held folder's VFS");
 }

@@ -58,9 +58,11 @@ fresh_image() {
   "$morvel" demo "$image" >/dev/null
 }
 
-# Every file outside the item, with the user's file, as checksums.
+# Every file outside the item (and the image's lock, which a run makes), with the user's
+# file, as checksums.
 checksums() {
-  (cd "$image" && find . -type f ! \( "${ITEM[@]}" \) -print0 | sort -z | xargs -0 sha256sum)
+  (cd "$image" && find . -type f ! -path ./.lock ! \( "${ITEM[@]}" \) -print0 | sort -z |
+    xargs -0 sha256sum)
   sha256sum "$outside"
 }
 

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "common/text.h"
+#include "platform/win32/win32_nt_files.h"
 #include "platform/win32/win32_util.h"
 
 namespace morvel::platform::win32 {
@@ -104,12 +105,7 @@ class Win32File final : public DatabaseFile {
     return FlushFileBuffers(file_.get()) ? Status::Ok() : StatusOf(GetLastError());
   }
 
-  [[nodiscard]] Result<std::uint32_t> LinkCount() const override {
-    BY_HANDLE_FILE_INFORMATION info;
-    if (!GetFileInformationByHandle(file_.get(), &info))
-      return FailedWith<std::uint32_t>(GetLastError());
-    return Result<std::uint32_t>::Of(info.nNumberOfLinks);
-  }
+  [[nodiscard]] Result<std::uint32_t> LinkCount() const override { return LinksOf(file_.get()); }
 
   Status LockRange(std::uint64_t offset, std::uint64_t length, RangeLock kind) override {
     OVERLAPPED at = At(offset);
@@ -293,12 +289,10 @@ Result<std::unique_ptr<FileWriter>> OpenToWrite(std::string_view path, DWORD sha
       CreateFileW(Wide(path).c_str(), GENERIC_READ | GENERIC_WRITE, sharing, nullptr, OPEN_EXISTING,
                   FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
   if (!file) return FailedWith<Writer>(GetLastError());
-  BY_HANDLE_FILE_INFORMATION info;
-  if (!GetFileInformationByHandle(file.get(), &info)) return FailedWith<Writer>(GetLastError());
-  if (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)
-    return FailedWith<Writer>(kErrorLinkMet);
-  if (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-    return FailedWith<Writer>(ERROR_ACCESS_DENIED);
+  const auto attributes = AttributesOf(file.get());
+  if (!attributes) return Result<Writer>{nullptr, attributes.status};
+  if (attributes.value & FILE_ATTRIBUTE_REPARSE_POINT) return FailedWith<Writer>(kErrorLinkMet);
+  if (attributes.value & FILE_ATTRIBUTE_DIRECTORY) return FailedWith<Writer>(ERROR_ACCESS_DENIED);
   return Result<Writer>::Of(std::make_unique<Win32File>(std::move(file)));
 }
 

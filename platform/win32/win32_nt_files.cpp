@@ -102,11 +102,21 @@ Status MarkForDeletion(HANDLE handle) {
   return StatusOf(GetLastError());
 }
 
-Result<DWORD> AttributesOf(HANDLE handle, DWORD* links) {
-  BY_HANDLE_FILE_INFORMATION info;
-  if (!GetFileInformationByHandle(handle, &info)) return FailedWith<DWORD>(GetLastError());
-  if (links != nullptr) *links = info.nNumberOfLinks;
-  return Result<DWORD>::Of(info.dwFileAttributes);
+// FileBasicInfo and FileStandardInfo rather than GetFileInformationByHandle, which also asks
+// the volume for its serial number: under Wine a round trip through the mount manager for
+// every file.
+Result<DWORD> AttributesOf(HANDLE handle) {
+  FILE_BASIC_INFO basic;
+  if (!GetFileInformationByHandleEx(handle, FileBasicInfo, &basic, sizeof basic))
+    return FailedWith<DWORD>(GetLastError());
+  return Result<DWORD>::Of(basic.FileAttributes);
+}
+
+Result<std::uint32_t> LinksOf(HANDLE handle) {
+  FILE_STANDARD_INFO standard;
+  if (!GetFileInformationByHandleEx(handle, FileStandardInfo, &standard, sizeof standard))
+    return FailedWith<std::uint32_t>(GetLastError());
+  return Result<std::uint32_t>::Of(standard.NumberOfLinks);
 }
 
 }  // namespace morvel::platform::win32

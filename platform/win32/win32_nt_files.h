@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <string_view>
 #include <vector>
 
@@ -45,7 +46,8 @@ Status ListHeldFolder(HANDLE folder, std::vector<FileEntry>& entries);
 // that holds anything.
 Status MarkForDeletion(HANDLE handle);
 
-// The attributes of the open `handle`; its link count in `links` when asked for.
-Result<DWORD> AttributesOf(HANDLE handle, DWORD* links = nullptr);
+// The attributes of the open `handle`, and how many names its file has.
+Result<DWORD> AttributesOf(HANDLE handle);
+Result<std::uint32_t> LinksOf(HANDLE handle);
 
 }  // namespace morvel::platform::win32

@@ -52,6 +52,9 @@ cleanup() {
 trap cleanup EXIT
 image=$work/image
 outside=$work/outside/places.sqlite
+# The changes of every run that lost something.
+losses_file=$root/build/race-doors-losses.txt
+rm -f "$losses_file"
 
 fresh_image() {
   rm -rf "$image"
@@ -84,22 +87,39 @@ for door in "${DOORS[@]}"; do
     exit 1
   }
   losses=0 refused=0 rounds=0
-  for _ in $(seq "$runs"); do
+  for run in $(seq "$runs"); do
     fresh_image
     "door_$door"
     before=$(checksums)
     "$helper" "${RACE[@]}" >"$work/rounds" &
     helper_pid=$!
+    for _ in $(seq 500); do
+      [[ -s $work/rounds ]] && break
+      sleep 0.01
+    done
     "$morvel" --image "$image" --yes clean "$KEY" >"$work/log" 2>&1 || true
     kill -TERM "$helper_pid"
     wait "$helper_pid" || true
     helper_pid=
-    rounds=$((rounds + $(cat "$work/rounds" 2>/dev/null || echo 0)))
+    made=$(sed -n 2p "$work/rounds")
+    rounds=$((rounds + ${made:-0}))
     grep -q ': skipping ' "$work/log" && refused=$((refused + 1))
-    [[ $(checksums) == "$before" ]] || losses=$((losses + 1))
+    after=$(checksums)
+    if [[ $after != "$before" ]]; then
+      losses=$((losses + 1))
+      # What changed, and what the run said, for whoever looks into it.
+      {
+        echo "== $door, run $run"
+        diff <(echo "$before") <(echo "$after") || true
+        cat "$work/log"
+      } >>"$losses_file"
+    fi
   done
   printf '%-10s %4d runs  %3d losses  (refused with a line in %d runs; %d rounds of the race)\n' \
     "$door" "$runs" "$losses" "$refused" "$rounds"
   total_losses=$((total_losses + losses))
 done
-((total_losses == 0))
+if ((total_losses > 0)); then
+  echo "race-doors: what changed in each loss: $losses_file" >&2
+  exit 1
+fi

@@ -1,11 +1,13 @@
 #include "platform/emulated/host_open_file.h"
 
 #include <fcntl.h>
+#include <sys/inotify.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <limits>
+#include <string>
 
 #include "platform/emulated/file_errors.h"
 #include "platform/emulated/host_files.h"
@@ -27,6 +29,72 @@ Result<FileDescriptor> OpenRegular(int folder_fd, const char* file, int mode, st
   if (::fstat(fd.get(), &status) != 0) return {FileDescriptor(-1), FromErrno(errno)};
   if (!S_ISREG(status.st_mode)) return {FileDescriptor(-1), AccessDenied()};
   return {std::move(fd), Status::Ok()};
+}
+
+// The names made, removed or moved in or out of a folder since the watch began (inotify).
+class NameWatch {
+ public:
+  explicit NameWatch(int folder_fd) : fd_(::inotify_init1(IN_NONBLOCK | IN_CLOEXEC)) {
+    if (!fd_.valid()) return;
+    // The held folder itself, through its descriptor: no path that could lead elsewhere.
+    const std::string folder = "/proc/self/fd/" + std::to_string(folder_fd);
+    watching_ =
+        ::inotify_add_watch(fd_.get(), folder.c_str(),
+                            IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO | IN_ONLYDIR) >= 0;
+  }
+
+  [[nodiscard]] bool Watching() const { return watching_; }
+
+  // Whether `name` changed since the watch began; true too when changes were lost.
+  [[nodiscard]] bool Changed(const std::string& name) const {
+    alignas(inotify_event) char buffer[4096];
+    for (;;) {
+      const ssize_t n = ::read(fd_.get(), buffer, sizeof buffer);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) return false;  // nothing more
+      for (const char* at = buffer; at < buffer + n;) {
+        const auto* event = reinterpret_cast<const inotify_event*>(at);
+        if ((event->mask & IN_Q_OVERFLOW) != 0) return true;
+        if (event->len > 0 && name == event->name) return true;
+        at += sizeof(inotify_event) + event->len;
+      }
+    }
+  }
+
+ private:
+  FileDescriptor fd_;
+  bool watching_ = false;
+};
+
+// OpenRegular of the entry `name` of the folder open as `folder_fd`, sure that the name was
+// neither made, removed nor moved while it was opened, so that what `status` says of the
+// file (how many names it has above all) held when the name led to it: a second name put
+// there for the opening and taken away again at once is seen. With `create` a missing file
+// is made anew, which no other name can share. A name that keeps changing is InUse.
+// (Windows needs none of this: no name of a file open without delete sharing can go.)
+Result<FileDescriptor> OpenSettled(int folder_fd, const std::string& name, int mode, bool create,
+                                   struct stat& status) {
+  constexpr int kAttempts = 8;
+  for (int attempt = 0; attempt < kAttempts; ++attempt) {
+    if (create) {
+      FileDescriptor made(::openat(folder_fd, name.c_str(),
+                                   mode | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK,
+                                   0666));
+      if (made.valid()) {
+        if (::fstat(made.get(), &status) != 0) return {FileDescriptor(-1), FromErrno(errno)};
+        return {std::move(made), Status::Ok()};
+      }
+      if (errno != EEXIST) return {FileDescriptor(-1), FromErrno(errno)};
+    }
+    const NameWatch watch(folder_fd);
+    if (!watch.Watching()) return {FileDescriptor(-1), InUse()};
+    auto opened = OpenRegular(folder_fd, name.c_str(), mode, status);
+    if (watch.Changed(name)) continue;
+    // Gone since the look for it: made anew on the next round.
+    if (create && opened.status.kind == ErrorKind::NotFound) continue;
+    return opened;
+  }
+  return {FileDescriptor(-1), InUse()};
 }
 
 // Reads up to buffer.size() bytes at `offset`, as many as there are.
@@ -217,7 +285,9 @@ Result<std::unique_ptr<FileWriter>> OpenHostWriterAt(int folder_fd, const std::s
                                                      std::shared_ptr<OpenFiles> open_files,
                                                      WriterSharing sharing) {
   struct stat status {};
-  auto fd = OpenRegular(folder_fd, name.c_str(), O_RDWR, status);
+  // A whole path (AT_FDCWD) is the path door's; a name of a held folder is opened settled.
+  auto fd = folder_fd == AT_FDCWD ? OpenRegular(folder_fd, name.c_str(), O_RDWR, status)
+                                  : OpenSettled(folder_fd, name, O_RDWR, false, status);
   if (!fd) return Fail<std::unique_ptr<FileWriter>>(fd.status);
   const OpenFiles::FileId id{status.st_dev, status.st_ino};
   const bool exclusive = sharing == WriterSharing::None;
@@ -232,9 +302,9 @@ Result<std::unique_ptr<DatabaseFile>> OpenHostDatabaseFileAt(
     int folder_fd, const std::string& name, bool create, std::shared_ptr<OpenFiles> open_files) {
   using File = std::unique_ptr<DatabaseFile>;
   struct stat status {};
-  // Whatever stands at the name is judged once it is open: a second name planted between
-  // a look and the opening is still seen.
-  auto fd = OpenRegular(folder_fd, name.c_str(), O_RDWR | (create ? O_CREAT : 0), status);
+  // Whatever stands at the name is judged once it is open: a second name planted between a
+  // look and the opening, or for the opening alone, is still seen.
+  auto fd = OpenSettled(folder_fd, name, O_RDWR, create, status);
   if (!fd) return Fail<File>(fd.status);
   // A file its owner may not write is read-only: Windows refuses write access to it (the
   // host would not, to a superuser).

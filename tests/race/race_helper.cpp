@@ -6,8 +6,9 @@
 //   race_helper exchange FOLDER LINK_TARGET
 //       swaps FOLDER with a symbolic link to LINK_TARGET (renameat2 RENAME_EXCHANGE) and back.
 //
-// Both go round until SIGTERM or SIGINT, then leave things as they found them (the name
-// gone; the folder back in its place) and print how many rounds they made.
+// Both print "racing" once they go round, go round until SIGTERM or SIGINT, then leave
+// things as they found them (the name gone; the folder back in its place) and print how many
+// rounds they made.
 
 #include <fcntl.h>
 #include <stdio.h>
@@ -74,6 +75,9 @@ int main(int argc, char** argv) {
   if (argc != 4) return Usage();
   std::signal(SIGTERM, RequestStop);
   std::signal(SIGINT, RequestStop);
+  // The script starts the cleaner once this line is out: the race is on from its first step.
+  std::printf("racing\n");
+  std::fflush(stdout);
   const std::string mode = argv[1];
   long rounds = -1;
   if (mode == "link") {

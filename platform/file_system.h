@@ -144,7 +144,9 @@ class FolderHandle {
   // Opens the file `name` for a database library (DatabaseFile), never through a link, and
   // with CreateIfMissing makes it when it is not there. What was opened is checked on the
   // open handle itself, so nothing put in its place before or during the opening gets
-  // through: Link for a symbolic link or junction; AccessDenied for a folder, anything else
+  // through (nor a second name taken away again before the names are counted: on Windows
+  // no name of a file open without delete sharing can go; the emulated machine watches the
+  // folder's names while it opens): Link for a symbolic link or junction; AccessDenied for a folder, anything else
   // that is not a plain file, or a read-only file; HardLinked for a file with more than one
   // name (its data is another name's too). InUse when another program holds it without
   // sharing reading and writing (on the emulated machine also a file listed as locked);

@@ -141,15 +141,19 @@ class FolderHandle {
   // AccessDenied for a read-only file or a folder; InUse when anyone holds it open.
   [[nodiscard]] virtual Result<std::unique_ptr<FileWriter>> OpenFileToOverwrite(
       std::string_view name) = 0;
+  // FileSystem::OpenForReading of the file `name`, shared for reading, writing and deletion,
+  // never through a link (Link): AccessDenied for a folder, NotFound when missing.
+  [[nodiscard]] virtual Result<std::unique_ptr<FileReader>> OpenListedFile(
+      std::string_view name) const = 0;
   // Opens the file `name` for a database library (DatabaseFile), never through a link, and
   // with CreateIfMissing makes it when it is not there. What was opened is checked on the
   // open handle itself, so nothing put in its place before or during the opening gets
   // through (nor a second name taken away again before the names are counted: on Windows
   // no name of a file open without delete sharing can go; the emulated machine watches the
-  // folder's names while it opens): Link for a symbolic link or junction; AccessDenied for a folder, anything else
-  // that is not a plain file, or a read-only file; HardLinked for a file with more than one
-  // name (its data is another name's too). InUse when another program holds it without
-  // sharing reading and writing (on the emulated machine also a file listed as locked);
+  // folder's names while it opens): Link for a symbolic link or junction; AccessDenied for a
+  // folder, anything else that is not a plain file, or a read-only file; HardLinked for a file with
+  // more than one name (its data is another name's too). InUse when another program holds it
+  // without sharing reading and writing (on the emulated machine also a file listed as locked);
   // NotFound when it is missing and not to be made.
   [[nodiscard]] virtual Result<std::unique_ptr<DatabaseFile>> OpenDatabaseFile(
       std::string_view name, FileOpening opening) = 0;

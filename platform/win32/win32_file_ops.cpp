@@ -247,16 +247,20 @@ std::unique_ptr<DatabaseFile> FileOfHandle(UniqueHandle file) {
   return std::make_unique<Win32File>(std::move(file));
 }
 
-Result<std::unique_ptr<FileReader>> OpenFileForReading(std::string_view path) {
-  UniqueHandle file =
-      OwnFile(CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                          nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) return FailedWith<std::unique_ptr<FileReader>>(GetLastError());
+Result<std::unique_ptr<FileReader>> ReaderOfHandle(UniqueHandle file) {
   LARGE_INTEGER size;
   if (!GetFileSizeEx(file.get(), &size))
     return FailedWith<std::unique_ptr<FileReader>>(GetLastError());
   return Result<std::unique_ptr<FileReader>>::Of(std::make_unique<Win32FileReader>(
       std::move(file), static_cast<std::uint64_t>(size.QuadPart)));
+}
+
+Result<std::unique_ptr<FileReader>> OpenFileForReading(std::string_view path) {
+  UniqueHandle file =
+      OwnFile(CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                          nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return FailedWith<std::unique_ptr<FileReader>>(GetLastError());
+  return ReaderOfHandle(std::move(file));
 }
 
 Result<std::unique_ptr<FileWriter>> OpenFileExclusive(std::string_view path) {
@@ -293,7 +297,7 @@ Result<std::unique_ptr<FileWriter>> OpenToWrite(std::string_view path, DWORD sha
   if (!attributes) return Result<Writer>{nullptr, attributes.status};
   if (attributes.value & FILE_ATTRIBUTE_REPARSE_POINT) return FailedWith<Writer>(kErrorLinkMet);
   if (attributes.value & FILE_ATTRIBUTE_DIRECTORY) return FailedWith<Writer>(ERROR_ACCESS_DENIED);
-  return Result<Writer>::Of(std::make_unique<Win32File>(std::move(file)));
+  return Result<Writer>::Of(FileOfHandle(std::move(file)));
 }
 
 Status ShellDeletePath(std::string_view path, bool files_only) {

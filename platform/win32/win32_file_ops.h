@@ -25,6 +25,8 @@ Status ListFolder(std::wstring folder, std::vector<FileEntry>& entries);
 void SortAsNtfsLists(std::vector<FileEntry>& entries);
 // The open file `file` (read and write access) behind the port's file interfaces.
 std::unique_ptr<DatabaseFile> FileOfHandle(UniqueHandle file);
+// The open file `file` (read access) as a reader, with its length now.
+Result<std::unique_ptr<FileReader>> ReaderOfHandle(UniqueHandle file);
 
 Result<std::unique_ptr<FileReader>> OpenFileForReading(std::string_view path);
 Result<std::unique_ptr<FileWriter>> OpenFileSharedForWriting(std::string_view path);

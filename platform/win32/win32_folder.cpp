@@ -155,22 +155,32 @@ class Win32Folder final : public FolderHandle {
   [[nodiscard]] Result<std::unique_ptr<FileWriter>> OpenFileToOverwrite(
       std::string_view name) override {
     using Writer = std::unique_ptr<FileWriter>;
-    auto file = OpenPlainFile(name, 0, FILE_OPEN);
+    auto file = OpenPlainFile(name, GENERIC_READ | GENERIC_WRITE, 0, FILE_OPEN);
     if (!file) return Result<Writer>{nullptr, file.status};
-    return Result<Writer>::Of(std::move(file.value));
+    return Result<Writer>::Of(FileOfHandle(std::move(file.value)));
   }
 
   [[nodiscard]] Result<std::unique_ptr<DatabaseFile>> OpenDatabaseFile(
       std::string_view name, FileOpening opening) override {
+    using File = std::unique_ptr<DatabaseFile>;
     auto file = OpenPlainFile(
-        name, kShareReadWrite,
+        name, GENERIC_READ | GENERIC_WRITE, kShareReadWrite,
         opening == FileOpening::CreateIfMissing ? ULONG{FILE_OPEN_IF} : ULONG{FILE_OPEN});
-    if (!file) return file;
-    const auto links = file.value->LinkCount();
-    if (!links) return Result<std::unique_ptr<DatabaseFile>>{nullptr, links.status};
-    if (links.value != 1)
-      return Result<std::unique_ptr<DatabaseFile>>::Failed(ErrorKind::HardLinked);
-    return file;
+    if (!file) return Result<File>{nullptr, file.status};
+    // Counted on the open handle, which shares no deletion: no name of the file can go
+    // between the opening and the count.
+    const auto links = LinksOf(file.value.get());
+    if (!links) return Result<File>{nullptr, links.status};
+    if (links.value != 1) return Result<File>::Failed(ErrorKind::HardLinked);
+    return Result<File>::Of(FileOfHandle(std::move(file.value)));
+  }
+
+  // Shared for reading, writing and deletion: another program's file is only looked at.
+  [[nodiscard]] Result<std::unique_ptr<FileReader>> OpenListedFile(
+      std::string_view name) const override {
+    auto file = OpenPlainFile(name, GENERIC_READ, kShareAll, FILE_OPEN);
+    if (!file) return Result<std::unique_ptr<FileReader>>{nullptr, file.status};
+    return ReaderOfHandle(std::move(file.value));
   }
 
  private:
@@ -191,20 +201,20 @@ class Win32Folder final : public FolderHandle {
     return SetFileInformationByHandle(file, FileBasicInfo, &basic, sizeof basic) != FALSE;
   }
 
-  // A plain file of this folder opened to read and write with `share`, never a link (Link)
-  // or a folder (AccessDenied), judged on the open handle.
-  [[nodiscard]] Result<std::unique_ptr<DatabaseFile>> OpenPlainFile(std::string_view name,
-                                                                    ULONG share,
-                                                                    ULONG disposition) {
-    using File = std::unique_ptr<DatabaseFile>;
-    auto file = Open(name, {GENERIC_READ | GENERIC_WRITE, share, disposition,
-                            FILE_NON_DIRECTORY_FILE | FILE_OPEN_REPARSE_POINT});
-    if (!file) return Result<File>{nullptr, file.status};
+  // A plain file of this folder opened with `access` and `share`, never a link (Link) or a
+  // folder (AccessDenied), judged on the open handle.
+  [[nodiscard]] Result<UniqueHandle> OpenPlainFile(std::string_view name, ACCESS_MASK access,
+                                                   ULONG share, ULONG disposition) const {
+    auto file =
+        Open(name, {access, share, disposition, FILE_NON_DIRECTORY_FILE | FILE_OPEN_REPARSE_POINT});
+    if (!file) return file;
     const auto attributes = AttributesOf(file.value.get());
-    if (!attributes) return Result<File>{nullptr, attributes.status};
-    if (attributes.value & FILE_ATTRIBUTE_REPARSE_POINT) return FailedWith<File>(kErrorLinkMet);
-    if (attributes.value & FILE_ATTRIBUTE_DIRECTORY) return FailedWith<File>(ERROR_ACCESS_DENIED);
-    return Result<File>::Of(FileOfHandle(std::move(file.value)));
+    if (!attributes) return Result<UniqueHandle>{nullptr, attributes.status};
+    if (attributes.value & FILE_ATTRIBUTE_REPARSE_POINT)
+      return FailedWith<UniqueHandle>(kErrorLinkMet);
+    if (attributes.value & FILE_ATTRIBUTE_DIRECTORY)
+      return FailedWith<UniqueHandle>(ERROR_ACCESS_DENIED);
+    return file;
   }
 
   UniqueHandle handle_;

@@ -139,6 +139,10 @@ class SpyFiles final : public platform::FileSystem {
         std::string_view name, platform::FileOpening opening) override {
       return real_->OpenDatabaseFile(name, opening);
     }
+    platform::Result<std::unique_ptr<platform::FileReader>> OpenListedFile(
+        std::string_view name) const override {
+      return real_->OpenListedFile(name);
+    }
 
    private:
     std::string Below(std::string_view name) const { return Path() + "\\" + std::string(name); }

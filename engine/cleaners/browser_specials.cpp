@@ -19,8 +19,9 @@ Tally EmptyDatabaseTables(Executor& executor, const Special& special) {
   executor.ForEachFolder(special.where, [&](Executor::Reached& profile) {
     // The database of the profile that is held, where it really is. Nothing is counted:
     // the rows of a table are no entries of the log.
-    (void)EmptyDatabaseTable(run, WithBackslash(profile.folder.Path()) + special.file,
-                             special.table);
+    std::string shown = profile.shown;
+    if (!shown.empty() && shown.back() == '\\') shown.pop_back();
+    (void)EmptyDatabaseTable(run, profile.folder, shown, special.file, special.table);
   });
   return {};
 }

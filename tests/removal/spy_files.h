@@ -76,9 +76,6 @@ class SpyFiles final : public platform::FileSystem {
   std::string ShortPathName(std::string_view path) const override {
     return real_.ShortPathName(path);
   }
-  platform::Result<std::string> LibraryPath(std::string_view path) const override {
-    return real_.LibraryPath(path);
-  }
   platform::Result<std::unique_ptr<platform::FolderHandle>> OpenFolder(
       std::string_view final_path) override {
     return Spied(real_.OpenFolder(final_path));
@@ -122,6 +119,9 @@ class SpyFiles final : public platform::FileSystem {
         if (more) more = visit(e);
       return status;
     }
+    platform::Result<platform::FileEntry> StatEntry(std::string_view name) const override {
+      return real_->StatEntry(name);
+    }
     platform::Result<std::unique_ptr<platform::FolderHandle>> OpenSubFolder(
         std::string_view name) const override {
       return spy_.Spied(real_->OpenSubFolder(name));
@@ -142,6 +142,10 @@ class SpyFiles final : public platform::FileSystem {
         return platform::Result<std::unique_ptr<platform::FileWriter>>::Failed(
             platform::ErrorKind::AccessDenied, 5);
       return spy_.Recorded(Below(name), real_->OpenFileToOverwrite(name));
+    }
+    platform::Result<std::unique_ptr<platform::DatabaseFile>> OpenDatabaseFile(
+        std::string_view name, platform::FileOpening opening) override {
+      return real_->OpenDatabaseFile(name, opening);
     }
     platform::Result<std::unique_ptr<platform::FileReader>> OpenListedFile(
         std::string_view name) const override {

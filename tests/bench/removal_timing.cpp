@@ -38,8 +38,8 @@ class NoQuestions final : public morvel::platform::UserQuestions {
 class BenchRun final : public morvel::RunContext {
  public:
   BenchRun(morvel::platform::emulated::EmulatedMachine& machine, RunMode mode)
-      : mode_(mode), port_{machine.registry(), machine.files(), machine.system(),
-                           machine.windows(),  questions_,      machine.protected_storage(),
+      : mode_(mode), port_{machine.registry(), machine.files(),      machine.system(),
+                           machine.windows(),  questions_,           machine.protected_storage(),
                            machine.internet(), machine.logon_tasks()} {
     settings_.FastScan = true;
   }

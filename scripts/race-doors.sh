@@ -14,7 +14,7 @@
 #         takes it away again; "exchange FOLDER LINK_TARGET" swaps FOLDER with a link there;
 #   ITEM  find(1) tests for the files the item itself may change (left out of the check);
 # and it may change the image first (exchange_for makes the folder of the user's that a
-# profile is exchanged for). $outside is the user's file outside the image
+# profile is exchanged for a link to). $outside is the user's file outside the image
 # (a Firefox history of its own, with visits), the usual target.
 set -euo pipefail
 
@@ -35,12 +35,14 @@ door_journal() {
   ITEM=(-path "./$profiles/*.default*/places.sqlite*" -o -path "./$profiles/*/history.dat")
 }
 
-# A browser's profile folder is exchanged for a link to a folder of the user's, outside the
-# image, that holds what the item would take in the profile: between the listing of the
-# profiles and the visit, the item must enter no link.
+# A browser's profile folder is exchanged for a link to a folder of the user's, C:\Photos,
+# that holds what the item would take in the profile: between the listing of the profiles
+# and the visit, the item must enter no link. The folder is on the machine's own drive, where
+# the machine follows a link (it never follows one out of its drives).
 exchange_for() {
   local folder=$1
   shift
+  local victims=$image/drives/C/Photos
   rm -rf "$victims"
   local file
   for file in "$@"; do
@@ -104,8 +106,6 @@ cleanup() {
 trap cleanup EXIT
 image=$work/image
 outside=$work/outside/places.sqlite
-# The user's folder a profile is exchanged for a link to.
-victims=$work/outside/photos
 # The changes of every run that lost something.
 losses_file=$root/build/race-doors-losses.txt
 rm -f "$losses_file"

@@ -141,6 +141,11 @@ class FolderHandle {
   // AccessDenied for a read-only file or a folder; InUse when anyone holds it open.
   [[nodiscard]] virtual Result<std::unique_ptr<FileWriter>> OpenFileToOverwrite(
       std::string_view name) = 0;
+  // FileSystem::OpenSharedForWriting of the file `name`: shared for reading and writing with
+  // the program that has it open (a browser its index.dat), never through a link (Link).
+  // AccessDenied for a read-only file or a folder; NotFound when missing.
+  [[nodiscard]] virtual Result<std::unique_ptr<FileWriter>> OpenSharedFileToWrite(
+      std::string_view name) = 0;
   // FileSystem::OpenForReading of the file `name`, shared for reading, writing and deletion,
   // never through a link (Link): AccessDenied for a folder, NotFound when missing.
   [[nodiscard]] virtual Result<std::unique_ptr<FileReader>> OpenListedFile(

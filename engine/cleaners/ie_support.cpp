@@ -43,19 +43,22 @@ std::string TodaysHistoryMarker(RunContext& run) {
   return std::string("MSHist01") + date;
 }
 
-void WipeIndexDatFile(RunContext& run, const platform::FolderHandle& folder,
+void WipeIndexDatFile(RunContext& run, platform::FolderHandle& folder,
                       std::string_view shown_folder, std::string_view name) {
   if (run.IsTestMode() || name.empty()) return;
   const TOptionsSetting& options = run.options();
-  platform::FileSystem& files = run.port().files;
-  // The file of the folder that is held, where it really is; the log names it as reached.
-  const std::string real = WithBackslash(folder.Path()) + std::string(name);
   const std::string shown = std::string(shown_folder) + std::string(name);
-  WipeIndexDat(files, real, IndexDatWipePasses(options.OverwriteFile, options.OverwriteNumber),
-               [&run, &files, &real, &shown] {
-                 return PassWriteDoor(run, shown, files.OpenSharedForWriting(real),
-                                      WriteRefusal::Logged);
-               });
+  // Both ends open the file of the held folder itself: a folder exchanged for a link since it
+  // was entered leads neither elsewhere.
+  WipeIndexDat(
+      IndexDatWipePasses(options.OverwriteFile, options.OverwriteNumber),
+      [&] {
+        return PassWriteDoor(run, shown, folder.OpenSharedFileToWrite(name), WriteRefusal::Logged);
+      },
+      [&]() -> std::unique_ptr<platform::FileReader> {
+        auto opened = folder.OpenListedFile(name);
+        return opened.ok() ? std::move(opened.value) : nullptr;
+      });
 }
 
 void WipeIndexDatTree(RunContext& run, platform::FolderHandle& top, const std::string& shown) {

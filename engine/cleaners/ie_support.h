@@ -29,8 +29,9 @@ std::string TodaysHistoryMarker(RunContext& run);
 // Wipes the index `name` of a held folder (shown in the log as `shown_folder`, with its
 // trailing "\") in place, with the passes the overwrite settings give. Nothing in Test
 // mode; a missing file or any failure ends it quietly; a link or a file with a second name
-// is not written (the write door's line).
-void WipeIndexDatFile(RunContext& run, const platform::FolderHandle& folder,
+// is not written (the write door's line). The file is opened inside the held folder, never
+// by a path.
+void WipeIndexDatFile(RunContext& run, platform::FolderHandle& folder,
                       std::string_view shown_folder, std::string_view name);
 
 // Wipes every file named "index.dat" (any letter case) in every sub-folder of the held

@@ -184,16 +184,14 @@ class HeldFolder final : public FolderHandle {
 
   [[nodiscard]] Result<std::unique_ptr<FileWriter>> OpenFileToOverwrite(
       std::string_view name) override {
-    using Writer = std::unique_ptr<FileWriter>;
-    std::string actual;
-    struct stat st {};
-    if (Status found = Lookup(name, actual, st); !found) return Fail<Writer>(found);
-    if (S_ISLNK(st.st_mode)) return Fail<Writer>(LinkMet());
-    if (!S_ISREG(st.st_mode)) return Fail<Writer>(AccessDenied());
-    // NTFS refuses write access to a read-only file before it looks at who else has it open.
-    if ((st.st_mode & S_IWUSR) == 0) return Fail<Writer>(AccessDenied());
-    if (IsLocked(actual)) return Fail<Writer>(InUse());
-    return OpenHostWriterAt(fd_.get(), actual, services_.open_files);
+    return OpenWriter(name, WriterSharing::None);
+  }
+
+  // A file in use by another program opens all the same: its owner shares reading and
+  // writing, as a browser does with its index.dat.
+  [[nodiscard]] Result<std::unique_ptr<FileWriter>> OpenSharedFileToWrite(
+      std::string_view name) override {
+    return OpenWriter(name, WriterSharing::ReadWrite);
   }
 
   [[nodiscard]] Result<std::unique_ptr<DatabaseFile>> OpenDatabaseFile(
@@ -225,6 +223,19 @@ class HeldFolder final : public FolderHandle {
   }
 
  private:
+  Result<std::unique_ptr<FileWriter>> OpenWriter(std::string_view name, WriterSharing sharing) {
+    using Writer = std::unique_ptr<FileWriter>;
+    std::string actual;
+    struct stat st {};
+    if (Status found = Lookup(name, actual, st); !found) return Fail<Writer>(found);
+    if (S_ISLNK(st.st_mode)) return Fail<Writer>(LinkMet());
+    if (!S_ISREG(st.st_mode)) return Fail<Writer>(AccessDenied());
+    // NTFS refuses write access to a read-only file before it looks at who else has it open.
+    if ((st.st_mode & S_IWUSR) == 0) return Fail<Writer>(AccessDenied());
+    if (sharing == WriterSharing::None && IsLocked(actual)) return Fail<Writer>(InUse());
+    return OpenHostWriterAt(fd_.get(), actual, services_.open_files, sharing);
+  }
+
   Status Lookup(std::string_view name, std::string& actual, struct stat& st) const {
     if (!IsValidWindowsName(name)) return FileNotFound();
     const auto found = FindNameAt(fd_.get(), name, st);

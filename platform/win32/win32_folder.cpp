@@ -160,6 +160,14 @@ class Win32Folder final : public FolderHandle {
     return Result<Writer>::Of(FileOfHandle(std::move(file.value)));
   }
 
+  [[nodiscard]] Result<std::unique_ptr<FileWriter>> OpenSharedFileToWrite(
+      std::string_view name) override {
+    using Writer = std::unique_ptr<FileWriter>;
+    auto file = OpenPlainFile(name, GENERIC_READ | GENERIC_WRITE, kShareReadWrite, FILE_OPEN);
+    if (!file) return Result<Writer>{nullptr, file.status};
+    return Result<Writer>::Of(FileOfHandle(std::move(file.value)));
+  }
+
   [[nodiscard]] Result<std::unique_ptr<DatabaseFile>> OpenDatabaseFile(
       std::string_view name, FileOpening opening) override {
     using File = std::unique_ptr<DatabaseFile>;

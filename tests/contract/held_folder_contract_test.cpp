@@ -185,6 +185,50 @@ TEST_F(HeldFolderContract, OpenDatabaseFileJudgesWhatItOpened) {
   EXPECT_TRUE(held->DeleteListedFile("new.sqlite-journal").ok());
 }
 
+// A file opened to be written, alone or shared with the program that has it open, is the
+// folder's own: a link is never written through, and a folder or a read-only file is
+// refused.
+TEST_F(HeldFolderContract, FilesOpenedToWriteAreTheFoldersOwn) {
+  ASSERT_TRUE(files().WriteFile(Path("index.dat"), "index").ok());
+  ASSERT_TRUE(files().WriteFile(Path("users.doc"), "the user's").ok());
+  ASSERT_TRUE(files().WriteFile(Path("readonly.dat"), "ro").ok());
+  ASSERT_TRUE(files().CreateFolder(Path("Folder")).ok());
+  struct Case {
+    const char* name;
+    ErrorKind expected;
+  };
+  std::vector<Case> cases = {{"INDEX.DAT", ErrorKind::None},
+                             {"missing.dat", ErrorKind::NotFound},
+                             {"Folder", ErrorKind::AccessDenied},
+                             {"..\\users.doc", ErrorKind::NotFound}};
+  if (!backend().SetAttributes(Path("readonly.dat"), attr::ReadOnly))
+    cases.push_back({"readonly.dat", ErrorKind::AccessDenied});
+  if (!backend().MakeLink(Path("link.dat"), Path("users.doc"), false))
+    cases.push_back({"link.dat", ErrorKind::Link});
+  auto held = Hold();
+  using Opening = platform::Result<std::unique_ptr<platform::FileWriter>> (
+      platform::FolderHandle::*)(std::string_view);
+  for (const Opening open : {&platform::FolderHandle::OpenFileToOverwrite,
+                             &platform::FolderHandle::OpenSharedFileToWrite}) {
+    for (const Case& c : cases) {
+      SCOPED_TRACE(c.name);
+      const auto opened = ((*held).*open)(c.name);
+      if (c.expected == ErrorKind::None) {
+        ASSERT_TRUE(opened.ok()) << platform::ErrorKindName(opened.status.kind);
+        EXPECT_TRUE(opened.value->WriteAt(0, Bytes("INDEX")).ok());
+      } else {
+        // Not Ok is enough where a backend tells a bad name another way.
+        EXPECT_FALSE(opened.ok());
+        if (c.expected != ErrorKind::NotFound) {
+          EXPECT_EQ(opened.status.kind, c.expected);
+        }
+      }
+    }
+  }
+  EXPECT_EQ(files().ReadFile(Path("index.dat")).value, "INDEX");
+  EXPECT_EQ(files().ReadFile(Path("users.doc")).value, "the user's");
+}
+
 TEST_F(HeldFolderContract, DatabaseFilesAreWrittenCutAndLockedByRanges) {
   ASSERT_TRUE(files().WriteFile(Path("db"), "0123456789").ok());
   auto held = Hold();

@@ -753,5 +753,37 @@ TEST_F(EscapeTest, FilesWrittenInPlaceAreNeverTheUsersFiles) {
   }
 }
 
+// A day folder of the history exchanged for a link to a folder of the user's once the wipe
+// of the indexes has entered and listed it: the index is written in the folder that was
+// entered, never through a path the link now redirects, so the user's index.dat keeps
+// every byte.
+TEST_F(EscapeTest, AnIndexFolderExchangedForALinkAfterItWasEnteredIsNotWrittenThrough) {
+  MakeProgramImage();
+  const std::string day =
+      R"(C:\Users\User\AppData\Local\Microsoft\Windows\History\History.IE5\MSHist012019)";
+  const fs::path entered = HostOf(day);
+  const fs::path moved = entered.string() + ".moved";
+  const fs::path users = dir / "drives/C/Users/User/Documents/Backup";
+  WriteFile(entered / "index.dat", RealIndexDat());
+  WriteFile(users / "index.dat", RealIndexDat());
+  int listings = 0;
+  bool exchanged = false;
+  const RunResult run = Run("Internet Explorer - Visited URL History", true, platform::Answer::Yes,
+                            [&](std::string_view listed) {
+                              // The day folders' sweep lists it first, the wipe of the indexes
+                              // second.
+                              if (exchanged || !SameText(listed, day) || ++listings < 2) return;
+                              exchanged = true;
+                              fs::rename(entered, moved);
+                              fs::create_directory_symlink(users, entered);
+                            });
+  EXPECT_TRUE(exchanged);
+  // Compared whole, not printed: 4 KB of bytes say nothing in a failure.
+  EXPECT_TRUE(::morvel::testing::ReadText((users / "index.dat").string()) == RealIndexDat())
+      << ::testing::PrintToString(run.lines);
+  EXPECT_FALSE(::morvel::testing::ReadText((moved / "index.dat").string()) == RealIndexDat());
+  EXPECT_EQ(MissingPrecious(), std::vector<std::string>{});
+}
+
 }  // namespace
 }  // namespace morvel::escape_test

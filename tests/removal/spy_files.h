@@ -143,6 +143,10 @@ class SpyFiles final : public platform::FileSystem {
             platform::ErrorKind::AccessDenied, 5);
       return spy_.Recorded(Below(name), real_->OpenFileToOverwrite(name));
     }
+    platform::Result<std::unique_ptr<platform::FileWriter>> OpenSharedFileToWrite(
+        std::string_view name) override {
+      return real_->OpenSharedFileToWrite(name);
+    }
     platform::Result<std::unique_ptr<platform::DatabaseFile>> OpenDatabaseFile(
         std::string_view name, platform::FileOpening opening) override {
       return real_->OpenDatabaseFile(name, opening);

@@ -62,9 +62,8 @@ int IndexDatWipePasses(bool overwrite_file, int overwrite_number) {
   return std::clamp(overwrite_file ? overwrite_number : 0, 1, 3);
 }
 
-void WipeIndexDat(platform::FileSystem& files, std::string_view path, int passes,
-                  const IndexDatWriterOpener& open_writer) {
-  if (!files.Exists(path)) return;
+void WipeIndexDat(int passes, const IndexDatWriterOpener& open_writer,
+                  const IndexDatReaderOpener& open_reader) {
   std::mt19937 random(
       static_cast<std::uint32_t>(std::chrono::steady_clock::now().time_since_epoch().count()));
   std::uniform_int_distribution<int> byte(0, 254);
@@ -72,10 +71,10 @@ void WipeIndexDat(platform::FileSystem& files, std::string_view path, int passes
     // The writer first: it decides whether this file may be written at all.
     const std::unique_ptr<platform::FileWriter> out = open_writer();
     if (!out) return;
-    auto in = files.OpenForReading(path);
-    if (!in.ok()) return;
+    const std::unique_ptr<platform::FileReader> in = open_reader();
+    if (!in) return;
     const auto fill = static_cast<std::uint8_t>(pass == passes ? 0 : byte(random));
-    if (!WipeIndexDatPass(*in.value, *out, fill)) return;
+    if (!WipeIndexDatPass(*in, *out, fill)) return;
   }
 }
 

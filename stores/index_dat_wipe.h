@@ -28,12 +28,14 @@ int IndexDatWipePasses(bool overwrite_file, int overwrite_number);
 // Opens the file to be wiped for writing, shared for reading and writing as the browser
 // holding it allows; nullptr when it may not or cannot be written.
 using IndexDatWriterOpener = std::function<std::unique_ptr<platform::FileWriter>()>;
+// Opens the same file for reading; nullptr when it cannot be read.
+using IndexDatReaderOpener = std::function<std::unique_ptr<platform::FileReader>()>;
 
-// Wipes the file at `path` with `passes` passes: a random fill byte from 0 to 254 for each
-// pass but the last, zeros for the last. Each pass opens the file afresh: first for writing
-// through `open_writer`, then for reading. A file that is missing or cannot be opened ends
-// the wipe quietly, as does any failure.
-void WipeIndexDat(platform::FileSystem& files, std::string_view path, int passes,
-                  const IndexDatWriterOpener& open_writer);
+// Wipes the file with `passes` passes: a random fill byte from 0 to 254 for each pass but
+// the last, zeros for the last. Each pass opens the file afresh: first for writing through
+// `open_writer`, then for reading through `open_reader`. A file that is missing or cannot be
+// opened ends the wipe quietly, as does any failure.
+void WipeIndexDat(int passes, const IndexDatWriterOpener& open_writer,
+                  const IndexDatReaderOpener& open_reader);
 
 }  // namespace morvel

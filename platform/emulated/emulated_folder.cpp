@@ -121,6 +121,13 @@ class HeldFolder final : public FolderHandle {
     return Status::Ok();
   }
 
+  [[nodiscard]] Result<FileEntry> StatEntry(std::string_view name) const override {
+    std::string actual;
+    struct stat st {};
+    if (Status found = Lookup(name, actual, st); !found) return Fail<FileEntry>(found);
+    return Result<FileEntry>::Of(DescribeEntry(fd_.get(), std::move(actual), st));
+  }
+
   [[nodiscard]] Result<std::unique_ptr<FolderHandle>> OpenSubFolder(
       std::string_view name) const override {
     std::string actual;
@@ -177,16 +184,31 @@ class HeldFolder final : public FolderHandle {
 
   [[nodiscard]] Result<std::unique_ptr<FileWriter>> OpenFileToOverwrite(
       std::string_view name) override {
-    using Writer = std::unique_ptr<FileWriter>;
-    std::string actual;
+    return OpenWriter(name, WriterSharing::None);
+  }
+
+  // A file in use by another program opens all the same: its owner shares reading and
+  // writing, as a browser does with its index.dat.
+  [[nodiscard]] Result<std::unique_ptr<FileWriter>> OpenSharedFileToWrite(
+      std::string_view name) override {
+    return OpenWriter(name, WriterSharing::ReadWrite);
+  }
+
+  [[nodiscard]] Result<std::unique_ptr<DatabaseFile>> OpenDatabaseFile(
+      std::string_view name, FileOpening opening) override {
+    using File = std::unique_ptr<DatabaseFile>;
+    if (!IsValidWindowsName(name)) return Fail<File>(FileNotFound());
+    if (services_.opening_hook) services_.opening_hook(path_, name);
+    // The name as the folder holds it, or as given for a file to be made. Nothing decided
+    // here is trusted: the open itself never follows a link, and what it opened is judged.
+    std::string actual(name);
     struct stat st {};
-    if (Status found = Lookup(name, actual, st); !found) return Fail<Writer>(found);
-    if (S_ISLNK(st.st_mode)) return Fail<Writer>(LinkMet());
-    if (!S_ISREG(st.st_mode)) return Fail<Writer>(AccessDenied());
-    // NTFS refuses write access to a read-only file before it looks at who else has it open.
-    if ((st.st_mode & S_IWUSR) == 0) return Fail<Writer>(AccessDenied());
-    if (IsLocked(actual)) return Fail<Writer>(InUse());
-    return OpenHostWriterAt(fd_.get(), actual, services_.open_files);
+    const bool exists = Lookup(name, actual, st).ok();
+    if (!exists && opening == FileOpening::Existing) return Fail<File>(FileNotFound());
+    auto file = OpenHostDatabaseFileAt(fd_.get(), actual, opening == FileOpening::CreateIfMissing,
+                                       services_.open_files);
+    if (file && IsLocked(actual)) return Fail<File>(InUse());
+    return file;
   }
 
   // Shared reading works on a file in use, as it does on Windows.
@@ -201,6 +223,19 @@ class HeldFolder final : public FolderHandle {
   }
 
  private:
+  Result<std::unique_ptr<FileWriter>> OpenWriter(std::string_view name, WriterSharing sharing) {
+    using Writer = std::unique_ptr<FileWriter>;
+    std::string actual;
+    struct stat st {};
+    if (Status found = Lookup(name, actual, st); !found) return Fail<Writer>(found);
+    if (S_ISLNK(st.st_mode)) return Fail<Writer>(LinkMet());
+    if (!S_ISREG(st.st_mode)) return Fail<Writer>(AccessDenied());
+    // NTFS refuses write access to a read-only file before it looks at who else has it open.
+    if ((st.st_mode & S_IWUSR) == 0) return Fail<Writer>(AccessDenied());
+    if (sharing == WriterSharing::None && IsLocked(actual)) return Fail<Writer>(InUse());
+    return OpenHostWriterAt(fd_.get(), actual, services_.open_files, sharing);
+  }
+
   Status Lookup(std::string_view name, std::string& actual, struct stat& st) const {
     if (!IsValidWindowsName(name)) return FileNotFound();
     const auto found = FindNameAt(fd_.get(), name, st);

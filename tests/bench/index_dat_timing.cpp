@@ -145,10 +145,16 @@ int main(int argc, char** argv) {
       return 1;
     }
     const double wipe = BestMilliseconds(rounds, [&] {
-      morvel::WipeIndexDat(files, "C:\\index.dat", 1, [&files] {
-        auto opened = files.OpenSharedForWriting("C:\\index.dat");
-        return opened.ok() ? std::move(opened.value) : nullptr;
-      });
+      morvel::WipeIndexDat(
+          1,
+          [&files]() -> std::unique_ptr<morvel::platform::FileWriter> {
+            auto opened = files.OpenSharedForWriting("C:\\index.dat");
+            return opened.ok() ? std::move(opened.value) : nullptr;
+          },
+          [&files]() -> std::unique_ptr<morvel::platform::FileReader> {
+            auto opened = files.OpenForReading("C:\\index.dat");
+            return opened.ok() ? std::move(opened.value) : nullptr;
+          });
       return 0;
     });
     std::cout << "wipe_ms=" << wipe << "\nfrom=" << kFirstTable + 32 << "\nto=" << size.value.size

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "engine/run_mode.h"
+#include "engine/tally.h"
 
 namespace morvel::app {
 
@@ -30,13 +31,31 @@ enum class AppMessage : std::uint32_t {
   RunFailed = 0x3420,
 };
 
-// A started run as the controller sees it: the stop request, and why it failed.
+// One finished item of a run and what its actions returned.
+struct FinishedItem {
+  std::string key;
+  Tally tally;
+};
+
+// A started run as the controller sees it: the stop request, why it failed, and what its
+// items returned.
 class RunHandle {
  public:
   virtual ~RunHandle() = default;
   virtual void Terminate() = 0;
   // The error that ended the run early (after RunFailed); empty otherwise.
   [[nodiscard]] virtual std::string Failure() const = 0;
+  // The finished items in run order; all of them once the run has ended (RunEnded).
+  [[nodiscard]] virtual std::vector<FinishedItem> FinishedItems() const = 0;
+};
+
+// How a run is started, beside its mode.
+struct LaunchFlags {
+  // A Test asks every entry it counts whether it would stay (in use, access denied): the
+  // verify pass, and a Test whose report says what would be left.
+  bool probe = false;
+  // Nothing of the run is shown (log, current item, counter): the verify pass.
+  bool quiet = false;
 };
 
 // What the confirmation before a removing run answered: whether to go on, and whether its
@@ -49,7 +68,7 @@ struct AskAnswer {
 // Starts a run of `keys` in `mode`; `serial` travels with every message the run posts so
 // that messages of a cancelled run are told apart from those of the active one.
 using RunLauncher = std::function<std::shared_ptr<RunHandle>(
-    RunMode mode, std::vector<std::string> keys, std::uint32_t serial)>;
+    RunMode mode, std::vector<std::string> keys, std::uint32_t serial, LaunchFlags flags)>;
 
 class MainView {
  public:

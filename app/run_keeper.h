@@ -45,7 +45,7 @@ class RunKeeper {
     std::shared_ptr<TClearTaskThread> run;
   };
   std::shared_ptr<RunHandle> Launch(RunMode mode, std::vector<std::string> keys,
-                                    std::uint32_t serial);
+                                    std::uint32_t serial, LaunchFlags flags);
 
   platform::Port& port_;
   const TOptionsSetting& options_;

@@ -13,6 +13,9 @@
 namespace morvel {
 
 inline constexpr const char* kSettingsFile = "settings.ini";
+// Where unattended runs write their report; set by hand (or by policy), never written back.
+inline constexpr const char* kReportSection = "Report";
+inline constexpr const char* kReportPathKey = "Path";
 
 // What the window geometry defaults are computed from when settings.ini lacks them.
 struct WindowDefaults {

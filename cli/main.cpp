@@ -72,7 +72,7 @@ int Run(const Arguments& args, const char* argv0) {
 #endif
   morvel::platform::Port port{machine->registry(), machine->files(), machine->system(),
                               machine->windows(),  questions,        machine->protected_storage(),
-                              machine->internet()};
+                              machine->internet(), machine->events()};
   int status = 1;
   if (args.command == "list")
     status = morvel::cli::ListCommand(port, io);

@@ -4,6 +4,7 @@
 #include <sstream>
 #include <system_error>
 
+#include "platform/emulated/emulated_events.h"
 #include "platform/emulated/emulated_files.h"
 #include "platform/emulated/emulated_internet.h"
 #include "platform/emulated/emulated_pstore.h"
@@ -34,6 +35,9 @@ class EmulatedSystemInfo : public SystemInfo {
   }
 
   [[nodiscard]] WindowsVersion Version() const override { return facts_.version; }
+
+  [[nodiscard]] std::string ComputerName() const override { return facts_.computer_name; }
+  [[nodiscard]] std::string UserName() const override { return facts_.user_name; }
 
   [[nodiscard]] std::optional<CalendarTime> FileTimeToLocalCalendar(
       std::uint64_t filetime) const override {
@@ -166,7 +170,8 @@ class ImageMachine : public EmulatedMachine {
         system_(facts_),
         windows_(facts_, image / "stores" / "clipboard.txt"),
         pstore_(EmulatedPStore::Load(image / "stores" / "pstore.ini")),
-        internet_(image / "stores") {
+        internet_(image / "stores"),
+        events_(image / "stores" / "events.txt") {
     // A user who is no administrator may read HKEY_LOCAL_MACHINE but not change it.
     registry_->SetLocalMachineWritable(facts_.administrator);
     files_.SetTemporaryJournal(TemporaryJournalOf(image));
@@ -178,6 +183,7 @@ class ImageMachine : public EmulatedMachine {
   WindowSystem& windows() override { return windows_; }
   ProtectedStorage& protected_storage() override { return *pstore_; }
   Internet& internet() override { return internet_; }
+  EventLog& events() override { return events_; }
   [[nodiscard]] const MachineFacts& facts() const override { return facts_; }
 
   void Save() override {
@@ -203,6 +209,7 @@ class ImageMachine : public EmulatedMachine {
   EmulatedWindowSystem windows_;
   std::unique_ptr<EmulatedPStore> pstore_;
   EmulatedInternet internet_;
+  EmulatedEventLog events_;
 
   void Write(const std::filesystem::path& file, std::string_view bytes) const {
     if (const int error = WriteFileAtomically(file, bytes, TemporaryJournalOf(image_)); error != 0)

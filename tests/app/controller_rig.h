@@ -109,16 +109,22 @@ struct LaunchedRun {
   std::vector<std::string> keys;
   std::uint32_t serial;
   std::shared_ptr<bool> terminated;
+  app::LaunchFlags flags;
+  // What the run's items return, as the test decides before the run ends.
+  std::shared_ptr<std::vector<app::FinishedItem>> items;
 };
 
 class FakeHandle final : public app::RunHandle {
  public:
-  explicit FakeHandle(std::shared_ptr<bool> flag) : flag_(std::move(flag)) {}
+  FakeHandle(std::shared_ptr<bool> flag, std::shared_ptr<std::vector<app::FinishedItem>> items)
+      : flag_(std::move(flag)), items_(std::move(items)) {}
   void Terminate() override { *flag_ = true; }
   std::string Failure() const override { return "disk gone"; }
+  std::vector<app::FinishedItem> FinishedItems() const override { return *items_; }
 
  private:
   std::shared_ptr<bool> flag_;
+  std::shared_ptr<std::vector<app::FinishedItem>> items_;
 };
 
 // Windows and files the test sets; every question answered with `answer`.
@@ -232,17 +238,20 @@ struct ControllerRig {
   RigSystem rig;
   NoProtectedStorage pstore;
   NoInternet internet;
-  platform::Port port{registry, files, system, rig, rig, pstore, internet};
+  RecordingEvents events;
+  platform::Port port{registry, files, system, rig, rig, pstore, internet, events};
   RecordingView view;
   RigHotKeys hot_keys;
   app::BossKey boss_key{hot_keys};
   std::vector<LaunchedRun> runs;
   app::MainController controller{
       state, port, view, boss_key,
-      [this](RunMode mode, std::vector<std::string> keys, std::uint32_t serial) {
+      [this](RunMode mode, std::vector<std::string> keys, std::uint32_t serial,
+             app::LaunchFlags flags) {
         auto flag = std::make_shared<bool>(false);
-        runs.push_back({mode, std::move(keys), serial, flag});
-        return std::make_shared<FakeHandle>(flag);
+        auto items = std::make_shared<std::vector<app::FinishedItem>>();
+        runs.push_back({mode, std::move(keys), serial, flag, flags, items});
+        return std::make_shared<FakeHandle>(flag, items);
       }};
 };
 

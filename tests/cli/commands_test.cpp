@@ -48,7 +48,7 @@ class DemoImageTest : public ::testing::Test {
     questions = std::make_unique<ScriptedQuestions>(answer);
     platform::Port port{machine->registry(), machine->files(), machine->system(),
                         machine->windows(),  *questions,       machine->protected_storage(),
-                        machine->internet()};
+                        machine->internet(), machine->events()};
     out.str("");
     err.str("");
     const int status = command(port, Streams{out, err, false});

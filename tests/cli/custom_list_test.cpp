@@ -48,7 +48,7 @@ class CustomListCommand : public ::testing::Test {
     auto machine = platform::emulated::EmulatedMachine::Open(dir);
     platform::Port port{machine->registry(), machine->files(), machine->system(),
                         machine->windows(),  questions,        machine->protected_storage(),
-                        machine->internet()};
+                        machine->internet(), machine->events()};
     std::ostringstream out, err;
     const Streams io{out, err, false};
     const int status =

@@ -68,7 +68,7 @@ class HandEditedFiles : public ::testing::TestWithParam<Case> {
     const auto machine = platform::emulated::EmulatedMachine::Open(dir_);
     platform::Port port{machine->registry(), machine->files(), machine->system(),
                         machine->windows(),  questions_,       machine->protected_storage(),
-                        machine->internet()};
+                        machine->internet(), machine->events()};
     out_.str("");
     err_.str("");
     const int status = command(port, Streams{out_, err_, false});

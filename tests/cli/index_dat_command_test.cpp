@@ -42,7 +42,7 @@ class IndexDatCommandTest : public ::testing::Test {
     auto machine = platform::emulated::EmulatedMachine::Open(dir);
     platform::Port port{machine->registry(), machine->files(), machine->system(),
                         machine->windows(),  questions,        machine->protected_storage(),
-                        machine->internet()};
+                        machine->internet(), machine->events()};
     out.str("");
     err.str("");
     return IndexDatCommand(port, file, Streams{out, err, false});

@@ -178,7 +178,7 @@ class SystemCleaners : public ::testing::Test {
     auto machine = platform::emulated::EmulatedMachine::Open(dir);
     platform::Port port{machine->registry(), machine->files(), machine->system(),
                         machine->windows(),  answers,          machine->protected_storage(),
-                        machine->internet()};
+                        machine->internet(), machine->events()};
     std::ostringstream out, err;
     const Streams io{out, err, false};
     const int status = clean ? CleanCommand(port, keys, false, io) : TestCommand(port, keys, io);

@@ -193,7 +193,7 @@ class EscapeTest : public ::testing::Test {
       dynamic_cast<platform::emulated::EmulatedFiles&>(machine->files()).SetListingHook(hook);
     platform::Port port{machine->registry(), machine->files(), machine->system(),
                         machine->windows(),  questions,        machine->protected_storage(),
-                        machine->internet()};
+                        machine->internet(), machine->events()};
     std::ostringstream out, err;
     const cli::Streams io{out, err, false};
     const int status =

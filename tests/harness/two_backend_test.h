@@ -38,6 +38,8 @@ class OverridingSystem final : public platform::SystemInfo {
     if (family) version.family = *family;
     return version;
   }
+  std::string ComputerName() const override { return sys().ComputerName(); }
+  std::string UserName() const override { return sys().UserName(); }
   std::optional<platform::CalendarTime> FileTimeToLocalCalendar(std::uint64_t t) const override {
     return sys().FileTimeToLocalCalendar(t);
   }
@@ -102,7 +104,7 @@ class TwoBackendTest : public ::testing::Test {
   platform::Port PortAsking(platform::UserQuestions& asked) {
     return platform::Port{
         machine_->registry(),          machine_->files(),   *system_, machine_->windows(), asked,
-        machine_->protected_storage(), machine_->internet()};
+        machine_->protected_storage(), machine_->internet(), machine_->events()};
   }
   platform::Port Port() { return PortAsking(questions); }
 

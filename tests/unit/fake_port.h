@@ -52,6 +52,9 @@ class EmptyFiles : public platform::FileSystem {
   platform::Status WriteFile(std::string_view, std::string_view) override {
     return platform::Status::Error(platform::ErrorKind::AccessDenied);
   }
+  platform::Status WriteFileNoFollow(std::string_view path, std::string_view bytes) override {
+    return WriteFile(path, bytes);
+  }
   platform::Status CreateFolder(std::string_view) override {
     return platform::Status::Error(platform::ErrorKind::AccessDenied);
   }
@@ -106,6 +109,8 @@ class EmptySystem final : public platform::SystemInfo, public platform::WindowSy
  public:
   std::string ExecutableFolder() const override { return "C:\\Program Files\\Morvel\\"; }
   platform::WindowsVersion Version() const override { return {}; }
+  std::string ComputerName() const override { return "PC-01"; }
+  std::string UserName() const override { return "User"; }
   std::optional<platform::CalendarTime> FileTimeToLocalCalendar(std::uint64_t) const override {
     return std::nullopt;
   }
@@ -159,6 +164,16 @@ class NoInternet final : public platform::Internet {
   }
 };
 
+// An event log that keeps what it was given.
+class RecordingEvents final : public platform::EventLog {
+ public:
+  platform::Status Report(const platform::Event& event) override {
+    reported.push_back(event);
+    return platform::Status::Ok();
+  }
+  std::vector<platform::Event> reported;
+};
+
 struct FakePort {
   EmptyRegistry registry;
   EmptyFiles files;
@@ -166,7 +181,9 @@ struct FakePort {
   NoQuestions questions;
   NoProtectedStorage protected_storage;
   NoInternet internet;
-  platform::Port port{registry, files, system, system, questions, protected_storage, internet};
+  RecordingEvents events;
+  platform::Port port{registry,          files,    system, system, questions,
+                      protected_storage, internet, events};
 };
 
 }  // namespace morvel::testing

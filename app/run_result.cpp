@@ -1,0 +1,87 @@
+#include "app/run_result.h"
+
+#include <algorithm>
+
+#include "common/text.h"
+
+namespace morvel::app {
+
+std::string_view ReasonText(LeftReason reason) {
+  switch (reason) {
+    case LeftReason::InUse:
+      return "in use";
+    case LeftReason::AccessDenied:
+      return "access denied";
+    case LeftReason::Refused:
+      return "refused";
+    case LeftReason::AtRestart:
+      return "at restart";
+  }
+  return "refused";
+}
+
+ItemResult TestResult(std::string key, const Tally& test) {
+  return {std::move(key), WrappingAdd(test.items, -test.LeftItems()),
+          test.bytes - std::min(test.bytes, test.LeftBytes()), test.left};
+}
+
+ItemResult VerifiedResult(std::string key, const Tally& clean, const Tally& verify) {
+  ItemResult result{std::move(key), clean.items, clean.bytes, clean.left};
+  for (const LeftEntry& found : verify.left) {
+    // Paths name Windows files and keys: one thing whatever the letter case.
+    const bool named = std::any_of(result.left.begin(), result.left.end(), [&](const LeftEntry& e) {
+      return SameText(e.path, found.path);
+    });
+    if (!named) result.left.push_back(found);
+  }
+  return result;
+}
+
+RunTotals TotalsOf(const std::vector<ItemResult>& items) {
+  RunTotals totals;
+  for (const ItemResult& item : items) {
+    totals.removed_items += item.removed_items;
+    totals.removed_bytes += item.removed_bytes;
+    totals.left_items += item.left.size();
+    for (const LeftEntry& entry : item.left) {
+      switch (entry.reason) {
+        case LeftReason::InUse:
+          ++totals.in_use;
+          break;
+        case LeftReason::AccessDenied:
+          ++totals.access_denied;
+          break;
+        case LeftReason::Refused:
+          ++totals.refused;
+          break;
+        case LeftReason::AtRestart:
+          ++totals.at_restart;
+          break;
+      }
+    }
+  }
+  return totals;
+}
+
+std::vector<std::string> VerifiedSummary(const std::vector<ItemResult>& items) {
+  const RunTotals totals = TotalsOf(items);
+  if (totals.left_items == 0) return {"Verified: nothing left."};
+  std::vector<std::string> lines{
+      "Verified: " + std::to_string(totals.left_items) +
+      " left (in use: " + std::to_string(totals.in_use) +
+      ", access denied: " + std::to_string(totals.access_denied) +
+      ", refused: " + std::to_string(totals.refused) +
+      ", at restart: " + std::to_string(totals.at_restart) + ")."};
+  for (const ItemResult& item : items) {
+    for (const LeftEntry& entry : item.left) {
+      if (lines.size() > kSummaryLines) break;
+      lines.push_back(entry.path + " (" + std::string(ReasonText(entry.reason)) + ")");
+    }
+  }
+  if (totals.left_items > kSummaryLines)
+    lines.push_back("\xE2\x80\xA6 and " + std::to_string(totals.left_items - kSummaryLines) +
+                    " more");
+  return lines;
+}
+
+}  // namespace morvel::app

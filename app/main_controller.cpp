@@ -82,6 +82,7 @@ void MainController::OnActivate(std::string_view first_argument) {
 
 void MainController::OnSettings() {
   OptionsDialog dialog(state_.options, ReadAutoRun(port_.registry));
+  dialog.Hold(HeldControls(state_.policy));
   view_.OpenSettings(dialog);
   if (dialog.accepted()) CommitOptions(*dialog.accepted());
 }

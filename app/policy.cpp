@@ -2,8 +2,6 @@
 
 #include <algorithm>
 
-#include "app/options_dialog.h"
-
 namespace morvel::app {
 
 namespace {
@@ -80,6 +78,18 @@ bool Policy::Blocks(std::string_view key) const { return Contains(blocked, key);
 
 bool Policy::HoldsAny() const {
   return std::any_of(settings.begin(), settings.end(), [](const auto& s) { return s.has_value(); });
+}
+
+OptionsHeld HeldControls(const Policy& policy) {
+  OptionsHeld held;
+  held.fast_scan = policy.Holds(PolicySetting::FastScan);
+  held.wipe_file = policy.Holds(PolicySetting::OverwriteFile);
+  held.wipe_number = policy.Holds(PolicySetting::OverwriteNumber);
+  held.auto_wash = policy.Holds(PolicySetting::AutoWash);
+  held.wash_interval = policy.Holds(PolicySetting::WashInterval);
+  held.start_wash = policy.Holds(PolicySetting::StartWash);
+  held.shutdown_wash = policy.Holds(PolicySetting::ShutdownWash);
+  return held;
 }
 
 Policy ReadPolicy(const platform::Registry& registry) {

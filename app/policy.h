@@ -13,6 +13,7 @@
 #include <string_view>
 #include <vector>
 
+#include "app/options_dialog.h"
 #include "engine/catalogue.h"
 #include "engine/options_setting.h"
 #include "platform/registry.h"
@@ -59,6 +60,9 @@ struct Policy {
   // Whether any setting of the Settings dialog or the Fast Mode box is held.
   [[nodiscard]] bool HoldsAny() const;
 };
+
+// The Settings dialog's controls the policy sets.
+OptionsHeld HeldControls(const Policy& policy);
 
 // The policies of both keys. A value of the wrong type (a string where a DWORD belongs) is
 // no policy; a number out of range reads as settings.ini's would (interval 0, passes 1).

@@ -48,7 +48,7 @@ std::string ReportDate(const platform::SystemInfo& system,
   const std::uint64_t filetime = kEpochAsFileTime + static_cast<std::uint64_t>(since_epoch) * 10;
   const auto local = system.FileTimeToLocalCalendar(filetime);
   if (!local) return UtcTimeText(now).substr(0, 10);
-  char text[16];
+  char text[24];
   std::snprintf(text, sizeof text, "%04u-%02u-%02u", unsigned{local->year},
                 unsigned{local->month}, unsigned{local->day});
   return text;

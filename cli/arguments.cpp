@@ -1,5 +1,7 @@
 #include "cli/arguments.h"
 
+#include "app/run_report.h"
+
 namespace morvel::cli {
 
 const char* const kUsage =
@@ -7,11 +9,14 @@ const char* const kUsage =
     "  list                 the catalogue with the stored ticks\n"
     "  test [KEY...]        a Test run of the keys, or of the ticked items\n"
     "  clean [KEY...]       Clean as the main window does (--unattended: one unattended pass)\n"
+    "  test and clean take --report FILE: what went and what is left, per item, in FILE\n"
+    "                       (.json or .csv)\n"
     "  index-dat FILE       the URLs of an index.dat file: URL<TAB>Last Modified a line,\n"
     "                       then \"Total Record: N\"\n"
     "  demo [DIR]           write a sample machine image\n"
-    "The help file Morvel.chm beside the program tells what every item removes and how\n"
-    "to use the window, the schedule and this command line.\n";
+    "Exit status: 0 done (after a Clean: nothing left), 3 a Clean left something, 1 an\n"
+    "error, 2 bad usage. The help file Morvel.chm beside the program tells what every item\n"
+    "removes and how to use the window, the schedule and this command line.\n";
 
 Arguments ParseArguments(const std::vector<std::string>& words) {
   Arguments a;
@@ -36,6 +41,14 @@ Arguments ParseArguments(const std::vector<std::string>& words) {
       a.answer = fixed;
     } else if (!options_done && w == "--unattended") {
       a.unattended = true;
+    } else if (!options_done && (w == "--report" || w.rfind("--report=", 0) == 0)) {
+      if (w == "--report") {
+        if (i + 1 >= words.size()) throw UsageError{"--report needs a file"};
+        a.report = words[++i];
+      } else {
+        a.report = w.substr(9);
+      }
+      if (a.report->empty()) throw UsageError{"--report needs a file"};
     } else if (!options_done && (w == "--help" || w == "-h")) {
       a.help = true;
     } else if (!options_done && w.size() > 2 && w.rfind("--", 0) == 0) {
@@ -52,6 +65,10 @@ Arguments ParseArguments(const std::vector<std::string>& words) {
   if (c != "list" && c != "test" && c != "clean" && c != "demo" && c != "index-dat")
     throw UsageError{"unknown command " + c};
   if (a.unattended && c != "clean") throw UsageError{"--unattended goes with clean"};
+  if (a.report && c != "test" && c != "clean")
+    throw UsageError{"--report goes with test and clean"};
+  if (a.report && !app::ReportFormatOf(*a.report))
+    throw UsageError{"--report FILE ends in .json or .csv"};
   if (c == "list" && !a.args.empty()) throw UsageError{"list takes no arguments"};
   if (c == "index-dat" && a.args.size() != 1) throw UsageError{"index-dat takes one file"};
   if (c == "demo" && a.args.size() > 1) throw UsageError{"demo takes at most one folder"};

@@ -77,9 +77,9 @@ int Run(const Arguments& args, const char* argv0) {
   if (args.command == "list")
     status = morvel::cli::ListCommand(port, io);
   else if (args.command == "test")
-    status = morvel::cli::TestCommand(port, args.args, io);
+    status = morvel::cli::TestCommand(port, args.args, io, args.report);
   else if (args.command == "clean")
-    status = morvel::cli::CleanCommand(port, args.args, args.unattended, io);
+    status = morvel::cli::CleanCommand(port, args.args, args.unattended, io, args.report);
   else if (args.command == "index-dat")
     status = morvel::cli::IndexDatCommand(port, args.args[0], io);
 #ifdef MORVEL_EMULATED

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Builds what Morvel ships into build/dist: the installer morvel-VERSION.msi (wixl), the
-# portable morvel-VERSION-portable.zip, and SHA256SUMS. Both hold morvel.exe,
+# portable morvel-VERSION-portable.zip, the Group Policy templates morvel-VERSION-policies.zip
+# (PolicyDefinitions/Morvel.admx and en-US/Morvel.adml, installed nowhere), and SHA256SUMS.
+# The first two hold morvel.exe,
 # morvel-cli.exe, Morvel.dat, the help file Morvel.chm (made from the item table by
 # morvel-shipdata and compiled by chmcmd), License.txt and the first-start settings.ini.
 # MORVEL_VERSION overrides the version (major.minor.build; default: the project's, ".0"
@@ -53,9 +55,11 @@ cp data/pictures/morvel.ico "$work/"
 
 mkdir -p "$dist"
 dist=$(cd "$dist" && pwd)  # wixl and zip write it from other folders
-rm -f "$dist"/morvel-*.msi "$dist"/morvel-*-portable.zip "$dist/SHA256SUMS"
+rm -f "$dist"/morvel-*.msi "$dist"/morvel-*-portable.zip "$dist"/morvel-*-policies.zip \
+  "$dist/SHA256SUMS"
 msi=$dist/morvel-$version.msi
 zip=$dist/morvel-$version-portable.zip
+policies=$dist/morvel-$version-policies.zip
 
 # wixl takes its sources relative to the folder it runs in.
 (cd "$work" && wixl -D Version="$version" -D Stage=stage -D Icon=morvel.ico \
@@ -70,6 +74,14 @@ ln -s stage "$work/Morvel"
 (cd "$work" && zip -q -X -r "$zip" Morvel/)
 rm "$work/Morvel"
 
-(cd "$dist" && sha256sum "$(basename "$msi")" "$(basename "$zip")" >SHA256SUMS)
+# The policy templates go where the administrator's policy editor reads them
+# (C:\Windows\PolicyDefinitions, or the domain's central store): nothing installs them.
+mkdir -p "$work/PolicyDefinitions/en-US"
+cp packaging/policies/Morvel.admx "$work/PolicyDefinitions/"
+cp packaging/policies/en-US/Morvel.adml "$work/PolicyDefinitions/en-US/"
+(cd "$work" && zip -q -X -r "$policies" PolicyDefinitions/)
+
+(cd "$dist" && sha256sum "$(basename "$msi")" "$(basename "$zip")" "$(basename "$policies")" \
+  >SHA256SUMS)
 echo "package: $(($(date +%s) - start)) s"
 ls -l "$dist"

@@ -15,8 +15,9 @@ native=(build-essential cmake ninja-build pkg-config libsqlite3-dev libjpeg62-tu
 # googletest: the Windows build configures its tests from these sources (not built to package).
 package=(mingw-w64 g++-mingw-w64-i686-posix dpkg-dev tcl xz-utils debian-archive-keyring googletest
          wixl msitools fp-utils zip)
-# The packaging tests among the native ones compile and read back the help file.
-check=(libgtest-dev libbenchmark-dev fp-utils libchm-bin)
+# The packaging tests among the native ones compile and read back the help file, and check
+# the Group Policy templates with xmllint.
+check=(libgtest-dev libbenchmark-dev fp-utils libchm-bin libxml2-utils)
 tests=(clang clang-format libclang-rt-14-dev
        wine wine32:i386 xvfb xauth imagemagick xdotool)
 case $mode in

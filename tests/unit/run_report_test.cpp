@@ -20,13 +20,13 @@ const std::vector<ItemResult> kItems = {
       {"C:\\a\tb\\\x01", LeftReason::Refused, 0, 0}}},
     {"=cmd|' /C calc'!A0", 3, 0, {}}};
 
-app::ReportRun Run(bool test) {
+app::ReportRun ReportedRun(bool test) {
   const auto start = std::chrono::system_clock::from_time_t(1796724000);  // 2026-12-08 10:00 UTC
   return {"PC-01", "User", test, start, start + 4s};
 }
 
 TEST(RunReport, JsonHoldsEveryFieldOfTheRunItsItemsAndTotals) {
-  const Json report = Json::Parse(app::ReportJson(Run(false), kItems));
+  const Json report = Json::Parse(app::ReportJson(ReportedRun(false), kItems));
   EXPECT_EQ(report.keys(), (std::vector<std::string>{"program", "version", "computer", "user",
                                                      "mode", "started", "ended", "items",
                                                      "totals"}));
@@ -59,7 +59,7 @@ TEST(RunReport, JsonHoldsEveryFieldOfTheRunItsItemsAndTotals) {
   EXPECT_EQ(report["totals"]["removed_bytes"].number(), 2474);
   EXPECT_EQ(report["totals"]["left_items"].number(), 3);
 
-  const Json test = Json::Parse(app::ReportJson(Run(true), {}));
+  const Json test = Json::Parse(app::ReportJson(ReportedRun(true), {}));
   EXPECT_EQ(test["mode"].text(), "test");
   EXPECT_EQ(test["items"].size(), 0u);
   EXPECT_EQ(test["totals"]["left_items"].number(), 0);
@@ -68,7 +68,7 @@ TEST(RunReport, JsonHoldsEveryFieldOfTheRunItsItemsAndTotals) {
 TEST(RunReport, JsonStaysJsonForNamesThatAreNotText) {
   // A host name no Windows program could have made: invalid UTF-8 becomes U+FFFD.
   const ItemResult odd{"K - I", 1, 1, {{"C:\\bad\xFF\xFEname", LeftReason::InUse, 1, 1}}};
-  const std::string text = app::ReportJson(Run(false), {odd});
+  const std::string text = app::ReportJson(ReportedRun(false), {odd});
   EXPECT_NE(text.find("C:\\\\bad\xEF\xBF\xBD\xEF\xBF\xBDname"), std::string::npos) << text;
 }
 

@@ -56,8 +56,8 @@ std::shared_ptr<RunHandle> RunKeeper::Launch(RunMode mode, std::vector<std::stri
   std::erase_if(runs_, [](const Kept& k) { return k.run->Finished(); });
   Kept kept{make_host_(serial), nullptr};
   if (flags.quiet) kept.host = std::make_unique<QuietHost>(std::move(kept.host));
-  kept.run =
-      TClearTaskThread::Create(mode, *kept.host, options_, port_, std::move(keys), resolver_);
+  kept.run = TClearTaskThread::Create(mode, *kept.host, options_, flags.quiet ? quiet_port_ : port_,
+                                      std::move(keys), resolver_);
   kept.run->Start();
   auto handle = std::make_shared<ThreadHandle>(kept.run);
   runs_.push_back(std::move(kept));

@@ -24,10 +24,10 @@ struct Put {
   std::string list;  // "" for the key itself, else TickedItems or BlockedItems
   RegistryValue value;
 };
-Put Machine(std::string name, std::uint32_t number) {
+Put ForMachine(std::string name, std::uint32_t number) {
   return {RootKey::LocalMachine, "", RegistryValue::MakeDword(std::move(name), number)};
 }
-Put User(std::string name, std::uint32_t number) {
+Put ForUser(std::string name, std::uint32_t number) {
   return {RootKey::CurrentUser, "", RegistryValue::MakeDword(std::move(name), number)};
 }
 Put UserText(std::string name, std::string text) {
@@ -126,24 +126,24 @@ INSTANTIATE_TEST_SUITE_P(
     Admin, PolicyTable,
     ::testing::Values(
         PolicyCase{"NoPolicy", {}, "FastScan", {"0", false}},
-        PolicyCase{"UserPolicy", {User("FastScan", 1)}, "FastScan", {"1", true}},
-        PolicyCase{"MachineWinsOverUser", {Machine("FastScan", 0), User("FastScan", 1)},
+        PolicyCase{"UserPolicy", {ForUser("FastScan", 1)}, "FastScan", {"1", true}},
+        PolicyCase{"MachineWinsOverUser", {ForMachine("FastScan", 0), ForUser("FastScan", 1)},
                    "FastScan", {"0", true}},
-        PolicyCase{"AnyNumberButZeroIsOn", {Machine("AutoWash", 7)}, "AutoWash", {"1", true}},
+        PolicyCase{"AnyNumberButZeroIsOn", {ForMachine("AutoWash", 7)}, "AutoWash", {"1", true}},
         // A string where a DWORD belongs is no policy (a hand-edited registry).
         PolicyCase{"WrongTypeIsNoPolicy", {UserText("FastScan", "1")}, "FastScan", {"0", false}},
         PolicyCase{"WrongTypeOnTheMachineLeavesTheUsers",
                    {{RootKey::LocalMachine, "", RegistryValue::MakeString("FastScan", "0")},
-                    User("FastScan", 1)},
+                    ForUser("FastScan", 1)},
                    "FastScan", {"1", true}},
-        PolicyCase{"Interval", {User("WashInterval", 2)}, "WashInterval", {"2", true}},
-        PolicyCase{"IntervalOutOfRangeIsFifteenMinutes", {User("WashInterval", 9)},
+        PolicyCase{"Interval", {ForUser("WashInterval", 2)}, "WashInterval", {"2", true}},
+        PolicyCase{"IntervalOutOfRangeIsFifteenMinutes", {ForUser("WashInterval", 9)},
                    "WashInterval", {"0", true}},
-        PolicyCase{"StartWash", {Machine("StartWash", 1)}, "StartWash", {"1", true}},
-        PolicyCase{"ShutdownWash", {Machine("ShutdownWash", 0)}, "ShutdownWash", {"0", true}},
-        PolicyCase{"Overwrite", {User("OverwriteFile", 1)}, "OverwriteFile", {"1", true}},
-        PolicyCase{"Passes", {User("OverwriteNumber", 7)}, "OverwriteNumber", {"7", true}},
-        PolicyCase{"PassesOutOfRangeAreOne", {User("OverwriteNumber", 11)}, "OverwriteNumber",
+        PolicyCase{"StartWash", {ForMachine("StartWash", 1)}, "StartWash", {"1", true}},
+        PolicyCase{"ShutdownWash", {ForMachine("ShutdownWash", 0)}, "ShutdownWash", {"0", true}},
+        PolicyCase{"Overwrite", {ForUser("OverwriteFile", 1)}, "OverwriteFile", {"1", true}},
+        PolicyCase{"Passes", {ForUser("OverwriteNumber", 7)}, "OverwriteNumber", {"7", true}},
+        PolicyCase{"PassesOutOfRangeAreOne", {ForUser("OverwriteNumber", 11)}, "OverwriteNumber",
                    {"1", true}},
         PolicyCase{"PassesFromSettingsIni", {}, "OverwriteNumber", {"4", false}},
         PolicyCase{"ReportPath", {UserText("ReportPath", "\\\\srv\\r\\%COMPUTERNAME%.csv")},
@@ -168,9 +168,9 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(PolicyTest, SettingsIniKeepsTheUsersOwnChoiceForWhatAPolicyHolds) {
-  Apply({Machine("FastScan", 1), Machine("AutoWash", 1), Machine("WashInterval", 1),
-         User("StartWash", 1), User("ShutdownWash", 0), User("OverwriteFile", 1),
-         User("OverwriteNumber", 9), Listed(RootKey::CurrentUser, kTicked, "Windows - Clipboard"),
+  Apply({ForMachine("FastScan", 1), ForMachine("AutoWash", 1), ForMachine("WashInterval", 1),
+         ForUser("StartWash", 1), ForUser("ShutdownWash", 0), ForUser("OverwriteFile", 1),
+         ForUser("OverwriteNumber", 9), Listed(RootKey::CurrentUser, kTicked, "Windows - Clipboard"),
          Listed(RootKey::LocalMachine, kBlocked, "Windows - Temporary Files")});
   platform::Port port = Port();
   const app::ProgramState state = app::LoadProgramState(port);

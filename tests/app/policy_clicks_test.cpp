@@ -12,6 +12,7 @@ constexpr const char* kRecent = "Windows - Recent Documents";
 
 struct PolicyRig : ControllerRig {
   PolicyRig() {
+    state.catalogue.SetAll(kUnticked);  // as settings.ini leaves it
     state.policy.ticked = {kClipboard};
     state.policy.blocked = {kTemp};
     state.policy.settings[static_cast<std::size_t>(app::PolicySetting::FastScan)] = 1;

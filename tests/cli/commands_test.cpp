@@ -161,9 +161,14 @@ TEST_F(DemoImageTest, CleanAsksOnceAndRefusalRunsNothing) {
             0);
   EXPECT_EQ(questions->asked.size(), 1u);  // before the preparation pass only
   const auto lines = OutLines();
-  // Only the removal pass is shown.
+  // Only the removal pass is shown, then what its verify pass found.
   EXPECT_EQ(lines.front(), "Clean: Clearing Windows - Recent Documents ...");
-  EXPECT_EQ(lines[lines.size() - 2].rfind("Total items to be removed = ", 0), 0u);
+  const auto summary = std::find_if(lines.begin(), lines.end(), [](const std::string& l) {
+    return l.rfind("Total items to be removed = ", 0) == 0;
+  });
+  ASSERT_TRUE(summary != lines.end() && lines.end() - summary >= 3);
+  EXPECT_EQ(summary[1], kSep);
+  EXPECT_EQ(summary[2].rfind("Verified: ", 0), 0u);
 }
 
 TEST_F(DemoImageTest, UnattendedCleanAsksNothing) {

@@ -154,7 +154,8 @@ void MainController::OnTreeMouseDown(NodeRef node, HitArea area) {
   // A box a policy sets stays as it is; a root's box leaves its held leaves as they are.
   if (area == HitArea::StateImage && node.root < roots.size() && node.leaf &&
       *node.leaf < roots[node.root].children.size() &&
-      state_.policy.HoldsItem(ItemKey(roots[node.root].text, roots[node.root].children[*node.leaf].text)))
+      state_.policy.HoldsItem(
+          ItemKey(roots[node.root].text, roots[node.root].children[*node.leaf].text)))
     return;
   const bool open_editor = state_.catalogue.OnMouseDown(node, area);
   if (!node.leaf) ApplyPolicy(state_.policy, state_.options, state_.catalogue);
@@ -356,8 +357,8 @@ void MainController::OnRunEnded(std::int32_t total, std::uint32_t serial) {
   }
   if (verifying_) {
     verifying_ = false;
-    Deliver(VerifiedResults(cleaned_, active_run_ ? active_run_->FinishedItems()
-                                                  : std::vector<FinishedItem>{}));
+    Deliver(VerifiedResults(
+        cleaned_, active_run_ ? active_run_->FinishedItems() : std::vector<FinishedItem>{}));
   } else if (mode_ != RunMode::Test) {
     // Every Clean proves its work: the verify pass looks again before the run ends.
     StartVerifyPass();

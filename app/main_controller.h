@@ -117,9 +117,7 @@ class MainController {
   // What the last finished run removed (or, a Test, would remove) and left, item by item.
   [[nodiscard]] const std::vector<ItemResult>& results() const { return results_; }
   // Why the last run's report could not be written; nullopt when it was, or none was asked.
-  [[nodiscard]] const std::optional<std::string>& report_failure() const {
-    return report_failure_;
-  }
+  [[nodiscard]] const std::optional<std::string>& report_failure() const { return report_failure_; }
   [[nodiscard]] bool close_after_run() const { return close_after_run_; }
 
  private:
@@ -164,7 +162,7 @@ class MainController {
   std::string caption_;
   Outcome outcome_ = Outcome::None;
 
-  std::optional<Unattended> unattended_;  // the trigger of the unattended run under way
+  std::optional<Unattended> unattended_;            // the trigger of the unattended run under way
   Unattended start_trigger_ = Unattended::AtStart;  // what 0x3407 was posted for
   std::chrono::system_clock::time_point started_;
   bool verifying_ = false;

@@ -109,15 +109,15 @@ Policy ReadPolicy(const platform::Registry& registry) {
 void ApplyPolicy(const Policy& policy, TOptionsSetting& o, Catalogue& catalogue) {
   const auto value = [&](PolicySetting s) { return policy.settings[static_cast<std::size_t>(s)]; };
   if (const auto v = value(PolicySetting::AutoWash)) o.AutoWash = *v != 0;
-  if (const auto v = value(PolicySetting::WashInterval)) o.WashInterval = static_cast<std::int32_t>(*v);
+  if (const auto v = value(PolicySetting::WashInterval))
+    o.WashInterval = static_cast<std::int32_t>(*v);
   if (const auto v = value(PolicySetting::StartWash)) o.StartWash = *v != 0;
   if (const auto v = value(PolicySetting::ShutdownWash)) o.ShutdownWash = *v != 0;
   if (const auto v = value(PolicySetting::FastScan)) o.FastScan = *v != 0;
   if (const auto v = value(PolicySetting::OverwriteFile)) o.OverwriteFile = *v != 0;
   if (const auto v = value(PolicySetting::OverwriteNumber))
     o.OverwriteNumber = static_cast<std::int32_t>(*v);
-  SetHeldLeaves(policy, catalogue,
-                [&](const std::string& key) { return !policy.Blocks(key); });
+  SetHeldLeaves(policy, catalogue, [&](const std::string& key) { return !policy.Blocks(key); });
 }
 
 void RestoreStoredValues(const Policy& policy, const TOptionsSetting& stored, TOptionsSetting& o) {
@@ -144,7 +144,8 @@ std::vector<std::string> PolicyLines(const Policy& policy, const TOptionsSetting
   };
   add(PolicySetting::AutoWash, "Automatic clean", OnOff(o.AutoWash));
   add(PolicySetting::WashInterval, "Time interval",
-      std::string(kWashIntervals[static_cast<std::size_t>(o.WashInterval) % kWashIntervals.size()]));
+      std::string(
+          kWashIntervals[static_cast<std::size_t>(o.WashInterval) % kWashIntervals.size()]));
   add(PolicySetting::StartWash, "Clean when Windows start", OnOff(o.StartWash));
   add(PolicySetting::ShutdownWash, "Clean when Windows shut down", OnOff(o.ShutdownWash));
   add(PolicySetting::FastScan, "Fast Mode", OnOff(o.FastScan));

@@ -23,7 +23,8 @@ namespace morvel::app {
 inline constexpr std::string_view kPolicyKey = "Software\\Policies\\Morvel";
 // The words the command line prints beside what a policy sets, and the window's tooltip.
 inline constexpr std::string_view kSetByPolicy = "set by policy";
-inline constexpr std::string_view kSetByPolicyTip = "Set by policy: your administrator decides this.";
+inline constexpr std::string_view kSetByPolicyTip =
+    "Set by policy: your administrator decides this.";
 
 // The settings a policy may set, each a DWORD value named as its settings.ini key.
 enum class PolicySetting {
@@ -38,8 +39,8 @@ enum class PolicySetting {
 inline constexpr std::size_t kPolicySettingCount = 7;
 // The values' names, in the order of PolicySetting.
 inline constexpr std::array<std::string_view, kPolicySettingCount> kPolicySettingNames = {
-    "AutoWash",  "WashInterval",  "StartWash",      "ShutdownWash",
-    "FastScan",  "OverwriteFile", "OverwriteNumber"};
+    "AutoWash", "WashInterval",  "StartWash",      "ShutdownWash",
+    "FastScan", "OverwriteFile", "OverwriteNumber"};
 // Sub-keys whose string values (of any name) are item keys, and the report's path (REG_SZ).
 inline constexpr std::string_view kTickedItemsKey = "TickedItems";
 inline constexpr std::string_view kBlockedItemsKey = "BlockedItems";

@@ -28,8 +28,7 @@ platform::Event CleanEvent(Unattended trigger, const RunTotals& totals, std::str
           {std::string(UnattendedText(trigger)), std::to_string(totals.removed_items),
            std::to_string(totals.removed_bytes), std::to_string(totals.left_items),
            std::to_string(totals.in_use), std::to_string(totals.access_denied),
-           std::to_string(totals.refused), std::to_string(totals.at_restart),
-           std::string(report)}};
+           std::to_string(totals.refused), std::to_string(totals.at_restart), std::string(report)}};
 }
 
 platform::Event StoppedEvent(Unattended trigger, std::string_view why) {

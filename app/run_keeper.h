@@ -55,7 +55,7 @@ class RunKeeper {
 
   platform::Port& port_;
   DefaultAnswers default_answers_;
-  platform::Port quiet_port_{port_.registry, port_.files,    port_.system,
+  platform::Port quiet_port_{port_.registry, port_.files,      port_.system,
                              port_.windows,  default_answers_, port_.protected_storage,
                              port_.internet, port_.events};
   const TOptionsSetting& options_;

@@ -49,8 +49,8 @@ std::string ReportDate(const platform::SystemInfo& system,
   const auto local = system.FileTimeToLocalCalendar(filetime);
   if (!local) return UtcTimeText(now).substr(0, 10);
   char text[24];
-  std::snprintf(text, sizeof text, "%04u-%02u-%02u", unsigned{local->year},
-                unsigned{local->month}, unsigned{local->day});
+  std::snprintf(text, sizeof text, "%04u-%02u-%02u", unsigned{local->year}, unsigned{local->month},
+                unsigned{local->day});
   return text;
 }
 

@@ -53,8 +53,8 @@ std::string ItemJson(const ItemResult& item) {
                      ", \"bytes\": " + std::to_string(item.removed_bytes) + "}, \"left\": [";
   for (std::size_t i = 0; i < item.left.size(); ++i) {
     if (i > 0) text += ", ";
-    text += "{\"path\": " + JsonString(item.left[i].path) + ", \"reason\": " +
-            JsonString(ReasonText(item.left[i].reason)) + "}";
+    text += "{\"path\": " + JsonString(item.left[i].path) +
+            ", \"reason\": " + JsonString(ReasonText(item.left[i].reason)) + "}";
   }
   return text + "]}";
 }
@@ -69,14 +69,13 @@ std::optional<ReportFormat> ReportFormatOf(std::string_view path) {
 }
 
 std::string ReportJson(const ReportRun& run, const std::vector<ItemResult>& items) {
-  std::string text = "{\"program\": " + JsonString(kProductName) +
-                     ", \"version\": " + JsonString(kReleaseVersion) +
-                     ", \"computer\": " + JsonString(run.computer) +
-                     ", \"user\": " + JsonString(run.user) +
-                     ", \"mode\": " + JsonString(run.test ? "test" : "clean") + ",\r\n" +
-                     " \"started\": " + JsonString(UtcTimeText(run.started)) +
-                     ", \"ended\": " + JsonString(UtcTimeText(run.ended)) + ",\r\n" +
-                     " \"items\": [";
+  std::string text =
+      "{\"program\": " + JsonString(kProductName) +
+      ", \"version\": " + JsonString(kReleaseVersion) +
+      ", \"computer\": " + JsonString(run.computer) + ", \"user\": " + JsonString(run.user) +
+      ", \"mode\": " + JsonString(run.test ? "test" : "clean") + ",\r\n" +
+      " \"started\": " + JsonString(UtcTimeText(run.started)) +
+      ", \"ended\": " + JsonString(UtcTimeText(run.ended)) + ",\r\n" + " \"items\": [";
   for (std::size_t i = 0; i < items.size(); ++i)
     text += (i > 0 ? ",\r\n           " : "") + ItemJson(items[i]);
   const RunTotals totals = TotalsOf(items);

@@ -66,12 +66,11 @@ RunTotals TotalsOf(const std::vector<ItemResult>& items) {
 std::vector<std::string> VerifiedSummary(const std::vector<ItemResult>& items) {
   const RunTotals totals = TotalsOf(items);
   if (totals.left_items == 0) return {"Verified: nothing left."};
-  std::vector<std::string> lines{
-      "Verified: " + std::to_string(totals.left_items) +
-      " left (in use: " + std::to_string(totals.in_use) +
-      ", access denied: " + std::to_string(totals.access_denied) +
-      ", refused: " + std::to_string(totals.refused) +
-      ", at restart: " + std::to_string(totals.at_restart) + ")."};
+  std::vector<std::string> lines{"Verified: " + std::to_string(totals.left_items) +
+                                 " left (in use: " + std::to_string(totals.in_use) +
+                                 ", access denied: " + std::to_string(totals.access_denied) +
+                                 ", refused: " + std::to_string(totals.refused) +
+                                 ", at restart: " + std::to_string(totals.at_restart) + ")."};
   for (const ItemResult& item : items) {
     for (const LeftEntry& entry : item.left) {
       if (lines.size() > kSummaryLines) break;

@@ -70,9 +70,8 @@ int RunRequest(platform::Port& port, const std::vector<std::string>& keys, Reque
   }
   switch (controller.outcome()) {
     case app::Outcome::Finished:
-      return request != Request::Test && app::TotalsOf(controller.results()).left_items != 0
-                 ? 3
-                 : 0;
+      return request != Request::Test && app::TotalsOf(controller.results()).left_items != 0 ? 3
+                                                                                             : 0;
     case app::Outcome::None:  // an unattended run with nothing ticked does not start
       return request == Request::Unattended ? 0 : 1;
     case app::Outcome::Failed:

@@ -124,7 +124,7 @@ class MainWindow final : public app::MainView, public app::HotKeyPort {
   ScopedIcon icon_, small_icon_;
   int dpi_ = app::kDesignDpi;
   app::MainLayout design_;
-  HWND focus_ = nullptr;  // the control that had the focus when the window was left
+  HWND focus_ = nullptr;        // the control that had the focus when the window was left
   HWND policy_hint_ = nullptr;  // over the Fast Mode box, when a policy sets it
 
   std::vector<std::string> log_;

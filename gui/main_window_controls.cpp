@@ -102,11 +102,10 @@ void MainWindow::CreateControls() {
   constexpr DWORD kVisible = WS_VISIBLE;
   constexpr DWORD kLabel = SS_NOPREFIX;  // item keys and counters may hold '&'
   make(0, L"STATIC", L"Cleaner &Settings", kVisible, IDC_LABEL1);
-  HWND tree = make(
-      WS_EX_CLIENTEDGE, WC_TREEVIEWW, L"",
-      kVisible | WS_TABSTOP | TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT | TVS_SHOWSELALWAYS |
-          TVS_INFOTIP,
-      IDC_TREE);
+  HWND tree = make(WS_EX_CLIENTEDGE, WC_TREEVIEWW, L"",
+                   kVisible | WS_TABSTOP | TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT |
+                       TVS_SHOWSELALWAYS | TVS_INFOTIP,
+                   IDC_TREE);
   // Check boxes are turned on after creation, as the control wants.
   SetWindowLongPtrW(tree, GWL_STYLE, GetWindowLongPtrW(tree, GWL_STYLE) | TVS_CHECKBOXES);
   // A group box draws only its frame and caption; transparent, it is not clipped out of

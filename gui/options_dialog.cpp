@@ -8,8 +8,8 @@
 #include <utility>
 #include <vector>
 
-#include "gui/base/dialog.h"
 #include "app/policy.h"
+#include "gui/base/dialog.h"
 #include "gui/base/window_tools.h"
 #include "gui/resource.h"
 #include "platform/win32/win32_dynamic.h"
@@ -171,10 +171,10 @@ class OptionsView final : public Dialog {
   void HoldByPolicy() {
     const app::OptionsHeld& held = dialog_.held();
     const std::pair<bool, int> controls[] = {
-        {held.fast_scan, IDC_OPT_FASTSCAN},         {held.wipe_file, IDC_OPT_WIPEFILE},
-        {held.wipe_number, IDC_OPT_WIPENUMBER},     {held.auto_wash, IDC_OPT_AUTOWASH},
-        {held.wash_interval, IDC_OPT_INTERVALS},    {held.start_wash, IDC_OPT_STARTWASH},
-        {held.shutdown_wash, IDC_OPT_SHUTDOWNWASH}, {held.wash_interval, IDC_OPT_INTERVAL0},
+        {held.fast_scan, IDC_OPT_FASTSCAN},          {held.wipe_file, IDC_OPT_WIPEFILE},
+        {held.wipe_number, IDC_OPT_WIPENUMBER},      {held.auto_wash, IDC_OPT_AUTOWASH},
+        {held.wash_interval, IDC_OPT_INTERVALS},     {held.start_wash, IDC_OPT_STARTWASH},
+        {held.shutdown_wash, IDC_OPT_SHUTDOWNWASH},  {held.wash_interval, IDC_OPT_INTERVAL0},
         {held.wash_interval, IDC_OPT_INTERVAL0 + 1}, {held.wash_interval, IDC_OPT_INTERVAL0 + 2},
         {held.wash_interval, IDC_OPT_INTERVAL0 + 3}, {held.wash_interval, IDC_OPT_INTERVAL0 + 4}};
     for (const auto& [is_held, id] : controls) {

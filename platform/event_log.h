@@ -16,7 +16,7 @@ enum class EventLevel { Information, Warning, Error };
 struct Event {
   std::string source;  // the event source the installer registered ("Morvel")
   EventLevel level = EventLevel::Information;
-  std::uint32_t id = 0;  // a message of the source's message table
+  std::uint32_t id = 0;              // a message of the source's message table
   std::vector<std::string> strings;  // the message's insertion strings: %1, %2, ...
 };
 

@@ -53,9 +53,8 @@ class Win32SystemInfo final : public SystemInfo {
     wchar_t name[257];  // UNLEN + 1
     DWORD length = 257;
     // The length counts the terminating zero.
-    return GetUserNameW(name, &length) && length > 0
-               ? Narrow(std::wstring_view(name, length - 1))
-               : std::string();
+    return GetUserNameW(name, &length) && length > 0 ? Narrow(std::wstring_view(name, length - 1))
+                                                     : std::string();
   }
 
   std::optional<CalendarTime> FileTimeToLocalCalendar(std::uint64_t filetime) const override {

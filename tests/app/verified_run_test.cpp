@@ -103,23 +103,24 @@ TEST_P(UnattendedRuns, LeaveAReportAndAnEvent) {
 
 INSTANTIATE_TEST_SUITE_P(
     VerifiedRun, UnattendedRuns,
-    ::testing::Values(
-        UnattendedCase{"Schedule", [](ControllerRig& r) { r.controller.OnUnattendedStart(); },
-                       "schedule"},
-        UnattendedCase{"CleanOnce",
-                       [](ControllerRig& r) {
-                         r.controller.OnActivate("-cleanonce");
-                         r.controller.Dispatch(app::AppMessage::UnattendedRun, 0, 0);
-                       },
-                       "-cleanonce"},
-        UnattendedCase{"AtStart",
-                       [](ControllerRig& r) {
-                         r.controller.OnActivate("-Start");
-                         r.controller.Dispatch(app::AppMessage::UnattendedRun, 0, 0);
-                       },
-                       "Windows start"},
-        UnattendedCase{"AtShutDown", [](ControllerRig& r) { r.controller.OnQueryEndSession(); },
-                       "Windows shut-down"}),
+    ::testing::Values(UnattendedCase{"Schedule",
+                                     [](ControllerRig& r) { r.controller.OnUnattendedStart(); },
+                                     "schedule"},
+                      UnattendedCase{"CleanOnce",
+                                     [](ControllerRig& r) {
+                                       r.controller.OnActivate("-cleanonce");
+                                       r.controller.Dispatch(app::AppMessage::UnattendedRun, 0, 0);
+                                     },
+                                     "-cleanonce"},
+                      UnattendedCase{"AtStart",
+                                     [](ControllerRig& r) {
+                                       r.controller.OnActivate("-Start");
+                                       r.controller.Dispatch(app::AppMessage::UnattendedRun, 0, 0);
+                                     },
+                                     "Windows start"},
+                      UnattendedCase{"AtShutDown",
+                                     [](ControllerRig& r) { r.controller.OnQueryEndSession(); },
+                                     "Windows shut-down"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(VerifiedRun, AnUnattendedRunThatLeavesSomethingOrStopsSaysSo) {

@@ -84,23 +84,26 @@ TEST_F(AdminCommands, AnUnattendedCleanLeavesAnEventAndTheReportSettingsIniAsksF
             0)
       << err.str();
   std::vector<fs::path> reports;
-  for (const auto& e : fs::directory_iterator(dir / "drives/C/Reports")) reports.push_back(e.path());
+  for (const auto& e : fs::directory_iterator(dir / "drives/C/Reports"))
+    reports.push_back(e.path());
   ASSERT_EQ(reports.size(), 1u);
   const std::string name = reports[0].filename().string();
   EXPECT_TRUE(std::regex_match(name, std::regex(R"(MORVEL-PC-\d{4}-\d\d-\d\d\.json)"))) << name;
-  const morvel::testing::Json report = morvel::testing::Json::Parse(Read("drives/C/Reports/" + name));
+  const morvel::testing::Json report =
+      morvel::testing::Json::Parse(Read("drives/C/Reports/" + name));
   EXPECT_EQ(report["mode"].text(), "clean");
   EXPECT_EQ(report["user"].text(), "User");
   EXPECT_EQ(report["items"][0]["key"].text(), kClipboard[0]);
 
   const std::string events = Read("stores/events.txt");
-  const std::regex line(R"(\S+\tInformation\tMorvel\t1000\tcommand line\t\d+\t\d+\t0\t0\t0\t0\t0\tC:\\Reports\\)" +
-                        name + "\r\n");
+  const std::regex line(
+      R"(\S+\tInformation\tMorvel\t1000\tcommand line\t\d+\t\d+\t0\t0\t0\t0\t0\tC:\\Reports\\)" +
+      name + "\r\n");
   EXPECT_TRUE(std::regex_match(events, line)) << events;
 
   // An interactive Clean and a Test leave no event and, without --report, no report.
-  ASSERT_EQ(Run([](platform::Port& p, const Streams& io) { return TestCommand(p, kClipboard, io); }),
-            0);
+  ASSERT_EQ(
+      Run([](platform::Port& p, const Streams& io) { return TestCommand(p, kClipboard, io); }), 0);
   EXPECT_EQ(Read("stores/events.txt"), events);
 }
 
@@ -109,9 +112,10 @@ TEST_F(AdminCommands, ReportFileOfATestAndAReportRefusedAtALink) {
               return TestCommand(p, kClipboard, io, std::string("C:\\test.csv"));
             }),
             0);
-  EXPECT_EQ(Read("drives/C/test.csv").rfind("Key,Removed items,Removed bytes,Left items,First reason\r\n"
-                                            "Windows - Clipboard,",
-                                            0),
+  EXPECT_EQ(Read("drives/C/test.csv")
+                .rfind("Key,Removed items,Removed bytes,Left items,First reason\r\n"
+                       "Windows - Clipboard,",
+                       0),
             0u);
 
   // A link planted where the report goes: what it leads to stays as it was.
@@ -156,9 +160,10 @@ TEST(AdminArguments, ReportGoesWithTestAndCleanAndNamesJsonOrCsv) {
   EXPECT_EQ(ParseArguments({"--report", "C:\\r.json", "clean", "--unattended"}).report,
             "C:\\r.json");
   EXPECT_EQ(ParseArguments({"test", "--report=x.CSV"}).report, "x.CSV");
-  for (const std::vector<std::string>& bad :
-       {std::vector<std::string>{"test", "--report"}, {"--report=", "test"},
-        {"--report", "r.txt", "test"}, {"--report", "r.json", "list"}})
+  for (const std::vector<std::string>& bad : {std::vector<std::string>{"test", "--report"},
+                                              {"--report=", "test"},
+                                              {"--report", "r.txt", "test"},
+                                              {"--report", "r.json", "list"}})
     EXPECT_THROW(ParseArguments(bad), UsageError) << bad[0] << " " << bad[1];
 }
 

@@ -191,8 +191,7 @@ TEST_F(FileSystemContract, WriteFileNoFollowNeverWritesThroughALink) {
   ASSERT_TRUE(files().WriteFileNoFollow(Path("report.json"), "first").ok());
   ASSERT_TRUE(files().WriteFileNoFollow(Path("REPORT.json"), "second").ok());
   EXPECT_EQ(files().ReadFile(Path("report.json")).value, "second");
-  EXPECT_EQ(files().WriteFileNoFollow(Path("missing\\report.json"), "x").kind,
-            ErrorKind::NotFound);
+  EXPECT_EQ(files().WriteFileNoFollow(Path("missing\\report.json"), "x").kind, ErrorKind::NotFound);
 
   ASSERT_TRUE(files().CreateFolder(Path("Target")).ok());
   ASSERT_TRUE(files().WriteFile(Path("Target\\precious.txt"), "keep").ok());

@@ -471,8 +471,8 @@ HTREEITEM FindTreeItem(HWND tree, const std::wstring& text) {
 int TreeItemStateImage(HWND tree, const std::wstring& text) {
   HTREEITEM item = FindTreeItem(tree, text);
   if (item == nullptr) return 0;
-  const auto state = SendMessageW(tree, TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(item),
-                                  TVIS_STATEIMAGEMASK);
+  const auto state =
+      SendMessageW(tree, TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(item), TVIS_STATEIMAGEMASK);
   return static_cast<int>((state & TVIS_STATEIMAGEMASK) >> 12);
 }
 
@@ -500,7 +500,8 @@ std::vector<Hint> HintsOf(HWND owner) {
       if (!SendMessageW(tip, TTM_ENUMTOOLSW, i, reinterpret_cast<LPARAM>(remote.address())))
         continue;
       remote.Read(&tool, sizeof tool);
-      tool.lpszText = reinterpret_cast<wchar_t*>(static_cast<char*>(remote.address()) + sizeof tool);
+      tool.lpszText =
+          reinterpret_cast<wchar_t*>(static_cast<char*>(remote.address()) + sizeof tool);
       remote.Write(&tool, sizeof tool);
       const wchar_t none = 0;
       remote.Write(&none, sizeof none, sizeof tool);

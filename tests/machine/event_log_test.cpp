@@ -28,13 +28,13 @@ TEST(EventLog, EventsAreAppendedAtOnceOneLineEach) {
                   .Report({"Morvel", EventLevel::Information, 1000, {"schedule", "24", "none"}})
                   .ok());
   // Control characters would break the line (a report path typed with a tab).
-  ASSERT_TRUE(machine->events()
-                  .Report({"Morvel", EventLevel::Warning, 1001, {"a\tb\r\nc", ""}})
-                  .ok());
+  ASSERT_TRUE(
+      machine->events().Report({"Morvel", EventLevel::Warning, 1001, {"a\tb\r\nc", ""}}).ok());
   ASSERT_TRUE(machine->events().Report({"Other", EventLevel::Error, 7, {}}).ok());
   const std::vector<std::string> lines = Lines(image.Read("stores/events.txt"));
   ASSERT_EQ(lines.size(), 3u);
-  const std::regex first(R"(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\dZ\tInformation\tMorvel\t1000\tschedule\t24\tnone)");
+  const std::regex first(
+      R"(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\dZ\tInformation\tMorvel\t1000\tschedule\t24\tnone)");
   EXPECT_TRUE(std::regex_match(lines[0], first)) << lines[0];
   EXPECT_EQ(lines[1].substr(20), "\tWarning\tMorvel\t1001\ta b  c\t");
   EXPECT_EQ(lines[2].substr(20), "\tError\tOther\t7");

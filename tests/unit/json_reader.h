@@ -51,8 +51,8 @@ struct Json {
     std::size_t at = 0;
 
     void Blanks() {
-      while (at < text.size() && (text[at] == ' ' || text[at] == '\t' || text[at] == '\r' ||
-                                  text[at] == '\n'))
+      while (at < text.size() &&
+             (text[at] == ' ' || text[at] == '\t' || text[at] == '\r' || text[at] == '\n'))
         ++at;
     }
     char Next() {

@@ -15,7 +15,9 @@ using namespace std::chrono_literals;
 
 const std::vector<ItemResult> kItems = {
     {"Windows - Temporary Files", 24, 2474, {{"C:\\Temp\\export-07.csv", LeftReason::InUse, 1, 9}}},
-    {"Applications - \"Quoted\", with a comma", 0, 0,
+    {"Applications - \"Quoted\", with a comma",
+     0,
+     0,
      {{"HKEY_CURRENT_USER\\Software\\A\\B", LeftReason::AccessDenied, 1, 0},
       {"C:\\a\tb\\\x01", LeftReason::Refused, 0, 0}}},
     {"=cmd|' /C calc'!A0", 3, 0, {}}};
@@ -27,9 +29,9 @@ app::ReportRun ReportedRun(bool test) {
 
 TEST(RunReport, JsonHoldsEveryFieldOfTheRunItsItemsAndTotals) {
   const Json report = Json::Parse(app::ReportJson(ReportedRun(false), kItems));
-  EXPECT_EQ(report.keys(), (std::vector<std::string>{"program", "version", "computer", "user",
-                                                     "mode", "started", "ended", "items",
-                                                     "totals"}));
+  EXPECT_EQ(report.keys(),
+            (std::vector<std::string>{"program", "version", "computer", "user", "mode", "started",
+                                      "ended", "items", "totals"}));
   EXPECT_EQ(report["program"].text(), "Morvel");
   EXPECT_EQ(report["version"].text(), app::kReleaseVersion);
   EXPECT_EQ(report["computer"].text(), "PC-01");
@@ -44,7 +46,8 @@ TEST(RunReport, JsonHoldsEveryFieldOfTheRunItsItemsAndTotals) {
     EXPECT_EQ(item["key"].text(), kItems[i].key);
     EXPECT_EQ(item["removed"].keys(), (std::vector<std::string>{"items", "bytes"}));
     EXPECT_EQ(item["removed"]["items"].number(), kItems[i].removed_items);
-    EXPECT_EQ(item["removed"]["bytes"].number(), static_cast<std::int64_t>(kItems[i].removed_bytes));
+    EXPECT_EQ(item["removed"]["bytes"].number(),
+              static_cast<std::int64_t>(kItems[i].removed_bytes));
     ASSERT_EQ(item["left"].size(), kItems[i].left.size());
     for (std::size_t j = 0; j < kItems[i].left.size(); ++j) {
       EXPECT_EQ(item["left"][j].keys(), (std::vector<std::string>{"path", "reason"}));
@@ -88,7 +91,8 @@ TEST(RunReport, TheFileNameChoosesTheFormatAndItsMacrosAreExpanded) {
   EXPECT_EQ(app::ReportFormatOf("C:\\r\\json"), std::nullopt);
   EXPECT_EQ(app::ExpandReportPath("\\\\srv\\r\\%COMPUTERNAME%-%date%.json", "PC-01", "2026-12-08"),
             "\\\\srv\\r\\PC-01-2026-12-08.json");
-  EXPECT_EQ(app::ExpandReportPath("C:\\%USERNAME%\\%DATE%%DATE", "PC", "D"), "C:\\%USERNAME%\\D%DATE");
+  EXPECT_EQ(app::ExpandReportPath("C:\\%USERNAME%\\%DATE%%DATE", "PC", "D"),
+            "C:\\%USERNAME%\\D%DATE");
 }
 
 TEST(RunEvent, InformationWhenNothingIsLeftAWarningWhenSomethingIs) {
@@ -97,14 +101,14 @@ TEST(RunEvent, InformationWhenNothingIsLeftAWarningWhenSomethingIs) {
   EXPECT_EQ(event.source, "Morvel");
   EXPECT_EQ(event.level, platform::EventLevel::Information);
   EXPECT_EQ(event.id, app::kEventNothingLeft);
-  EXPECT_EQ(event.strings, (std::vector<std::string>{"-cleanonce", "24", "2474", "0", "0", "0",
-                                                     "0", "0", "none"}));
+  EXPECT_EQ(event.strings, (std::vector<std::string>{"-cleanonce", "24", "2474", "0", "0", "0", "0",
+                                                     "0", "none"}));
   totals = {5, 10, 4, 1, 1, 1, 1};
   event = app::CleanEvent(app::Unattended::Schedule, totals, "C:\\r.json");
   EXPECT_EQ(event.level, platform::EventLevel::Warning);
   EXPECT_EQ(event.id, app::kEventSomethingLeft);
-  EXPECT_EQ(event.strings, (std::vector<std::string>{"schedule", "5", "10", "4", "1", "1", "1",
-                                                     "1", "C:\\r.json"}));
+  EXPECT_EQ(event.strings, (std::vector<std::string>{"schedule", "5", "10", "4", "1", "1", "1", "1",
+                                                     "C:\\r.json"}));
   event = app::StoppedEvent(app::Unattended::AtShutDown, "cancelled");
   EXPECT_EQ(event.level, platform::EventLevel::Error);
   EXPECT_EQ(event.id, app::kEventStopped);

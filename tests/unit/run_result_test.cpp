@@ -16,8 +16,10 @@ LeftEntry Left(std::string path, LeftReason reason, std::int32_t items = 1,
 }
 
 TEST(RunResult, ATestPredictsWhatGoesAsWhatItCountedLessWhatWouldStay) {
-  const Tally test{5, 500, {Left("C:\\t\\held.log", R::InUse, 1, 100),
-                            Left("HKEY_CURRENT_USER\\Software\\X", R::AccessDenied, 2)}};
+  const Tally test{5,
+                   500,
+                   {Left("C:\\t\\held.log", R::InUse, 1, 100),
+                    Left("HKEY_CURRENT_USER\\Software\\X", R::AccessDenied, 2)}};
   const ItemResult result = app::TestResult("Windows - Temporary Files", test);
   EXPECT_EQ(result.key, "Windows - Temporary Files");
   EXPECT_EQ(result.removed_items, 2);
@@ -35,7 +37,8 @@ class Verified : public ::testing::TestWithParam<VerifyCase> {};
 
 TEST_P(Verified, LeftIsWhatEitherPassNamesOnce) {
   const VerifyCase& c = GetParam();
-  const ItemResult result = app::VerifiedResult("K - I", Tally{7, 70, c.clean}, Tally{3, 9, c.verify});
+  const ItemResult result =
+      app::VerifiedResult("K - I", Tally{7, 70, c.clean}, Tally{3, 9, c.verify});
   EXPECT_EQ(result.removed_items, 7) << "what went is what the Clean removed";
   EXPECT_EQ(result.removed_bytes, 70u);
   EXPECT_EQ(result.left, c.expected);
@@ -45,15 +48,20 @@ INSTANTIATE_TEST_SUITE_P(
     RunResult, Verified,
     ::testing::Values(
         VerifyCase{"NothingLeft", {}, {}, {}},
-        VerifyCase{"HeldInBoth", {Left("C:\\a", R::InUse)}, {Left("C:\\a", R::InUse)},
+        VerifyCase{"HeldInBoth",
+                   {Left("C:\\a", R::InUse)},
+                   {Left("C:\\a", R::InUse)},
                    {Left("C:\\a", R::InUse)}},
         // Released between the passes: the Clean still could not remove it.
         VerifyCase{"ReleasedSince", {Left("C:\\a", R::InUse)}, {}, {Left("C:\\a", R::InUse)}},
         // Deleted as far as Windows said, but another program still held it open.
-        VerifyCase{"OnlyTheVerifyPassSeesIt", {}, {Left("C:\\b", R::AccessDenied)},
+        VerifyCase{"OnlyTheVerifyPassSeesIt",
+                   {},
+                   {Left("C:\\b", R::AccessDenied)},
                    {Left("C:\\b", R::AccessDenied)}},
         VerifyCase{"SameThingOtherSpellingKeepsTheCleansReason",
-                   {Left("C:\\Temp\\A.log", R::InUse)}, {Left("c:\\temp\\a.LOG", R::AccessDenied)},
+                   {Left("C:\\Temp\\A.log", R::InUse)},
+                   {Left("c:\\temp\\a.LOG", R::AccessDenied)},
                    {Left("C:\\Temp\\A.log", R::InUse)}},
         VerifyCase{"RefusedAndAtRestartStayInOrder",
                    {Left("C:\\Users\\User\\Documents\\", R::Refused, 0),
@@ -67,7 +75,9 @@ TEST(RunResult, TheSummarySaysNothingLeftOrCountsByReasonAndNamesEachThing) {
   EXPECT_EQ(app::VerifiedSummary({{"A - B", 3, 30, {}}, {"A - C", 0, 0, {}}}),
             std::vector<std::string>{"Verified: nothing left."});
   const std::vector<ItemResult> items = {
-      {"Windows - Temporary Files", 24, 2474,
+      {"Windows - Temporary Files",
+       24,
+       2474,
        {Left("C:\\t\\export-07.csv", R::InUse), Left("C:\\t\\locked", R::AccessDenied)}},
       {"Internet Explorer - Index.dat Files", 3, 0, {Left("C:\\i\\index.dat", R::AtRestart, 0)}},
       {"Custom Lists - <New List>", 0, 0, {Left("C:\\Users\\User\\Documents\\", R::Refused, 0)}}};

@@ -44,20 +44,9 @@ RunTotals TotalsOf(const std::vector<ItemResult>& items) {
     totals.removed_bytes += item.removed_bytes;
     totals.left_items += item.left.size();
     for (const LeftEntry& entry : item.left) {
-      switch (entry.reason) {
-        case LeftReason::InUse:
-          ++totals.in_use;
-          break;
-        case LeftReason::AccessDenied:
-          ++totals.access_denied;
-          break;
-        case LeftReason::Refused:
-          ++totals.refused;
-          break;
-        case LeftReason::AtRestart:
-          ++totals.at_restart;
-          break;
-      }
+      std::size_t* const by_reason[] = {&totals.in_use, &totals.access_denied, &totals.refused,
+                                        &totals.at_restart};
+      ++*by_reason[static_cast<std::size_t>(entry.reason)];
     }
   }
   return totals;

@@ -18,6 +18,28 @@ const char* const kUsage =
     "error, 2 bad usage. The help file Morvel.chm beside the program tells what every item\n"
     "removes and how to use the window, the schedule and this command line.\n";
 
+namespace {
+
+// The value of "--name VALUE" or "--name=VALUE" when `words[i]` is that option (moving `i`
+// past a separate value); nullopt for another word. Throws `missing` for an empty one.
+std::optional<std::string> OptionValue(const std::vector<std::string>& words, std::size_t& i,
+                                       const std::string& name, const char* missing) {
+  const std::string& w = words[i];
+  std::optional<std::string> value;
+  if (w == name) {
+    if (i + 1 >= words.size()) throw UsageError{missing};
+    value = words[++i];
+  } else if (w.rfind(name + "=", 0) == 0) {
+    value = w.substr(name.size() + 1);
+  } else {
+    return std::nullopt;
+  }
+  if (value->empty()) throw UsageError{missing};
+  return value;
+}
+
+}  // namespace
+
 Arguments ParseArguments(const std::vector<std::string>& words) {
   Arguments a;
   bool options_done = false;
@@ -25,14 +47,14 @@ Arguments ParseArguments(const std::vector<std::string>& words) {
     const std::string& w = words[i];
     if (!options_done && w == "--") {
       options_done = true;
-    } else if (!options_done && (w == "--image" || w.rfind("--image=", 0) == 0)) {
-      if (w == "--image") {
-        if (i + 1 >= words.size()) throw UsageError{"--image needs a folder"};
-        a.image = words[++i];
-      } else {
-        a.image = w.substr(8);
-      }
-      if (a.image->empty()) throw UsageError{"--image needs a folder"};
+    } else if (auto image = options_done
+                                ? std::nullopt
+                                : OptionValue(words, i, "--image", "--image needs a folder")) {
+      a.image = std::move(image);
+    } else if (auto report = options_done
+                                 ? std::nullopt
+                                 : OptionValue(words, i, "--report", "--report needs a file")) {
+      a.report = std::move(report);
     } else if (!options_done && (w == "--yes" || w == "--no")) {
       const auto fixed =
           w == "--yes" ? TerminalQuestions::Fixed::Yes : TerminalQuestions::Fixed::No;
@@ -41,14 +63,6 @@ Arguments ParseArguments(const std::vector<std::string>& words) {
       a.answer = fixed;
     } else if (!options_done && w == "--unattended") {
       a.unattended = true;
-    } else if (!options_done && (w == "--report" || w.rfind("--report=", 0) == 0)) {
-      if (w == "--report") {
-        if (i + 1 >= words.size()) throw UsageError{"--report needs a file"};
-        a.report = words[++i];
-      } else {
-        a.report = w.substr(9);
-      }
-      if (a.report->empty()) throw UsageError{"--report needs a file"};
     } else if (!options_done && (w == "--help" || w == "-h")) {
       a.help = true;
     } else if (!options_done && w.size() > 2 && w.rfind("--", 0) == 0) {

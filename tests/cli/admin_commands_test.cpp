@@ -12,6 +12,7 @@
 #include "cli/commands.h"
 #include "demo/image.h"
 #include "platform/emulated/machine.h"
+#include "tests/cli/image_run.h"
 #include "tests/cli/image_snapshot.h"
 #include "tests/unit/json_reader.h"
 #include "tests/unit/temp_image.h"
@@ -37,16 +38,7 @@ class AdminCommands : public ::testing::Test {
 
   template <class Command>
   int Run(Command command) {
-    auto machine = platform::emulated::EmulatedMachine::Open(dir);
-    NoAnswers answers;
-    platform::Port port{machine->registry(), machine->files(), machine->system(),
-                        machine->windows(),  answers,          machine->protected_storage(),
-                        machine->internet(), machine->events()};
-    out.str("");
-    err.str("");
-    const int status = command(port, Streams{out, err, false});
-    machine->Save();
-    return status;
+    return morvel::testing::RunOnImage(dir, answers_, out, err, command);
   }
 
   void SetPolicy(const std::string& key, const RegistryValue& value) {
@@ -71,6 +63,7 @@ class AdminCommands : public ::testing::Test {
   fs::path dir;
   ::morvel::testing::TempImage temp_{"admin"};
   std::ostringstream out, err;
+  NoAnswers answers_;
 };
 
 const std::vector<std::string> kClipboard = {"Windows - Clipboard"};

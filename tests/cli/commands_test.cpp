@@ -11,6 +11,7 @@
 #include "cli/arguments.h"
 #include "demo/image.h"
 #include "platform/emulated/machine.h"
+#include "tests/cli/image_run.h"
 #include "tests/cli/image_snapshot.h"
 #include "tests/unit/temp_image.h"
 
@@ -44,16 +45,8 @@ class DemoImageTest : public ::testing::Test {
   // Runs one command on a freshly opened machine, as the program does.
   template <class Command>
   int Run(Command command, platform::Answer answer = platform::Answer::No) {
-    auto machine = platform::emulated::EmulatedMachine::Open(dir);
     questions = std::make_unique<ScriptedQuestions>(answer);
-    platform::Port port{machine->registry(), machine->files(), machine->system(),
-                        machine->windows(),  *questions,       machine->protected_storage(),
-                        machine->internet(), machine->events()};
-    out.str("");
-    err.str("");
-    const int status = command(port, Streams{out, err, false});
-    machine->Save();
-    return status;
+    return morvel::testing::RunOnImage(dir, *questions, out, err, command);
   }
 
   std::vector<std::string> OutLines() const {

@@ -5,7 +5,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <regex>
 #include <sstream>
 
 #include "cli/arguments.h"
@@ -16,6 +15,7 @@
 #include "tests/cli/image_snapshot.h"
 #include "tests/unit/json_reader.h"
 #include "tests/unit/temp_image.h"
+#include "tests/unit/text_shape.h"
 
 namespace morvel::cli {
 namespace {
@@ -81,7 +81,7 @@ TEST_F(AdminCommands, AnUnattendedCleanLeavesAnEventAndTheReportSettingsIniAsksF
     reports.push_back(e.path());
   ASSERT_EQ(reports.size(), 1u);
   const std::string name = reports[0].filename().string();
-  EXPECT_TRUE(std::regex_match(name, std::regex(R"(MORVEL-PC-\d{4}-\d\d-\d\d\.json)"))) << name;
+  EXPECT_TRUE(morvel::testing::HasShape(name, "MORVEL-PC-9999-99-99.json")) << name;
   const morvel::testing::Json report =
       morvel::testing::Json::Parse(Read("drives/C/Reports/" + name));
   EXPECT_EQ(report["mode"].text(), "clean");
@@ -89,10 +89,15 @@ TEST_F(AdminCommands, AnUnattendedCleanLeavesAnEventAndTheReportSettingsIniAsksF
   EXPECT_EQ(report["items"][0]["key"].text(), kClipboard[0]);
 
   const std::string events = Read("stores/events.txt");
-  const std::regex line(
-      R"(\S+\tInformation\tMorvel\t1000\tcommand line\t\d+\t\d+\t0\t0\t0\t0\t0\tC:\\Reports\\)" +
-      name + "\r\n");
-  EXPECT_TRUE(std::regex_match(events, line)) << events;
+  ASSERT_TRUE(events.ends_with("\r\n")) << events;
+  const std::vector<std::string> fields =
+      morvel::testing::Fields(events.substr(0, events.size() - 2), '\t');
+  ASSERT_EQ(fields.size(), 13u) << events;
+  EXPECT_TRUE(morvel::testing::HasShape(fields[0], morvel::testing::kUtcTimeShape));
+  EXPECT_EQ(std::vector<std::string>(fields.begin() + 1, fields.begin() + 5),
+            (std::vector<std::string>{"Information", "Morvel", "1000", "command line"}));
+  EXPECT_EQ(std::vector<std::string>(fields.begin() + 7, fields.end()),
+            (std::vector<std::string>{"0", "0", "0", "0", "0", "C:\\Reports\\" + name}));
 
   // An interactive Clean and a Test leave no event and, without --report, no report.
   ASSERT_EQ(

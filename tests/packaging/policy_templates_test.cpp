@@ -5,7 +5,6 @@
 
 #include <cstdlib>
 #include <fstream>
-#include <regex>
 #include <set>
 #include <sstream>
 #include <string>
@@ -27,17 +26,21 @@ std::string Read(const std::string& path) {
   return text.str();
 }
 
-// The values of `attribute="..."` in `text`, and of the one capture of `pattern`.
-std::set<std::string> Matches(const std::string& text, const std::string& pattern) {
+// Every text that stands between `open` and the next `close` in `text`.
+std::set<std::string> Between(const std::string& text, const std::string& open,
+                              const std::string& close) {
   std::set<std::string> found;
-  const std::regex re(pattern);
-  for (auto it = std::sregex_iterator(text.begin(), text.end(), re); it != std::sregex_iterator();
-       ++it)
-    found.insert((*it)[1]);
+  for (std::size_t at = text.find(open); at != std::string::npos; at = text.find(open, at)) {
+    at += open.size();
+    const std::size_t end = text.find(close, at);
+    if (end == std::string::npos) break;
+    found.insert(text.substr(at, end - at));
+  }
   return found;
 }
+// The values of an attribute, wherever it stands.
 std::set<std::string> Attribute(const std::string& text, const std::string& name) {
-  return Matches(text, "\\b" + name + "=\"([^\"]*)\"");
+  return Between(text, " " + name + "=\"", "\"");
 }
 
 TEST(PolicyTemplates, AreXmlThatXmllintAccepts) {
@@ -66,7 +69,7 @@ TEST(PolicyTemplates, NameExactlyTheValuesTheProgramReads) {
   std::set<std::string> intervals;
   for (std::size_t i = 0; i < app::kWashIntervals.size(); ++i) intervals.insert(std::to_string(i));
   const std::string schedule = admx.substr(admx.find("<enum id=\"WashInterval\""));
-  EXPECT_EQ(Matches(schedule.substr(0, schedule.find("</enum>")), "<decimal value=\"(\\d+)\""),
+  EXPECT_EQ(Between(schedule.substr(0, schedule.find("</enum>")), "<decimal value=\"", "\""),
             intervals);
   EXPECT_NE(admx.find("minValue=\"1\" maxValue=\"10\""), std::string::npos);
 }
@@ -74,14 +77,14 @@ TEST(PolicyTemplates, NameExactlyTheValuesTheProgramReads) {
 TEST(PolicyTemplates, EveryWordAndControlTheTemplateNamesIsInItsResources) {
   const std::string admx = Read(kAdmx), adml = Read(kAdml);
   ASSERT_FALSE(adml.empty());
-  const std::set<std::string> strings = Matches(adml, "<string id=\"([^\"]+)\"");
-  for (const std::string& used : Matches(admx, "\\$\\(string\\.([^)]+)\\)"))
+  const std::set<std::string> strings = Between(adml, "<string id=\"", "\"");
+  for (const std::string& used : Between(admx, "$(string.", ")"))
     EXPECT_TRUE(strings.contains(used)) << used;
-  const std::set<std::string> presentations = Matches(adml, "<presentation id=\"([^\"]+)\"");
-  EXPECT_EQ(Matches(admx, "\\$\\(presentation\\.([^)]+)\\)"), presentations);
+  EXPECT_EQ(Between(admx, "$(presentation.", ")"), Between(adml, "<presentation id=\"", "\""));
   // Each control of a presentation is an element of the template, and each element has one.
-  const std::set<std::string> elements =
-      Matches(admx, "<(?:list|enum|decimal|text) id=\"([^\"]+)\"");
+  std::set<std::string> elements;
+  for (const char* kind : {"<list id=\"", "<enum id=\"", "<decimal id=\"", "<text id=\""})
+    elements.merge(Between(admx, kind, "\""));
   EXPECT_EQ(Attribute(adml, "refId"), elements);
 }
 

@@ -466,6 +466,14 @@ HTREEITEM FindTreeItem(HWND tree, const std::wstring& text) {
   return nullptr;
 }
 
+BOOL CALLBACK CollectTooltip(HWND window, LPARAM found) {
+  wchar_t name[64] = {};
+  GetClassNameW(window, name, 64);
+  if (std::wstring(name) == TOOLTIPS_CLASSW)
+    reinterpret_cast<std::vector<HWND>*>(found)->push_back(window);
+  return TRUE;
+}
+
 }  // namespace
 
 int TreeItemStateImage(HWND tree, const std::wstring& text) {
@@ -478,16 +486,8 @@ int TreeItemStateImage(HWND tree, const std::wstring& text) {
 
 std::vector<Hint> HintsOf(HWND owner) {
   std::vector<HWND> tips;
-  EnumThreadWindows(
-      GetWindowThreadProcessId(owner, nullptr),
-      [](HWND window, LPARAM found) {
-        wchar_t name[64] = {};
-        GetClassNameW(window, name, 64);
-        if (std::wstring(name) == TOOLTIPS_CLASSW)
-          reinterpret_cast<std::vector<HWND>*>(found)->push_back(window);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&tips));
+  EnumThreadWindows(GetWindowThreadProcessId(owner, nullptr), CollectTooltip,
+                    reinterpret_cast<LPARAM>(&tips));
   std::vector<Hint> hints;
   for (HWND tip : tips) {
     if (GetWindow(tip, GW_OWNER) != owner) continue;

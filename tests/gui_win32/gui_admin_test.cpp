@@ -1,8 +1,10 @@
-// What a policy sets in the real morvel.exe under Wine: the Fast Mode box and the Settings
-// dialog's controls disabled as set, each with a hint over it that says so; a ticked item
-// that a click leaves ticked; settings.ini keeps the user's own values.
+// What administrators rely on in the real morvel.exe under Wine. What a policy sets: the
+// Fast Mode box and the Settings dialog's controls disabled as set, each with a hint over it
+// that says so; a ticked item that a click leaves ticked; settings.ini keeps the user's own
+// values. A clean-once start writes its report where settings.ini says.
 #include "app/policy.h"
 #include "tests/gui_win32/gui_fixture.h"
+#include "tests/unit/json_reader.h"
 
 namespace morvel::testing::gui {
 namespace {
@@ -85,6 +87,22 @@ TEST_F(PolicyWindow, WhatAPolicySetsIsDisabledWithAHintAndStaysAsSet) {
   EXPECT_NE(saved.find("FastScan=0"), std::string::npos) << saved;
   EXPECT_NE(saved.find("AutoWash=0"), std::string::npos) << saved;
   EXPECT_EQ(saved.find("Windows - Clipboard"), std::string::npos) << saved;
+}
+
+TEST_F(GuiWindow, CleanOnceWritesItsReportWhereSettingsIniSays) {
+  Settings("[Report]\r\nPath=C:\\morvel-gui-test\\%COMPUTERNAME%.json\r\n", false);
+  Program program(L"-cleanonce");
+  EXPECT_TRUE(program.Ended(30000));
+  EXPECT_EQ(TraceCount(), 0);
+  wchar_t computer[MAX_COMPUTERNAME_LENGTH + 1] = {};
+  DWORD length = MAX_COMPUTERNAME_LENGTH + 1;
+  ASSERT_TRUE(GetComputerNameW(computer, &length));
+  const fs::path report = kFolder / (std::wstring(computer) + L".json");
+  ASSERT_TRUE(fs::exists(report)) << report;
+  const Json json = Json::Parse(ReadFile(report));
+  EXPECT_EQ(json["mode"].text(), "clean");
+  EXPECT_EQ(Wide(json["computer"].text()), computer);
+  EXPECT_EQ(json["totals"]["left_items"].number(), 0);
 }
 
 }  // namespace

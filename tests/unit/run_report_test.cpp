@@ -1,9 +1,7 @@
-// The run report: JSON field by field, CSV row by row, the file name's macros, and the
-// event an unattended run leaves.
+// The run report: JSON field by field, CSV row by row, and the file name's macros.
 #include <gtest/gtest.h>
 
 #include "app/product.h"
-#include "app/run_event.h"
 #include "app/run_report.h"
 #include "tests/unit/json_reader.h"
 
@@ -93,26 +91,6 @@ TEST(RunReport, TheFileNameChoosesTheFormatAndItsMacrosAreExpanded) {
             "\\\\srv\\r\\PC-01-2026-12-08.json");
   EXPECT_EQ(app::ExpandReportPath("C:\\%USERNAME%\\%DATE%%DATE", "PC", "D"),
             "C:\\%USERNAME%\\D%DATE");
-}
-
-TEST(RunEvent, InformationWhenNothingIsLeftAWarningWhenSomethingIs) {
-  app::RunTotals totals{24, 2474, 0, 0, 0, 0, 0};
-  platform::Event event = app::CleanEvent(app::Unattended::CleanOnce, totals, "none");
-  EXPECT_EQ(event.source, "Morvel");
-  EXPECT_EQ(event.level, platform::EventLevel::Information);
-  EXPECT_EQ(event.id, app::kEventNothingLeft);
-  EXPECT_EQ(event.strings, (std::vector<std::string>{"-cleanonce", "24", "2474", "0", "0", "0", "0",
-                                                     "0", "none"}));
-  totals = {5, 10, 4, 1, 1, 1, 1};
-  event = app::CleanEvent(app::Unattended::Schedule, totals, "C:\\r.json");
-  EXPECT_EQ(event.level, platform::EventLevel::Warning);
-  EXPECT_EQ(event.id, app::kEventSomethingLeft);
-  EXPECT_EQ(event.strings, (std::vector<std::string>{"schedule", "5", "10", "4", "1", "1", "1", "1",
-                                                     "C:\\r.json"}));
-  event = app::StoppedEvent(app::Unattended::AtShutDown, "cancelled");
-  EXPECT_EQ(event.level, platform::EventLevel::Error);
-  EXPECT_EQ(event.id, app::kEventStopped);
-  EXPECT_EQ(event.strings, (std::vector<std::string>{"Windows shut-down", "cancelled"}));
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include "common/text.h"
 #include "demo/browser_traces.h"
+#include "demo/demo_folder.h"
 #include "demo/files.h"
 #include "demo/ie_traces.h"
 #include "demo/system_traces.h"
@@ -147,11 +148,14 @@ DelRegValue2=HKEY_CURRENT_USER\Software\Morvel Demo,Last Search
 
 }  // namespace
 
-void WriteDemoImage(const fs::path& dir, const fs::path& definition_file) {
+void WriteDemoImage(const fs::path& given, const fs::path& definition_file) {
   std::ifstream definitions(definition_file, std::ios::binary);
   if (!definitions) throw std::runtime_error("cannot read " + definition_file.string());
   const std::string definition_bytes((std::istreambuf_iterator<char>(definitions)),
                                      std::istreambuf_iterator<char>());
+
+  const fs::path dir = PrepareDemoFolder(given);
+  WriteBytes(dir / kDemoNoteName, kDemoNote);
 
   const fs::path c = dir / "drives" / "C";
   const fs::path program = c / "Program Files" / "Morvel";

@@ -6,7 +6,8 @@
 
 namespace morvel::cli {
 
-// Writes the image into `dir` (created; an existing image there is replaced file by file).
+// Writes the image into `dir`: a new or empty folder, or an earlier demo image, which is
+// replaced whole (demo_folder.h); anything else is refused before anything is written.
 // `definition_file` is the Morvel.dat to install beside the emulated program.
 // Throws std::runtime_error with a one-line message on failure.
 void WriteDemoImage(const std::filesystem::path& dir, const std::filesystem::path& definition_file);

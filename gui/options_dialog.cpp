@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "app/help_topics.h"
 #include "app/policy.h"
 #include "gui/base/dialog.h"
 #include "gui/base/window_tools.h"
@@ -42,6 +43,7 @@ class OptionsView final : public Dialog {
       : Dialog(instance, IDD_OPTIONS), dialog_(dialog), hot_keys_(hot_keys) {}
 
  protected:
+  std::string_view HelpTopic() const override { return app::kHelpSettings; }
   void OnInit() override {
     HWND pages = Item(IDC_OPT_PAGES);
     for (std::size_t i = 0; i < kPages.size(); ++i) {
@@ -63,7 +65,6 @@ class OptionsView final : public Dialog {
     Show(dialog_.initial());
     HoldByPolicy();
     ShowPage(0, false);
-    FilterKeys();
   }
 
   bool OnCommand(int id, int notification) override {

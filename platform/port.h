@@ -3,6 +3,7 @@
 // real Win32 one or the emulated machine) provides all parts; the front end provides
 // the questions.
 
+#include "platform/autorun.h"
 #include "platform/event_log.h"
 #include "platform/file_system.h"
 #include "platform/internet.h"
@@ -21,6 +22,7 @@ struct Port {
   UserQuestions& questions;
   ProtectedStorage& protected_storage;
   Internet& internet;
+  LogonTasks& logon_tasks;
   EventLog& events;
 };
 

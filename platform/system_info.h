@@ -26,8 +26,17 @@ struct CalendarTime {
 };
 
 // CSIDL_PERSONAL, CSIDL_APPDATA, CSIDL_INTERNET_CACHE, CSIDL_RECENT, CSIDL_COOKIES,
-// CSIDL_HISTORY.
-enum class SpecialFolder { Personal, AppData, InternetCache, Recent, Cookies, History };
+// CSIDL_HISTORY, CSIDL_PROFILE, CSIDL_MYPICTURES.
+enum class SpecialFolder {
+  Personal,
+  AppData,
+  InternetCache,
+  Recent,
+  Cookies,
+  History,
+  Profile,
+  Pictures
+};
 
 // What GetDriveType reports for a drive's root.
 enum class DriveType { Unknown, NoRootDir, Removable, Fixed, Remote, CdRom, RamDisk };

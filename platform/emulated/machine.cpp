@@ -4,6 +4,7 @@
 #include <sstream>
 #include <system_error>
 
+#include "platform/emulated/emulated_autorun.h"
 #include "platform/emulated/emulated_events.h"
 #include "platform/emulated/emulated_files.h"
 #include "platform/emulated/emulated_internet.h"
@@ -70,6 +71,10 @@ class EmulatedSystemInfo : public SystemInfo {
         return WithoutTrailingSeparator(facts_.Folder(MachineFolder::Cookies));
       case SpecialFolder::History:
         return WithoutTrailingSeparator(facts_.Folder(MachineFolder::History));
+      case SpecialFolder::Profile:
+        return WithoutTrailingSeparator(facts_.Folder(MachineFolder::Profile));
+      case SpecialFolder::Pictures:
+        return WithoutTrailingSeparator(facts_.Folder(MachineFolder::Pictures));
     }
     return {};
   }
@@ -171,6 +176,7 @@ class ImageMachine : public EmulatedMachine {
         windows_(facts_, image / "stores" / "clipboard.txt"),
         pstore_(EmulatedPStore::Load(image / "stores" / "pstore.ini")),
         internet_(image / "stores"),
+        logon_tasks_(MakeEmulatedLogonTasks(facts_, files_)),
         events_(image / "stores" / "events.txt") {
     // A user who is no administrator may read HKEY_LOCAL_MACHINE but not change it.
     registry_->SetLocalMachineWritable(facts_.administrator);
@@ -183,6 +189,7 @@ class ImageMachine : public EmulatedMachine {
   WindowSystem& windows() override { return windows_; }
   ProtectedStorage& protected_storage() override { return *pstore_; }
   Internet& internet() override { return internet_; }
+  LogonTasks& logon_tasks() override { return *logon_tasks_; }
   EventLog& events() override { return events_; }
   [[nodiscard]] const MachineFacts& facts() const override { return facts_; }
 
@@ -209,6 +216,7 @@ class ImageMachine : public EmulatedMachine {
   EmulatedWindowSystem windows_;
   std::unique_ptr<EmulatedPStore> pstore_;
   EmulatedInternet internet_;
+  std::unique_ptr<LogonTasks> logon_tasks_;
   EmulatedEventLog events_;
 
   void Write(const std::filesystem::path& file, std::string_view bytes) const {

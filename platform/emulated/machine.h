@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/autorun.h"
 #include "platform/emulated/machine_facts.h"
 #include "platform/event_log.h"
 #include "platform/file_system.h"
@@ -41,6 +42,7 @@ class EmulatedMachine {
   virtual WindowSystem& windows() = 0;
   virtual ProtectedStorage& protected_storage() = 0;
   virtual Internet& internet() = 0;
+  virtual LogonTasks& logon_tasks() = 0;
   // Events are written to stores/events.txt at once.
   virtual EventLog& events() = 0;
 

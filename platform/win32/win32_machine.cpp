@@ -1,11 +1,13 @@
 #include "platform/win32/win32_machine.h"
 
+#include "platform/win32/win32_autorun.h"
 #include "platform/win32/win32_event_log.h"
 #include "platform/win32/win32_file_system.h"
 #include "platform/win32/win32_internet.h"
 #include "platform/win32/win32_pstore.h"
 #include "platform/win32/win32_registry.h"
 #include "platform/win32/win32_system.h"
+#include "platform/win32/win32_write_leftovers.h"
 
 namespace morvel::platform::win32 {
 namespace {
@@ -19,6 +21,7 @@ class RealMachine final : public Win32Machine {
         windows_(MakeWin32WindowSystem()),
         pstore_(MakeWin32ProtectedStorage()),
         internet_(MakeWin32Internet()),
+        logon_tasks_(MakeWin32LogonTasks()),
         events_(MakeWin32EventLog()) {}
 
   Registry& registry() override { return *registry_; }
@@ -27,6 +30,7 @@ class RealMachine final : public Win32Machine {
   WindowSystem& windows() override { return *windows_; }
   ProtectedStorage& protected_storage() override { return *pstore_; }
   Internet& internet() override { return *internet_; }
+  LogonTasks& logon_tasks() override { return *logon_tasks_; }
   EventLog& events() override { return *events_; }
 
  private:
@@ -36,11 +40,19 @@ class RealMachine final : public Win32Machine {
   std::unique_ptr<WindowSystem> windows_;
   std::unique_ptr<ProtectedStorage> pstore_;
   std::unique_ptr<Internet> internet_;
+  std::unique_ptr<LogonTasks> logon_tasks_;
   std::unique_ptr<EventLog> events_;
 };
 
 }  // namespace
 
-std::unique_ptr<Win32Machine> Win32Machine::Open() { return std::make_unique<RealMachine>(); }
+std::unique_ptr<Win32Machine> Win32Machine::Open() {
+  auto machine = std::make_unique<RealMachine>();
+  // Whole-file writes of an earlier run killed halfway (settings.ini, Clist.dat, Cookies.dat
+  // beside the program; Wininit.ini in the Windows folder) leave their temporaries there.
+  RemoveWriteLeftovers(machine->system().ExecutableFolder());
+  RemoveWriteLeftovers(machine->system().WindowsFolder());
+  return machine;
+}
 
 }  // namespace morvel::platform::win32

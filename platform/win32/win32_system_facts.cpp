@@ -136,6 +136,12 @@ std::string SpecialFolderLookup(SpecialFolder folder) {
     case SpecialFolder::Recent:
       if (!ItemListPath(CSIDL_RECENT, path)) return {};
       break;
+    case SpecialFolder::Profile:
+      if (!SHGetSpecialFolderPathW(nullptr, path, CSIDL_PROFILE, FALSE)) return {};
+      break;
+    case SpecialFolder::Pictures:
+      if (!SHGetSpecialFolderPathW(nullptr, path, CSIDL_MYPICTURES, FALSE)) return {};
+      break;
   }
   path[MAX_PATH] = L'\0';
   return WithoutTrailingSeparator(path);

@@ -38,7 +38,7 @@ class BenchRun final : public morvel::RunContext {
   BenchRun(morvel::platform::emulated::EmulatedMachine& machine, RunMode mode)
       : mode_(mode), port_{machine.registry(), machine.files(), machine.system(),
                            machine.windows(),  questions_,      machine.protected_storage(),
-                           machine.internet()} {
+                           machine.internet(), machine.logon_tasks(), machine.events()} {
     settings_.FastScan = true;
   }
   [[nodiscard]] RunMode mode() const override { return mode_; }

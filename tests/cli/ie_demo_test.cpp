@@ -67,7 +67,7 @@ class IeDemo : public ::testing::Test {
                         yes,
                         machine->protected_storage(),
                         machine->internet(),
-                        machine->events()};
+                        machine->logon_tasks(), machine->events()};
     std::ostringstream out, err;
     const Streams io{out, err, false};
     EXPECT_EQ(clean ? CleanCommand(port, keys, false, io) : TestCommand(port, keys, io), 0)

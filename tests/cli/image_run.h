@@ -16,7 +16,7 @@ int RunOnImage(const std::filesystem::path& image, platform::UserQuestions& ques
   auto machine = platform::emulated::EmulatedMachine::Open(image);
   platform::Port port{machine->registry(), machine->files(), machine->system(),
                       machine->windows(),  questions,        machine->protected_storage(),
-                      machine->internet(), machine->events()};
+                      machine->internet(), machine->logon_tasks(), machine->events()};
   out.str("");
   err.str("");
   const int status = command(port, cli::Streams{out, err, false});

@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/autorun.h"
 #include "platform/event_log.h"
 #include "platform/file_system.h"
 #include "platform/internet.h"
@@ -60,6 +61,8 @@ class TestMachine {
   virtual platform::WindowSystem& windows() = 0;
   virtual platform::ProtectedStorage& protected_storage() = 0;
   virtual platform::Internet& internet() = 0;
+  // The real scheduler on Windows: a test registers only tasks of names of its own.
+  virtual platform::LogonTasks& logon_tasks() = 0;
   virtual platform::EventLog& events() = 0;
 
   // A key path that does not exist yet (the test may create it under HKEY_CURRENT_USER and

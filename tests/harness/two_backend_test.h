@@ -109,7 +109,7 @@ class TwoBackendTest : public ::testing::Test {
                           asked,
                           machine_->protected_storage(),
                           machine_->internet(),
-                          machine_->events()};
+                          machine_->logon_tasks(), machine_->events()};
   }
   platform::Port Port() { return PortAsking(questions); }
 

@@ -55,9 +55,9 @@ class RunKeeper {
 
   platform::Port& port_;
   DefaultAnswers default_answers_;
-  platform::Port quiet_port_{port_.registry, port_.files,      port_.system,
-                             port_.windows,  default_answers_, port_.protected_storage,
-                             port_.internet, port_.events};
+  platform::Port quiet_port_{port_.registry, port_.files,       port_.system,
+                             port_.windows,  default_answers_,  port_.protected_storage,
+                             port_.internet, port_.logon_tasks, port_.events};
   const TOptionsSetting& options_;
   HostFactory make_host_;
   CleanerResolver resolver_;

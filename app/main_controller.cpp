@@ -273,16 +273,18 @@ void MainController::StartRun() {
     view_.ShowProgressArea();
     progress_shown_ = true;
   }
-  bool log_hidden = false;
+  // The preparation pass only counts: it writes no entry lines, whatever the user's Fast
+  // Mode, which stays the user's.
+  RunFlags flags;
   if (mode_ == RunMode::CleanRequested) {
     view_.SetLogHidden(true);
-    log_hidden = true;
+    preparing_ = true;
+    flags.fast = true;
     SetCaption(kPrepareCaption);
     view_.ShowProgressCaption(true);
-    saved_fast_scan_ = state_.options.FastScan;
-    state_.options.FastScan = true;
     mode_ = RunMode::Test;
   } else {
+    preparing_ = false;
     SetPosition(0);
     view_.ShowProgressCaption(false);
   }
@@ -296,16 +298,17 @@ void MainController::StartRun() {
   removal_pending_ = false;
   run_started_ = now_();
   // A Test whose report says what would stay asks every entry.
-  const bool probe = test && !log_hidden && !ReportPath().empty();
-  active_run_ = launcher_(mode_, run_list_, active_serial_, {probe, false});
-  if (test && !log_hidden) view_.SetProgressTimer(true);
+  flags.probe = test && !preparing_ && !ReportPath().empty();
+  active_run_ = launcher_(mode_, flags, run_list_, active_serial_);
+  if (test && !preparing_) view_.SetProgressTimer(true);
 }
 
 void MainController::StartVerifyPass() {
   cleaned_ = active_run_ ? active_run_->FinishedItems() : std::vector<FinishedItem>{};
   verifying_ = true;
   active_serial_ = ++last_serial_;
-  active_run_ = launcher_(RunMode::Test, run_list_, active_serial_, {true, true});
+  active_run_ = launcher_(RunMode::Test, {.fast = true, .probe = true, .quiet = true}, run_list_,
+                          active_serial_);
 }
 
 std::string MainController::ReportPath() const {
@@ -342,9 +345,9 @@ void MainController::Cancel() {
   active_serial_ = 0;
   view_.SetProgressTimer(false);
   busy_ = false;
-  if (caption_ == kPrepareCaption) {
+  if (preparing_) {
     view_.SetLogHidden(false);
-    state_.options.FastScan = saved_fast_scan_;
+    preparing_ = false;
   }
   // A removal pass already posted must not start after the user cancelled.
   removal_pending_ = false;
@@ -368,7 +371,7 @@ void MainController::EndRun(Outcome outcome) {
 void MainController::OnRunEnded(std::int32_t total, std::uint32_t serial) {
   // The end message of a cancelled run may still be queued: it is not this run's.
   if (serial != active_serial_ || serial == 0) return;
-  if (caption_ == kPrepareCaption) {
+  if (preparing_) {
     expected_total_ = total;
     view_.ClearLog();
     removal_pending_ = true;
@@ -397,9 +400,9 @@ void MainController::OnRunFailed(std::uint32_t serial) {
   const std::string what = active_run_ ? active_run_->Failure() : std::string();
   // The run ended without its summary: the window goes idle and says why, instead of
   // staying "running" until the user presses Cancel.
-  if (caption_ == kPrepareCaption) {
+  if (preparing_) {
     view_.SetLogHidden(false);
-    state_.options.FastScan = saved_fast_scan_;
+    preparing_ = false;
   }
   view_.AddLogLine("The run stopped: " + (what.empty() ? std::string("unknown error") : what));
   verifying_ = false;
@@ -411,8 +414,8 @@ void MainController::OnRunFailed(std::uint32_t serial) {
 void MainController::OnRemovalPass() {
   if (!removal_pending_) return;
   removal_pending_ = false;
+  preparing_ = false;
   view_.SetLogHidden(false);
-  state_.options.FastScan = saved_fast_scan_;
   mode_ = RunMode::Clean;
   busy_ = false;
   StartRun();

@@ -49,15 +49,6 @@ class RunHandle {
   [[nodiscard]] virtual std::vector<FinishedItem> FinishedItems() const = 0;
 };
 
-// How a run is started, beside its mode.
-struct LaunchFlags {
-  // A Test asks every entry it counts whether it would stay (in use, access denied): the
-  // verify pass, and a Test whose report says what would be left.
-  bool probe = false;
-  // Nothing of the run is shown (log, current item, counter): the verify pass.
-  bool quiet = false;
-};
-
 // What the confirmation before a removing run answered: whether to go on, and whether its
 // "Don't show me this message again" box was ticked when it closed (whatever button).
 struct AskAnswer {
@@ -65,10 +56,10 @@ struct AskAnswer {
   bool dont_show_again = false;
 };
 
-// Starts a run of `keys` in `mode`; `serial` travels with every message the run posts so
-// that messages of a cancelled run are told apart from those of the active one.
+// Starts a run of `keys` in `mode` as `flags` say; `serial` travels with every message the
+// run posts so that messages of a cancelled run are told apart from those of the active one.
 using RunLauncher = std::function<std::shared_ptr<RunHandle>(
-    RunMode mode, std::vector<std::string> keys, std::uint32_t serial, LaunchFlags flags)>;
+    RunMode mode, RunFlags flags, std::vector<std::string> keys, std::uint32_t serial)>;
 
 class MainView {
  public:

@@ -16,7 +16,12 @@ class ThreadHandle final : public RunHandle {
     const auto run = run_.lock();
     return run ? run->Failure() : std::string();
   }
-  [[nodiscard]] std::vector<FinishedItem> FinishedItems() const override { return {}; }
+  [[nodiscard]] std::vector<FinishedItem> FinishedItems() const override {
+    std::vector<FinishedItem> items;
+    if (const auto run = run_.lock())
+      for (const ItemTally& item : run->ItemTallies()) items.push_back({item.key, item.tally});
+    return items;
+  }
 
  private:
   std::weak_ptr<TClearTaskThread> run_;
@@ -45,19 +50,20 @@ class QuietHost final : public RunHostBase {
 RunKeeper::~RunKeeper() { DetachAndWaitAll(); }
 
 RunLauncher RunKeeper::Launcher() {
-  return [this](RunMode mode, std::vector<std::string> keys, std::uint32_t serial,
-                LaunchFlags flags) { return Launch(mode, std::move(keys), serial, flags); };
+  return [this](RunMode mode, RunFlags flags, std::vector<std::string> keys, std::uint32_t serial) {
+    return Launch(mode, flags, std::move(keys), serial);
+  };
 }
 
-std::shared_ptr<RunHandle> RunKeeper::Launch(RunMode mode, std::vector<std::string> keys,
-                                             std::uint32_t serial, LaunchFlags flags) {
+std::shared_ptr<RunHandle> RunKeeper::Launch(RunMode mode, RunFlags flags,
+                                             std::vector<std::string> keys, std::uint32_t serial) {
   // Older runs are cancelled or ended: their hosts show nothing more; ended ones go.
   for (Kept& k : runs_) k.host->Detach();
   std::erase_if(runs_, [](const Kept& k) { return k.run->Finished(); });
   Kept kept{make_host_(serial), nullptr};
   if (flags.quiet) kept.host = std::make_unique<QuietHost>(std::move(kept.host));
   kept.run = TClearTaskThread::Create(mode, *kept.host, options_, flags.quiet ? quiet_port_ : port_,
-                                      std::move(keys), resolver_);
+                                      std::move(keys), flags, resolver_);
   kept.run->Start();
   auto handle = std::make_shared<ThreadHandle>(kept.run);
   runs_.push_back(std::move(kept));

@@ -44,8 +44,8 @@ class RunKeeper {
     std::unique_ptr<RunHostBase> host;
     std::shared_ptr<TClearTaskThread> run;
   };
-  std::shared_ptr<RunHandle> Launch(RunMode mode, std::vector<std::string> keys,
-                                    std::uint32_t serial, LaunchFlags flags);
+  std::shared_ptr<RunHandle> Launch(RunMode mode, RunFlags flags, std::vector<std::string> keys,
+                                    std::uint32_t serial);
 
   // A quiet run (the verify pass) asks nobody: every question gets its default answer.
   class DefaultAnswers final : public platform::UserQuestions {

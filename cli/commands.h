@@ -30,10 +30,9 @@ int TestCommand(platform::Port& port, const std::vector<std::string>& keys, cons
                 const std::optional<std::string>& report = std::nullopt);
 
 // The main window's Clean through the window's own controller: Firefox check,
-// confirmation when asked for, hidden preparation pass with Fast Mode forced, then the
-// removal pass. `unattended`
-// runs one unattended pass instead, as a clean-once start does: no confirmation, no
-// message for an empty selection.
+// confirmation when asked for, hidden preparation pass (started fast: no entry lines), then
+// the removal pass. `unattended` runs one unattended pass instead, as a clean-once start
+// does: no confirmation, no message for an empty selection.
 // Either ends with the verify pass's summary; an unattended pass also writes the event,
 // and its report where settings.ini or a policy says when `report` is not given.
 int CleanCommand(platform::Port& port, const std::vector<std::string>& keys, bool unattended,

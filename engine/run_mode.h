@@ -10,4 +10,17 @@ enum class RunMode {
   CleanRequested = 3,  // main window only: Clean pressed, preparation pass not yet started
 };
 
+// How a run is started, beside its mode.
+struct RunFlags {
+  // Per-entry lines left out whatever Fast Mode says: the hidden preparation pass of a
+  // Clean, which only counts.
+  bool fast = false;
+  // A Test asks every entry whether it would stay (RunContext::ProbesWhatStays).
+  bool probe = false;
+  // Nothing of the run is shown (log, current item, counter) and nobody is asked (every
+  // question gets its default answer): the verify pass after a Clean. The front end's
+  // host and questions see to it.
+  bool quiet = false;
+};
+
 }  // namespace morvel

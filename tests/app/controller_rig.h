@@ -110,10 +110,10 @@ class RecordingView final : public app::MainView {
 
 struct LaunchedRun {
   RunMode mode;
+  RunFlags flags;
   std::vector<std::string> keys;
   std::uint32_t serial;
   std::shared_ptr<bool> terminated;
-  app::LaunchFlags flags;
   // What the run's items return, as the test decides before the run ends.
   std::shared_ptr<std::vector<app::FinishedItem>> items;
 };
@@ -251,11 +251,10 @@ struct ControllerRig {
   std::vector<LaunchedRun> runs;
   app::MainController controller{
       state, port, view, boss_key,
-      [this](RunMode mode, std::vector<std::string> keys, std::uint32_t serial,
-             app::LaunchFlags flags) {
+      [this](RunMode mode, RunFlags flags, std::vector<std::string> keys, std::uint32_t serial) {
         auto flag = std::make_shared<bool>(false);
         auto items = std::make_shared<std::vector<app::FinishedItem>>();
-        runs.push_back({mode, std::move(keys), serial, flag, flags, items});
+        runs.push_back({mode, flags, std::move(keys), serial, flag, items});
         return std::make_shared<FakeHandle>(flag, items);
       }};
 };

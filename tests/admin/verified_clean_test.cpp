@@ -285,7 +285,9 @@ TEST_F(VerifiedCleanTest, WhatACleanLeavesReachesTheSummaryTheReportAndTheStatus
   for (const LeftRow* row : rows) {
     SCOPED_TRACE(row->name);
     staying += row->stays;
-    if (!row->stays) EXPECT_FALSE(Exists(row->path(*this)));
+    if (!row->stays) {
+      EXPECT_FALSE(Exists(row->path(*this)));
+    }
   }
   EXPECT_EQ(again.status, staying == 0 ? 0 : 3) << again.err;
   ASSERT_EQ(events.size(), 1u) << "only the unattended run leaves an event";

@@ -1,7 +1,10 @@
 // What administrators rely on in the real morvel.exe under Wine. What a policy sets: the
 // Fast Mode box and the Settings dialog's controls disabled as set, each with a hint over it
 // that says so; a ticked item that a click leaves ticked; settings.ini keeps the user's own
-// values. A clean-once start writes its report where settings.ini says.
+// values. A clean-once start writes its report where settings.ini says, and the report
+// names the trace another program holds, which the verify pass found in use.
+#include <memory>
+
 #include "app/policy.h"
 #include "tests/gui_win32/gui_fixture.h"
 #include "tests/unit/json_reader.h"
@@ -91,9 +94,14 @@ TEST_F(PolicyWindow, WhatAPolicySetsIsDisabledWithAHintAndStaysAsSet) {
 
 TEST_F(GuiWindow, CleanOnceWritesItsReportWhereSettingsIniSays) {
   Settings("[Report]\r\nPath=C:\\morvel-gui-test\\%COMPUTERNAME%.json\r\n", false);
+  // This process holds one trace open, sharing nothing, as a program working on it would.
+  const std::unique_ptr<void, decltype(&CloseHandle)> held(
+      CreateFileW((kTraces / "c.tmp").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr),
+      &CloseHandle);
+  ASSERT_NE(held.get(), INVALID_HANDLE_VALUE);
   Program program(L"-cleanonce");
   EXPECT_TRUE(program.Ended(30000));
-  EXPECT_EQ(TraceCount(), 0);
+  EXPECT_EQ(TraceCount(), 1);
   wchar_t computer[MAX_COMPUTERNAME_LENGTH + 1] = {};
   DWORD length = MAX_COMPUTERNAME_LENGTH + 1;
   ASSERT_TRUE(GetComputerNameW(computer, &length));
@@ -102,7 +110,11 @@ TEST_F(GuiWindow, CleanOnceWritesItsReportWhereSettingsIniSays) {
   const Json json = Json::Parse(ReadFile(report));
   EXPECT_EQ(json["mode"].text(), "clean");
   EXPECT_EQ(Wide(json["computer"].text()), computer);
-  EXPECT_EQ(json["totals"]["left_items"].number(), 0);
+  EXPECT_EQ(json["totals"]["removed_items"].number(), 3) << "two traces and the value";
+  ASSERT_EQ(json["totals"]["left_items"].number(), 1);
+  const Json& left = json["items"][0]["left"][0];
+  EXPECT_EQ(left["path"].text(), "C:\\morvel-gui-test\\traces\\c.tmp");
+  EXPECT_EQ(left["reason"].text(), "in use");
 }
 
 }  // namespace

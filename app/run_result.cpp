@@ -37,17 +37,34 @@ ItemResult VerifiedResult(std::string key, const Tally& clean, const Tally& veri
   return result;
 }
 
+std::vector<LeftEntry> LeftThings(const std::vector<ItemResult>& items) {
+  std::vector<LeftEntry> things;
+  for (const ItemResult& item : items) {
+    for (const LeftEntry& entry : item.left) {
+      const auto known = std::find_if(things.begin(), things.end(), [&](const LeftEntry& e) {
+        return SameText(e.path, entry.path);
+      });
+      if (known == things.end())
+        things.push_back(entry);
+      else if (entry.reason == LeftReason::AtRestart)
+        known->reason = LeftReason::AtRestart;
+    }
+  }
+  return things;
+}
+
 RunTotals TotalsOf(const std::vector<ItemResult>& items) {
   RunTotals totals;
   for (const ItemResult& item : items) {
     totals.removed_items += item.removed_items;
     totals.removed_bytes += item.removed_bytes;
-    totals.left_items += item.left.size();
-    for (const LeftEntry& entry : item.left) {
-      std::size_t* const by_reason[] = {&totals.in_use, &totals.access_denied, &totals.refused,
-                                        &totals.at_restart};
-      ++*by_reason[static_cast<std::size_t>(entry.reason)];
-    }
+  }
+  const std::vector<LeftEntry> things = LeftThings(items);
+  totals.left_items = things.size();
+  for (const LeftEntry& thing : things) {
+    std::size_t* const by_reason[] = {&totals.in_use, &totals.access_denied, &totals.refused,
+                                      &totals.at_restart};
+    ++*by_reason[static_cast<std::size_t>(thing.reason)];
   }
   return totals;
 }
@@ -60,11 +77,9 @@ std::vector<std::string> VerifiedSummary(const std::vector<ItemResult>& items) {
                                  ", access denied: " + std::to_string(totals.access_denied) +
                                  ", refused: " + std::to_string(totals.refused) +
                                  ", at restart: " + std::to_string(totals.at_restart) + ")."};
-  for (const ItemResult& item : items) {
-    for (const LeftEntry& entry : item.left) {
-      if (lines.size() > kSummaryLines) break;
-      lines.push_back(entry.path + " (" + std::string(ReasonText(entry.reason)) + ")");
-    }
+  for (const LeftEntry& thing : LeftThings(items)) {
+    if (lines.size() > kSummaryLines) break;
+    lines.push_back(thing.path + " (" + std::string(ReasonText(thing.reason)) + ")");
   }
   if (totals.left_items > kSummaryLines)
     lines.push_back("\xE2\x80\xA6 and " + std::to_string(totals.left_items - kSummaryLines) +

@@ -42,6 +42,12 @@ ItemResult TestResult(std::string key, const Tally& test);
 // thing named by both keeping the Clean's reason.
 ItemResult VerifiedResult(std::string key, const Tally& clean, const Tally& verify);
 
+// What the items left, each thing once however many items name it (a file another program
+// holds that a second item then scheduled for removal at the next start): its first reason,
+// or "at restart" when any item scheduled it, since it then goes without anyone's help.
+std::vector<LeftEntry> LeftThings(const std::vector<ItemResult>& items);
+
+// The run's totals; left things are counted as LeftThings gives them.
 RunTotals TotalsOf(const std::vector<ItemResult>& items);
 
 // How many left things the summary names one by one; the rest are counted.

@@ -1,10 +1,20 @@
 #include "app/run_result.h"
 
 #include <algorithm>
+#include <unordered_map>
+#include <unordered_set>
 
 #include "common/text.h"
 
 namespace morvel::app {
+
+namespace {
+
+// Paths name Windows files and keys: one thing whatever the letter case. (A set of these
+// rather than a search per entry: a Clean may leave tens of thousands of files.)
+std::string Spelled(std::string_view path) { return UpperCase(path); }
+
+}  // namespace
 
 std::string_view ReasonText(LeftReason reason) {
   switch (reason) {
@@ -27,27 +37,23 @@ ItemResult TestResult(std::string key, const Tally& test) {
 
 ItemResult VerifiedResult(std::string key, const Tally& clean, const Tally& verify) {
   ItemResult result{std::move(key), clean.items, clean.bytes, clean.left};
-  for (const LeftEntry& found : verify.left) {
-    // Paths name Windows files and keys: one thing whatever the letter case.
-    const bool named = std::any_of(result.left.begin(), result.left.end(), [&](const LeftEntry& e) {
-      return SameText(e.path, found.path);
-    });
-    if (!named) result.left.push_back(found);
-  }
+  std::unordered_set<std::string> named;
+  for (const LeftEntry& entry : clean.left) named.insert(Spelled(entry.path));
+  for (const LeftEntry& found : verify.left)
+    if (named.insert(Spelled(found.path)).second) result.left.push_back(found);
   return result;
 }
 
 std::vector<LeftEntry> LeftThings(const std::vector<ItemResult>& items) {
   std::vector<LeftEntry> things;
+  std::unordered_map<std::string, std::size_t> at;  // where each thing stands in `things`
   for (const ItemResult& item : items) {
     for (const LeftEntry& entry : item.left) {
-      const auto known = std::find_if(things.begin(), things.end(), [&](const LeftEntry& e) {
-        return SameText(e.path, entry.path);
-      });
-      if (known == things.end())
+      const auto [known, added] = at.try_emplace(Spelled(entry.path), things.size());
+      if (added)
         things.push_back(entry);
       else if (entry.reason == LeftReason::AtRestart)
-        known->reason = LeftReason::AtRestart;
+        things[known->second].reason = LeftReason::AtRestart;
     }
   }
   return things;

@@ -6,6 +6,7 @@
 #include "app/autorun.h"
 #include "app/custom_list_editor.h"
 #include "app/product.h"
+#include "app/run_report.h"
 #include "common/text.h"
 
 namespace morvel::app {
@@ -83,6 +84,8 @@ void MainController::OnActivate(std::string_view first_argument) {
   const TOptionsSetting& o = state_.options;
   view_.ApplyGeometry(o.State == WindowState::Maximized, o.Left, o.Top, o.Width, o.Height);
   const StartSwitch start = ParseStartSwitch(first_argument);
+  if (start != StartSwitch::None)
+    start_trigger_ = start == StartSwitch::Start ? Unattended::AtStart : Unattended::CleanOnce;
   if (start == StartSwitch::Start) {
     view_.PostStartupMinimize();
     if (o.StartWash) view_.Post(AppMessage::UnattendedRun);
@@ -97,6 +100,7 @@ void MainController::OnActivate(std::string_view first_argument) {
 
 void MainController::OnSettings() {
   OptionsDialog dialog(state_.options, Autorun(port_.registry, port_.logon_tasks).IsOn());
+  dialog.Hold(HeldControls(state_.policy));
   view_.OpenSettings(dialog);
   if (dialog.accepted()) CommitOptions(*dialog.accepted());
 }
@@ -149,16 +153,32 @@ void MainController::OnCleanClick() {
   StartRun();
 }
 
-void MainController::OnUnattendedStart() {
+void MainController::OnUnattendedStart(Unattended trigger) {
   if (busy_) return;
   mode_ = RunMode::Unattended;
+  unattended_ = trigger;
   StartRun();
 }
 
-void MainController::OnFastModeClick(bool ticked) { state_.options.FastScan = ticked; }
+void MainController::OnFastModeClick(bool ticked) {
+  if (state_.policy.Holds(PolicySetting::FastScan)) {
+    view_.SetFastModeBox(state_.options.FastScan);
+    return;
+  }
+  state_.options.FastScan = ticked;
+}
 
 void MainController::OnTreeMouseDown(NodeRef node, HitArea area) {
-  if (state_.catalogue.OnMouseDown(node, area)) OnCustomLists();
+  const auto& roots = state_.catalogue.roots();
+  // A box a policy sets stays as it is; a root's box leaves its held leaves as they are.
+  if (area == HitArea::StateImage && node.root < roots.size() && node.leaf &&
+      *node.leaf < roots[node.root].children.size() &&
+      state_.policy.HoldsItem(
+          ItemKey(roots[node.root].text, roots[node.root].children[*node.leaf].text)))
+    return;
+  const bool open_editor = state_.catalogue.OnMouseDown(node, area);
+  if (!node.leaf) ApplyPolicy(state_.policy, state_.options, state_.catalogue);
+  if (open_editor) OnCustomLists();
 }
 
 void MainController::OnTreeExpanded(std::size_t root, bool expanded) {
@@ -180,7 +200,11 @@ void MainController::OnProgressTimer() {
 }
 
 std::vector<std::string> MainController::CollectKeys() const {
-  return explicit_keys_ ? *explicit_keys_ : state_.catalogue.CollectTickedKeys();
+  std::vector<std::string> keys =
+      explicit_keys_ ? *explicit_keys_ : state_.catalogue.CollectTickedKeys();
+  // What a policy blocks is never cleaned, not even when named.
+  std::erase_if(keys, [this](const std::string& key) { return state_.policy.Blocks(key); });
+  return keys;
 }
 
 bool MainController::FirefoxTicked() const {
@@ -209,6 +233,14 @@ void MainController::SetCaption(std::string_view caption) {
 }
 
 void MainController::StartRun() {
+  if (mode_ != RunMode::Clean) {
+    // A new request (the removal pass continues the Clean that was asked for).
+    started_ = std::chrono::system_clock::now();
+    results_.clear();
+    report_failure_.reset();
+    verifying_ = false;
+  }
+  if (mode_ != RunMode::Unattended) unattended_.reset();
   run_list_ = CollectKeys();
   if (run_list_.empty()) {
     if (mode_ != RunMode::Unattended) {
@@ -265,8 +297,44 @@ void MainController::StartRun() {
   active_serial_ = ++last_serial_;
   removal_pending_ = false;
   run_started_ = now_();
+  // A Test whose report says what would stay asks every entry.
+  flags.probe = test && !preparing_ && !ReportPath().empty();
   active_run_ = launcher_(mode_, flags, run_list_, active_serial_);
   if (test && !preparing_) view_.SetProgressTimer(true);
+}
+
+void MainController::StartVerifyPass() {
+  cleaned_ = active_run_ ? active_run_->FinishedItems() : std::vector<FinishedItem>{};
+  verifying_ = true;
+  active_serial_ = ++last_serial_;
+  active_run_ = launcher_(RunMode::Test, {.fast = true, .probe = true, .quiet = true}, run_list_,
+                          active_serial_);
+}
+
+std::string MainController::ReportPath() const {
+  std::string path;
+  if (report_file_)
+    path = *report_file_;
+  else if (mode_ == RunMode::Unattended)
+    path = state_.report_path;
+  if (path.empty()) return path;
+  return ExpandReportPath(path, port_.system.ComputerName(),
+                          ReportDate(port_.system, std::chrono::system_clock::now()));
+}
+
+void MainController::Deliver(std::vector<ItemResult> results) {
+  results_ = std::move(results);
+  if (mode_ != RunMode::Test)
+    for (const std::string& line : VerifiedSummary(results_)) view_.AddLogLine(line);
+  const RunOutcome outcome{mode_ == RunMode::Test, unattended_, ReportPath(), started_, results_};
+  for (const std::string& line : app::Deliver(port_, outcome, report_failure_))
+    view_.AddLogLine(line);
+}
+
+void MainController::ReportStopped(std::string_view why) {
+  if (unattended_ && !port_.events.Report(StoppedEvent(*unattended_, why)))
+    view_.AddLogLine("The Application log refused this run's event.");
+  unattended_.reset();
 }
 
 void MainController::Cancel() {
@@ -283,7 +351,9 @@ void MainController::Cancel() {
   }
   // A removal pass already posted must not start after the user cancelled.
   removal_pending_ = false;
+  verifying_ = false;
   outcome_ = Outcome::Cancelled;
+  ReportStopped("cancelled");
 }
 
 void MainController::EndRun(Outcome outcome) {
@@ -308,6 +378,17 @@ void MainController::OnRunEnded(std::int32_t total, std::uint32_t serial) {
     view_.Post(AppMessage::RemovalPass);
     return;
   }
+  if (verifying_) {
+    verifying_ = false;
+    Deliver(VerifiedResults(
+        cleaned_, active_run_ ? active_run_->FinishedItems() : std::vector<FinishedItem>{}));
+  } else if (mode_ != RunMode::Test) {
+    // Every Clean proves its work: the verify pass looks again before the run ends.
+    StartVerifyPass();
+    return;
+  } else {
+    Deliver(TestResults(active_run_ ? active_run_->FinishedItems() : std::vector<FinishedItem>{}));
+  }
   SetPosition(1000);
   SetCaption(kFinishedCaption);
   view_.ShowProgressCaption(true);
@@ -324,6 +405,8 @@ void MainController::OnRunFailed(std::uint32_t serial) {
     preparing_ = false;
   }
   view_.AddLogLine("The run stopped: " + (what.empty() ? std::string("unknown error") : what));
+  verifying_ = false;
+  ReportStopped(what.empty() ? std::string("unknown error") : what);
   SetCaption("Stopped");
   EndRun(Outcome::Failed);
 }
@@ -351,7 +434,7 @@ void MainController::OnProgress(std::int32_t total, std::uint32_t serial) {
 void MainController::Dispatch(AppMessage message, std::int32_t wparam, std::uint32_t serial) {
   switch (message) {
     case AppMessage::UnattendedRun:
-      OnUnattendedStart();
+      OnUnattendedStart(start_trigger_);
       break;
     case AppMessage::RunEnded:
       OnRunEnded(wparam, serial);
@@ -378,6 +461,7 @@ bool MainController::OnQueryEndSession() {
   bool started = false;
   if (state_.options.ShutdownWash && !busy_) {
     mode_ = RunMode::Unattended;
+    unattended_ = Unattended::AtShutDown;
     StartRun();
     started = ShowsCancel();
   }

@@ -5,6 +5,7 @@
 // and closing. Both front ends drive it: the window from its messages, the command line
 // from a loop over the same messages.
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -18,6 +19,7 @@
 #include "app/options_dialog.h"
 #include "app/product.h"
 #include "app/program_state.h"
+#include "app/run_outcome.h"
 #include "engine/run_mode.h"
 #include "platform/port.h"
 
@@ -67,6 +69,9 @@ class MainController {
   void SetExplicitKeys(std::vector<std::string> keys) { explicit_keys_ = std::move(keys); }
   // Set for "-cleanonce": no confirmation, and the window closes when the run ends.
   void SetCloseAfterRun() { close_after_run_ = true; }
+  // The command line's --report FILE: every run of this controller writes its report there
+  // (otherwise only unattended runs write one, where settings.ini or a policy says).
+  void SetReportFile(std::string path) { report_file_ = std::move(path); }
   // The clock that dates each run (FileTimeNow unless a test sets one).
   void SetClock(std::function<std::uint64_t()> now) { now_ = std::move(now); }
 
@@ -77,7 +82,8 @@ class MainController {
 
   void OnTestClick();
   void OnCleanClick();
-  void OnUnattendedStart();  // 0x3407 and each schedule tick
+  // 0x3407 (a "-Start" or "-cleanonce" start), each schedule tick, the command line.
+  void OnUnattendedStart(Unattended trigger = Unattended::Schedule);
   void OnFastModeClick(bool ticked);
   // A mouse-down on a node of the catalogue tree (or Space on the selected one, as a hit
   // on its box); a hit on the label of "<New List>" opens the custom lists editor.
@@ -117,6 +123,10 @@ class MainController {
   [[nodiscard]] int progress_position() const { return position_; }
   [[nodiscard]] const std::string& progress_caption() const { return caption_; }
   [[nodiscard]] Outcome outcome() const { return outcome_; }
+  // What the last finished run removed (or, a Test, would remove) and left, item by item.
+  [[nodiscard]] const std::vector<ItemResult>& results() const { return results_; }
+  // Why the last run's report could not be written; nullopt when it was, or none was asked.
+  [[nodiscard]] const std::optional<std::string>& report_failure() const { return report_failure_; }
   [[nodiscard]] bool close_after_run() const { return close_after_run_; }
 
  private:
@@ -130,6 +140,12 @@ class MainController {
   bool FirefoxOpen() const;
   void SetPosition(int position);
   void SetCaption(std::string_view caption);
+  // After a Clean's last line: the same items once more as a quiet, probing Test.
+  void StartVerifyPass();
+  // The run's results are known: summary, report, event, then the end.
+  void Deliver(std::vector<ItemResult> results);
+  [[nodiscard]] std::string ReportPath() const;
+  void ReportStopped(std::string_view why);
 
   ProgramState& state_;
   platform::Port& port_;
@@ -137,6 +153,7 @@ class MainController {
   BossKey& boss_key_;
   RunLauncher launcher_;
   std::optional<std::vector<std::string>> explicit_keys_;
+  std::optional<std::string> report_file_;
 
   RunMode mode_ = RunMode::Clean;
   bool busy_ = false;
@@ -156,6 +173,14 @@ class MainController {
   Outcome outcome_ = Outcome::None;
   std::function<std::uint64_t()> now_ = FileTimeNow;
   std::uint64_t run_started_ = 0;  // FILETIME of the last run's start; 0 before any
+
+  std::optional<Unattended> unattended_;            // the trigger of the unattended run under way
+  Unattended start_trigger_ = Unattended::AtStart;  // what 0x3407 was posted for
+  std::chrono::system_clock::time_point started_;
+  bool verifying_ = false;
+  std::vector<FinishedItem> cleaned_;  // the Clean's items, while the verify pass runs
+  std::vector<ItemResult> results_;
+  std::optional<std::string> report_failure_;
 };
 
 }  // namespace morvel::app

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "engine/run_mode.h"
+#include "engine/tally.h"
 
 namespace morvel::app {
 
@@ -30,13 +31,22 @@ enum class AppMessage : std::uint32_t {
   RunFailed = 0x3420,
 };
 
-// A started run as the controller sees it: the stop request, and why it failed.
+// One finished item of a run and what its actions returned.
+struct FinishedItem {
+  std::string key;
+  Tally tally;
+};
+
+// A started run as the controller sees it: the stop request, why it failed, and what its
+// items returned.
 class RunHandle {
  public:
   virtual ~RunHandle() = default;
   virtual void Terminate() = 0;
   // The error that ended the run early (after RunFailed); empty otherwise.
   [[nodiscard]] virtual std::string Failure() const = 0;
+  // The finished items in run order; all of them once the run has ended (RunEnded).
+  [[nodiscard]] virtual std::vector<FinishedItem> FinishedItems() const = 0;
 };
 
 // What the confirmation before a removing run answered: whether to go on, and whether its

@@ -52,6 +52,17 @@ struct OptionsForm {
   std::string hide_text;  // the capture edit
 };
 
+// Which controls a policy sets (policy.h): shown as they are set, disabled, with a hint.
+struct OptionsHeld {
+  bool fast_scan = false;
+  bool wipe_file = false;
+  bool wipe_number = false;
+  bool auto_wash = false;
+  bool wash_interval = false;
+  bool start_wash = false;
+  bool shutdown_wash = false;
+};
+
 // What OK accepted, for the main window's controller to commit.
 struct OptionsChoice {
   TOptionsSetting settings;
@@ -66,6 +77,9 @@ class OptionsDialog {
 
   // The controls as the dialog opens.
   [[nodiscard]] const OptionsForm& initial() const { return initial_; }
+  // The controls a policy sets; none unless the caller says.
+  void Hold(const OptionsHeld& held) { held_ = held; }
+  [[nodiscard]] const OptionsHeld& held() const { return held_; }
 
   // A key pressed in the capture edit with `held` modifiers: the text the edit shows now.
   // The key's name and code go into the private copy. Nothing typed reaches the edit.
@@ -98,6 +112,7 @@ class OptionsDialog {
   std::string settled_text_;
   TShortcut settled_key_;
   std::optional<OptionsChoice> accepted_;
+  OptionsHeld held_;
 };
 
 // Copies what the dialog edits from `from` into `to`, field by field (the fields the run

@@ -7,6 +7,7 @@
 #define MORVEL_VERSION_TEXT "3.0"
 #define MORVEL_VERSION_NUMBERS 3, 0, 0, 0
 #define MORVEL_VERSION_LINE "Version 3.0 (build 3.0.0.0)"
+#define MORVEL_RELEASE_VERSION "3.0.0"
 #define MORVEL_PUBLISHER "Quillon Software"
 #define MORVEL_PUBLISHER_LINE "Powered by Quillon Software"
 #define MORVEL_MAIN_WINDOW_CLASS "Morvel Made by Quillon Software"
@@ -31,6 +32,8 @@ namespace morvel::app {
 inline constexpr std::string_view kProductName = MORVEL_PRODUCT_NAME;
 inline constexpr std::string_view kVersionText = MORVEL_VERSION_TEXT;
 inline constexpr std::string_view kVersionLine = MORVEL_VERSION_LINE;
+// major.minor.build, as the installer and the run report name the version.
+inline constexpr std::string_view kReleaseVersion = MORVEL_RELEASE_VERSION;
 inline constexpr std::string_view kPublisherLine = MORVEL_PUBLISHER_LINE;
 // The class under which the main window registers: also the single-instance test's key.
 inline constexpr std::string_view kMainWindowClass = MORVEL_MAIN_WINDOW_CLASS;

@@ -8,7 +8,14 @@ ProgramState LoadProgramState(platform::Port& port, const WindowDefaults& window
   ProgramState state;
   const std::string folder = port.system.ExecutableFolder();
   FillApplications(state.catalogue, port.registry, port.files, folder);
-  LoadSettings(ReadSettingsFile(port.files, folder), state.options, state.catalogue, window);
+  const IniDocument ini = ReadSettingsFile(port.files, folder);
+  LoadSettings(ini, state.options, state.catalogue, window);
+  state.report_path = ini.ReadString(kReportSection, kReportPathKey, "");
+  state.stored = state.options;
+  state.stored_ticks = state.catalogue.TickedNodeKeys();
+  state.policy = ReadPolicy(port.registry);
+  ApplyPolicy(state.policy, state.options, state.catalogue);
+  if (state.policy.report_path) state.report_path = *state.policy.report_path;
   state.catalogue.StoreRootExpansion(false, state.options.FirstNodeExpand);
   return state;
 }
@@ -20,7 +27,11 @@ void SaveProgramState(platform::Port& port, const ProgramState& state,
   // write would leave it; neither is reported to the user.
   auto ini = ReadIniForUpdate(port.files, folder + kSettingsFile);
   if (!ini) return;
-  SaveSettings(ini.value, state.options, state.catalogue, window);
+  TOptionsSetting options = state.options;
+  RestoreStoredValues(state.policy, state.stored, options);
+  Catalogue catalogue = state.catalogue;
+  RestoreStoredTicks(state.policy, state.stored_ticks, catalogue);
+  SaveSettings(ini.value, options, catalogue, window);
   (void)WriteSettingsFile(port.files, folder, ini.value);
 }
 

@@ -1,7 +1,12 @@
 #pragma once
 // What the main window holds once it is created: the catalogue with Applications filled
-// and the ticks restored, and the settings record. Both front ends load it the same way.
+// and the ticks restored, and the settings record, both as the policies leave them. Both
+// front ends load it the same way.
 
+#include <string>
+#include <vector>
+
+#include "app/policy.h"
 #include "app/settings_store.h"
 #include "engine/catalogue.h"
 #include "engine/options_setting.h"
@@ -12,13 +17,22 @@ namespace morvel::app {
 struct ProgramState {
   TOptionsSetting options;
   Catalogue catalogue = Catalogue::Fixed();
+  // Where every unattended run writes its report ("[Report] Path=" of settings.ini, or the
+  // policy's), %COMPUTERNAME% and %DATE% not yet expanded; empty for none.
+  std::string report_path;
+  Policy policy;
+  // What settings.ini holds for what a policy holds, written back in its place.
+  TOptionsSetting stored;
+  std::vector<std::string> stored_ticks;
 };
 
 // Builds the catalogue (fixed tree, then Applications from Morvel.dat and the installed
-// programs), loads settings.ini (ticks included) and expands the roots as stored.
+// programs), loads settings.ini (ticks included), applies the policies and expands the
+// roots as stored.
 ProgramState LoadProgramState(platform::Port& port, const WindowDefaults& window = {});
 
-// Writes settings.ini back: the settings record, the ticks and the window's placement.
+// Writes settings.ini back: the settings record, the ticks and the window's placement; for
+// what a policy holds, what settings.ini held.
 void SaveProgramState(platform::Port& port, const ProgramState& state,
                       const WindowPlacement& window);
 

@@ -47,7 +47,17 @@ class RunKeeper {
   std::shared_ptr<RunHandle> Launch(RunMode mode, RunFlags flags, std::vector<std::string> keys,
                                     std::uint32_t serial);
 
+  // A quiet run (the verify pass) asks nobody: every question gets its default answer.
+  class DefaultAnswers final : public platform::UserQuestions {
+   public:
+    platform::Answer Ask(const platform::Question& q) override { return q.default_answer; }
+  };
+
   platform::Port& port_;
+  DefaultAnswers default_answers_;
+  platform::Port quiet_port_{port_.registry, port_.files,       port_.system,
+                             port_.windows,  default_answers_,  port_.protected_storage,
+                             port_.internet, port_.logon_tasks, port_.events};
   const TOptionsSetting& options_;
   HostFactory make_host_;
   CleanerResolver resolver_;

@@ -13,6 +13,9 @@
 namespace morvel {
 
 inline constexpr const char* kSettingsFile = "settings.ini";
+// Where unattended runs write their report; set by hand (or by policy), never written back.
+inline constexpr const char* kReportSection = "Report";
+inline constexpr const char* kReportPathKey = "Path";
 
 // The window's geometry is stored in pixels at 96 DPI, as a window of 96 DPI measures it,
 // and scaled to and from the DPI the window has: a window saved at 144 DPI comes back at

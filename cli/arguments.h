@@ -1,5 +1,6 @@
 #pragma once
-// The command line's words: morvel [--image DIR] [--yes|--no] [--unattended] COMMAND [ARGS]
+// The command line's words:
+// morvel [--image DIR] [--yes|--no] [--unattended] [--report FILE] COMMAND [ARGS]
 
 #include <optional>
 #include <string>
@@ -13,6 +14,7 @@ struct Arguments {
   std::optional<std::string> image;
   TerminalQuestions::Fixed answer = TerminalQuestions::Fixed::None;
   bool unattended = false;
+  std::optional<std::string> report;  // test and clean: the run report's file
   bool help = false;
   std::string command;            // list, test, clean, index-dat, demo
   std::vector<std::string> args;  // the command's own words

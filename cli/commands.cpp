@@ -27,8 +27,14 @@ enum class Request { Test, Clean, Unattended };
 // Drives the main window's controller as a click would, then takes the runs' messages
 // in order until the controller is idle again.
 int RunRequest(platform::Port& port, const std::vector<std::string>& keys, Request request,
-               const Streams& io) {
+               const Streams& io, const std::optional<std::string>& report) {
   app::ProgramState state = app::LoadProgramState(port);
+  for (const std::string& key : keys) {
+    if (state.policy.Blocks(key)) {
+      io.err << "morvel: " << key << " may not be cleaned (" << app::kSetByPolicy << ")\n";
+      return 2;
+    }
+  }
   app::MessageQueue queue;
   StreamView view(io.out, io.err, io.progress_on_err, port.questions, queue);
   NoHotKeys hot_keys;
@@ -37,6 +43,7 @@ int RunRequest(platform::Port& port, const std::vector<std::string>& keys, Reque
                         [&view](std::uint32_t serial) { return view.MakeHost(serial); });
   app::MainController controller(state, port, view, boss_key, keeper.Launcher());
   if (!keys.empty()) controller.SetExplicitKeys(keys);
+  if (report) controller.SetReportFile(*report);
 
   switch (request) {
     case Request::Test:
@@ -48,7 +55,7 @@ int RunRequest(platform::Port& port, const std::vector<std::string>& keys, Reque
     case Request::Unattended:
       // As a clean-once start: no confirmation.
       controller.SetCloseAfterRun();
-      controller.OnUnattendedStart();
+      controller.OnUnattendedStart(app::Unattended::CommandLine);
       break;
   }
   while (controller.busy() || !queue.empty()) {
@@ -57,9 +64,14 @@ int RunRequest(platform::Port& port, const std::vector<std::string>& keys, Reque
   }
   keeper.DetachAndWaitAll();
 
+  if (const auto& failure = controller.report_failure()) {
+    io.err << "morvel: the report was not written: " << *failure << "\n";
+    return 1;
+  }
   switch (controller.outcome()) {
     case app::Outcome::Finished:
-      return 0;
+      return request != Request::Test && app::TotalsOf(controller.results()).left_items != 0 ? 3
+                                                                                             : 0;
     case app::Outcome::None:  // an unattended run with nothing ticked does not start
       return request == Request::Unattended ? 0 : 1;
     case app::Outcome::Failed:
@@ -74,21 +86,26 @@ int RunRequest(platform::Port& port, const std::vector<std::string>& keys, Reque
 
 int ListCommand(platform::Port& port, const Streams& io) {
   const app::ProgramState state = app::LoadProgramState(port);
+  const std::string held = " (" + std::string(app::kSetByPolicy) + ")";
   for (const CatalogueRoot& root : state.catalogue.roots()) {
     io.out << (root.state_index == kTicked ? "[x] " : "[ ] ") << root.text << '\n';
     for (const CatalogueLeaf& leaf : root.children)
-      io.out << "  " << (leaf.state_index == kTicked ? "[x] " : "[ ] ") << leaf.text << '\n';
+      io.out << "  " << (leaf.state_index == kTicked ? "[x] " : "[ ] ") << leaf.text
+             << (state.policy.HoldsItem(ItemKey(root.text, leaf.text)) ? held : "") << '\n';
   }
+  for (const std::string& line : app::PolicyLines(state.policy, state.options))
+    io.out << line << '\n';
   return 0;
 }
 
-int TestCommand(platform::Port& port, const std::vector<std::string>& keys, const Streams& io) {
-  return RunRequest(port, keys, Request::Test, io);
+int TestCommand(platform::Port& port, const std::vector<std::string>& keys, const Streams& io,
+                const std::optional<std::string>& report) {
+  return RunRequest(port, keys, Request::Test, io, report);
 }
 
 int CleanCommand(platform::Port& port, const std::vector<std::string>& keys, bool unattended,
-                 const Streams& io) {
-  return RunRequest(port, keys, unattended ? Request::Unattended : Request::Clean, io);
+                 const Streams& io, const std::optional<std::string>& report) {
+  return RunRequest(port, keys, unattended ? Request::Unattended : Request::Clean, io, report);
 }
 
 }  // namespace morvel::cli

@@ -73,14 +73,14 @@ int Run(const Arguments& args, const char* argv0) {
   morvel::platform::Port port{machine->registry(), machine->files(),
                               machine->system(),   machine->windows(),
                               questions,           machine->protected_storage(),
-                              machine->internet(), machine->logon_tasks()};
+                              machine->internet(), machine->logon_tasks(), machine->events()};
   int status = 1;
   if (args.command == "list")
     status = morvel::cli::ListCommand(port, io);
   else if (args.command == "test")
-    status = morvel::cli::TestCommand(port, args.args, io);
+    status = morvel::cli::TestCommand(port, args.args, io, args.report);
   else if (args.command == "clean")
-    status = morvel::cli::CleanCommand(port, args.args, args.unattended, io);
+    status = morvel::cli::CleanCommand(port, args.args, args.unattended, io, args.report);
   else if (args.command == "index-dat")
     status = morvel::cli::IndexDatCommand(port, args.args[0], io);
 #ifdef MORVEL_EMULATED

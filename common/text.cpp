@@ -1,6 +1,7 @@
 #include "common/text.h"
 
 #include <charconv>
+#include <ctime>
 
 namespace morvel {
 
@@ -150,6 +151,19 @@ bool ParseInt(std::string_view text, long long& out) {
   if (ec != std::errc() || ptr != last) return false;
   out = v;
   return true;
+}
+
+std::string UtcTimeText(std::chrono::system_clock::time_point time) {
+  const std::time_t seconds = std::chrono::system_clock::to_time_t(time);
+  std::tm utc{};
+#ifdef _WIN32
+  gmtime_s(&utc, &seconds);
+#else
+  gmtime_r(&seconds, &utc);
+#endif
+  char text[32];
+  std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &utc);
+  return text;
 }
 
 }  // namespace morvel

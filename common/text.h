@@ -2,6 +2,7 @@
 // Text helpers shared by every layer: letter case as Windows compares names, and the
 // UTF-8 <-> UTF-16LE conversions that registry data and .reg files need.
 
+#include <chrono>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -37,5 +38,8 @@ std::string Utf8ToUtf16LeBytes(std::string_view text);
 // Decimal text of an integer, and the strict parse the profile functions' readers use:
 // optional sign and digits only; nullopt-like failure via the bool.
 bool ParseInt(std::string_view text, long long& out);
+
+// A moment in UTC to the second, as ISO 8601 writes it: "2026-12-08T10:00:00Z".
+std::string UtcTimeText(std::chrono::system_clock::time_point time);
 
 }  // namespace morvel

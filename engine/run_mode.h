@@ -17,6 +17,10 @@ struct RunFlags {
   bool fast = false;
   // A Test asks every entry whether it would stay (RunContext::ProbesWhatStays).
   bool probe = false;
+  // Nothing of the run is shown (log, current item, counter) and nobody is asked (every
+  // question gets its default answer): the verify pass after a Clean. The front end's
+  // host and questions see to it.
+  bool quiet = false;
 };
 
 }  // namespace morvel

@@ -56,7 +56,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int show_command) {
   morvel::platform::Port port{machine->registry(), machine->files(),
                               machine->system(),   machine->windows(),
                               questions,           machine->protected_storage(),
-                              machine->internet(), machine->logon_tasks()};
+                              machine->internet(), machine->logon_tasks(), machine->events()};
   // The design size at the screen's DPI, for a window without a stored size.
   const int dpi = morvel::platform::win32::DpiOfWindow(nullptr);
   morvel::app::ProgramState state = morvel::app::LoadProgramState(

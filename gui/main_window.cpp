@@ -252,7 +252,7 @@ LRESULT MainWindow::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
       return 0;
     case WM_NOTIFY: {
       const auto& header = *reinterpret_cast<const NMHDR*>(lparam);
-      if (header.idFrom == IDC_TREE) OnTreeNotify(header);
+      if (header.idFrom == IDC_TREE) return OnTreeNotify(header);
       if ((header.code == NM_CLICK || header.code == NM_RETURN) &&
           (header.idFrom == IDC_ONLINEHELP || header.idFrom == IDC_CHECKUPDATE))
         OpenWithShell(hwnd_, header.idFrom == IDC_ONLINEHELP ? app::kHomePage : app::kUpdatePage);

@@ -94,7 +94,9 @@ class MainWindow final : public app::MainView, public app::HotKeyPort {
   void CreateControls();
   void FillTree();
   void SyncTreeStates();
-  void OnTreeNotify(const NMHDR& header);
+  // The tree's notices; the custom draw's answer (items a policy sets are grey).
+  LRESULT OnTreeNotify(const NMHDR& header);
+  [[nodiscard]] bool HeldByPolicy(NodeRef node) const;
   void OnCommand(int id);
   void OnActivate(bool active);
   void OnAppMessage(app::AppMessage message, WPARAM wparam, LPARAM lparam);
@@ -123,7 +125,8 @@ class MainWindow final : public app::MainView, public app::HotKeyPort {
   ScopedIcon icon_, small_icon_;
   int dpi_ = app::kDesignDpi;
   app::MainLayout design_;
-  HWND focus_ = nullptr;  // the control that had the focus when the window was left
+  HWND focus_ = nullptr;        // the control that had the focus when the window was left
+  HWND policy_hint_ = nullptr;  // over the Fast Mode box, when a policy sets it
 
   std::vector<std::string> log_;
   std::vector<std::wstring> pending_log_;  // taken from the run, not yet in the list box

@@ -102,10 +102,10 @@ void MainWindow::CreateControls() {
   constexpr DWORD kVisible = WS_VISIBLE;
   constexpr DWORD kLabel = SS_NOPREFIX;  // item keys and counters may hold '&'
   make(0, L"STATIC", L"Cleaner &Settings", kVisible, IDC_LABEL1);
-  HWND tree = make(
-      WS_EX_CLIENTEDGE, WC_TREEVIEWW, L"",
-      kVisible | WS_TABSTOP | TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT | TVS_SHOWSELALWAYS,
-      IDC_TREE);
+  HWND tree = make(WS_EX_CLIENTEDGE, WC_TREEVIEWW, L"",
+                   kVisible | WS_TABSTOP | TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT |
+                       TVS_SHOWSELALWAYS | TVS_INFOTIP,
+                   IDC_TREE);
   // Check boxes are turned on after creation, as the control wants.
   SetWindowLongPtrW(tree, GWL_STYLE, GetWindowLongPtrW(tree, GWL_STYLE) | TVS_CHECKBOXES);
   // A group box draws only its frame and caption; transparent, it is not clipped out of
@@ -130,7 +130,20 @@ void MainWindow::CreateControls() {
       make(0, L"BUTTON", L"Fast &Mode", kVisible | WS_TABSTOP | BS_AUTOCHECKBOX, IDC_FASTMODE);
   make(0, WC_LINK, L"<a>Check for updates now...</a>", kVisible | WS_TABSTOP, IDC_CHECKUPDATE);
   // Without its tooltip the box still works: no failure of the window.
-  AddHint(hwnd_, fast, "Fast mode, not show detailed log of all cleaner settings");
+  if (state_.policy.Holds(app::PolicySetting::FastScan)) {
+    EnableWindow(fast, FALSE);
+    policy_hint_ = AddHintOver(hwnd_, fast, app::kSetByPolicyTip);
+  } else {
+    AddHint(hwnd_, fast, "Fast mode, not show detailed log of all cleaner settings");
+  }
+}
+
+bool MainWindow::HeldByPolicy(NodeRef node) const {
+  const auto& roots = state_.catalogue.roots();
+  if (!node.leaf || node.root >= roots.size() || *node.leaf >= roots[node.root].children.size())
+    return false;
+  return state_.policy.HoldsItem(
+      ItemKey(roots[node.root].text, roots[node.root].children[*node.leaf].text));
 }
 
 void MainWindow::FillTree() {
@@ -182,15 +195,24 @@ void MainWindow::SyncTreeStates() {
   InvalidateRect(tree, nullptr, TRUE);
 }
 
-void MainWindow::OnTreeNotify(const NMHDR& header) {
+LRESULT MainWindow::OnTreeNotify(const NMHDR& header) {
   HWND tree = Control(IDC_TREE);
+  if (header.code == NM_CUSTOMDRAW) {
+    auto& draw = const_cast<NMTVCUSTOMDRAW&>(reinterpret_cast<const NMTVCUSTOMDRAW&>(header));
+    if (draw.nmcd.dwDrawStage == CDDS_PREPAINT)
+      return state_.policy.ticked.empty() && state_.policy.blocked.empty() ? CDRF_DODEFAULT
+                                                                           : CDRF_NOTIFYITEMDRAW;
+    if (draw.nmcd.dwDrawStage == CDDS_ITEMPREPAINT && HeldByPolicy(NodeOf(draw.nmcd.lItemlParam)))
+      draw.clrText = GetSysColor(COLOR_GRAYTEXT);
+    return CDRF_DODEFAULT;
+  }
   if (header.code == NM_CLICK) {
     TVHITTESTINFO hit{};
     const DWORD pos = GetMessagePos();
     hit.pt = {GET_X_LPARAM(pos), GET_Y_LPARAM(pos)};
     ScreenToClient(tree, &hit.pt);
     HTREEITEM item = TreeView_HitTest(tree, &hit);
-    if (item == nullptr) return;
+    if (item == nullptr) return 0;
     const HitArea area = (hit.flags & TVHT_ONITEMSTATEICON) != 0 ? HitArea::StateImage
                          : (hit.flags & TVHT_ONITEMLABEL) != 0   ? HitArea::Label
                                                                  : HitArea::Elsewhere;
@@ -201,6 +223,11 @@ void MainWindow::OnTreeNotify(const NMHDR& header) {
     const auto& nm = reinterpret_cast<const NMTREEVIEWW&>(header);
     const NodeRef node = NodeOf(nm.itemNew.lParam);
     if (!node.leaf) controller_.OnTreeExpanded(node.root, (nm.itemNew.state & TVIS_EXPANDED) != 0);
+  } else if (header.code == TVN_GETINFOTIPW) {
+    // An item whose box a policy sets says so when the pointer rests on it.
+    auto& tip = const_cast<NMTVGETINFOTIPW&>(reinterpret_cast<const NMTVGETINFOTIPW&>(header));
+    if (HeldByPolicy(NodeOf(tip.lParam)) && tip.cchTextMax > 0)
+      lstrcpynW(tip.pszText, Wide(app::kSetByPolicyTip).c_str(), tip.cchTextMax);
   } else if (header.code == TVN_KEYDOWN &&
              reinterpret_cast<const NMTVKEYDOWN&>(header).wVKey == VK_SPACE) {
     if (HTREEITEM item = TreeView_GetSelection(tree)) {
@@ -208,6 +235,7 @@ void MainWindow::OnTreeNotify(const NMHDR& header) {
       PostMessageW(hwnd_, kMsgSyncTree, 0, 0);
     }
   }
+  return 0;
 }
 
 int MainWindow::TextWidth(HWND control, std::wstring_view text) const {
@@ -265,6 +293,7 @@ void MainWindow::Layout() {
       MoveWindow(Control(p.id), p.rect.left, p.rect.top, p.rect.right - p.rect.left,
                  p.rect.bottom - p.rect.top, TRUE);
   }
+  PlaceHintOver(policy_hint_, hwnd_, Control(IDC_FASTMODE));
   // Everything is drawn again where it now is, before the next paint shows anything.
   RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }

@@ -5,8 +5,11 @@
 #include <array>
 #include <span>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "app/help_topics.h"
+#include "app/policy.h"
 #include "gui/base/dialog.h"
 #include "gui/base/window_tools.h"
 #include "gui/resource.h"
@@ -60,6 +63,7 @@ class OptionsView final : public Dialog {
     if (const auto enable = uxtheme.Find<EnableTexture>("EnableThemeDialogTexture"))
       enable(hwnd(), 6 /* ETDT_ENABLETAB */);
     Show(dialog_.initial());
+    HoldByPolicy();
     ShowPage(0, false);
   }
 
@@ -160,8 +164,25 @@ class OptionsView final : public Dialog {
   }
 
   void EnableIntervals() {
-    for (int i = 0; i < kIntervals; ++i)
-      EnableWindow(Item(IDC_OPT_INTERVAL0 + i), Checked(IDC_OPT_AUTOWASH));
+    const bool on = Checked(IDC_OPT_AUTOWASH) && !dialog_.held().wash_interval;
+    for (int i = 0; i < kIntervals; ++i) EnableWindow(Item(IDC_OPT_INTERVAL0 + i), on);
+  }
+
+  // What a policy sets stays as it is shown, disabled, and says so when pointed at.
+  void HoldByPolicy() {
+    const app::OptionsHeld& held = dialog_.held();
+    const std::pair<bool, int> controls[] = {
+        {held.fast_scan, IDC_OPT_FASTSCAN},          {held.wipe_file, IDC_OPT_WIPEFILE},
+        {held.wipe_number, IDC_OPT_WIPENUMBER},      {held.auto_wash, IDC_OPT_AUTOWASH},
+        {held.wash_interval, IDC_OPT_INTERVALS},     {held.start_wash, IDC_OPT_STARTWASH},
+        {held.shutdown_wash, IDC_OPT_SHUTDOWNWASH},  {held.wash_interval, IDC_OPT_INTERVAL0},
+        {held.wash_interval, IDC_OPT_INTERVAL0 + 1}, {held.wash_interval, IDC_OPT_INTERVAL0 + 2},
+        {held.wash_interval, IDC_OPT_INTERVAL0 + 3}, {held.wash_interval, IDC_OPT_INTERVAL0 + 4}};
+    for (const auto& [is_held, id] : controls) {
+      if (!is_held) continue;
+      EnableWindow(Item(id), FALSE);
+      policy_hints_.emplace_back(id, AddHintOver(hwnd(), Item(id), app::kSetByPolicyTip));
+    }
   }
 
   void ShowPage(std::size_t page, bool by_keyboard) {
@@ -172,6 +193,9 @@ class OptionsView final : public Dialog {
     page_ = page;
     for (std::size_t p = 0; p < kPages.size(); ++p)
       for (int id : kPages[p].controls) ShowWindow(Item(id), p == page ? SW_SHOW : SW_HIDE);
+    // A hint of a hidden page's control would show over the page that took its place.
+    for (const auto& [id, tip] : policy_hints_)
+      if (tip != nullptr) SendMessageW(tip, TTM_ACTIVATE, IsWindowVisible(Item(id)), 0);
     TabCtrl_SetCurSel(Item(IDC_OPT_PAGES), static_cast<int>(page));
     // The focus does not stay on a control that went with its page: the new page's first.
     if (!by_keyboard || !focus_on_page) return;
@@ -201,6 +225,7 @@ class OptionsView final : public Dialog {
   app::HotKeyPort& hot_keys_;
   std::size_t page_ = 0;
   HWND tip_ = nullptr;  // owned by the dialog's window, destroyed with it
+  std::vector<std::pair<int, HWND>> policy_hints_;  // by control id; owned the same way
 };
 
 }  // namespace

@@ -197,6 +197,10 @@ class FileSystem {
   // folder that then takes the file's place, so a crash leaves the old file or the new
   // one, never half of either. The folder must exist (NotFound otherwise).
   virtual Status WriteFile(std::string_view path, std::string_view bytes) = 0;
+  // WriteFile for a file named by the user alone (a run report), which is never written
+  // through a link: a link standing at `path` is refused (Link), and one that takes its
+  // place while the bytes are written is replaced itself, never what it leads to.
+  virtual Status WriteFileNoFollow(std::string_view path, std::string_view bytes) = 0;
 
   // Creates the folder and any missing parents; Ok when it exists already.
   virtual Status CreateFolder(std::string_view path) = 0;

@@ -4,6 +4,7 @@
 // the questions.
 
 #include "platform/autorun.h"
+#include "platform/event_log.h"
 #include "platform/file_system.h"
 #include "platform/internet.h"
 #include "platform/protected_storage.h"
@@ -22,6 +23,7 @@ struct Port {
   ProtectedStorage& protected_storage;
   Internet& internet;
   LogonTasks& logon_tasks;
+  EventLog& events;
 };
 
 }  // namespace morvel::platform

@@ -57,6 +57,11 @@ class SystemInfo {
 
   [[nodiscard]] virtual WindowsVersion Version() const = 0;
 
+  // The computer's name (GetComputerName) and the user's logon name (GetUserName), as a
+  // run report names them; empty text when the call fails.
+  [[nodiscard]] virtual std::string ComputerName() const = 0;
+  [[nodiscard]] virtual std::string UserName() const = 0;
+
   // A FILETIME (UTC) in the user's local time, as calendar fields: FileTimeToLocalFileTime
   // (with the current time zone bias) then FileTimeToSystemTime. nullopt when either fails.
   [[nodiscard]] virtual std::optional<CalendarTime> FileTimeToLocalCalendar(

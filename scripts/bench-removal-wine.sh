@@ -2,7 +2,7 @@
 # Times the removal scans of the Win32 backend under Wine beside Windows' own tools, on the
 # same trees in the project's private prefix, and prints the ratios:
 #   Test (Fast Mode on) of 20,000 files in 200 folders   beside  cmd /c dir /s
-#   Clean of that tree                                    beside  cmd /c rd /s /q
+#   Clean of that tree, its verify pass included          beside  cmd /c rd /s /q
 # morvel-cli.exe cleans the tree as the custom list's one folder. Every time is of a whole
 # process under Wine, its start included, as the user's own command would be.
 # Usage: scripts/bench-removal-wine.sh [MORVEL_CLI_EXE] [ROUNDS]
@@ -89,5 +89,5 @@ awk -v d="$best_dir" -v t="$best_test" -v r="$best_rd" -v c="$best_clean" -v n="
   printf "cmd /c dir /s   %9.1f ms\n", d / 1000
   printf "Test (fast)     %9.1f ms   %5.2f x dir /s  (target: at most 1 x)\n", t / 1000, t / d
   printf "cmd /c rd /s /q %9.1f ms\n", r / 1000
-  printf "Clean           %9.1f ms   %5.2f x rd /s   (target: at most 1 x)\n", c / 1000, c / r
+  printf "Clean + verify  %9.1f ms   %5.2f x rd /s   (target: at most 1 x)\n", c / 1000, c / r
 }'

@@ -3,6 +3,7 @@
 # trees, and prints the ratios:
 #   Test (Fast Mode on) of 100,000 files in 1,000 folders   beside  find -printf '%s\n'
 #   Clean of that tree                                      beside  rm -rf of an identical one
+#   Clean and its verify pass (a probing Test of the same)  beside  the same rm -rf
 #   one overwrite pass of a 200 MB file                     beside  dd bs=4096 conv=notrunc,fsync
 #   peak memory of the Test, with 10,000 and 100,000 files
 # and, when the Windows build is there, the same under Wine (scripts/bench-removal-wine.sh).
@@ -60,11 +61,12 @@ small=$(( files / 10 )) small_folders=$(( folders / 10 ))
 peak_small=$("$tool" test "$work/small" | field peak_kb)
 rm -rf "$work/small"
 
-# 2. Clean beside rm -rf: two identical fresh trees per round.
-best_rm= best_clean=
+# 2. Clean, and Clean with its verify pass, beside rm -rf: identical fresh trees per round.
+best_rm= best_clean= best_verified=
 for _ in $(seq "$rounds"); do
   "$tool" generate "$work/rm" "$files" "$folders"
   "$tool" generate "$work/clean" "$files" "$folders"
+  "$tool" generate "$work/verified" "$files" "$folders"
   sync
   start=$(now_us)
   rm -rf "$work/rm/drives/C/Bench"
@@ -74,7 +76,12 @@ for _ in $(seq "$rounds"); do
   best_clean=$(min "$best_clean" $(( $(now_us) - start )))
   left=$(find "$work/clean/drives/C/Bench" -type f | wc -l)
   [[ $left == 0 ]] || { echo "bench-removal: Clean left $left files" >&2; exit 1; }
-  rm -rf "$work/rm" "$work/clean"
+  start=$(now_us)
+  out=$("$tool" verified "$work/verified")
+  best_verified=$(min "$best_verified" $(( $(now_us) - start )))
+  [[ $(field verified_count <<<"$out") == 0 ]] ||
+    { echo "bench-removal: the verify pass found files the Clean left" >&2; exit 1; }
+  rm -rf "$work/rm" "$work/clean" "$work/verified"
 done
 
 # 3. One overwrite pass beside dd over the same 200 MB file.
@@ -93,13 +100,14 @@ done
 [[ $(stat -c %s "$big") == 209715200 ]] || { echo "bench-removal: the wipe changed the length" >&2; exit 1; }
 
 awk -v f="$best_find" -v t="$best_test" -v r="$best_rm" -v c="$best_clean" \
-    -v d="$best_dd" -v w="$best_wipe" -v pb="$peak_big" -v ps="$peak_small" \
+    -v v="$best_verified" -v d="$best_dd" -v w="$best_wipe" -v pb="$peak_big" -v ps="$peak_small" \
     -v n="$files" -v m="$folders" -v rounds="$rounds" 'BEGIN {
   printf "tree: %d files in %d folders; best of %d\n", n, m, rounds
   printf "find -printf    %9.1f ms\n", f / 1000
   printf "Test (fast)     %9.1f ms   %5.2f x find    (target: at most 1.1 x)\n", t / 1000, t / f
   printf "rm -rf          %9.1f ms\n", r / 1000
   printf "Clean           %9.1f ms   %5.2f x rm -rf  (target: at most 1.2 x)\n", c / 1000, c / r
+  printf "Clean + verify  %9.1f ms   %5.2f x rm -rf  (target: at most 1.35 x)\n", v / 1000, v / r
   printf "dd 200 MB       %9.1f ms   %6.1f MB/s\n", d / 1000, 200 / (d / 1e6)
   printf "overwrite pass  %9.1f ms   %6.1f MB/s  %5.0f %% of dd  (target: at least 70 %%)\n", w / 1000, 200 / (w / 1e6), 100 * d / w
   printf "peak memory     %9d KB with %d files, %d KB with %d  (target: under 64 MB, flat)\n", pb, n, ps, n / 10

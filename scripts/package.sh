@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # Builds what Morvel ships into build/dist, for 32-bit Windows (x86) and 64-bit Windows
 # (x64): the installers morvel-VERSION-x86.msi and morvel-VERSION-x64.msi (wixl), the
-# portable morvel-VERSION-x86-portable.zip and morvel-VERSION-x64-portable.zip, and
-# SHA256SUMS. Each holds that width's morvel.exe and morvel-cli.exe, Morvel.dat, the help
-# file Morvel.chm (made from the item table by morvel-shipdata and compiled by chmcmd),
-# License.txt and the first-start settings.ini.
+# portable morvel-VERSION-x86-portable.zip and morvel-VERSION-x64-portable.zip, the Group
+# Policy templates morvel-VERSION-policies.zip (PolicyDefinitions/Morvel.admx and
+# en-US/Morvel.adml, installed nowhere), and SHA256SUMS. Each installer and zip holds that
+# width's morvel.exe and morvel-cli.exe, Morvel.dat, the help file Morvel.chm (made from
+# the item table by morvel-shipdata and compiled by chmcmd), License.txt and the
+# first-start settings.ini.
 # MORVEL_VERSION overrides the version (major.minor.build; default: the project's, ".0"
 # added), MORVEL_DIST_DIR the output folder, MORVEL_WIN32_BUILD_DIR and
 # MORVEL_WIN64_BUILD_DIR the Windows builds (default build/win32 and build/win64),
@@ -55,7 +57,8 @@ cp data/pictures/morvel.ico "$work/"
 
 mkdir -p "$dist"
 dist=$(cd "$dist" && pwd)  # wixl and zip write it from other folders
-rm -f "$dist"/morvel-*.msi "$dist"/morvel-*-portable.zip "$dist/SHA256SUMS"
+rm -f "$dist"/morvel-*.msi "$dist"/morvel-*-portable.zip "$dist"/morvel-*-policies.zip \
+  "$dist/SHA256SUMS"
 
 shipped=()
 for arch in "${arches[@]}"; do
@@ -82,6 +85,15 @@ for arch in "${arches[@]}"; do
   rm "$work/Morvel"
   shipped+=("$msi" "$zip")
 done
+
+# The policy templates go where the administrator's policy editor reads them
+# (C:\Windows\PolicyDefinitions, or the domain's central store): nothing installs them.
+policies=morvel-$version-policies.zip
+mkdir -p "$work/PolicyDefinitions/en-US"
+cp packaging/policies/Morvel.admx "$work/PolicyDefinitions/"
+cp packaging/policies/en-US/Morvel.adml "$work/PolicyDefinitions/en-US/"
+(cd "$work" && zip -q -X -r "$dist/$policies" PolicyDefinitions/)
+shipped+=("$policies")
 
 (cd "$dist" && sha256sum "${shipped[@]}" >SHA256SUMS)
 echo "package: $(($(date +%s) - start)) s"

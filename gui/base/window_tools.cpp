@@ -42,7 +42,9 @@ void OpenHelp(HWND owner, std::string_view topic) {
   ShellExecuteW(owner, L"open", L"hh.exe", page.c_str(), nullptr, SW_SHOW);
 }
 
-HWND AddHint(HWND owner, HWND control, std::string_view text, DWORD ex_style) {
+namespace {
+
+HWND MakeHint(HWND owner, HWND control, std::string_view text, DWORD ex_style, bool over) {
   HWND tip = CreateWindowExW(
       ex_style, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT, CW_USEDEFAULT,
       CW_USEDEFAULT, CW_USEDEFAULT, owner, nullptr,
@@ -51,12 +53,34 @@ HWND AddHint(HWND owner, HWND control, std::string_view text, DWORD ex_style) {
   std::wstring wide = Wide(text);
   TOOLINFOW tool{};
   tool.cbSize = sizeof tool;
-  tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+  tool.uFlags = (over ? 0 : TTF_IDISHWND) | TTF_SUBCLASS;
   tool.hwnd = owner;
   tool.uId = reinterpret_cast<UINT_PTR>(control);
   tool.lpszText = wide.data();
   SendMessageW(tip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+  if (over) PlaceHintOver(tip, owner, control);
   return tip;
+}
+
+}  // namespace
+
+HWND AddHint(HWND owner, HWND control, std::string_view text, DWORD ex_style) {
+  return MakeHint(owner, control, text, ex_style, false);
+}
+
+HWND AddHintOver(HWND owner, HWND control, std::string_view text) {
+  return MakeHint(owner, control, text, 0, true);
+}
+
+void PlaceHintOver(HWND tip, HWND owner, HWND control) {
+  if (tip == nullptr) return;
+  TOOLINFOW tool{};
+  tool.cbSize = sizeof tool;
+  tool.hwnd = owner;
+  tool.uId = reinterpret_cast<UINT_PTR>(control);
+  GetWindowRect(control, &tool.rect);
+  MapWindowPoints(nullptr, owner, reinterpret_cast<POINT*>(&tool.rect), 2);
+  SendMessageW(tip, TTM_NEWTOOLRECTW, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
 }  // namespace morvel::gui

@@ -29,4 +29,10 @@ void OpenHelp(HWND owner, std::string_view topic = {});
 // the text and goes with its owner.
 HWND AddHint(HWND owner, HWND control, std::string_view text, DWORD ex_style = 0);
 
+// The same for a control that is disabled: Windows gives the mouse messages over a
+// disabled control to its owner, so the hint watches the owner over the control's place.
+// PlaceHintOver moves it with the control.
+HWND AddHintOver(HWND owner, HWND control, std::string_view text);
+void PlaceHintOver(HWND tip, HWND owner, HWND control);
+
 }  // namespace morvel::gui

@@ -189,15 +189,32 @@ Status EmulatedFiles::WriteFile(std::string_view path, std::string_view bytes) {
   // Writing to a link replaces the file it leads to and leaves the link.
   const auto file = FollowIfLink(std::move(resolved.value));
   if (!file) return file.status;
-  if (const auto& status = file.value.status) {
+  return ReplaceFile(parsed.value, file.value, bytes);
+}
+
+Status EmulatedFiles::WriteFileNoFollow(std::string_view path, std::string_view bytes) {
+  const auto parsed = ParseWindowsPath(path);
+  if (!parsed) return parsed.status;
+  if (parsed.value.IsRoot()) return AccessDenied();
+  const auto resolved = Resolve(parsed.value);
+  if (!resolved) return resolved.status;
+  if (resolved.value.status && S_ISLNK(resolved.value.status->st_mode)) return LinkMet();
+  // The temporary file takes the name by rename(2), which replaces a link planted there
+  // meanwhile as the link.
+  return ReplaceFile(parsed.value, resolved.value, bytes);
+}
+
+Status EmulatedFiles::ReplaceFile(const WindowsPath& given, const HostEntry& file,
+                                  std::string_view bytes) {
+  if (const auto& status = file.status) {
     if (!S_ISREG(status->st_mode)) return AccessDenied();
     // Windows refuses to overwrite a read-only file; the host's rename would not.
     if ((status->st_mode & S_IWUSR) == 0) return AccessDenied();
     // Replacing the file needs a deletion that no open handle shares.
     if (open_files_->Held({status->st_dev, status->st_ino})) return InUse();
   }
-  if (facts_.IsLocked(parsed.value) || facts_.IsLocked(file.value.where)) return InUse();
-  return FromErrno(WriteFileAtomically(file.value.host, bytes, journal_));
+  if (facts_.IsLocked(given) || facts_.IsLocked(file.where)) return InUse();
+  return FromErrno(WriteFileAtomically(file.host, bytes, journal_));
 }
 
 Status EmulatedFiles::CreateFolder(std::string_view path) {

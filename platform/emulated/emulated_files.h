@@ -41,6 +41,7 @@ class EmulatedFiles : public FileSystem {
   [[nodiscard]] Result<FileEntry> Stat(std::string_view path) const override;
   [[nodiscard]] Result<std::string> ReadFile(std::string_view path) const override;
   Status WriteFile(std::string_view path, std::string_view bytes) override;
+  Status WriteFileNoFollow(std::string_view path, std::string_view bytes) override;
   Status CreateFolder(std::string_view path) override;
   [[nodiscard]] Result<std::unique_ptr<FileReader>> OpenForReading(
       std::string_view path) const override;
@@ -112,6 +113,8 @@ class EmulatedFiles : public FileSystem {
   // A plain file, never a link, opened to write with `sharing`.
   [[nodiscard]] Result<std::unique_ptr<FileWriter>> OpenPlainFileToWrite(std::string_view path,
                                                                          WriterSharing sharing);
+  // Replaces the file `file` (the entry `given` names, or where it led) with `bytes`.
+  Status ReplaceFile(const WindowsPath& given, const HostEntry& file, std::string_view bytes);
   // Deletes an entry and, for a folder, everything in it, depth first in listing order;
   // stops at the first failure. Links are removed, never followed.
   Status DeleteEntry(const std::filesystem::path& host, const WindowsPath& where,

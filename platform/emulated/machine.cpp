@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "platform/emulated/emulated_autorun.h"
+#include "platform/emulated/emulated_events.h"
 #include "platform/emulated/emulated_files.h"
 #include "platform/emulated/emulated_internet.h"
 #include "platform/emulated/emulated_pstore.h"
@@ -35,6 +36,9 @@ class EmulatedSystemInfo : public SystemInfo {
   }
 
   [[nodiscard]] WindowsVersion Version() const override { return facts_.version; }
+
+  [[nodiscard]] std::string ComputerName() const override { return facts_.computer_name; }
+  [[nodiscard]] std::string UserName() const override { return facts_.user_name; }
 
   [[nodiscard]] std::optional<CalendarTime> FileTimeToLocalCalendar(
       std::uint64_t filetime) const override {
@@ -172,7 +176,8 @@ class ImageMachine : public EmulatedMachine {
         windows_(facts_, image / "stores" / "clipboard.txt"),
         pstore_(EmulatedPStore::Load(image / "stores" / "pstore.ini")),
         internet_(image / "stores"),
-        logon_tasks_(MakeEmulatedLogonTasks(facts_, files_)) {
+        logon_tasks_(MakeEmulatedLogonTasks(facts_, files_)),
+        events_(image / "stores" / "events.txt") {
     // A user who is no administrator may read HKEY_LOCAL_MACHINE but not change it.
     registry_->SetLocalMachineWritable(facts_.administrator);
     files_.SetTemporaryJournal(TemporaryJournalOf(image));
@@ -185,6 +190,7 @@ class ImageMachine : public EmulatedMachine {
   ProtectedStorage& protected_storage() override { return *pstore_; }
   Internet& internet() override { return internet_; }
   LogonTasks& logon_tasks() override { return *logon_tasks_; }
+  EventLog& events() override { return events_; }
   [[nodiscard]] const MachineFacts& facts() const override { return facts_; }
 
   void Save() override {
@@ -211,6 +217,7 @@ class ImageMachine : public EmulatedMachine {
   std::unique_ptr<EmulatedPStore> pstore_;
   EmulatedInternet internet_;
   std::unique_ptr<LogonTasks> logon_tasks_;
+  EmulatedEventLog events_;
 
   void Write(const std::filesystem::path& file, std::string_view bytes) const {
     if (const int error = WriteFileAtomically(file, bytes, TemporaryJournalOf(image_)); error != 0)

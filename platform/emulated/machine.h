@@ -11,6 +11,7 @@
 
 #include "platform/autorun.h"
 #include "platform/emulated/machine_facts.h"
+#include "platform/event_log.h"
 #include "platform/file_system.h"
 #include "platform/internet.h"
 #include "platform/protected_storage.h"
@@ -42,6 +43,8 @@ class EmulatedMachine {
   virtual ProtectedStorage& protected_storage() = 0;
   virtual Internet& internet() = 0;
   virtual LogonTasks& logon_tasks() = 0;
+  // Events are written to stores/events.txt at once.
+  virtual EventLog& events() = 0;
 
   // What machine.ini says (its defaults where it is silent): folders, drives, version...
   [[nodiscard]] virtual const MachineFacts& facts() const = 0;

@@ -115,6 +115,8 @@ class FactsReader {
         Fail("System", "Administrator", "Administrator '" + *admin + "' is not an integer");
       facts.administrator = value != 0;
     }
+    facts.computer_name = doc_.ReadString("System", "ComputerName", facts.computer_name);
+    facts.user_name = doc_.ReadString("System", "UserName", facts.user_name);
   }
 
   static bool ParseNumber(std::string_view text, unsigned& out) {

@@ -46,6 +46,8 @@ enum class DriveType { None, Fixed, Removable, CdRom, Remote, RamDisk };
 struct MachineFacts {
   WindowsVersion version;  // NT 6.1
   bool administrator = true;
+  std::string computer_name = "MORVEL-PC";
+  std::string user_name = "User";
   // Absolute Windows paths without a trailing "\" (except a drive root "C:\").
   std::array<std::string, kMachineFolderCount> folders;
   std::array<DriveType, 26> drives{};       // by letter, A first; only C is Fixed by default

@@ -242,6 +242,16 @@ class Win32FileSystem final : public FileSystem {
     return Status::Ok();
   }
 
+  Status WriteFileNoFollow(std::string_view path, std::string_view bytes) override {
+    if (HasWildcard(path)) return StatusOf(ERROR_INVALID_NAME);
+    // GetFileAttributes describes a link itself. The final MoveFileEx renames onto the
+    // name, so a link that appears there meanwhile is replaced as the link.
+    const DWORD existing = GetFileAttributesW(Wide(path).c_str());
+    if (existing != INVALID_FILE_ATTRIBUTES && (existing & FILE_ATTRIBUTE_REPARSE_POINT))
+      return StatusOf(kErrorLinkMet);
+    return WriteFile(path, bytes);
+  }
+
   Status CreateFolder(std::string_view path) override {
     if (HasWildcard(path)) return StatusOf(ERROR_INVALID_NAME);
     const std::wstring wide = TrimSeparators(FilePath(path));

@@ -1,6 +1,7 @@
 #include "platform/win32/win32_machine.h"
 
 #include "platform/win32/win32_autorun.h"
+#include "platform/win32/win32_event_log.h"
 #include "platform/win32/win32_file_system.h"
 #include "platform/win32/win32_internet.h"
 #include "platform/win32/win32_pstore.h"
@@ -20,7 +21,8 @@ class RealMachine final : public Win32Machine {
         windows_(MakeWin32WindowSystem()),
         pstore_(MakeWin32ProtectedStorage()),
         internet_(MakeWin32Internet()),
-        logon_tasks_(MakeWin32LogonTasks()) {}
+        logon_tasks_(MakeWin32LogonTasks()),
+        events_(MakeWin32EventLog()) {}
 
   Registry& registry() override { return *registry_; }
   FileSystem& files() override { return *files_; }
@@ -29,6 +31,7 @@ class RealMachine final : public Win32Machine {
   ProtectedStorage& protected_storage() override { return *pstore_; }
   Internet& internet() override { return *internet_; }
   LogonTasks& logon_tasks() override { return *logon_tasks_; }
+  EventLog& events() override { return *events_; }
 
  private:
   std::unique_ptr<Registry> registry_;
@@ -38,6 +41,7 @@ class RealMachine final : public Win32Machine {
   std::unique_ptr<ProtectedStorage> pstore_;
   std::unique_ptr<Internet> internet_;
   std::unique_ptr<LogonTasks> logon_tasks_;
+  std::unique_ptr<EventLog> events_;
 };
 
 }  // namespace

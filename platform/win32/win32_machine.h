@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "platform/autorun.h"
+#include "platform/event_log.h"
 #include "platform/file_system.h"
 #include "platform/internet.h"
 #include "platform/protected_storage.h"
@@ -27,6 +28,7 @@ class Win32Machine {
   virtual ProtectedStorage& protected_storage() = 0;
   virtual Internet& internet() = 0;
   virtual LogonTasks& logon_tasks() = 0;
+  virtual EventLog& events() = 0;
 };
 
 }  // namespace morvel::platform::win32

@@ -42,6 +42,21 @@ class Win32SystemInfo final : public SystemInfo {
     return version;
   }
 
+  std::string ComputerName() const override {
+    wchar_t name[MAX_COMPUTERNAME_LENGTH + 1];
+    DWORD length = MAX_COMPUTERNAME_LENGTH + 1;
+    return GetComputerNameW(name, &length) ? Narrow(std::wstring_view(name, length))
+                                           : std::string();
+  }
+
+  std::string UserName() const override {
+    wchar_t name[257];  // UNLEN + 1
+    DWORD length = 257;
+    // The length counts the terminating zero.
+    return GetUserNameW(name, &length) && length > 0 ? Narrow(std::wstring_view(name, length - 1))
+                                                     : std::string();
+  }
+
   std::optional<CalendarTime> FileTimeToLocalCalendar(std::uint64_t filetime) const override {
     const FILETIME utc{static_cast<DWORD>(filetime), static_cast<DWORD>(filetime >> 32)};
     FILETIME local{};

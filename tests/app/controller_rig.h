@@ -114,16 +114,21 @@ struct LaunchedRun {
   std::vector<std::string> keys;
   std::uint32_t serial;
   std::shared_ptr<bool> terminated;
+  // What the run's items return, as the test decides before the run ends.
+  std::shared_ptr<std::vector<app::FinishedItem>> items;
 };
 
 class FakeHandle final : public app::RunHandle {
  public:
-  explicit FakeHandle(std::shared_ptr<bool> flag) : flag_(std::move(flag)) {}
+  FakeHandle(std::shared_ptr<bool> flag, std::shared_ptr<std::vector<app::FinishedItem>> items)
+      : flag_(std::move(flag)), items_(std::move(items)) {}
   void Terminate() override { *flag_ = true; }
   std::string Failure() const override { return "disk gone"; }
+  std::vector<app::FinishedItem> FinishedItems() const override { return *items_; }
 
  private:
   std::shared_ptr<bool> flag_;
+  std::shared_ptr<std::vector<app::FinishedItem>> items_;
 };
 
 // Windows and files the test sets; every question answered with `answer`.
@@ -238,7 +243,8 @@ struct ControllerRig {
   NoProtectedStorage pstore;
   NoInternet internet;
   KeptTasks tasks;
-  platform::Port port{registry, files, system, rig, rig, pstore, internet, tasks};
+  RecordingEvents events;
+  platform::Port port{registry, files, system, rig, rig, pstore, internet, tasks, events};
   RecordingView view;
   RigHotKeys hot_keys;
   app::BossKey boss_key{hot_keys};
@@ -247,8 +253,9 @@ struct ControllerRig {
       state, port, view, boss_key,
       [this](RunMode mode, RunFlags flags, std::vector<std::string> keys, std::uint32_t serial) {
         auto flag = std::make_shared<bool>(false);
-        runs.push_back({mode, flags, std::move(keys), serial, flag});
-        return std::make_shared<FakeHandle>(flag);
+        auto items = std::make_shared<std::vector<app::FinishedItem>>();
+        runs.push_back({mode, flags, std::move(keys), serial, flag, items});
+        return std::make_shared<FakeHandle>(flag, items);
       }};
 };
 

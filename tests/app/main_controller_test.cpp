@@ -173,6 +173,14 @@ TEST(Controller, TwoPassCleanAsksOnceHidesThePreparationAndShowsPercent) {
   r.controller.OnProgress(260, r.Last().serial);
   EXPECT_EQ(r.controller.progress_position(), 1000);
   r.controller.OnRunEnded(200, r.Last().serial);
+  // The verify pass: the same items as a quiet Test that asks what stayed.
+  ASSERT_EQ(r.runs.size(), 4u);
+  EXPECT_EQ(r.Last().mode, RunMode::Test);
+  EXPECT_TRUE(r.Last().flags.probe && r.Last().flags.quiet);
+  EXPECT_EQ(r.Last().keys, std::vector<std::string>{kRecent});
+  EXPECT_TRUE(r.controller.busy());
+  r.controller.OnRunEnded(0, r.Last().serial);
+  EXPECT_EQ(r.view.log.back(), "Verified: nothing left.");
   EXPECT_EQ(r.controller.progress_caption(), "Finished!");
   EXPECT_FALSE(r.controller.busy());
   EXPECT_EQ(r.view.test_caption, "Test");
@@ -355,6 +363,8 @@ TEST(Controller, ShutDownCleanClosesWhenItsRunEnds) {
   EXPECT_EQ(r.Last().mode, RunMode::Unattended);
   EXPECT_FALSE(r.view.Saw("close"));
   r.controller.OnRunEnded(1, r.Last().serial);
+  EXPECT_FALSE(r.view.Saw("close")) << "the verify pass runs first";
+  r.controller.OnRunEnded(0, r.Last().serial);
   EXPECT_TRUE(r.view.Saw("close"));
 }
 
@@ -609,7 +619,10 @@ TEST(Controller, SessionEndWaitsOnlyForTheShutDownClean) {
   r.controller.OnQueryEndSession();
   r.controller.OnEndSession(false);  // the session goes on
   EXPECT_FALSE(r.view.Saw("wait"));
-  r.view.while_waiting = [&] { r.controller.OnRunEnded(1, r.Last().serial); };
+  r.view.while_waiting = [&] {
+    r.controller.OnRunEnded(1, r.Last().serial);
+    r.controller.OnRunEnded(0, r.Last().serial);  // its verify pass
+  };
   r.controller.OnEndSession(true);
   EXPECT_TRUE(r.view.Saw("wait"));
   EXPECT_TRUE(r.view.Saw("idle"));

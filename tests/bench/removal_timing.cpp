@@ -2,6 +2,8 @@
 //                                                files spread over FOLDERS sub-folders
 // removal_timing test IMAGE                    -- Test (Fast Mode on) of C:\Bench
 // removal_timing clean IMAGE                   -- Clean of C:\Bench (the folder itself stays)
+// removal_timing verified IMAGE                -- that Clean, then its verify pass (a Test that
+//                                                asks every entry whether it would stay)
 // removal_timing wipe IMAGE NAME               -- one overwrite pass over C:\NAME
 // Each prints "name=value" lines: the milliseconds of the operation, what it counted, and
 // the process's peak resident memory in KB. The companion of scripts/bench-removal.sh,
@@ -37,15 +39,17 @@ class NoQuestions final : public morvel::platform::UserQuestions {
 // A run that only counts: no log is kept, as with Fast Mode on.
 class BenchRun final : public morvel::RunContext {
  public:
-  BenchRun(morvel::platform::emulated::EmulatedMachine& machine, RunMode mode)
-      : mode_(mode), port_{machine.registry(), machine.files(),      machine.system(),
-                           machine.windows(),  questions_,           machine.protected_storage(),
-                           machine.internet(), machine.logon_tasks()} {
+  BenchRun(morvel::platform::emulated::EmulatedMachine& machine, RunMode mode, bool probe = false)
+      : mode_(mode), probe_(probe), port_{machine.registry(), machine.files(),
+                                          machine.system(),   machine.windows(),
+                                          questions_,         machine.protected_storage(),
+                                          machine.internet(), machine.logon_tasks(),
+                                          machine.events()} {
     settings_.FastScan = true;
   }
   [[nodiscard]] RunMode mode() const override { return mode_; }
   [[nodiscard]] bool FastLog() const override { return settings_.FastScan; }
-  [[nodiscard]] bool ProbesWhatStays() const override { return false; }
+  [[nodiscard]] bool ProbesWhatStays() const override { return probe_; }
   [[nodiscard]] const std::string& LogPrefix() const override { return text_; }
   void AppendLog(std::string_view) override { ++lines_; }
   void ScrollLog(int) override {}
@@ -56,6 +60,7 @@ class BenchRun final : public morvel::RunContext {
 
  private:
   RunMode mode_;
+  bool probe_;
   NoQuestions questions_;
   morvel::TOptionsSetting settings_;
   morvel::platform::Port port_;
@@ -93,11 +98,13 @@ int main(int argc, char** argv) {
   const std::string mode = argc > 1 ? argv[1] : "";
   if (mode == "generate" && argc == 5)
     return Generate(argv[2], std::atol(argv[3]), std::atol(argv[4]));
-  if ((mode == "test" || mode == "clean" || mode == "wipe") && argc >= 3) {
+  if ((mode == "test" || mode == "clean" || mode == "verified" || mode == "wipe") && argc >= 3) {
     auto machine = morvel::platform::emulated::EmulatedMachine::Open(argv[2]);
     BenchRun run(*machine, mode == "test" ? RunMode::Test : RunMode::Clean);
+    const morvel::Action bench(morvel::FolderAction(morvel::InFolder("C:\\Bench")));
     const auto start = Clock::now();
     morvel::Tally tally;
+    morvel::Tally verified;
     if (mode == "wipe") {
       if (argc < 4) return 2;
       const auto drive = morvel::HoldFolder(run, "C:\\");
@@ -106,14 +113,20 @@ int main(int argc, char** argv) {
     } else {
       // The Bench folder emptied as an item's folder action does it; the folder stays.
       morvel::Executor executor(run);
-      tally = executor.Run(morvel::Action(morvel::FolderAction(morvel::InFolder("C:\\Bench"))));
+      tally = executor.Run(bench);
+      if (mode == "verified") {
+        BenchRun verify(*machine, RunMode::Test, true);
+        morvel::Executor looks_again(verify);
+        verified = looks_again.Run(bench);
+      }
     }
     const double ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
     std::cout << "ms=" << ms << "\ncount=" << tally.items << "\nbytes=" << tally.bytes
-              << "\npeak_kb=" << PeakKb() << "\n";
+              << "\npeak_kb=" << PeakKb() << "\nverified_count=" << verified.items
+              << "\nverified_left=" << verified.left.size() << "\n";
     return 0;
   }
   std::cerr << "usage: removal_timing generate IMAGE FILES FOLDERS | test IMAGE | clean IMAGE |"
-               " wipe IMAGE NAME\n";
+               " verified IMAGE | wipe IMAGE NAME\n";
   return 2;
 }

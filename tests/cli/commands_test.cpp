@@ -11,6 +11,7 @@
 #include "cli/arguments.h"
 #include "demo/image.h"
 #include "platform/emulated/machine.h"
+#include "tests/cli/image_run.h"
 #include "tests/cli/image_snapshot.h"
 #include "tests/unit/temp_image.h"
 
@@ -44,17 +45,8 @@ class DemoImageTest : public ::testing::Test {
   // Runs one command on a freshly opened machine, as the program does.
   template <class Command>
   int Run(Command command, platform::Answer answer = platform::Answer::No) {
-    auto machine = platform::emulated::EmulatedMachine::Open(dir);
     questions = std::make_unique<ScriptedQuestions>(answer);
-    platform::Port port{machine->registry(), machine->files(),
-                        machine->system(),   machine->windows(),
-                        *questions,          machine->protected_storage(),
-                        machine->internet(), machine->logon_tasks()};
-    out.str("");
-    err.str("");
-    const int status = command(port, Streams{out, err, false});
-    machine->Save();
-    return status;
+    return morvel::testing::RunOnImage(dir, *questions, out, err, command);
   }
 
   std::vector<std::string> OutLines() const {
@@ -162,9 +154,14 @@ TEST_F(DemoImageTest, CleanAsksOnceAndRefusalRunsNothing) {
             0);
   EXPECT_EQ(questions->asked.size(), 1u);  // before the preparation pass only
   const auto lines = OutLines();
-  // Only the removal pass is shown.
+  // Only the removal pass is shown, then what its verify pass found.
   EXPECT_EQ(lines.front(), "Clean: Clearing Windows - Recent Documents ...");
-  EXPECT_EQ(lines[lines.size() - 2].rfind("Total items to be removed = ", 0), 0u);
+  const auto summary = std::find_if(lines.begin(), lines.end(), [](const std::string& l) {
+    return l.rfind("Total items to be removed = ", 0) == 0;
+  });
+  ASSERT_TRUE(summary != lines.end() && lines.end() - summary >= 3);
+  EXPECT_EQ(summary[1], kSep);
+  EXPECT_EQ(summary[2].rfind("Verified: ", 0), 0u);
 }
 
 TEST_F(DemoImageTest, UnattendedCleanAsksNothing) {

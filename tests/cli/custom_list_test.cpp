@@ -49,7 +49,7 @@ class CustomListCommand : public ::testing::Test {
     platform::Port port{machine->registry(), machine->files(),
                         machine->system(),   machine->windows(),
                         questions,           machine->protected_storage(),
-                        machine->internet(), machine->logon_tasks()};
+                        machine->internet(), machine->logon_tasks(), machine->events()};
     std::ostringstream out, err;
     const Streams io{out, err, false};
     const int status =
@@ -129,7 +129,7 @@ TEST_F(CustomListCommand, TestListsExactlyWhatCleanRemoves) {
   for (const std::string& l :
        {std::string(), std::string("9 items to be removed; 46 KB to be removed."), std::string(),
         kSep, std::string("Total items to be removed = 9 ; Total files to be removed = 46 KB"),
-        kSep})
+        kSep, std::string("Verified: nothing left.")})
     expected.push_back(l);
   EXPECT_EQ(Run(true), expected);
   EXPECT_TRUE(questions.asked.empty());

@@ -87,7 +87,7 @@ class DemoTraces : public ::testing::Test {
     platform::Port port{machine->registry(), machine->files(),
                         machine->system(),   machine->windows(),
                         questions,           machine->protected_storage(),
-                        machine->internet(), machine->logon_tasks()};
+                        machine->internet(), machine->logon_tasks(), machine->events()};
     std::ostringstream out, err;
     const Streams io{out, err, false};
     const int status = clean ? CleanCommand(port, keys, true, io) : TestCommand(port, keys, io);

@@ -69,7 +69,8 @@ class HandEditedFiles : public ::testing::TestWithParam<Case> {
     platform::Port port{machine->registry(), machine->files(),
                         machine->system(),   machine->windows(),
                         questions_,          machine->protected_storage(),
-                        machine->internet(), machine->logon_tasks()};
+                        machine->internet(), machine->logon_tasks(),
+                        machine->events()};
     out_.str("");
     err_.str("");
     const int status = command(port, Streams{out_, err_, false});
@@ -161,9 +162,12 @@ TEST_F(HandEditedFiles, NonAdministratorRemovesOnlyWhatWindowsAllows) {
   const std::vector<std::string> keys = {"Custom Lists - <New List>"};
   ASSERT_EQ(Run([&](platform::Port& p, const Streams& io) { return TestCommand(p, keys, io); }), 0);
   EXPECT_TRUE(Has("2 items will be removed; 0 KB will be removed."));
+  // What Windows refused is left, and the status says so.
   ASSERT_EQ(
       Run([&](platform::Port& p, const Streams& io) { return CleanCommand(p, keys, false, io); }),
-      0);
+      3);
+  EXPECT_TRUE(Has("Verified: 2 left (in use: 0, access denied: 1, refused: 1, at restart: 0)."));
+  EXPECT_TRUE(Has("HKEY_LOCAL_MACHINE\\SOFTWARE\\Vendor (access denied)"));
   EXPECT_TRUE(Has("Clean: deleting registry key HKEY_LOCAL_MACHINE\\SOFTWARE\\Vendor"));
   EXPECT_TRUE(Has("Clean: deleting registry key HKEY_CURRENT_USER\\Software\\Listed"));
   EXPECT_TRUE(Has("1 items to be removed; 0 KB to be removed."));

@@ -67,10 +67,13 @@ class IeDemo : public ::testing::Test {
                         yes,
                         machine->protected_storage(),
                         machine->internet(),
-                        machine->logon_tasks()};
+                        machine->logon_tasks(),
+                        machine->events()};
     std::ostringstream out, err;
     const Streams io{out, err, false};
-    EXPECT_EQ(clean ? CleanCommand(port, keys, false, io) : TestCommand(port, keys, io), 0)
+    // The indexes wait for the next start: a Clean leaves them, and says so in its status.
+    EXPECT_EQ(clean ? CleanCommand(port, keys, false, io) : TestCommand(port, keys, io),
+              clean ? 3 : 0)
         << err.str();
     machine->Save();
     log = out.str();
@@ -114,6 +117,12 @@ TEST_F(IeDemo, TestCountsEachItemCleanRemovesItAndWhatMustStayStays) {
   const auto cleaned = Run(true);
   for (const Expected& e : kItems) EXPECT_EQ(cleaned.at(e.item).count, e.test.count) << e.item;
   EXPECT_NE(log.find("Clearing, please wait...\n"), std::string::npos);
+  // The three indexes go at the next start (the cache's, which the browser holds, is in use
+  // for the Temporary Internet Files, and counted once).
+  EXPECT_NE(
+      log.find("\nVerified: 3 left (in use: 0, access denied: 0, refused: 0, at restart: 3).\n"),
+      std::string::npos)
+      << log;
   const auto again = Run(false);
   for (const Expected& e : kItems) EXPECT_EQ(again.at(e.item).count, e.again) << e.item;
 

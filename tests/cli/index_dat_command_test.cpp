@@ -43,7 +43,7 @@ class IndexDatCommandTest : public ::testing::Test {
     platform::Port port{machine->registry(), machine->files(),
                         machine->system(),   machine->windows(),
                         questions,           machine->protected_storage(),
-                        machine->internet(), machine->logon_tasks()};
+                        machine->internet(), machine->logon_tasks(), machine->events()};
     out.str("");
     err.str("");
     return IndexDatCommand(port, file, Streams{out, err, false});

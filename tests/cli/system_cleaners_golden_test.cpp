@@ -183,7 +183,7 @@ class SystemCleaners : public ::testing::Test {
                         answers,
                         machine->protected_storage(),
                         machine->internet(),
-                        machine->logon_tasks()};
+                        machine->logon_tasks(), machine->events()};
     std::ostringstream out, err;
     const Streams io{out, err, false};
     const int status = clean ? CleanCommand(port, keys, false, io) : TestCommand(port, keys, io);

@@ -187,6 +187,24 @@ TEST_F(FileSystemContract, WriteFileNeedsAnExistingFolderAndLeavesFoldersAlone) 
   EXPECT_EQ(files().ReadFile(Path("Folder\\inside.txt")).value, "x");
 }
 
+TEST_F(FileSystemContract, WriteFileNoFollowNeverWritesThroughALink) {
+  ASSERT_TRUE(files().WriteFileNoFollow(Path("report.json"), "first").ok());
+  ASSERT_TRUE(files().WriteFileNoFollow(Path("REPORT.json"), "second").ok());
+  EXPECT_EQ(files().ReadFile(Path("report.json")).value, "second");
+  EXPECT_EQ(files().WriteFileNoFollow(Path("missing\\report.json"), "x").kind, ErrorKind::NotFound);
+
+  ASSERT_TRUE(files().CreateFolder(Path("Target")).ok());
+  ASSERT_TRUE(files().WriteFile(Path("Target\\precious.txt"), "keep").ok());
+  // A folder named by the user may be reached through a link; the file is its own.
+  SKIP_IF(backend().MakeLink(Path("Into"), Path("Target"), true));
+  ASSERT_TRUE(files().WriteFileNoFollow(Path("Into\\report.csv"), "rows").ok());
+  EXPECT_EQ(files().ReadFile(Path("Target\\report.csv")).value, "rows");
+  SKIP_IF(backend().MakeLink(Path("planted.json"), Path("Target\\precious.txt"), false));
+  EXPECT_EQ(files().WriteFileNoFollow(Path("planted.json"), "report").kind, ErrorKind::Link);
+  EXPECT_EQ(files().ReadFile(Path("Target\\precious.txt")).value, "keep");
+  EXPECT_TRUE(files().Stat(Path("planted.json")).value.IsReparsePoint());
+}
+
 TEST_F(FileSystemContract, ReadFileFailsOnMissingFilesFoldersAndLockedFiles) {
   ASSERT_TRUE(files().CreateFolder(Path("folder")).ok());
   ASSERT_TRUE(files().WriteFile(Path("locked.txt"), "secret").ok());

@@ -162,6 +162,15 @@ std::vector<std::wstring> TabCaptions(HWND tabs);
 void SelectListViewRow(HWND list, int row);
 // The screen rectangle of the label of the tree item whose text is `text` (any depth).
 std::optional<RECT> TreeItemLabel(HWND tree, const std::wstring& text);
+// That item's state image (1 unticked, 2 ticked), 0 when there is no such item.
+int TreeItemStateImage(HWND tree, const std::wstring& text);
+// The hints (tooltip tools) of `owner`'s tooltips: where each shows, in the owner's client
+// coordinates, and its text.
+struct Hint {
+  RECT rect;
+  std::wstring text;
+};
+std::vector<Hint> HintsOf(HWND owner);
 // A real left click at a screen point.
 void ClickAt(POINT point);
 // The control with the keyboard focus in `window`'s thread, and whether a menu is open.

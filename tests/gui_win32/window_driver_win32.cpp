@@ -441,7 +441,9 @@ void SelectListViewRow(HWND list, int row) {
   SendMessageW(list, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(remote.address()));
 }
 
-std::optional<RECT> TreeItemLabel(HWND tree, const std::wstring& text) {
+namespace {
+
+HTREEITEM FindTreeItem(HWND tree, const std::wstring& text) {
   std::vector<HTREEITEM> pending{
       reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0))};
   while (!pending.empty()) {
@@ -459,21 +461,75 @@ std::optional<RECT> TreeItemLabel(HWND tree, const std::wstring& text) {
           tv.pszText = room;
           tv.cchTextMax = kTextRoom;
         });
-    if (label != text) continue;
-    // Scrolled into view first: the rectangle of an item below the visible part is no place
-    // to click.
-    SendMessageW(tree, TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(item));
-    // TVM_GETITEMRECT takes the item in the rectangle it fills.
-    RemoteBuffer remote(tree, sizeof(RECT));
-    remote.Write(&item, sizeof item);
-    RECT r{};
-    if (!SendMessageW(tree, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(remote.address())))
-      return std::nullopt;
-    remote.Read(&r, sizeof r);
-    MapWindowPoints(tree, nullptr, reinterpret_cast<POINT*>(&r), 2);
-    return r;
+    if (label == text) return item;
   }
-  return std::nullopt;
+  return nullptr;
+}
+
+BOOL CALLBACK CollectTooltip(HWND window, LPARAM found) {
+  wchar_t name[64] = {};
+  GetClassNameW(window, name, 64);
+  if (std::wstring(name) == TOOLTIPS_CLASSW)
+    reinterpret_cast<std::vector<HWND>*>(found)->push_back(window);
+  return TRUE;
+}
+
+}  // namespace
+
+int TreeItemStateImage(HWND tree, const std::wstring& text) {
+  HTREEITEM item = FindTreeItem(tree, text);
+  if (item == nullptr) return 0;
+  const auto state =
+      SendMessageW(tree, TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(item), TVIS_STATEIMAGEMASK);
+  return static_cast<int>((state & TVIS_STATEIMAGEMASK) >> 12);
+}
+
+std::vector<Hint> HintsOf(HWND owner) {
+  std::vector<HWND> tips;
+  EnumThreadWindows(GetWindowThreadProcessId(owner, nullptr), CollectTooltip,
+                    reinterpret_cast<LPARAM>(&tips));
+  std::vector<Hint> hints;
+  for (HWND tip : tips) {
+    if (GetWindow(tip, GW_OWNER) != owner) continue;
+    const auto count = SendMessageW(tip, TTM_GETTOOLCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+      RemoteBuffer remote(tip, sizeof(TOOLINFOW) + kTextRoom * sizeof(wchar_t));
+      TOOLINFOW tool{};
+      tool.cbSize = sizeof tool;
+      remote.Write(&tool, sizeof tool);
+      if (!SendMessageW(tip, TTM_ENUMTOOLSW, i, reinterpret_cast<LPARAM>(remote.address())))
+        continue;
+      remote.Read(&tool, sizeof tool);
+      tool.lpszText =
+          reinterpret_cast<wchar_t*>(static_cast<char*>(remote.address()) + sizeof tool);
+      remote.Write(&tool, sizeof tool);
+      const wchar_t none = 0;
+      remote.Write(&none, sizeof none, sizeof tool);
+      SendMessageW(tip, TTM_GETTEXTW, kTextRoom, reinterpret_cast<LPARAM>(remote.address()));
+      std::wstring text(kTextRoom, L'\0');
+      remote.Read(text.data(), kTextRoom * sizeof(wchar_t), sizeof tool);
+      text.resize(text.find(L'\0'));
+      hints.push_back({tool.rect, text});
+    }
+  }
+  return hints;
+}
+
+std::optional<RECT> TreeItemLabel(HWND tree, const std::wstring& text) {
+  HTREEITEM item = FindTreeItem(tree, text);
+  if (item == nullptr) return std::nullopt;
+  // Scrolled into view first: the rectangle of an item below the visible part is no place
+  // to click.
+  SendMessageW(tree, TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(item));
+  // TVM_GETITEMRECT takes the item in the rectangle it fills.
+  RemoteBuffer remote(tree, sizeof(RECT));
+  remote.Write(&item, sizeof item);
+  RECT r{};
+  if (!SendMessageW(tree, TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(remote.address())))
+    return std::nullopt;
+  remote.Read(&r, sizeof r);
+  MapWindowPoints(tree, nullptr, reinterpret_cast<POINT*>(&r), 2);
+  return r;
 }
 
 void ClickAt(POINT point) {

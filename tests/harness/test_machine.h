@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/autorun.h"
+#include "platform/event_log.h"
 #include "platform/file_system.h"
 #include "platform/internet.h"
 #include "platform/protected_storage.h"
@@ -65,6 +66,7 @@ class TestMachine {
   virtual platform::Internet& internet() = 0;
   // The real scheduler on Windows: a test registers only tasks of names of its own.
   virtual platform::LogonTasks& logon_tasks() = 0;
+  virtual platform::EventLog& events() = 0;
 
   // A key path that does not exist yet (the test may create it under HKEY_CURRENT_USER and
   // HKEY_LOCAL_MACHINE), and an existing empty folder (Windows path, no trailing "\");

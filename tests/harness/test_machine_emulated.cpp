@@ -49,6 +49,7 @@ class EmulatedTestMachine final : public TestMachine {
   platform::ProtectedStorage& protected_storage() override { return machine_->protected_storage(); }
   platform::Internet& internet() override { return machine_->internet(); }
   platform::LogonTasks& logon_tasks() override { return machine_->logon_tasks(); }
+  platform::EventLog& events() override { return machine_->events(); }
 
   std::string scratch_key() const override { return key_; }
   std::string scratch_folder() const override { return folder_; }

@@ -38,6 +38,8 @@ class OverridingSystem final : public platform::SystemInfo {
     if (family) version.family = *family;
     return version;
   }
+  std::string ComputerName() const override { return sys().ComputerName(); }
+  std::string UserName() const override { return sys().UserName(); }
   std::optional<platform::CalendarTime> FileTimeToLocalCalendar(std::uint64_t t) const override {
     return sys().FileTimeToLocalCalendar(t);
   }
@@ -107,7 +109,7 @@ class TwoBackendTest : public ::testing::Test {
                           asked,
                           machine_->protected_storage(),
                           machine_->internet(),
-                          machine_->logon_tasks()};
+                          machine_->logon_tasks(), machine_->events()};
   }
   platform::Port Port() { return PortAsking(questions); }
 

@@ -112,9 +112,10 @@ class IeRealMachine : public ::testing::Test {
 // which still lists them, then fails to create entries (ERROR_PATH_NOT_FOUND).
 TEST_F(IeRealMachine, AfterTheIndexWipeWinInetStillCommitsAndFindsEntries) {
   Commit(L"http://morvel-real.test/before.htm");
+  // The indexes go at the next start: the verify pass finds them left, and the status says so.
   EXPECT_EQ(RunCli(L"clean \"Internet Explorer - Index.dat Files\" \"Internet Explorer - "
                    L"Autocomplete History\""),
-            0u);
+            3u);
   Commit(L"http://morvel-real.test/after.htm");
   EXPECT_TRUE(InCache(L"http://morvel-real.test/after.htm"));
 }

@@ -187,6 +187,36 @@ void WriteFile(const fs::path& path, const std::string& text) {
   std::ofstream(path, std::ios::binary) << text;
 }
 
+constexpr wchar_t kEventSource[] =
+    L"SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\Morvel";
+
+bool HasEventSource() {
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kEventSource, 0, KEY_READ, &key) != ERROR_SUCCESS)
+    return false;
+  RegCloseKey(key);
+  return true;
+}
+
+// The words the message file gives event `id` with these insertion strings; empty when it
+// has none.
+std::wstring EventText(const fs::path& message_file, DWORD id,
+                       const std::vector<std::wstring>& strings) {
+  HMODULE module = LoadLibraryExW(message_file.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  if (module == nullptr) return {};
+  std::vector<DWORD_PTR> arguments;
+  for (const std::wstring& s : strings) arguments.push_back(reinterpret_cast<DWORD_PTR>(s.c_str()));
+  wchar_t text[1024] = {};
+  const DWORD length =
+      FormatMessageW(FORMAT_MESSAGE_FROM_HMODULE | FORMAT_MESSAGE_ARGUMENT_ARRAY, module, id, 0x409,
+                     text, 1024, reinterpret_cast<va_list*>(arguments.data()));
+  FreeLibrary(module);
+  // The message's own end of line goes: the words are what is compared.
+  std::wstring words(text, length);
+  while (!words.empty() && (words.back() == L'\n' || words.back() == L'\r')) words.pop_back();
+  return words;
+}
+
 bool HasAutorun() {
   return RegGetValueW(HKEY_CURRENT_USER, kRun, L"Morvel", RRF_RT_ANY, nullptr, nullptr, nullptr) ==
          ERROR_SUCCESS;
@@ -254,6 +284,42 @@ TEST_F(Installer, InstallsSilentlyAndTheProgramsRunFromProgramFiles) {
   EXPECT_NE(test.out.find("Test: Clearing Windows - Temporary Files ..."), std::string::npos)
       << test.out;
 
+  // The Application log's source: morvel.exe's message table gives the events their words.
+  // Wine keeps no event log: an unattended run's ReportEvent succeeds and what it wrote
+  // cannot be read back, so the registration, the words and the call's success are checked.
+  ASSERT_TRUE(HasEventSource());
+  HKEY source = nullptr;
+  ASSERT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, kEventSource, 0, KEY_READ, &source), ERROR_SUCCESS);
+  wchar_t file[MAX_PATH] = {};
+  DWORD size = sizeof file;
+  EXPECT_EQ(RegGetValueW(source, nullptr, L"EventMessageFile",
+                         RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND, nullptr, file, &size),
+            ERROR_SUCCESS);
+  DWORD types = 0;
+  size = sizeof types;
+  EXPECT_EQ(
+      RegGetValueW(source, nullptr, L"TypesSupported", RRF_RT_REG_DWORD, nullptr, &types, &size),
+      ERROR_SUCCESS);
+  RegCloseKey(source);
+  EXPECT_TRUE(fs::equivalent(fs::path(file), InstallDir() / "morvel.exe")) << file;
+  EXPECT_EQ(types, 7u);
+  EXPECT_EQ(EventText(file, 1001,
+                      {L"-cleanonce", L"24", L"2474", L"1", L"1", L"0", L"0", L"0", L"C:\\r.json"}),
+            L"Morvel's unattended clean (-cleanonce) removed 24 items, 2474 bytes.\r\n"
+            L"Verified: 1 left (in use: 1, access denied: 0, refused: 0, at restart: 0).\r\n"
+            L"Report: C:\\r.json");
+  EXPECT_NE(EventText(file, 1000, std::vector<std::wstring>(9, L"0")).find(L"nothing left"),
+            std::wstring::npos);
+  EXPECT_NE(EventText(file, 1002, {L"schedule", L"cancelled"})
+                .find(L"stopped before its end: "
+                      L"cancelled"),
+            std::wstring::npos);
+  const Finished unattended = RunProgram(
+      L"\"" + cli.wstring() + L"\" --no clean --unattended \"Windows - Clipboard\"", InstallDir());
+  EXPECT_EQ(unattended.status, 0U) << unattended.out;
+  EXPECT_NE(unattended.out.find("Verified: nothing left."), std::string::npos) << unattended.out;
+  EXPECT_EQ(unattended.out.find("Application log refused"), std::string::npos) << unattended.out;
+
   // The window opens, and its Help menu opens the help file beside it.
   STARTUPINFOW si{};
   si.cb = sizeof si;
@@ -301,6 +367,7 @@ TEST_F(Installer, SilentUninstallRemovesWhatItInstalledAndKeepsTheUsersFiles) {
   EXPECT_TRUE(Entries().empty());
   EXPECT_FALSE(HasAutorun());
   EXPECT_FALSE(tasks->Exists("Morvel").value);
+  EXPECT_FALSE(HasEventSource());
   for (const char* name : kUsersOwn) EXPECT_TRUE(fs::exists(InstallDir() / name)) << name;
   EXPECT_EQ(ReadFile(InstallDir() / "settings.ini"), settings);
 }

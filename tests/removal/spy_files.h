@@ -53,6 +53,9 @@ class SpyFiles final : public platform::FileSystem {
   platform::Status WriteFile(std::string_view path, std::string_view bytes) override {
     return real_.WriteFile(path, bytes);
   }
+  platform::Status WriteFileNoFollow(std::string_view path, std::string_view bytes) override {
+    return real_.WriteFileNoFollow(path, bytes);
+  }
   platform::Status CreateFolder(std::string_view path) override { return real_.CreateFolder(path); }
   platform::Result<std::unique_ptr<platform::FileReader>> OpenForReading(
       std::string_view path) const override {

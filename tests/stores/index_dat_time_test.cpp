@@ -19,6 +19,8 @@ class FakeSystem final : public platform::SystemInfo {
 
   std::string ExecutableFolder() const override { return {}; }
   platform::WindowsVersion Version() const override { return {}; }
+  std::string ComputerName() const override { return {}; }
+  std::string UserName() const override { return {}; }
   std::string WindowsFolder() const override { return {}; }
   std::string SystemFolder() const override { return {}; }
   std::string TempFolder() const override { return {}; }

@@ -55,6 +55,9 @@ class EmptyFiles : public platform::FileSystem {
   platform::Status WriteFile(std::string_view, std::string_view) override {
     return platform::Status::Error(platform::ErrorKind::AccessDenied);
   }
+  platform::Status WriteFileNoFollow(std::string_view path, std::string_view bytes) override {
+    return WriteFile(path, bytes);
+  }
   platform::Status CreateFolder(std::string_view) override {
     return platform::Status::Error(platform::ErrorKind::AccessDenied);
   }
@@ -108,6 +111,8 @@ class EmptySystem final : public platform::SystemInfo, public platform::WindowSy
  public:
   std::string ExecutableFolder() const override { return "C:\\Program Files\\Morvel\\"; }
   platform::WindowsVersion Version() const override { return {}; }
+  std::string ComputerName() const override { return "PC-01"; }
+  std::string UserName() const override { return "User"; }
   std::optional<platform::CalendarTime> FileTimeToLocalCalendar(std::uint64_t t) const override {
     converted = t;
     return local_time;
@@ -172,6 +177,16 @@ class NoInternet final : public platform::Internet {
   }
 };
 
+// An event log that keeps what it was given.
+class RecordingEvents final : public platform::EventLog {
+ public:
+  platform::Status Report(const platform::Event& event) override {
+    reported.push_back(event);
+    return platform::Status::Ok();
+  }
+  std::vector<platform::Event> reported;
+};
+
 // A Task Scheduler that keeps the definitions it is given by name; `available` false is a
 // Windows without one, and `deny` refuses every change.
 class KeptTasks final : public platform::LogonTasks {
@@ -207,8 +222,9 @@ struct FakePort {
   NoProtectedStorage protected_storage;
   NoInternet internet;
   KeptTasks tasks;
+  RecordingEvents events;
   platform::Port port{registry,          files,    system, system, questions,
-                      protected_storage, internet, tasks};
+                      protected_storage, internet, tasks,  events};
 };
 
 }  // namespace morvel::testing

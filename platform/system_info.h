@@ -26,8 +26,28 @@ struct CalendarTime {
 };
 
 // CSIDL_PERSONAL, CSIDL_APPDATA, CSIDL_INTERNET_CACHE, CSIDL_RECENT, CSIDL_COOKIES,
-// CSIDL_HISTORY.
-enum class SpecialFolder { Personal, AppData, InternetCache, Recent, Cookies, History };
+// CSIDL_HISTORY; then the folders programs of today keep their data in, as the shell's
+// known folders name them: the profile (CSIDL_PROFILE), local application data
+// (CSIDL_LOCAL_APPDATA), its low-integrity twin (FOLDERID_LocalAppDataLow, Vista and later),
+// the machine's application data (CSIDL_COMMON_APPDATA, "C:\ProgramData"), the public
+// profile (FOLDERID_Public, Vista and later), music, pictures and videos (CSIDL_MYMUSIC,
+// CSIDL_MYPICTURES, CSIDL_MYVIDEO).
+enum class SpecialFolder {
+  Personal,
+  AppData,
+  InternetCache,
+  Recent,
+  Cookies,
+  History,
+  Profile,
+  LocalAppData,
+  LocalLowAppData,
+  CommonAppData,
+  Public,
+  Music,
+  Pictures,
+  Videos,
+};
 
 // What GetDriveType reports for a drive's root.
 enum class DriveType { Unknown, NoRootDir, Removable, Fixed, Remote, CdRom, RamDisk };
@@ -90,6 +110,9 @@ class SystemInfo {
 
   // Whether the process belongs to the built-in Administrators group.
   [[nodiscard]] virtual bool IsAdministrator() const = 0;
+
+  // The name the user logged on with (GetUserName); empty text when it cannot be told.
+  [[nodiscard]] virtual std::string UserName() const { return {}; }
 };
 
 class WindowSystem {

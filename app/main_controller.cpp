@@ -139,7 +139,24 @@ void MainController::OnUnattendedStart() {
 void MainController::OnFastModeClick(bool ticked) { state_.options.FastScan = ticked; }
 
 void MainController::OnTreeMouseDown(NodeRef node, HitArea area) {
+  auto& roots = state_.catalogue.roots();
+  std::vector<int> before;
+  if (node.root < roots.size())
+    for (const CatalogueLeaf& leaf : roots[node.root].children) before.push_back(leaf.state_index);
   if (state_.catalogue.OnMouseDown(node, area)) OnCustomLists();
+  // A community item with a warning stays ticked only when the user answers Yes to it,
+  // whether its own box or its category's ticked it.
+  for (std::size_t l = 0; l < before.size(); ++l) {
+    const CatalogueLeaf& leaf = roots[node.root].children[l];
+    if (leaf.warning.empty() || before[l] == kTicked || leaf.state_index != kTicked) continue;
+    if (!ConfirmWarning(leaf.warning)) state_.catalogue.Untick({node.root, l});
+  }
+}
+
+bool MainController::ConfirmWarning(const std::string& warning) {
+  return port_.questions.Ask({warning, kProductName, platform::Buttons::YesNo,
+                              platform::Icon::Warning, platform::Answer::No}) ==
+         platform::Answer::Yes;
 }
 
 void MainController::OnTreeExpanded(std::size_t root, bool expanded) {
@@ -190,6 +207,16 @@ void MainController::SetCaption(std::string_view caption) {
 }
 
 void MainController::StartRun() {
+  // Items named on the command line were not ticked in the window, which asks a community
+  // item's warning then: a Clean asks it now, and keeps only the items answered Yes.
+  if (mode_ == RunMode::CleanRequested && explicit_keys_)
+    std::erase_if(*explicit_keys_, [this](const std::string& key) {
+      const auto node = state_.catalogue.FindByKey(key);
+      if (!node || !node->leaf) return false;
+      const std::string& warning =
+          state_.catalogue.roots()[node->root].children[*node->leaf].warning;
+      return !warning.empty() && !ConfirmWarning(warning);
+    });
   run_list_ = CollectKeys();
   if (run_list_.empty()) {
     if (mode_ != RunMode::Unattended) {

@@ -121,6 +121,8 @@ class MainController {
   bool FirefoxOpen() const;
   void SetPosition(int position);
   void SetCaption(std::string_view caption);
+  // A community item's warning as a Yes/No question; true on Yes.
+  bool ConfirmWarning(const std::string& warning);
 
   ProgramState& state_;
   platform::Port& port_;

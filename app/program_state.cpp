@@ -8,6 +8,7 @@ ProgramState LoadProgramState(platform::Port& port, const WindowDefaults& window
   ProgramState state;
   const std::string folder = port.system.ExecutableFolder();
   FillApplications(state.catalogue, port.registry, port.files, folder);
+  state.community = community::LoadCommunityItems(port, state.catalogue);
   LoadSettings(ReadSettingsFile(port.files, folder), state.options, state.catalogue, window);
   state.catalogue.StoreRootExpansion(false, state.options.FirstNodeExpand);
   return state;

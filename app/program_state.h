@@ -2,8 +2,11 @@
 // What the main window holds once it is created: the catalogue with Applications filled
 // and the ticks restored, and the settings record. Both front ends load it the same way.
 
+#include <memory>
+
 #include "app/settings_store.h"
 #include "engine/catalogue.h"
+#include "engine/community/community_items.h"
 #include "engine/options_setting.h"
 #include "platform/port.h"
 
@@ -12,10 +15,14 @@ namespace morvel::app {
 struct ProgramState {
   TOptionsSetting options;
   Catalogue catalogue = Catalogue::Fixed();
+  // The community's entries the catalogue offers; read once at start and shared, never
+  // changed, with every run that cleans them.
+  std::shared_ptr<const community::CommunityItems> community;
 };
 
 // Builds the catalogue (fixed tree, then Applications from Morvel.dat and the installed
-// programs), loads settings.ini (ticks included) and expands the roots as stored.
+// programs, then the community's detected entries from Winapp2.ini), loads settings.ini
+// (ticks included) and expands the roots as stored.
 ProgramState LoadProgramState(platform::Port& port, const WindowDefaults& window = {});
 
 // Writes settings.ini back: the settings record, the ticks and the window's placement.

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds what Morvel ships into build/dist: the installer morvel-VERSION.msi (wixl), the
 # portable morvel-VERSION-portable.zip, and SHA256SUMS. Both hold morvel.exe,
-# morvel-cli.exe, Morvel.dat, the help file Morvel.chm (made from the item table by
-# morvel-shipdata and compiled by chmcmd), License.txt and the first-start settings.ini.
+# morvel-cli.exe, Morvel.dat, the community's Winapp2.ini, the help file Morvel.chm (made from
+# the item table by morvel-shipdata and compiled by chmcmd), License.txt and the first-start
+# settings.ini.
 # MORVEL_VERSION overrides the version (major.minor.build; default: the project's, ".0"
 # added), MORVEL_DIST_DIR the output folder, MORVEL_WIN32_BUILD_DIR the Windows build
 # (default build/win32), MORVEL_NATIVE_BUILD_DIR the native build that makes
@@ -46,7 +47,7 @@ stage=$work/stage
 for exe in morvel.exe morvel-cli.exe; do
   i686-w64-mingw32-strip -o "$stage/$exe" "$win32/$exe"
 done
-cp data/Morvel.dat packaging/License.txt "$stage/"
+cp data/Morvel.dat data/winapp2/Winapp2.ini packaging/License.txt "$stage/"
 cp "$work/help/Morvel.chm" "$stage/"
 # Only the installer's Add/Remove Programs entry uses the icon; it is not installed.
 cp data/pictures/morvel.ico "$work/"

@@ -2,12 +2,11 @@
 
 #include "common/text.h"
 #include "common/windows_names.h"
+#include "engine/community/wildcards.h"
 
 namespace morvel::community {
 
 namespace {
-
-bool HasWildcard(std::string_view name) { return name.find_first_of("*?") != std::string::npos; }
 
 std::vector<KeepPath> KeptPaths(const Entry& entry, const VariableValues& values) {
   std::vector<KeepPath> kept;

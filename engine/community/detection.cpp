@@ -29,9 +29,8 @@ bool Detector::PathThere(const std::string& path) {
   const Listing* listing = ListingOf(folder);
   if (listing == nullptr) return false;
   if (!listing->listed)  // a folder that is there but cannot be listed
-    return name.find_first_of("*?") == std::string_view::npos && files_.Exists(path);
-  if (name.find_first_of("*?") == std::string_view::npos)
-    return listing->upper_names.contains(UpperCase(name));
+    return !HasWildcard(name) && files_.Exists(path);
+  if (!HasWildcard(name)) return listing->upper_names.contains(UpperCase(name));
   for (const std::string& entry : listing->names)
     if (MatchesWildcards(entry, name)) return true;
   return false;

@@ -5,6 +5,7 @@
 
 #include "common/text.h"
 #include "engine/community/variables.h"
+#include "engine/community/wildcards.h"
 
 namespace morvel::community {
 
@@ -48,15 +49,13 @@ constexpr std::array<RootName, 4> kRoots = {{
     {"HKCR", "HKEY_CLASSES_ROOT", RootKey::ClassesRoot},
 }};
 
-bool HasWildcard(std::string_view name) { return name.find_first_of("*?") != std::string::npos; }
-
 // Why `name` cannot stand in a path below a variable's folder; empty when it can.
 std::string NameFault(std::string_view name) {
   std::string_view stem = name;
   while (!stem.empty() && (stem.back() == '.' || stem.back() == ' ')) stem.remove_suffix(1);
   // Windows drops trailing dots and blanks: "..", "..." and ". " all step out or stay put.
   if (stem.empty()) return "the name \"" + std::string(name) + "\" steps out of its folder";
-  if (name.find_first_of("<>\":") != std::string_view::npos)
+  if (FindAny(name, "<>\":") != std::string_view::npos)
     return "the name \"" + std::string(name) + "\" holds a character no Windows name holds";
   // "%...%" inside a name may only be the user's name.
   for (std::size_t at = name.find('%'); at != std::string_view::npos;) {
@@ -69,7 +68,7 @@ std::string NameFault(std::string_view name) {
       continue;
     }
     if (variable) return "the folder variable %" + std::string(inner) + "% stands only first";
-    if (!inner.empty() && inner.find_first_of(" .") == std::string_view::npos)
+    if (!inner.empty() && FindAny(inner, " .") == std::string_view::npos)
       return "unknown variable %" + std::string(inner) + "%";
     at = end;  // a "%" of the name itself
   }
@@ -101,7 +100,7 @@ Parsed<PathPattern> ParsePathPattern(std::string_view text, bool wildcards_in_la
     return Parsed<PathPattern>::Fail("the variable is not followed by \"\\\"");
   PathPattern path{*variable, {}};
   while (!rest.empty()) {
-    const std::size_t cut = rest.find_first_of("\\/");
+    const std::size_t cut = FindAny(rest, "\\/");
     const std::string_view name = rest.substr(0, cut);
     rest.remove_prefix(cut == std::string_view::npos ? rest.size() : cut + 1);
     if (name.empty()) continue;
@@ -139,7 +138,7 @@ Parsed<std::vector<std::string>> ParseMasks(std::string_view text) {
   for (;;) {
     const std::size_t cut = text.find(';');
     const std::string_view mask = Trim(text.substr(0, cut));
-    if (mask.find_first_of("\\/:") != std::string_view::npos)
+    if (FindAny(mask, "\\/:") != std::string_view::npos)
       return Parsed<std::vector<std::string>>::Fail("the mask \"" + std::string(mask) +
                                                     "\" names more than files of the folder");
     if (mask == "*" || mask == "*.*") every_file = true;

@@ -1,5 +1,6 @@
 #include "engine/community/reader.h"
 
+#include <algorithm>
 #include <optional>
 #include <string>
 #include <unordered_set>
@@ -63,8 +64,11 @@ class Reader {
     // CR LF, LF and CR each end a line.
     std::size_t number = 0;
     for (std::size_t at = 0; at < text.size() && !stopped_;) {
-      std::size_t end = text.find_first_of("\r\n", at);
+      std::size_t end = text.find('\n', at);
       if (end == std::string_view::npos) end = text.size();
+      // A CR ends a line too: the one before LF, and one alone.
+      const std::size_t cr = text.substr(at, end - at).find('\r');
+      if (cr != std::string_view::npos) end = at + cr;
       Line(++number, text.substr(at, end - at));
       at = end;
       if (at < text.size()) at += text.substr(at, 2) == "\r\n" ? 2 : 1;
@@ -119,7 +123,11 @@ class Reader {
       return;
     }
     const std::string_view key = Trim(trimmed.substr(0, equals));
-    if (!keys_.insert(UpperCase(key)).second) {
+    // An entry has a few dozen keys at most: a look through them costs less than hashing.
+    const bool again = std::any_of(keys_.begin(), keys_.end(),
+                                   [key](std::string_view k) { return SameText(k, key); });
+    keys_.push_back(key);
+    if (again) {
       Skip(number, line, "a second " + std::string(key) + " of the entry (the first counts)");
       return;
     }
@@ -248,7 +256,7 @@ class Reader {
   Entry entry_;
   std::size_t entry_lines_ = 0;
   std::unordered_set<std::string> names_;  // upper-cased section names
-  std::unordered_set<std::string> keys_;   // upper-cased keys of the entry
+  std::vector<std::string_view> keys_;     // the entry's keys, in the text being read
   std::optional<std::string> number_category_;
   std::string section_category_;
 };

@@ -18,6 +18,15 @@ std::size_t CharacterLength(std::string_view text, std::size_t i) {
 
 }  // namespace
 
+bool HasWildcard(std::string_view name) { return FindAny(name, "*?") != std::string_view::npos; }
+
+std::size_t FindAny(std::string_view text, std::string_view set, std::size_t from) {
+  for (std::size_t i = from; i < text.size(); ++i)
+    for (const char c : set)
+      if (text[i] == c) return i;
+  return std::string_view::npos;
+}
+
 bool MatchesWildcards(std::string_view name, std::string_view pattern) {
   // Greedy, with one point of return: the last "*" met and where the name stood then.
   std::size_t n = 0, p = 0;

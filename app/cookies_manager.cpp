@@ -1,16 +1,13 @@
 #include "app/cookies_manager.h"
 
-#include "app/settings_store.h"
-
 #include <algorithm>
-#include <array>
-#include <cstddef>
-#include <span>
 
+#include "app/settings_store.h"
 #include "common/ini_file.h"
 #include "common/text.h"
+#include "engine/cleaners/cookie_file.h"
 #include "engine/cleaners/cookie_folder.h"
-#include "engine/cleaners/cookie_keep_list.h"
+#include "stores/index_dat_time.h"
 
 namespace morvel::app {
 
@@ -37,72 +34,122 @@ std::string_view WithoutCutCharacter(std::string_view bytes) {
   return bytes;
 }
 
-// Up to `limit` bytes from the start of the file.
-std::optional<std::string> ReadHead(const platform::FileSystem& files, const std::string& path,
-                                    std::size_t limit) {
-  auto reader = files.OpenForReading(path);
-  if (!reader.ok()) return std::nullopt;
-  std::string bytes;
-  std::array<std::byte, 4096> buffer;
-  while (bytes.size() < limit) {
-    const std::size_t want = std::min(buffer.size(), limit - bytes.size());
-    const auto read = reader.value->ReadAt(bytes.size(), std::span(buffer.data(), want));
-    if (!read.ok()) return std::nullopt;
-    if (read.value == 0) break;
-    bytes.append(reinterpret_cast<const char*>(buffer.data()), read.value);
+// Each line after a line break, so the text begins with one.
+std::string LinesAfterBreaks(std::string_view text) {
+  std::string shown;
+  for (const std::string_view line : TextLines(text)) {
+    shown += "\r\n";
+    shown += line;
   }
-  return bytes;
+  return shown;
 }
 
 }  // namespace
 
 platform::Status WriteCookieKeepList(platform::FileSystem& files, std::string_view program_folder,
-                                     const std::vector<std::string>& names) {
+                                     const std::vector<KeptCookie>& cookies) {
   const std::string path = std::string(program_folder) + kCookieKeepFile;
   auto ini = ReadIniForUpdate(files, path);
   if (!ini) return ini.status;
-  ini.value.WriteInteger(kCookieKeepSection, "Count", static_cast<long long>(names.size()));
-  for (std::size_t i = 0; i < names.size(); ++i)
-    ini.value.Write(kCookieKeepSection, std::to_string(i), names[i]);
+  const auto count = static_cast<long long>(cookies.size());
+  ini.value.WriteInteger(kCookieKeepSection, "Count", count);
+  for (std::size_t i = 0; i < cookies.size(); ++i)
+    ini.value.Write(kCookieKeepSection, std::to_string(i), cookies[i].name);
+  ini.value.WriteInteger(kCookieKeepSection, "SiteCount", count);
+  for (std::size_t i = 0; i < cookies.size(); ++i)
+    ini.value.Write(kCookieKeepSection, "Site" + std::to_string(i), cookies[i].site);
   return files.WriteFile(path, ini.value.Serialize());
+}
+
+std::string CookieRowText(const KeptCookie& cookie) {
+  if (cookie.site.empty()) return cookie.name;
+  if (cookie.name.empty()) return cookie.site;
+  return cookie.site + " (" + cookie.name + ")";
 }
 
 CookiesManager::CookiesManager(platform::Port& port)
     : port_(port), folder_(IeCookieFolder(port.system, port.files)) {
-  lists_.kept.names = ReadCookieKeepList(port.files, port.system.ExecutableFolder());
-  if (folder_.empty()) return;
-  const std::vector<std::string>& kept = lists_.kept.names;
-  (void)port.files.Enumerate(folder_, [&](const platform::FileEntry& entry) {
-    if (IsCookieFile(entry) && std::find(kept.begin(), kept.end(), entry.name) == kept.end())
-      lists_.found.names.push_back(entry.name);
-    return true;
-  });
+  const CookieKeepList keep = ReadCookieKeepList(port.files, port.system.ExecutableFolder());
+  // The cookie files with their sites, read in the folder itself (never through a link).
+  std::vector<KeptCookie> files;
+  if (const auto held = HoldFolder()) {
+    (void)held->Enumerate([&](const platform::FileEntry& entry) {
+      if (IsCookieFile(entry)) files.push_back({entry.name, ReadCookieSite(*held, entry.name)});
+      return true;
+    });
+  }
+  std::vector<bool> shown(files.size(), false);
+  const auto add = [&](NameList& list, const KeptCookie& row) {
+    const std::string text = CookieRowText(row);
+    if (rows_.contains(text)) return;
+    rows_[text] = row;
+    list.names.push_back(text);
+  };
+  for (const KeptCookie& kept : keep.cookies) {
+    bool keeps_a_file = false;
+    for (std::size_t i = 0; i < files.size(); ++i) {
+      const bool by_site = !kept.site.empty() && SameText(files[i].site, kept.site);
+      if (files[i].name != kept.name && !by_site) continue;
+      keeps_a_file = true;
+      if (shown[i]) continue;
+      shown[i] = true;
+      // A file whose site cannot be read now keeps the site it was saved with.
+      add(lists_.kept, {files[i].name, files[i].site.empty() ? kept.site : files[i].site});
+    }
+    if (!keeps_a_file) add(lists_.kept, kept);
+  }
+  for (std::size_t i = 0; i < files.size(); ++i)
+    if (!shown[i]) add(lists_.found, files[i]);
+}
+
+std::unique_ptr<platform::FolderHandle> CookiesManager::HoldFolder() const {
+  if (folder_.empty()) return nullptr;
+  const auto real = port_.files.FinalPath(folder_);
+  if (!real.ok()) return nullptr;
+  auto held = port_.files.OpenFolder(real.value);
+  return held.ok() ? std::move(held.value) : nullptr;
 }
 
 std::optional<CookieText> CookiesManager::View() const {
   const NameList& found = lists_.found;
   if (found.selected < 0 || found.selected >= static_cast<int>(found.names.size()))
     return std::nullopt;
-  const std::string& name = found.names[found.selected];
-  const auto bytes = ReadHead(port_.files, folder_ + name, kViewLimit);
+  const std::string name = RowOf(found.names[found.selected]).name;
+  const auto held = HoldFolder();
+  if (!held) return std::nullopt;
+  const auto reader = held->OpenListedFile(name);
+  if (!reader.ok()) return std::nullopt;
+  const auto bytes = ReadHead(*reader.value, kViewLimit);
   if (!bytes) return std::nullopt;
   const std::string text =
       AsUtf8(bytes->size() == kViewLimit ? WithoutCutCharacter(*bytes) : std::string_view(*bytes));
-  CookieText shown{name, {}};
-  // Each line after a line break, so the text begins with one; CR LF, LF and CR end lines.
-  std::size_t start = 0;
-  while (start < text.size()) {
-    std::size_t end = text.find_first_of("\r\n", start);
-    if (end == std::string::npos) end = text.size();
-    shown.text += "\r\n" + text.substr(start, end - start);
-    if (end + 1 < text.size() && text[end] == '\r' && text[end + 1] == '\n') ++end;
-    start = end + 1;
+  const std::vector<CookieRecord> records = ParseCookieRecords(text);
+  if (records.empty()) return CookieText{name, LinesAfterBreaks(text)};
+  std::string fields;
+  for (const CookieRecord& r : records) {
+    if (!fields.empty()) fields += "\r\n";
+    fields += "\r\nName: " + r.name + "\r\nValue: " + r.value + "\r\nSite: " + r.site_path +
+              "\r\nExpires: " +
+              (r.expires == 0 ? std::string(kTimeNotAvailable)
+                              : LastModifiedText(port_.system, r.expires));
   }
-  return shown;
+  return CookieText{name, fields};
+}
+
+KeptCookie CookiesManager::RowOf(const std::string& text) const {
+  const auto row = rows_.find(text);
+  // A text the lists were not given is a file's name.
+  return row != rows_.end() ? row->second : KeptCookie{text, {}};
+}
+
+std::vector<KeptCookie> CookiesManager::Kept() const {
+  std::vector<KeptCookie> kept;
+  for (const std::string& text : lists_.kept.names) kept.push_back(RowOf(text));
+  return kept;
 }
 
 platform::Status CookiesManager::Save() {
-  return WriteCookieKeepList(port_.files, port_.system.ExecutableFolder(), lists_.kept.names);
+  return WriteCookieKeepList(port_.files, port_.system.ExecutableFolder(), Kept());
 }
 
 std::string CookiesManager::SaveFailureMessage(const platform::Status& status) const {

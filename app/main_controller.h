@@ -6,6 +6,7 @@
 // from a loop over the same messages.
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -34,8 +35,14 @@ StartSwitch ParseStartSwitch(std::string_view first_argument);
 
 // The saved log's file name: ".txt" appended unless the extension is exactly ".txt".
 std::string WithTxtExtension(std::string_view name);
-// The saved log's text: a two-line header, an empty line, then the log.
-std::string SavedLogText(const std::vector<std::string>& log);
+// The saved log's first name: "Morvel log 2024-05-01 14-30-05.txt", after the run's local
+// date and time (no character a file name may not hold).
+std::string SavedLogName(const platform::CalendarTime& run);
+// The saved log's text: a two-line header, then, when known, "Run on " and the run's date
+// and time as the user writes them, an empty line, then the log.
+std::string SavedLogText(const std::vector<std::string>& log, std::string_view run_time);
+// Now, as a FILETIME (100 ns since 1601, UTC).
+std::uint64_t FileTimeNow();
 
 // What the program entry needs to find an instance that already runs.
 class InstancePort {
@@ -60,6 +67,8 @@ class MainController {
   void SetExplicitKeys(std::vector<std::string> keys) { explicit_keys_ = std::move(keys); }
   // Set for "-cleanonce": no confirmation, and the window closes when the run ends.
   void SetCloseAfterRun() { close_after_run_ = true; }
+  // The clock that dates each run (FileTimeNow unless a test sets one).
+  void SetClock(std::function<std::uint64_t()> now) { now_ = std::move(now); }
 
   void OnCreate(std::string_view first_argument);
   void OnActivate(std::string_view first_argument);
@@ -146,6 +155,8 @@ class MainController {
   int position_ = 0;
   std::string caption_;
   Outcome outcome_ = Outcome::None;
+  std::function<std::uint64_t()> now_ = FileTimeNow;
+  std::uint64_t run_started_ = 0;  // FILETIME of the last run's start; 0 before any
 };
 
 }  // namespace morvel::app

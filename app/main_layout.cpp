@@ -15,13 +15,18 @@ Rect Scaled(const Rect& r, int dpi) {
   return {left, top, ScaleToDpi(r.right(), dpi) - left, ScaleToDpi(r.bottom(), dpi) - top};
 }
 
+// pixels * to / from, rounded to the nearest, halves away from zero.
+int Rescaled(int pixels, int to, int from) {
+  if (from <= 0) return pixels;  // no DPI known: as it is
+  const long long scaled = static_cast<long long>(pixels) * to;
+  return static_cast<int>(scaled >= 0 ? (scaled + from / 2) / from
+                                      : -((-scaled + from / 2) / from));
+}
+
 }  // namespace
 
-int ScaleToDpi(int pixels, int dpi) {
-  const long long scaled = static_cast<long long>(pixels) * dpi;
-  return static_cast<int>(scaled >= 0 ? (scaled + kDesignDpi / 2) / kDesignDpi
-                                      : -((-scaled + kDesignDpi / 2) / kDesignDpi));
-}
+int ScaleToDpi(int pixels, int dpi) { return Rescaled(pixels, dpi, kDesignDpi); }
+int ScaleFromDpi(int pixels, int dpi) { return Rescaled(pixels, kDesignDpi, dpi); }
 
 MainLayout DesignLayout(int dpi) {
   MainLayout d;

@@ -39,8 +39,10 @@ inline constexpr int kMinWidth = 610;
 inline constexpr int kMinHeight = 400;
 inline constexpr int kDesignDpi = 96;
 
-// `pixels` at 96 DPI, at `dpi`.
+// `pixels` at 96 DPI, at `dpi`; and back: `pixels` at `dpi`, at 96 DPI. Both round to the
+// nearest pixel, halves away from zero.
 int ScaleToDpi(int pixels, int dpi);
+int ScaleFromDpi(int pixels, int dpi);
 
 // The controls as designed, for a client area of the design size, at `dpi`.
 MainLayout DesignLayout(int dpi = kDesignDpi);

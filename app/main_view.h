@@ -67,8 +67,10 @@ class MainView {
   virtual void OpenSettings(OptionsDialog& dialog) = 0;
   // The program's full path, for the autorun entry.
   [[nodiscard]] virtual std::string ProgramPath() const = 0;
-  // The save dialog ("Save as Text", "Text files (*.txt)|*.txt"); nullopt when cancelled.
-  virtual std::optional<std::string> AskSaveFileName() = 0;
+  // The save dialog ("Save as Text", "Text files (*.txt)|*.txt") in `folder` (the current
+  // one when empty) with `name` filled in; nullopt when cancelled.
+  virtual std::optional<std::string> AskSaveFileName(std::string_view folder,
+                                                     std::string_view name) = 0;
 
   virtual void SetTestCaption(std::string_view caption) = 0;
   // Shows the progress bar and the current-item and counter labels.

@@ -1,7 +1,5 @@
 #include "app/options_dialog.h"
 
-#include "app/product.h"
-
 namespace morvel::app {
 
 namespace {
@@ -149,34 +147,6 @@ bool OptionsDialog::TestHotKey(OptionsForm& form, HotKeyPort& hot_keys) {
   }
   hot_keys.DeleteAtom(atom);
   return true;
-}
-
-bool ReadAutoRun(const platform::Registry& registry) {
-  const auto value =
-      platform::ReadText(registry, platform::RootKey::CurrentUser, kRunKey, kProductName);
-  return value && value->find(kStartSwitch) != std::string::npos;
-}
-
-std::optional<std::string> WriteAutoRun(platform::Registry& registry, bool on,
-                                        std::string_view program_path) {
-  constexpr auto kUser = platform::RootKey::CurrentUser;
-  platform::Status status;
-  if (on) {
-    const std::string data = std::string(program_path) + " " + std::string(kStartSwitch);
-    status = registry.WriteValue(
-        kUser, kRunKey, platform::RegistryValue::MakeString(std::string(kProductName), data));
-  } else {
-    status = registry.DeleteValue(kUser, kRunKey, kProductName);
-    if (status.kind == platform::ErrorKind::NotFound) status = platform::Status::Ok();
-  }
-  if (status.ok()) return std::nullopt;
-  const std::string why = " (" + std::string(platform::ErrorKindName(status.kind)) + ").";
-  return on ? "Morvel could not be set to run when the computer starts: the registry refused "
-              "the change" +
-                  why
-            : "Morvel could not be kept from running when the computer starts: the registry "
-              "refused the change" +
-                  why;
 }
 
 void ApplyEditedSettings(const TOptionsSetting& from, TOptionsSetting& to) {

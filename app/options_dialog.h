@@ -12,7 +12,6 @@
 
 #include "app/boss_key.h"
 #include "engine/options_setting.h"
-#include "platform/registry.h"
 
 namespace morvel::app {
 
@@ -62,7 +61,7 @@ struct OptionsChoice {
 
 class OptionsDialog {
  public:
-  // `auto_start`: whether the autorun entry is there now (ReadAutoRun).
+  // `auto_start`: whether the program starts with Windows now (Autorun::IsOn).
   OptionsDialog(const TOptionsSetting& settings, bool auto_start);
 
   // The controls as the dialog opens.
@@ -100,15 +99,6 @@ class OptionsDialog {
   TShortcut settled_key_;
   std::optional<OptionsChoice> accepted_;
 };
-
-// The autorun entry: the value "Morvel" under the current user's Run key.
-inline constexpr std::string_view kRunKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-// Whether the entry is there and holds "-Start"; a missing key or value is false.
-bool ReadAutoRun(const platform::Registry& registry);
-// Writes the entry as `program_path` + " -Start", or removes it (a missing one is fine).
-// The message to show when the registry refused, else nullopt.
-std::optional<std::string> WriteAutoRun(platform::Registry& registry, bool on,
-                                        std::string_view program_path);
 
 // Copies what the dialog edits from `from` into `to`, field by field (the fields the run
 // reads are atomics): whatever else changed meanwhile (ticks, geometry) stays.

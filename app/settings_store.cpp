@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "app/main_layout.h"
+
 namespace morvel {
 
 namespace {
@@ -16,6 +18,14 @@ constexpr const char* kWindow = "Window";
 std::int32_t ReadInt32(const IniDocument& ini, const char* section, const char* key,
                        std::int32_t fallback) {
   return static_cast<std::int32_t>(ini.ReadInteger(section, key, fallback));
+}
+
+// A stored distance (96 DPI) at `dpi`; `fallback`, in pixels at `dpi` already, when there is
+// none.
+std::int32_t ReadScaled(const IniDocument& ini, const char* key, std::int32_t fallback, int dpi) {
+  const auto stored = ini.ReadIntegerIf(kWindow, key);
+  if (!stored) return fallback;
+  return app::ScaleToDpi(static_cast<std::int32_t>(*stored), dpi);
 }
 
 }  // namespace
@@ -59,10 +69,10 @@ void LoadSettings(const IniDocument& ini, TOptionsSetting& o, Catalogue& catalog
     o.State = WindowState::Maximized;
     return;
   }
-  o.Width = ReadInt32(ini, kWindow, "Width", window.width);
-  o.Height = ReadInt32(ini, kWindow, "Height", window.height);
-  o.Left = ReadInt32(ini, kWindow, "Left", (window.screen_width - window.width) / 2);
-  o.Top = ReadInt32(ini, kWindow, "Top", (window.screen_height - window.height) / 2);
+  o.Width = ReadScaled(ini, "Width", window.width, window.dpi);
+  o.Height = ReadScaled(ini, "Height", window.height, window.dpi);
+  o.Left = ReadScaled(ini, "Left", (window.screen_width - window.width) / 2, window.dpi);
+  o.Top = ReadScaled(ini, "Top", (window.screen_height - window.height) / 2, window.dpi);
 }
 
 void SaveSettings(IniDocument& ini, const TOptionsSetting& o, const Catalogue& catalogue,
@@ -96,10 +106,11 @@ void SaveSettings(IniDocument& ini, const TOptionsSetting& o, const Catalogue& c
   ini.WriteBool(kSettings, "FastScan", o.FastScan);
 
   if (window.show_command) ini.WriteInteger(kWindow, "State", *window.show_command);
-  ini.WriteInteger(kWindow, "Left", window.left);
-  ini.WriteInteger(kWindow, "Top", window.top);
-  ini.WriteInteger(kWindow, "Width", window.width);
-  ini.WriteInteger(kWindow, "Height", window.height);
+  const auto at96 = [&](std::int32_t pixels) { return app::ScaleFromDpi(pixels, window.dpi); };
+  ini.WriteInteger(kWindow, "Left", at96(window.left));
+  ini.WriteInteger(kWindow, "Top", at96(window.top));
+  ini.WriteInteger(kWindow, "Width", at96(window.width));
+  ini.WriteInteger(kWindow, "Height", at96(window.height));
 }
 
 IniDocument ReadSettingsFile(const platform::FileSystem& files, const std::string& exe_folder) {

@@ -14,18 +14,25 @@ namespace morvel {
 
 inline constexpr const char* kSettingsFile = "settings.ini";
 
-// What the window geometry defaults are computed from when settings.ini lacks them.
+// The window's geometry is stored in pixels at 96 DPI, as a window of 96 DPI measures it,
+// and scaled to and from the DPI the window has: a window saved at 144 DPI comes back at
+// its size, not half as large again, at 96.
+
+// What the window geometry defaults are computed from when settings.ini lacks them, in
+// pixels at `dpi`, the DPI the window will have.
 struct WindowDefaults {
   std::int32_t screen_width = 1024;
   std::int32_t screen_height = 768;
   std::int32_t width = kDesignWidth;  // the window's current size
   std::int32_t height = kDesignHeight;
+  int dpi = 96;
 };
 
-// The main window as it is when the settings are saved.
+// The main window as it is when the settings are saved, in pixels at its `dpi`.
 struct WindowPlacement {
   std::optional<int> show_command;  // 1 normal, 2 minimized, 3 maximized; nullopt if unreadable
   std::int32_t left = 0, top = 0, width = kDesignWidth, height = kDesignHeight;
+  int dpi = 96;
 };
 
 // Reads everything in the stored order; missing keys and unreadable numbers give defaults.

@@ -32,7 +32,9 @@ class StreamView final : public app::MainView {
   void OpenCustomListsEditor(app::CustomListEditor&) override {}
   void OpenSettings(app::OptionsDialog&) override {}
   std::string ProgramPath() const override { return {}; }
-  std::optional<std::string> AskSaveFileName() override { return std::nullopt; }
+  std::optional<std::string> AskSaveFileName(std::string_view, std::string_view) override {
+    return std::nullopt;
+  }
   void SetTestCaption(std::string_view) override {}
   void ShowProgressArea() override {}
   void SetProgressPosition(int position) override;

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "app/help_topics.h"
 #include "app/product.h"
 #include "gui/base/dialog.h"
 #include "gui/base/window_tools.h"
@@ -29,6 +30,7 @@ class AboutDialog final : public Dialog {
       : Dialog(instance, IDD_ABOUT), banner_(LoadPictureResource(instance, IDP_BANNER)) {}
 
  protected:
+  std::string_view HelpTopic() const override { return app::kHelpWelcome; }
   void OnInit() override {
     SetText(IDC_ABOUT_TITLE, app::kProductName);
     SetText(IDC_ABOUT_MAIL, "<a>" + std::string(app::kSupportMail) + "</a>");

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "app/help_topics.h"
 #include "gui/base/dialog.h"
 #include "gui/base/resource_string.h"
 #include "gui/resource.h"
@@ -16,6 +17,7 @@ class AskDeleteDialog final : public Dialog {
   [[nodiscard]] bool dont_show_again() const { return dont_show_again_; }
 
  protected:
+  std::string_view HelpTopic() const override { return app::kHelpTestAndClean; }
   void OnInit() override {
     SetText(IDC_ASK_LABEL1, ResourceString(instance(), IDS_ASK_WARNING));
     SetText(IDC_ASK_LABEL5, ResourceString(instance(), IDS_ASK_QUESTION));

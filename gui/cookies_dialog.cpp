@@ -4,6 +4,7 @@
 #include <string>
 
 #include "app/cookies_manager.h"
+#include "app/help_topics.h"
 #include "gui/base/dialog.h"
 #include "gui/base/scoped.h"
 #include "gui/base/window_tools.h"
@@ -23,6 +24,7 @@ class CookiesDialog final : public Dialog {
       : Dialog(instance, IDD_COOKIES), manager_(port) {}
 
  protected:
+  std::string_view HelpTopic() const override { return app::kHelpCookiesManager; }
   void OnInit() override { Show(); }
 
   bool OnCommand(int id, int notification) override {

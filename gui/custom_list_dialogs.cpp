@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "app/help_topics.h"
 #include "app/main_layout.h"
 #include "gui/base/dialog.h"
 #include "gui/custom_list_entry_dialogs.h"
@@ -21,6 +22,7 @@ class CustomListsView final : public Dialog {
       : Dialog(instance, IDD_CUSTOMLISTS), editor_(editor) {}
 
  protected:
+  std::string_view HelpTopic() const override { return app::kHelpCustomList; }
   void OnInit() override {
     HWND list = Item(IDC_CL_CONTENT);
     ListView_SetExtendedListViewStyle(list, LVS_EX_FULLROWSELECT);

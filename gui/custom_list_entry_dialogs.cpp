@@ -3,6 +3,7 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
+#include "app/help_topics.h"
 #include "app/product.h"
 #include "gui/base/barrier.h"
 #include "gui/base/dialog.h"
@@ -31,6 +32,7 @@ class EntryView : public Dialog {
   std::optional<std::string> entry;
 
  protected:
+  std::string_view HelpTopic() const override { return app::kHelpCustomList; }
   // OK: the dialog closes with the form's entry, or stays open after the form's refusal.
   bool Accept() {
     if (!form_.OkEnabled()) return true;

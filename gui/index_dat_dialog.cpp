@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <string>
 
+#include "app/help_topics.h"
 #include "app/index_dat_viewer.h"
 #include "app/main_layout.h"
 #include "gui/base/dialog.h"
@@ -35,6 +36,7 @@ class IndexDatDialog final : public Dialog, private app::IndexDatViewerView {
       : Dialog(instance, IDD_INDEXDAT), system_(system), viewer_(files, system, *this) {}
 
  protected:
+  std::string_view HelpTopic() const override { return app::kHelpIndexDatViewer; }
   void OnInit() override {
     caption_ = ResourceString(instance(), IDS_INDEXDAT_CAPTION);
     if (caption_.empty()) caption_ = app::kIndexDatViewerCaption;

@@ -53,15 +53,16 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int show_command) {
   InitCommonControlsEx(&controls);
   auto machine = morvel::platform::win32::Win32Machine::Open();
   morvel::gui::WindowQuestions questions(GetCurrentThreadId());
-  morvel::platform::Port port{machine->registry(), machine->files(), machine->system(),
-                              machine->windows(),  questions,        machine->protected_storage(),
-                              machine->internet()};
+  morvel::platform::Port port{machine->registry(), machine->files(),
+                              machine->system(),   machine->windows(),
+                              questions,           machine->protected_storage(),
+                              machine->internet(), machine->logon_tasks()};
   // The design size at the screen's DPI, for a window without a stored size.
   const int dpi = morvel::platform::win32::DpiOfWindow(nullptr);
   morvel::app::ProgramState state = morvel::app::LoadProgramState(
       port, {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN),
              morvel::app::ScaleToDpi(morvel::kDesignWidth, dpi),
-             morvel::app::ScaleToDpi(morvel::kDesignHeight, dpi)});
+             morvel::app::ScaleToDpi(morvel::kDesignHeight, dpi), dpi});
   morvel::gui::MainWindow window(state, port, questions, FirstArgument());
   if (!window.Create(instance)) {
     MessageBoxW(nullptr, L"Morvel could not create its window.",

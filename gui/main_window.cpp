@@ -3,8 +3,10 @@
 #include <shellapi.h>
 #include <windowsx.h>
 
+#include "common/text.h"
 #include "gui/about_dialog.h"
 #include "gui/base/barrier.h"
+#include "gui/base/dialog.h"
 #include "gui/base/window_tools.h"
 #include "gui/cookies_dialog.h"
 #include "gui/index_dat_dialog.h"
@@ -16,6 +18,20 @@
 namespace morvel::gui {
 
 using platform::win32::Wide;
+
+namespace {
+
+// A caption's mnemonic in upper case: the letter after its "&" ("&&" is an ampersand).
+char MnemonicOf(std::string_view caption) {
+  for (std::size_t i = 0; i + 1 < caption.size(); ++i) {
+    if (caption[i] != '&') continue;
+    if (caption[i + 1] != '&') return UpperAscii(caption[i + 1]);
+    ++i;
+  }
+  return 0;
+}
+
+}  // namespace
 
 MainWindow::MainWindow(app::ProgramState& state, platform::Port& port, WindowQuestions& questions,
                        std::string first_argument)
@@ -92,6 +108,20 @@ void MainWindow::Show(int show_command) {
 bool MainWindow::PreTranslate(MSG& msg) {
   if (hwnd_ == nullptr) return false;
   if (TranslateAcceleratorW(hwnd_, accelerators_, &msg) != 0) return true;
+  if (msg.hwnd == hwnd_ || IsChild(hwnd_, msg.hwnd)) {
+    if (msg.message == WM_KEYDOWN && msg.wParam == VK_F1) {
+      OnCommand(ID_HELP_HELP);
+      return true;
+    }
+    // The main window is no dialog: the label's mnemonic ("Cleaner &Settings") is the
+    // window's to handle, and it leads to the tree the label names. Its character is taken
+    // (the key itself went by, so that letting Alt go opens no menu).
+    if (msg.message == WM_SYSCHAR && msg.wParam < 0x80 &&
+        UpperAscii(static_cast<char>(msg.wParam)) == MnemonicOf(TextOf(Control(IDC_LABEL1)))) {
+      SetFocus(Control(IDC_TREE));
+      return true;
+    }
+  }
   return IsDialogMessageW(hwnd_, &msg) != FALSE;
 }
 

@@ -44,7 +44,8 @@ class MainWindow final : public app::MainView, public app::HotKeyPort {
   void OpenCustomListsEditor(app::CustomListEditor& editor) override;
   void OpenSettings(app::OptionsDialog& dialog) override;
   std::string ProgramPath() const override;
-  std::optional<std::string> AskSaveFileName() override;
+  std::optional<std::string> AskSaveFileName(std::string_view folder,
+                                             std::string_view name) override;
   void SetTestCaption(std::string_view caption) override;
   void ShowProgressArea() override;
   void SetProgressPosition(int position) override;

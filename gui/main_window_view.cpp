@@ -110,23 +110,21 @@ void MainWindow::OpenSettings(app::OptionsDialog& dialog) {
   if (IsWindowEnabled(hwnd_)) ShowOptionsDialog(instance_, hwnd_, dialog, *this);
 }
 
-std::string MainWindow::ProgramPath() const {
-  std::wstring path(MAX_PATH, L'\0');
-  for (;;) {
-    const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-    if (length < path.size()) return Narrow(path.substr(0, length));
-    path.resize(path.size() * 2);  // cut short: a longer buffer
-  }
-}
+std::string MainWindow::ProgramPath() const { return gui::ProgramPath(); }
 
-std::optional<std::string> MainWindow::AskSaveFileName() {
+std::optional<std::string> MainWindow::AskSaveFileName(std::string_view folder,
+                                                       std::string_view name) {
   wchar_t file[MAX_PATH] = {};
+  const std::wstring first = Wide(name).substr(0, MAX_PATH - 1);
+  std::copy(first.begin(), first.end(), file);
+  const std::wstring initial = Wide(folder);
   OPENFILENAMEW ofn{};
   ofn.lStructSize = sizeof ofn;
   ofn.hwndOwner = hwnd_;
   ofn.lpstrFilter = L"Text files (*.txt)\0*.txt\0";
   ofn.lpstrFile = file;
   ofn.nMaxFile = MAX_PATH;
+  ofn.lpstrInitialDir = initial.empty() ? nullptr : initial.c_str();
   ofn.lpstrTitle = L"Save as Text";
   ofn.Flags = OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
   if (!GetSaveFileNameW(&ofn)) return std::nullopt;
@@ -251,6 +249,7 @@ void MainWindow::SaveSettings() {
   placement.top = r.top;
   placement.width = r.right - r.left;
   placement.height = r.bottom - r.top;
+  placement.dpi = dpi_;
   app::SaveProgramState(port_, state_, placement);
 }
 

@@ -6,6 +6,7 @@
 #include <span>
 #include <string>
 
+#include "app/help_topics.h"
 #include "gui/base/dialog.h"
 #include "gui/base/window_tools.h"
 #include "gui/resource.h"
@@ -39,6 +40,7 @@ class OptionsView final : public Dialog {
       : Dialog(instance, IDD_OPTIONS), dialog_(dialog), hot_keys_(hot_keys) {}
 
  protected:
+  std::string_view HelpTopic() const override { return app::kHelpSettings; }
   void OnInit() override {
     HWND pages = Item(IDC_OPT_PAGES);
     for (std::size_t i = 0; i < kPages.size(); ++i) {
@@ -59,7 +61,6 @@ class OptionsView final : public Dialog {
       enable(hwnd(), 6 /* ETDT_ENABLETAB */);
     Show(dialog_.initial());
     ShowPage(0, false);
-    FilterKeys();
   }
 
   bool OnCommand(int id, int notification) override {

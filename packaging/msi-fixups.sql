@@ -6,3 +6,5 @@ UPDATE `Component` SET `Attributes` = 144 WHERE `Component` = 'FirstSettings'
 UPDATE `Shortcut` SET `Target` = '[#morvel.exe]' WHERE `Shortcut` = 'StartMenuMorvel'
 -- reg.exe from the system folder (34), deferred (1024), its failure ignored (64).
 UPDATE `CustomAction` SET `Type` = 1122, `Source` = 'SystemFolder' WHERE `Action` = 'RemoveAutorun'
+-- schtasks.exe likewise, as the system rather than the user (2048).
+UPDATE `CustomAction` SET `Type` = 3170, `Source` = 'SystemFolder' WHERE `Action` = 'RemoveAutorunTask'

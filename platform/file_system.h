@@ -92,6 +92,10 @@ class FolderHandle {
   // FileSystem::OpenToOverwrite of the file `name`: exclusive, never through a link (Link).
   [[nodiscard]] virtual Result<std::unique_ptr<FileWriter>> OpenFileToOverwrite(
       std::string_view name) = 0;
+  // FileSystem::OpenForReading of the file `name`, never through a link (Link):
+  // AccessDenied for a folder, NotFound when missing.
+  [[nodiscard]] virtual Result<std::unique_ptr<FileReader>> OpenListedFile(
+      std::string_view name) const = 0;
 };
 
 // A recycle bin as the shell counts it.

@@ -3,6 +3,7 @@
 // real Win32 one or the emulated machine) provides all parts; the front end provides
 // the questions.
 
+#include "platform/autorun.h"
 #include "platform/file_system.h"
 #include "platform/internet.h"
 #include "platform/protected_storage.h"
@@ -20,6 +21,7 @@ struct Port {
   UserQuestions& questions;
   ProtectedStorage& protected_storage;
   Internet& internet;
+  LogonTasks& logon_tasks;
 };
 
 }  // namespace morvel::platform

@@ -16,7 +16,7 @@ native=(build-essential cmake ninja-build pkg-config libsqlite3-dev libjpeg62-tu
 package=(mingw-w64 g++-mingw-w64-i686-posix dpkg-dev tcl xz-utils debian-archive-keyring googletest
          wixl msitools fp-utils zip)
 # The packaging tests among the native ones compile and read back the help file.
-check=(libgtest-dev libbenchmark-dev fp-utils libchm-bin)
+check=(libgtest-dev libgmock-dev libbenchmark-dev fp-utils libchm-bin)
 tests=(clang clang-format libclang-rt-14-dev
        wine wine32:i386 xvfb xauth imagemagick xdotool)
 case $mode in

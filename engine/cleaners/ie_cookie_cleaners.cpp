@@ -29,13 +29,11 @@ void CleanIeCookies(RunContext& run) {
   // Cookie files are taken from the folder itself, never from one a link leads to.
   const auto held = EnterFolder(run, folder, FolderOrigin::Program, FolderReach::Files);
   if (!held) return;
-  const std::vector<std::string> keep =
+  const CookieKeepList keep =
       ReadCookieKeepList(run.port().files, run.port().system.ExecutableFolder());
   std::vector<FileEntry> cookies;
   (void)held->Enumerate([&](const FileEntry& entry) {
-    // Kept names compare exactly, letter case included.
-    if (IsCookieFile(entry) && std::find(keep.begin(), keep.end(), entry.name) == keep.end())
-      cookies.push_back(entry);
+    if (IsCookieFile(entry) && !keep.Keeps(*held, entry.name)) cookies.push_back(entry);
     return true;
   });
   std::uint64_t bytes = 0;

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "gui/base/barrier.h"
+#include "gui/base/window_tools.h"
 #include "platform/win32/win32_util.h"
 
 namespace morvel::gui {
@@ -90,7 +91,14 @@ LRESULT CALLBACK Dialog::KeyFilter(int code, WPARAM wparam, LPARAM lparam) {
             static_cast<Dialog*>(GetPropW(GetAncestor(msg->hwnd, GA_ROOT), kDialogProperty))) {
       // Asked once: an outer dialog's filter further down the chain would ask the same one.
       return Guarded(
-                 "dialog key", [&] { return self->OnKey(*msg); }, [] { return false; })
+                 "dialog key",
+                 [&] {
+                   if (self->OnKey(*msg)) return true;
+                   if (msg->message != WM_KEYDOWN || msg->wParam != VK_F1) return false;
+                   OpenHelp(self->hwnd_, self->HelpTopic());
+                   return true;
+                 },
+                 [] { return false; })
                  ? TRUE
                  : FALSE;
     }
@@ -100,6 +108,7 @@ LRESULT CALLBACK Dialog::KeyFilter(int code, WPARAM wparam, LPARAM lparam) {
 
 void Dialog::Initialise() {
   OnInit();
+  FilterKeys();
   CentreOnOwner(hwnd_);
   // The focus starts on the default button, so that Enter answers the dialog at once,
   // whatever control comes first in the tab order.

@@ -41,12 +41,13 @@ class Dialog {
   virtual std::optional<INT_PTR> OnMessage(UINT /*message*/, WPARAM, LPARAM) {
     return std::nullopt;
   }
-  // After FilterKeys: a key message for any control of the dialog before the dialog
-  // manager sees it (Tab, Enter, Esc, mnemonics); true when handled, and it goes no
-  // further. Of nested dialogs, the one the message's window belongs to is asked.
+  // A key message for any control of the dialog before the dialog manager sees it (Tab,
+  // Enter, Esc, mnemonics); true when handled, and it goes no further. F1 that no dialog
+  // takes opens the help. Of nested dialogs, the one the message's window belongs to is
+  // asked.
   virtual bool OnKey(const MSG& /*message*/) { return false; }
-  // From OnInit: OnKey sees the dialog's key messages until it closes.
-  void FilterKeys();
+  // The page of the help file that F1 opens over this dialog; empty for the file's first.
+  [[nodiscard]] virtual std::string_view HelpTopic() const { return {}; }
 
   [[nodiscard]] HWND hwnd() const { return hwnd_; }
   [[nodiscard]] HINSTANCE instance() const { return instance_; }
@@ -61,6 +62,7 @@ class Dialog {
   static INT_PTR CALLBACK Procedure(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam);
   INT_PTR Handle(UINT message, WPARAM wparam, LPARAM lparam);
   void Initialise();
+  void FilterKeys();
 
   static LRESULT CALLBACK KeyFilter(int code, WPARAM wparam, LPARAM lparam);
   struct HookDeleter {

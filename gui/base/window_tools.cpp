@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "app/product.h"
 #include "platform/win32/win32_util.h"
 
 namespace morvel::gui {
@@ -17,6 +18,28 @@ int ShowMessageBox(HWND owner, std::string_view text, std::string_view caption, 
 
 void OpenWithShell(HWND owner, std::string_view target, int show) {
   ShellExecuteW(owner, L"open", Wide(target).c_str(), nullptr, nullptr, show);
+}
+
+std::string ProgramPath() {
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (length < path.size()) return platform::win32::Narrow(path.substr(0, length));
+    path.resize(path.size() * 2);  // cut short: a longer buffer
+  }
+}
+
+void OpenHelp(HWND owner, std::string_view topic) {
+  std::string file = ProgramPath();
+  file = file.substr(0, file.find_last_of('\\') + 1) + std::string(app::kHelpFile);
+  if (topic.empty()) {
+    OpenWithShell(owner, file);
+    return;
+  }
+  // The viewer takes the rest of its command line as one name, blanks and all, so the
+  // path goes unquoted; "::/" names the page inside the file.
+  const std::wstring page = Wide(file + "::/" + std::string(topic));
+  ShellExecuteW(owner, L"open", L"hh.exe", page.c_str(), nullptr, SW_SHOW);
 }
 
 HWND AddHint(HWND owner, HWND control, std::string_view text, DWORD ex_style) {

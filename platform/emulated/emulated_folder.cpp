@@ -189,6 +189,17 @@ class HeldFolder final : public FolderHandle {
     return OpenHostWriterAt(fd_.get(), actual, services_.open_files);
   }
 
+  // Shared reading works on a file in use, as it does on Windows.
+  [[nodiscard]] Result<std::unique_ptr<FileReader>> OpenListedFile(
+      std::string_view name) const override {
+    using Reader = std::unique_ptr<FileReader>;
+    std::string actual;
+    struct stat st {};
+    if (Status found = Lookup(name, actual, st); !found) return Fail<Reader>(found);
+    if (S_ISLNK(st.st_mode)) return Fail<Reader>(LinkMet());
+    return OpenHostReaderAt(fd_.get(), actual, services_.open_files);
+  }
+
  private:
   Status Lookup(std::string_view name, std::string& actual, struct stat& st) const {
     if (!IsValidWindowsName(name)) return FileNotFound();

@@ -157,8 +157,13 @@ bool OpenFiles::Held(FileId id) const {
 
 Result<std::unique_ptr<FileReader>> OpenHostReader(const std::filesystem::path& file,
                                                    std::shared_ptr<OpenFiles> open_files) {
+  return OpenHostReaderAt(AT_FDCWD, file.string(), std::move(open_files));
+}
+
+Result<std::unique_ptr<FileReader>> OpenHostReaderAt(int folder_fd, const std::string& name,
+                                                     std::shared_ptr<OpenFiles> open_files) {
   struct stat status {};
-  auto fd = OpenRegular(AT_FDCWD, file.c_str(), O_RDONLY, status);
+  auto fd = OpenRegular(folder_fd, name.c_str(), O_RDONLY, status);
   if (!fd) return Fail<std::unique_ptr<FileReader>>(fd.status);
   const OpenFiles::FileId id{status.st_dev, status.st_ino};
   if (!open_files->AddReader(id)) return Fail<std::unique_ptr<FileReader>>(InUse());

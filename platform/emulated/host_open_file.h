@@ -48,6 +48,11 @@ class OpenFiles {
 Result<std::unique_ptr<FileReader>> OpenHostReader(const std::filesystem::path& file,
                                                    std::shared_ptr<OpenFiles> open_files);
 
+// OpenHostReader of the entry `name` of the host folder open as `folder_fd`. A link is
+// never followed: opening one is Link.
+Result<std::unique_ptr<FileReader>> OpenHostReaderAt(int folder_fd, const std::string& name,
+                                                     std::shared_ptr<OpenFiles> open_files);
+
 // Whom a writer lets open the file beside it.
 enum class WriterSharing { None, ReadWrite };
 

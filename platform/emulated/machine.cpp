@@ -4,6 +4,7 @@
 #include <sstream>
 #include <system_error>
 
+#include "platform/emulated/emulated_autorun.h"
 #include "platform/emulated/emulated_files.h"
 #include "platform/emulated/emulated_internet.h"
 #include "platform/emulated/emulated_pstore.h"
@@ -188,7 +189,8 @@ class ImageMachine : public EmulatedMachine {
         system_(facts_),
         windows_(facts_, image / "stores" / "clipboard.txt"),
         pstore_(EmulatedPStore::Load(image / "stores" / "pstore.ini")),
-        internet_(image / "stores") {
+        internet_(image / "stores"),
+        logon_tasks_(MakeEmulatedLogonTasks(facts_, files_)) {
     // A user who is no administrator may read HKEY_LOCAL_MACHINE but not change it.
     registry_->SetLocalMachineWritable(facts_.administrator);
     files_.SetTemporaryJournal(TemporaryJournalOf(image));
@@ -200,6 +202,7 @@ class ImageMachine : public EmulatedMachine {
   WindowSystem& windows() override { return windows_; }
   ProtectedStorage& protected_storage() override { return *pstore_; }
   Internet& internet() override { return internet_; }
+  LogonTasks& logon_tasks() override { return *logon_tasks_; }
   [[nodiscard]] const MachineFacts& facts() const override { return facts_; }
 
   void Save() override {
@@ -225,6 +228,7 @@ class ImageMachine : public EmulatedMachine {
   EmulatedWindowSystem windows_;
   std::unique_ptr<EmulatedPStore> pstore_;
   EmulatedInternet internet_;
+  std::unique_ptr<LogonTasks> logon_tasks_;
 
   void Write(const std::filesystem::path& file, std::string_view bytes) const {
     if (const int error = WriteFileAtomically(file, bytes, TemporaryJournalOf(image_)); error != 0)

@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/autorun.h"
 #include "platform/emulated/machine_facts.h"
 #include "platform/file_system.h"
 #include "platform/internet.h"
@@ -40,6 +41,7 @@ class EmulatedMachine {
   virtual WindowSystem& windows() = 0;
   virtual ProtectedStorage& protected_storage() = 0;
   virtual Internet& internet() = 0;
+  virtual LogonTasks& logon_tasks() = 0;
 
   // What machine.ini says (its defaults where it is silent): folders, drives, version...
   [[nodiscard]] virtual const MachineFacts& facts() const = 0;

@@ -242,20 +242,45 @@ Result<std::unique_ptr<FileWriter>> OpenFileToOverwrite(std::string_view path) {
   return OpenToWrite(path, 0);
 }
 
-Result<std::unique_ptr<FileWriter>> OpenToWrite(std::string_view path, DWORD sharing) {
-  using Writer = std::unique_ptr<FileWriter>;
+namespace {
+
+// An existing plain file opened with `access` and `sharing`, never through a link, and its
+// size.
+Result<UniqueHandle> OpenPlainFile(std::string_view path, DWORD access, DWORD sharing,
+                                   std::uint64_t& size) {
   // FILE_FLAG_OPEN_REPARSE_POINT opens a link as the link instead of what it leads to.
-  UniqueHandle file = OwnFile(
-      CreateFileW(Wide(path).c_str(), GENERIC_READ | GENERIC_WRITE, sharing, nullptr, OPEN_EXISTING,
-                  FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-  if (!file) return FailedWith<Writer>(GetLastError());
+  UniqueHandle file =
+      OwnFile(CreateFileW(Wide(path).c_str(), access, sharing, nullptr, OPEN_EXISTING,
+                          FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  if (!file) return FailedWith<UniqueHandle>(GetLastError());
   BY_HANDLE_FILE_INFORMATION info;
-  if (!GetFileInformationByHandle(file.get(), &info)) return FailedWith<Writer>(GetLastError());
+  if (!GetFileInformationByHandle(file.get(), &info))
+    return FailedWith<UniqueHandle>(GetLastError());
   if (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)
-    return FailedWith<Writer>(kErrorLinkMet);
+    return FailedWith<UniqueHandle>(kErrorLinkMet);
   if (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-    return FailedWith<Writer>(ERROR_ACCESS_DENIED);
-  return Result<Writer>::Of(std::make_unique<Win32FileWriter>(std::move(file)));
+    return FailedWith<UniqueHandle>(ERROR_ACCESS_DENIED);
+  size = Join(info.nFileSizeHigh, info.nFileSizeLow);
+  return Result<UniqueHandle>::Of(std::move(file));
+}
+
+}  // namespace
+
+Result<std::unique_ptr<FileWriter>> OpenToWrite(std::string_view path, DWORD sharing) {
+  std::uint64_t size = 0;
+  auto file = OpenPlainFile(path, GENERIC_READ | GENERIC_WRITE, sharing, size);
+  if (!file) return {nullptr, file.status};
+  return Result<std::unique_ptr<FileWriter>>::Of(
+      std::make_unique<Win32FileWriter>(std::move(file.value)));
+}
+
+Result<std::unique_ptr<FileReader>> OpenToRead(std::string_view path) {
+  std::uint64_t size = 0;
+  auto file = OpenPlainFile(path, GENERIC_READ,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, size);
+  if (!file) return {nullptr, file.status};
+  return Result<std::unique_ptr<FileReader>>::Of(
+      std::make_unique<Win32FileReader>(std::move(file.value), size));
 }
 
 Status ShellDeletePath(std::string_view path, bool files_only) {

@@ -29,6 +29,9 @@ Result<std::unique_ptr<FileWriter>> OpenFileToOverwrite(std::string_view path);
 // Opens an existing plain file for reading and writing with `sharing`, never through a
 // link (ERROR_REPARSE_POINT_ENCOUNTERED).
 Result<std::unique_ptr<FileWriter>> OpenToWrite(std::string_view path, DWORD sharing);
+// Opens an existing plain file for reading, shared for reading, writing and deletion, never
+// through a link (ERROR_REPARSE_POINT_ENCOUNTERED).
+Result<std::unique_ptr<FileReader>> OpenToRead(std::string_view path);
 // `files_only` refuses a folder (AccessDenied); a link still goes as the link.
 Status ShellDeletePath(std::string_view path, bool files_only = false);
 Status RemoveFolderPath(std::string_view path);

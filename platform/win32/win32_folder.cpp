@@ -83,6 +83,12 @@ class Win32Folder final : public FolderHandle {
     return OpenToWrite(LiteralPath(Joined(path_, name)), 0);
   }
 
+  [[nodiscard]] Result<std::unique_ptr<FileReader>> OpenListedFile(
+      std::string_view name) const override {
+    if (!IsName(name)) return FailedWith<std::unique_ptr<FileReader>>(ERROR_INVALID_NAME);
+    return OpenToRead(LiteralPath(Joined(path_, name)));
+  }
+
  private:
   // A name of this folder only: nothing built from it may point above or beside it, and no
   // wildcard may make the shell match other names.

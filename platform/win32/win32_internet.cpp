@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/win32/win32_com.h"
 #include "platform/win32/win32_util.h"
 
 namespace morvel::platform::win32 {
@@ -20,26 +21,6 @@ constexpr CLSID kUrlHistory = {
     0x3C374A40, 0xBAE4, 0x11CF, {0xBF, 0x7D, 0x00, 0xAA, 0x00, 0x69, 0x46, 0xEE}};
 constexpr IID kUrlHistoryStg2 = {
     0xAFA0DC11, 0xC313, 0x11D0, {0x83, 0x1A, 0x00, 0xC0, 0x4F, 0xD5, 0xAE, 0x38}};
-
-struct ComReleaser {
-  void operator()(IUnknown* object) const { object->Release(); }
-};
-template <class T>
-using ComPtr = std::unique_ptr<T, ComReleaser>;
-
-// COM entered on this thread for one walk; left again only when entering succeeded.
-class ComScope {
- public:
-  ComScope() : entered_(SUCCEEDED(CoInitialize(nullptr))) {}
-  ~ComScope() {
-    if (entered_) CoUninitialize();
-  }
-  ComScope(const ComScope&) = delete;
-  ComScope& operator=(const ComScope&) = delete;
-
- private:
-  bool entered_;
-};
 
 // A cache entry's buffer, aligned for the structure WinINet writes at its start.
 class EntryBuffer {

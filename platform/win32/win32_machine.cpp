@@ -1,5 +1,6 @@
 #include "platform/win32/win32_machine.h"
 
+#include "platform/win32/win32_autorun.h"
 #include "platform/win32/win32_file_system.h"
 #include "platform/win32/win32_internet.h"
 #include "platform/win32/win32_pstore.h"
@@ -17,7 +18,8 @@ class RealMachine final : public Win32Machine {
         system_(MakeWin32SystemInfo()),
         windows_(MakeWin32WindowSystem()),
         pstore_(MakeWin32ProtectedStorage()),
-        internet_(MakeWin32Internet()) {}
+        internet_(MakeWin32Internet()),
+        logon_tasks_(MakeWin32LogonTasks()) {}
 
   Registry& registry() override { return *registry_; }
   FileSystem& files() override { return *files_; }
@@ -25,6 +27,7 @@ class RealMachine final : public Win32Machine {
   WindowSystem& windows() override { return *windows_; }
   ProtectedStorage& protected_storage() override { return *pstore_; }
   Internet& internet() override { return *internet_; }
+  LogonTasks& logon_tasks() override { return *logon_tasks_; }
 
  private:
   std::unique_ptr<Registry> registry_;
@@ -33,6 +36,7 @@ class RealMachine final : public Win32Machine {
   std::unique_ptr<WindowSystem> windows_;
   std::unique_ptr<ProtectedStorage> pstore_;
   std::unique_ptr<Internet> internet_;
+  std::unique_ptr<LogonTasks> logon_tasks_;
 };
 
 }  // namespace

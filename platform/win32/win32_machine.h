@@ -3,6 +3,7 @@
 
 #include <memory>
 
+#include "platform/autorun.h"
 #include "platform/file_system.h"
 #include "platform/internet.h"
 #include "platform/protected_storage.h"
@@ -25,6 +26,7 @@ class Win32Machine {
   virtual WindowSystem& windows() = 0;
   virtual ProtectedStorage& protected_storage() = 0;
   virtual Internet& internet() = 0;
+  virtual LogonTasks& logon_tasks() = 0;
 };
 
 }  // namespace morvel::platform::win32

@@ -34,7 +34,11 @@ class RecordingView final : public app::MainView {
     if (settings) settings(dialog);
   }
   std::string ProgramPath() const override { return "C:\\Program Files\\Morvel\\morvel.exe"; }
-  std::optional<std::string> AskSaveFileName() override { return save_name; }
+  std::optional<std::string> AskSaveFileName(std::string_view folder,
+                                             std::string_view name) override {
+    Note("save as " + std::string(folder) + " | " + std::string(name));
+    return save_name;
+  }
   void SetTestCaption(std::string_view c) override { test_caption = c; }
   void ShowProgressArea() override { Note("progress area"); }
   void SetProgressPosition(int) override {}
@@ -232,7 +236,8 @@ struct ControllerRig {
   RigSystem rig;
   NoProtectedStorage pstore;
   NoInternet internet;
-  platform::Port port{registry, files, system, rig, rig, pstore, internet};
+  KeptTasks tasks;
+  platform::Port port{registry, files, system, rig, rig, pstore, internet, tasks};
   RecordingView view;
   RigHotKeys hot_keys;
   app::BossKey boss_key{hot_keys};

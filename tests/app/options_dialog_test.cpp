@@ -4,6 +4,7 @@
 // settings.ini; Cancel changes nothing.
 #include <gtest/gtest.h>
 
+#include "app/autorun.h"
 #include "tests/app/controller_rig.h"
 
 namespace morvel::testing {
@@ -88,8 +89,6 @@ TEST(OptionsDialog, ModifiersOnTheWayToTabOrEnterAreNotTheKey) {
   EXPECT_EQ(dialog.copy().Hotkey.CharString, "F6");
 }
 
-const std::string kRunValue = "C:\\Program Files\\Morvel\\morvel.exe -Start";
-
 // One OK of the dialog: what the settings were, what the user did, how the system answers,
 // and what must hold afterwards.
 struct CommitCase {
@@ -137,6 +136,7 @@ TEST_P(Commit, CommitsInOrderOrStaysOpen) {
     EXPECT_EQ(r.state.options.Hotkey.CharAscII, before.Hotkey.CharAscII);
     EXPECT_FALSE(r.view.Saw("schedule 0 900000"));
     EXPECT_TRUE(r.registry.values.empty());
+    EXPECT_TRUE(r.tasks.tasks.empty());
     return;
   }
   if (c.check) c.check(r, app::OptionsDialog(r.state.options, false), {});
@@ -160,22 +160,30 @@ INSTANTIATE_TEST_SUITE_P(
                    },
                    true, nullptr,
                    [](ControllerRig& r, auto&, auto&) {
-                     EXPECT_EQ(RunValue(r), kRunValue);
+                     EXPECT_TRUE(r.tasks.tasks.contains("Morvel"));
+                     EXPECT_EQ(RunValue(r), std::nullopt);
                      EXPECT_TRUE(r.state.options.StartWash);
                    }},
-        CommitCase{"AutorunOffRemovesTheEntry",
+        CommitCase{"AutorunOffRemovesTheEntryAndTheTask",
                    [](ControllerRig& r) {
                      r.registry.values[kRunEntry] = platform::RegistryValue::MakeString(
                          "Morvel", "C:\\old\\morvel.exe -Start");
+                     r.tasks.tasks["Morvel"] = "<Task/>";
                    },
                    [](auto&, auto& f) {
                      EXPECT_TRUE(f.auto_start);
                      f.auto_start = false;
                    },
                    true, nullptr,
-                   [](ControllerRig& r, auto&, auto&) { EXPECT_EQ(RunValue(r), std::nullopt); }},
+                   [](ControllerRig& r, auto&, auto&) {
+                     EXPECT_EQ(RunValue(r), std::nullopt);
+                     EXPECT_TRUE(r.tasks.tasks.empty());
+                   }},
         CommitCase{"RefusedRunKeyIsToldAndTheRestCommitted",
-                   [](ControllerRig& r) { r.registry.deny = true; },
+                   [](ControllerRig& r) {
+                     r.tasks.available = false;  // older Windows: the Run value it is
+                     r.registry.deny = true;
+                   },
                    [](auto&, auto& f) {
                      f.auto_start = true;
                      f.fast_scan = false;

@@ -132,6 +132,27 @@ TEST_F(IeCleanersTest, CookiesGoExceptThoseKeptByExactName) {
   }
 }
 
+TEST_F(IeCleanersTest, ACookieSetAgainUnderANewNameStaysKeptByItsSite) {
+  const std::string cookies = Folder(SpecialFolder::Cookies);
+  const std::string program = AppData() + "\\Morvel Tests\\";
+  system().program_folder = program;
+  const auto cookie = [](const std::string& site) {
+    return "id\n1\n" + site + "/\n1024\n0\n31520549\n0\n0\n*\n";
+  };
+  // Kept as OLD1.txt; the site has since set it again, and WinINet named it NEW2.txt.
+  WriteAt(cookies + "\\NEW2.txt", cookie("Mail.Example.com"));
+  WriteAt(cookies + "\\AAAA.txt", cookie("news.example.org"));
+  WriteAt(program + "Cookies.dat",
+          "[Cookies to keep]\r\nCount=1\r\n0=OLD1.txt\r\nSiteCount=1\r\n"
+          "Site0=mail.example.com\r\n");
+  const Outcome clean = TestThenClean("Internet Explorer - Cookies");
+  EXPECT_EQ(clean.count, 1);
+  EXPECT_EQ(clean.lines, std::vector<std::string>{"deleting " + cookies + "\\AAAA.txt"});
+  EXPECT_TRUE(Exists(cookies + "\\NEW2.txt"));
+  EXPECT_FALSE(Exists(cookies + "\\AAAA.txt"));
+  (void)files().ShellDelete(cookies + "\\NEW2.txt");
+}
+
 TEST_F(IeCleanersTest, TestListsTheCacheWithoutItsIndexAndCleanWipesTheIndexInUse) {
   if (!machine().IsEmulated()) GTEST_SKIP() << "the prefix's own browser files would count";
   const std::string cache = Folder(SpecialFolder::InternetCache);

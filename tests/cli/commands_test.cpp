@@ -46,9 +46,10 @@ class DemoImageTest : public ::testing::Test {
   int Run(Command command, platform::Answer answer = platform::Answer::No) {
     auto machine = platform::emulated::EmulatedMachine::Open(dir);
     questions = std::make_unique<ScriptedQuestions>(answer);
-    platform::Port port{machine->registry(), machine->files(), machine->system(),
-                        machine->windows(),  *questions,       machine->protected_storage(),
-                        machine->internet()};
+    platform::Port port{machine->registry(), machine->files(),
+                        machine->system(),   machine->windows(),
+                        *questions,          machine->protected_storage(),
+                        machine->internet(), machine->logon_tasks()};
     out.str("");
     err.str("");
     const int status = command(port, Streams{out, err, false});

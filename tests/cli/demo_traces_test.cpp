@@ -84,9 +84,10 @@ class DemoTraces : public ::testing::Test {
   std::map<std::string, long> Run(bool clean, const std::vector<std::string>& keys = kItems) {
     auto machine = platform::emulated::EmulatedMachine::Open(dir);
     NoQuestions questions;
-    platform::Port port{machine->registry(), machine->files(), machine->system(),
-                        machine->windows(),  questions,        machine->protected_storage(),
-                        machine->internet()};
+    platform::Port port{machine->registry(), machine->files(),
+                        machine->system(),   machine->windows(),
+                        questions,           machine->protected_storage(),
+                        machine->internet(), machine->logon_tasks()};
     std::ostringstream out, err;
     const Streams io{out, err, false};
     const int status = clean ? CleanCommand(port, keys, true, io) : TestCommand(port, keys, io);

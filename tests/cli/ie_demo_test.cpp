@@ -66,7 +66,8 @@ class IeDemo : public ::testing::Test {
                         machine->windows(),
                         yes,
                         machine->protected_storage(),
-                        machine->internet()};
+                        machine->internet(),
+                        machine->logon_tasks()};
     std::ostringstream out, err;
     const Streams io{out, err, false};
     EXPECT_EQ(clean ? CleanCommand(port, keys, false, io) : TestCommand(port, keys, io), 0)

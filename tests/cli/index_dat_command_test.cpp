@@ -40,9 +40,10 @@ class IndexDatCommandTest : public ::testing::Test {
 
   int Run(const std::string& file) {
     auto machine = platform::emulated::EmulatedMachine::Open(dir);
-    platform::Port port{machine->registry(), machine->files(), machine->system(),
-                        machine->windows(),  questions,        machine->protected_storage(),
-                        machine->internet()};
+    platform::Port port{machine->registry(), machine->files(),
+                        machine->system(),   machine->windows(),
+                        questions,           machine->protected_storage(),
+                        machine->internet(), machine->logon_tasks()};
     out.str("");
     err.str("");
     return IndexDatCommand(port, file, Streams{out, err, false});

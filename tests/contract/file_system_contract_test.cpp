@@ -271,6 +271,13 @@ TEST_F(FileSystemContract, AHeldFolderWorksInsideItself) {
     ASSERT_TRUE(writer.ok());
     EXPECT_EQ(writer.value->Size().value, 1u);
   }
+  {
+    auto reader = held.value->OpenListedFile("A.TXT");
+    ASSERT_TRUE(reader.ok());
+    EXPECT_EQ(reader.value->Size(), 3u);
+    EXPECT_EQ(held.value->OpenListedFile("Sub").status.kind, ErrorKind::AccessDenied);
+    EXPECT_EQ(held.value->OpenListedFile("missing").status.kind, ErrorKind::NotFound);
+  }
   EXPECT_TRUE(sub.value->DeleteListedFile("b.txt").ok());
   EXPECT_EQ(sub.value->DeleteListedFile("b.txt").kind, ErrorKind::NotFound);
   EXPECT_EQ(sub.value->DeleteListedFile("Deeper").kind, ErrorKind::AccessDenied);
@@ -286,6 +293,7 @@ TEST_F(FileSystemContract, AHeldFolderWorksInsideItself) {
   EXPECT_EQ(files().OpenFolder(real.value + "\\Link").status.kind, ErrorKind::Link);
   SKIP_IF(backend().MakeLink(Path("link.txt"), Path("a.txt"), false));
   EXPECT_EQ(held.value->OpenFileToOverwrite("link.txt").status.kind, ErrorKind::Link);
+  EXPECT_EQ(held.value->OpenListedFile("link.txt").status.kind, ErrorKind::Link);
   EXPECT_TRUE(held.value->RemoveSubFolder("Link").ok());
   EXPECT_TRUE(files().Exists(Path("a.txt")));
 }

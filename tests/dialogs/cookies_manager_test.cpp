@@ -9,6 +9,7 @@
 #include "common/ini_file.h"
 #include "common/text.h"
 #include "engine/cleaners/cookie_keep_list.h"
+#include "stores/index_dat_time.h"
 #include "tests/harness/two_backend_test.h"
 
 namespace morvel::testing {
@@ -83,7 +84,7 @@ TEST_F(CookiesManagerTest, WithoutACookieFolderTheKeepListStillShowsAndSaves) {
   manager.lists().kept.selected = 0;
   manager.lists().Remove();
   ASSERT_TRUE(manager.Save().ok());
-  EXPECT_EQ(Saved(), "[Cookies to keep]\r\nCount=0\r\n0=a.txt\r\n");
+  EXPECT_EQ(Saved(), "[Cookies to keep]\r\nCount=0\r\n0=a.txt\r\nSiteCount=0\r\n");
 }
 
 TEST_F(CookiesManagerTest, ViewShowsTheSelectedCookiesLinesEachAfterALineBreak) {
@@ -113,6 +114,54 @@ TEST_F(CookiesManagerTest, ViewShowsTheSelectedCookiesLinesEachAfterALineBreak) 
   EXPECT_EQ(manager.View(), std::nullopt) << "a file that cannot be read shows nothing";
 }
 
+// A cookie file as WinINet writes it: one record for `site`, expiring 1 January 2030.
+std::string CookieOf(const std::string& site) {
+  return "id\n42\n" + site + "/\n1024\n893034496\n31520549\n0\n0\n*\n";
+}
+
+TEST_F(CookiesManagerTest, RowsShowSitesAndAKeptSiteKeepsItsCookieUnderANewName) {
+  // The site set its cookie again: WinINet wrote it as NEW2.txt, and OLD1.txt is gone.
+  WriteAt(Path("Cookies\\NEW2.txt"), CookieOf("mail.example.com"));
+  WriteAt(Path("Cookies\\AAAA.txt"), CookieOf("news.example.org"));
+  WriteAt(Path("Cookies\\BBBB.txt"), CookieOf("MAIL.example.com"));
+  WriteAt(Path("Cookies\\plain.txt"), "no record");
+  WriteAt(KeepFile(),
+          "[Cookies to keep]\r\nCount=2\r\n0=OLD1.txt\r\n1=gone.txt\r\nSiteCount=2\r\n"
+          "Site0=mail.example.com\r\nSite1=gone.example\r\n");
+  app::CookiesManager manager = Open();
+  EXPECT_EQ(manager.lists().kept.names,
+            (Names{"mail.example.com (BBBB.txt)", "mail.example.com (NEW2.txt)",
+                   "gone.example (gone.txt)"}));
+  EXPECT_EQ(manager.lists().found.names, (Names{"news.example.org (AAAA.txt)", "plain.txt"}));
+
+  manager.lists().found.selected = 0;
+  manager.lists().Add();
+  ASSERT_TRUE(manager.Save().ok());
+  EXPECT_EQ(Saved(),
+            "[Cookies to keep]\r\nCount=4\r\n0=BBBB.txt\r\n1=NEW2.txt\r\nSiteCount=4\r\n"
+            "Site0=mail.example.com\r\nSite1=mail.example.com\r\n2=gone.txt\r\n3=AAAA.txt\r\n"
+            "Site2=gone.example\r\nSite3=news.example.org\r\n");
+  EXPECT_EQ(ParseCookieKeepList(Saved()).Names(),
+            (Names{"BBBB.txt", "NEW2.txt", "gone.txt", "AAAA.txt"}));
+}
+
+TEST_F(CookiesManagerTest, ViewShowsEachCookiesFields) {
+  WriteAt(Path("Cookies\\NEW2.txt"),
+          CookieOf("mail.example.com") + "lang\nen\nmail.example.com/inbox\n0\n0\n0\n0\n0\n*\n");
+  app::CookiesManager manager = Open();
+  manager.lists().found.selected = 0;
+  const auto shown = manager.View();
+  ASSERT_TRUE(shown.has_value());
+  EXPECT_EQ(shown->caption, "NEW2.txt");
+  // The expiry in the machine's local time and formats; a time of 0 is none.
+  const std::string expires = LastModifiedText(system(), (31520549ULL << 32) | 893034496ULL);
+  EXPECT_NE(expires.find("2030"), std::string::npos) << expires;
+  EXPECT_EQ(shown->text,
+            "\r\nName: id\r\nValue: 42\r\nSite: mail.example.com/\r\nExpires: " + expires +
+                "\r\n\r\nName: lang\r\nValue: en\r\nSite: mail.example.com/inbox\r\nExpires: "
+                "Not Available");
+}
+
 TEST_F(CookiesManagerTest, OkWritesCountAndNumberedKeysOverWhatTheFileHeld) {
   const std::string five =
       "; kept by hand\r\n[Other]\r\nKey=1\r\n[Cookies to keep]\r\nCount=5\r\n0=a\r\n1=b\r\n"
@@ -123,36 +172,37 @@ TEST_F(CookiesManagerTest, OkWritesCountAndNumberedKeysOverWhatTheFileHeld) {
   const struct {
     const char* name;
     std::optional<std::string> before;
-    Names names;
+    std::vector<KeptCookie> kept;
     std::string after;  // the file's start when `whole` is false
     bool whole = true;
   } cases[] = {
       {"a new file",
        std::nullopt,
-       {"x@y[1].txt", "z@w[2].txt"},
-       "[Cookies to keep]\r\nCount=2\r\n0=x@y[1].txt\r\n1=z@w[2].txt\r\n"},
+       {{"x@y[1].txt", "y.example"}, {"z@w[2].txt", ""}},
+       "[Cookies to keep]\r\nCount=2\r\n0=x@y[1].txt\r\n1=z@w[2].txt\r\nSiteCount=2\r\n"
+       "Site0=y.example\r\nSite1=\r\n"},
       // The section is not erased first: keys 2 to 4 stay, below Count's reach.
       {"two names over five",
        five,
-       {"p", "q"},
+       {{"p", ""}, {"q", "q.example"}},
        "; kept by hand\r\n[Other]\r\nKey=1\r\n[Cookies to keep]\r\nCount=2\r\n0=p\r\n1=q\r\n"
-       "2=c\r\n3=d\r\n4=e\r\n"},
+       "2=c\r\n3=d\r\n4=e\r\nSiteCount=2\r\nSite0=\r\nSite1=q.example\r\n"},
       {"an empty list",
        five,
        {},
        "; kept by hand\r\n[Other]\r\nKey=1\r\n[Cookies to keep]\r\nCount=0\r\n0=a\r\n1=b\r\n"
-       "2=c\r\n3=d\r\n4=e\r\n"},
-      {"damaged lines stay as they were", junk, {"a"}, junk, false},
+       "2=c\r\n3=d\r\n4=e\r\nSiteCount=0\r\n"},
+      {"damaged lines stay as they were", junk, {{"a", ""}}, junk, false},
   };
   for (const auto& c : cases) {
     if (c.before)
       WriteAt(KeepFile(), *c.before);
     else
       (void)files().ShellDelete(KeepFile());
-    ASSERT_TRUE(app::WriteCookieKeepList(files(), system().ExecutableFolder(), c.names).ok())
+    ASSERT_TRUE(app::WriteCookieKeepList(files(), system().ExecutableFolder(), c.kept).ok())
         << c.name;
     EXPECT_EQ(c.whole ? Saved() : Saved().substr(0, c.after.size()), c.after) << c.name;
-    EXPECT_EQ(ParseCookieKeepList(Saved()), c.names) << c.name;
+    EXPECT_EQ(ParseCookieKeepList(Saved()).cookies, c.kept) << c.name;
   }
 }
 
@@ -161,8 +211,9 @@ TEST_F(CookiesManagerTest, AUtf16FileStaysUtf16) {
   app::CookiesManager manager = Open();
   manager.lists().kept.names = {"new@site[1].txt"};
   ASSERT_TRUE(manager.Save().ok());
-  EXPECT_EQ(Saved(), "\xFF\xFE" + Utf8ToUtf16LeBytes(
-                                      "[Cookies to keep]\r\nCount=1\r\n0=new@site[1].txt\r\n"));
+  EXPECT_EQ(Saved(), "\xFF\xFE" + Utf8ToUtf16LeBytes("[Cookies to keep]\r\nCount=1\r\n"
+                                                     "0=new@site[1].txt\r\nSiteCount=1\r\n"
+                                                     "Site0=\r\n"));
 }
 
 TEST_F(CookiesManagerTest, AFileThatRefusesIsLeftAsItWasAndTheMessageSaysWhy) {
@@ -181,7 +232,7 @@ TEST_F(CookiesManagerTest, AFileThatRefusesIsLeftAsItWasAndTheMessageSaysWhy) {
 
 TEST_F(CookiesManagerTest, AKeepFileThatCannotBeReadIsNotReplaced) {
   ASSERT_TRUE(files().CreateFolder(KeepFile()).ok());
-  EXPECT_FALSE(app::WriteCookieKeepList(files(), system().ExecutableFolder(), {"a"}).ok());
+  EXPECT_FALSE(app::WriteCookieKeepList(files(), system().ExecutableFolder(), {{"a", ""}}).ok());
   EXPECT_TRUE(files().Stat(KeepFile()).value.IsFolder());
 }
 

@@ -191,9 +191,10 @@ class EscapeTest : public ::testing::Test {
     auto machine = platform::emulated::EmulatedMachine::Open(dir);
     if (hook)
       dynamic_cast<platform::emulated::EmulatedFiles&>(machine->files()).SetListingHook(hook);
-    platform::Port port{machine->registry(), machine->files(), machine->system(),
-                        machine->windows(),  questions,        machine->protected_storage(),
-                        machine->internet()};
+    platform::Port port{machine->registry(), machine->files(),
+                        machine->system(),   machine->windows(),
+                        questions,           machine->protected_storage(),
+                        machine->internet(), machine->logon_tasks()};
     std::ostringstream out, err;
     const cli::Streams io{out, err, false};
     const int status =

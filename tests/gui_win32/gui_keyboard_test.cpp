@@ -1,10 +1,15 @@
 // The window without a mouse: Tab through every control in layout order, Alt and a
-// menu's letter opens it, Alt and a button's letter presses it, and every dialog answers
-// Enter with its default button and Esc with Cancel.
+// menu's letter opens it, Alt and a button's letter presses it, Alt and a label's letter
+// goes to the control it names, F1 opens the help over the window and its dialogs, and
+// every dialog answers Enter with its default button and Esc with Cancel.
 #include <fstream>
+#include <functional>
 #include <iterator>
 
 #include "tests/gui_win32/gui_fixture.h"
+
+// After windows.h, which the fixture brings.
+#include <winternl.h>
 
 namespace morvel::testing::gui {
 namespace {
@@ -145,8 +150,104 @@ TEST_F(Keyboard, ToolDialogsOpenByLetterAndGoByTab) {
     }
   }
   // Esc wrote nothing; Enter was OK, which wrote the keep list as it stood, with the kept
-  // name whose file has gone.
-  EXPECT_EQ(ReadFile(kFolder / "Cookies.dat"), kept);
+  // name whose file has gone (and no site known for it).
+  EXPECT_EQ(ReadFile(kFolder / "Cookies.dat"), kept + "SiteCount=1\r\nSite0=\r\n");
+}
+
+TEST_F(Keyboard, AltAndTheLabelsLetterLeadToTheTree) {
+  ASSERT_TRUE(WaitFor([&] { return FocusedId(main_) == IDC_TREE; })) << FocusedId(main_);
+  for (const int id : {IDC_LOG, IDC_TEST}) {
+    Press(VK_TAB);
+    ASSERT_TRUE(WaitFor([&] { return FocusedId(main_) == id; }, 5s)) << FocusedId(main_);
+  }
+  Press('S', true);  // "Cleaner &Settings"
+  EXPECT_TRUE(WaitFor([&] { return FocusedId(main_) == IDC_TREE; }, 5s)) << FocusedId(main_);
+  EXPECT_FALSE(MenuOpen(main_));
+  EXPECT_EQ(FindWindowW(L"#32770", L"Settings"), nullptr) << "Alt+S is not Ctrl+Alt+S";
+}
+
+// The help viewer's window: its caption is the help file's title.
+HWND HelpWindow() {
+  HWND help = nullptr;
+  WaitFor([&] { return (help = FindWindowW(nullptr, L"Morvel Help")) != nullptr; });
+  return help;
+}
+
+// The command line the process of `window` was started with, read from its memory (the
+// viewer draws no page without a browser engine, so its command line tells the page).
+std::wstring CommandLineOf(HWND window) {
+  DWORD id = 0;
+  GetWindowThreadProcessId(window, &id);
+  const HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, id);
+  if (process == nullptr) return {};
+  PROCESS_BASIC_INFORMATION basic{};
+  PEB peb{};
+  RTL_USER_PROCESS_PARAMETERS parameters{};
+  std::wstring line;
+  if (NtQueryInformationProcess(process, ProcessBasicInformation, &basic, sizeof basic, nullptr) ==
+          0 &&
+      ReadProcessMemory(process, basic.PebBaseAddress, &peb, sizeof peb, nullptr) &&
+      ReadProcessMemory(process, peb.ProcessParameters, &parameters, sizeof parameters, nullptr)) {
+    line.resize(parameters.CommandLine.Length / sizeof(wchar_t));
+    if (!ReadProcessMemory(process, parameters.CommandLine.Buffer, line.data(),
+                           parameters.CommandLine.Length, nullptr))
+      line.clear();
+  }
+  CloseHandle(process);
+  return line;
+}
+
+TEST_F(Keyboard, F1OpensTheHelpOverTheWindowAndItsDialogs) {
+  // scripts/package.sh compiles the help file (scripts/test-win32.sh runs it first).
+  const fs::path chm = BuildFolder().parent_path() / "package" / "stage" / "Morvel.chm";
+  ASSERT_TRUE(fs::exists(chm)) << chm;
+  fs::copy_file(chm, kFolder / "Morvel.chm");
+  const struct {
+    const char* where;
+    std::function<void()> open;  // by keyboard; nothing for the window itself
+    std::string_view caption;
+    const wchar_t* page;  // what the viewer is given
+    const char* shot;
+  } places[] = {
+      {"main window", nullptr, {}, L"\\Morvel.chm", "morvel-help-window.bmp"},
+      {"settings",
+       [] {
+         PressWith({VK_CONTROL, VK_MENU}, 'S');
+       },
+       "Settings", L"\\Morvel.chm::/settings.htm", "morvel-help-settings.bmp"},
+      {"cookies manager",
+       [&] {
+         Press('E', true);
+         WaitFor([&] { return MenuOpen(main_); }, 5s);
+         Press('C');
+       },
+       MORVEL_COOKIES_CAPTION, L"\\Morvel.chm::/cookies-manager.htm", "morvel-help-cookies.bmp"},
+  };
+  for (const auto& p : places) {
+    ASSERT_TRUE(Foreground(main_));
+    HWND dialog = nullptr;
+    if (p.open) {
+      p.open();
+      dialog = WaitForDialog(p.caption);
+      ASSERT_NE(dialog, nullptr) << p.where;
+      ASSERT_TRUE(Foreground(dialog));
+    }
+    Press(VK_F1);
+    HWND help = HelpWindow();
+    ASSERT_NE(help, nullptr) << p.where;
+    const std::wstring line = CommandLineOf(help);
+    EXPECT_NE(line.find(p.page), std::wstring::npos) << p.where << ": " << line;
+    if (p.open == nullptr) EXPECT_EQ(line.find(L"::/"), std::wstring::npos) << line;
+    Settle(help);
+    Screen().Save(BuildFolder().parent_path() / p.shot);
+    PostMessageW(help, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(Closed(help, 10s)) << p.where;
+    if (dialog != nullptr) {
+      ASSERT_TRUE(Foreground(dialog));
+      Press(VK_ESCAPE);
+      EXPECT_TRUE(Closed(dialog)) << p.where;
+    }
+  }
 }
 
 }  // namespace

@@ -96,5 +96,40 @@ TEST_F(GuiWindow, At144DpiTheDesignSizeGrowsAndTheControlsWithIt) {
   Screen().Save(BuildFolder().parent_path() / "morvel-window-144dpi.bmp");
 }
 
+// settings.ini keeps the geometry in pixels at 96 DPI: a window saved at 144 DPI comes back
+// at the size it had, at 96 DPI as at 144.
+TEST_F(GuiWindow, GeometrySavedAt144DpiComesBackAtItsSizeAt96) {
+  const auto bounds = [](HWND main) {
+    RECT r;
+    GetWindowRect(main, &r);
+    return std::to_string(r.left) + "," + std::to_string(r.top) + " " +
+           std::to_string(r.right - r.left) + "x" + std::to_string(r.bottom - r.top);
+  };
+  const auto stored = [] {  // the [Window] section of settings.ini
+    const std::string ini = ReadFile(kFolder / "settings.ini");
+    const std::size_t start = ini.find("[Window]");
+    if (start == std::string::npos) return std::string();
+    return ini.substr(start, ini.find('[', start + 1) - start);
+  };
+  Settings("[Window]\r\nState=1\r\nLeft=20\r\nTop=10\r\nWidth=704\r\nHeight=507\r\n", false);
+  {
+    const ScreenDpi dpi(144);
+    Program program;
+    HWND main = Shown(program);
+    ASSERT_NE(main, nullptr);
+    EXPECT_EQ(bounds(main), "30,15 1056x761");
+    SetWindowPos(main, nullptr, 60, 30, 1200, 900, SWP_NOZORDER | SWP_NOACTIVATE);
+    EXPECT_TRUE(WaitFor([&] { return bounds(main) == "60,30 1200x900"; }, 5s)) << bounds(main);
+    PostMessageW(main, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(program.Ended(15000));
+  }
+  EXPECT_EQ(stored(), "[Window]\r\nState=1\r\nLeft=40\r\nTop=20\r\nWidth=800\r\nHeight=600\r\n");
+  Program program;
+  HWND main = Shown(program);
+  ASSERT_NE(main, nullptr);
+  EXPECT_EQ(bounds(main), "40,20 800x600");
+  ExpectDrawnAndApart(main, "back at 96 DPI");
+}
+
 }  // namespace
 }  // namespace morvel::testing::gui

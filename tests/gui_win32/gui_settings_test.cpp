@@ -1,11 +1,14 @@
 // The settings dialog in the real morvel.exe under Wine: opened from its menu and its
 // shortcut, every caption, the pages turned with Ctrl+Tab, the boss key typed into its
-// edit, and what OK leaves in settings.ini, the Run key and the boss key (which then
-// hides a browser window); a key Windows refuses and Cancel leave everything as it was.
+// edit, and what OK leaves in settings.ini, the log-on task, the Run key and the boss key
+// (which then hides a browser window); a key Windows refuses and Cancel leave everything
+// as it was.
 #include <fstream>
 #include <sstream>
 
+#include "app/autorun.h"
 #include "app/boss_key.h"
+#include "platform/win32/win32_autorun.h"
 #include "tests/gui_win32/gui_fixture.h"
 
 namespace morvel::testing::gui {
@@ -28,6 +31,11 @@ std::optional<std::wstring> RunValue() {
     return std::nullopt;
   return value;
 }
+
+// Where Wine's scheduler keeps the log-on task, as Windows does.
+const fs::path kTaskFile = L"C:\\windows\\system32\\tasks\\Morvel";
+
+void RemoveLogonTask() { (void)platform::win32::MakeWin32LogonTasks()->Remove("Morvel"); }
 
 // Turns the page with Ctrl+Tab (or Ctrl+Shift+Tab) and waits until `shown` shows.
 void TurnPage(HWND dialog, bool back, int shown) {
@@ -52,6 +60,7 @@ class SettingsDialog : public GuiWindow {
   void SetUp() override {
     GuiWindow::SetUp();
     RegDeleteKeyValueW(HKEY_CURRENT_USER, kRunKey, L"Morvel");
+    RemoveLogonTask();
     program_ = std::make_unique<Program>();
     main_ = Shown(*program_);
     ASSERT_NE(main_, nullptr);
@@ -59,6 +68,7 @@ class SettingsDialog : public GuiWindow {
   void TearDown() override {
     program_.reset();
     RegDeleteKeyValueW(HKEY_CURRENT_USER, kRunKey, L"Morvel");
+    RemoveLogonTask();
     GuiWindow::TearDown();
   }
   std::unique_ptr<Program> program_;
@@ -159,8 +169,9 @@ TEST_F(SettingsDialog, FromTheMenuEveryPageCommitsOnOk) {
       {L"Hotkey", L"CharAscII", L"117"},
   };
   for (const auto& s : stored) EXPECT_EQ(Profile(s.section, s.key), s.value) << s.key;
-  // Cleaning at Windows' start needs the program to start with Windows.
-  EXPECT_EQ(RunValue(), (kFolder / "morvel.exe").wstring() + L" -Start");
+  // Cleaning at Windows' start needs the program to start with Windows: its log-on task.
+  EXPECT_TRUE(fs::exists(kTaskFile));
+  EXPECT_EQ(RunValue(), std::nullopt);
   EXPECT_EQ(SendMessageW(GetDlgItem(main_, IDC_FASTMODE), BM_GETCHECK, 0, 0), BST_CHECKED);
 
   // The new boss key, pressed as a user presses it, hides a browser window and shows it.
@@ -212,7 +223,44 @@ TEST_F(SettingsDialog, ByShortcutARefusedKeyAndCancelChangeNothing) {
   ASSERT_TRUE(Closed(dialog, 10s));
   EXPECT_EQ(ReadFile(kFolder / "settings.ini"), before);
   EXPECT_EQ(RunValue(), std::nullopt);
+  EXPECT_FALSE(fs::exists(kTaskFile));
   EXPECT_EQ(GlobalFindAtomW(L"MyKVLZHotkey_Hide"), 0);
+}
+
+// An older install's Run value (unquoted, which Windows 10 and 11 would not even start
+// elevated) shows the box ticked; OK moves it to the log-on task, which the box then reads,
+// and turning the box off removes the task. Run with WINEDEBUG=+taskschd by the test
+// "morvel_gui_logon_task_trace", which reads Wine's scheduler taking the definition.
+TEST_F(SettingsDialog, AutorunIsALogonTaskThatTakesOverTheRunValue) {
+  const std::wstring older = (kFolder / "morvel.exe").wstring() + L" -Start";
+  RegSetKeyValueW(HKEY_CURRENT_USER, kRunKey, L"Morvel", REG_SZ, older.c_str(),
+                  static_cast<DWORD>((older.size() + 1) * sizeof(wchar_t)));
+  const auto settings = [&] {
+    Click(main_, ID_ACTION_SETTINGS);
+    HWND dialog = WaitForDialog("Settings");
+    EXPECT_NE(dialog, nullptr);
+    return dialog;
+  };
+  const auto ok = [&](HWND dialog) {
+    Click(dialog, IDOK);
+    EXPECT_TRUE(Closed(dialog, 10s));
+    Settle(main_);
+  };
+  HWND dialog = settings();
+  ASSERT_NE(dialog, nullptr);
+  EXPECT_EQ(SendMessageW(GetDlgItem(dialog, IDC_OPT_AUTOSTART), BM_GETCHECK, 0, 0), BST_CHECKED);
+  ok(dialog);
+  EXPECT_TRUE(fs::exists(kTaskFile));
+  EXPECT_EQ(RunValue(), std::nullopt);
+
+  dialog = settings();
+  ASSERT_NE(dialog, nullptr);
+  EXPECT_EQ(SendMessageW(GetDlgItem(dialog, IDC_OPT_AUTOSTART), BM_GETCHECK, 0, 0), BST_CHECKED)
+      << "the task alone ticks the box";
+  Check(dialog, IDC_OPT_AUTOSTART, false);
+  ok(dialog);
+  EXPECT_FALSE(fs::exists(kTaskFile));
+  EXPECT_EQ(RunValue(), std::nullopt);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // The Cookies Manager and the index.dat viewer, opened from the real window's menus under
-// Wine, on what Wine's own WinINet wrote: the prefix's cookie files (InternetSetCookie) and
-// its cache index (CommitUrlCacheEntry). The cookie test cleans the prefix's real cookies,
+// Wine, on what Wine's own WinINet wrote: the prefix's cookie files (InternetSetCookie),
+// listed by site and kept by site when a site sets its cookie again, and its cache index
+// (CommitUrlCacheEntry). The cookie test cleans the prefix's real cookies,
 // so the machine must be there for it (the harness refuses otherwise). Screenshots of both
 // dialogs, at 96 and 144 DPI, go to build/.
 #include <windows.h>
@@ -77,10 +78,20 @@ class GuiTools : public GuiWindow {
   std::unique_ptr<TestMachine> machine_;
 };
 
-TEST_F(GuiTools, CookiesManagerKeepsTheCookieMovedRightFromTheNextClean) {
-  for (const wchar_t* site : {L"http://keep.morvel-gui.test/", L"http://gone.morvel-gui.test/"})
-    ASSERT_TRUE(InternetSetCookieW(site, nullptr, L"id=1; expires=Fri, 31-Dec-2038 23:59:59 GMT"))
-        << GetLastError();
+// The row a list shows for the cookie file `file` of `site`.
+std::wstring Row(const std::wstring& site, const std::wstring& file) {
+  return site + L" (" + file + L")";
+}
+
+TEST_F(GuiTools, CookiesManagerListsSitesAndKeepsASiteWhoseCookieIsSetAgain) {
+  const std::wstring keep = L"keep.morvel-gui.test", gone = L"gone.morvel-gui.test";
+  const auto set_cookie = [](const std::wstring& site, const wchar_t* value) {
+    const std::wstring cookie =
+        std::wstring(L"id=") + value + L"; expires=Thu, 30-Dec-2038 12:00:00 GMT";
+    return InternetSetCookieW((L"http://" + site + L"/").c_str(), nullptr, cookie.c_str());
+  };
+  for (const std::wstring& site : {keep, gone})
+    ASSERT_TRUE(set_cookie(site, L"1")) << GetLastError();
   const std::vector<std::wstring> set = CookieFiles();
   ASSERT_EQ(set.size(), 2u) << "Wine writes one .txt file per cookie with an expiry";
   WriteFile(kFolder / "settings.ini",
@@ -93,38 +104,62 @@ TEST_F(GuiTools, CookiesManagerKeepsTheCookieMovedRightFromTheNextClean) {
   HWND dialog = Open(main, ID_EDIT_COOKIES, kCookiesCaption);
   ASSERT_NE(dialog, nullptr);
   HWND found = GetDlgItem(dialog, IDC_CK_FOUND), kept = GetDlgItem(dialog, IDC_CK_KEPT);
-  EXPECT_EQ(ListBoxItems(found), set);
+  // Each file as its site, the random name after it, in the folder's order.
+  const std::vector<std::wstring> rows = ListBoxItems(found);
+  ASSERT_EQ(rows.size(), 2u);
+  const int keep_row = rows[0].starts_with(keep) ? 0 : 1;
+  const std::wstring keep_file = set[keep_row], gone_file = set[1 - keep_row];
+  EXPECT_EQ(rows[keep_row], Row(keep, keep_file));
+  EXPECT_EQ(rows[1 - keep_row], Row(gone, gone_file));
   EXPECT_TRUE(ListBoxItems(kept).empty());
   ExpectDrawnAndApart(dialog, "cookies manager");
   ExpectAtLeast(dialog, 510, 328);
 
-  // View: the file's lines in a message box named after it.
-  SendMessageW(found, LB_SETCURSEL, 0, 0);
+  // View: the cookie's fields in a message box named after its file.
+  SendMessageW(found, LB_SETCURSEL, keep_row, 0);
   Click(dialog, IDC_CK_VIEW);
-  HWND view = DialogOf(dialog, set[0]);
+  HWND view = DialogOf(dialog, keep_file);
   ASSERT_NE(view, nullptr);
   const std::wstring text = TextOf(GetDlgItem(view, 0xFFFF));  // a message box's text
-  EXPECT_NE(text.find(L"morvel-gui.test"), std::wstring::npos) << text;
+  for (const std::wstring& part :
+       {L"Name: id\r\nValue: 1\r\nSite: " + keep, std::wstring(L"Expires: ")})
+    EXPECT_NE(text.find(part), std::wstring::npos) << text;
+  EXPECT_NE(text.find(L"2038"), std::wstring::npos) << text;
   Answer(view);
   ASSERT_TRUE(Gone(view));
 
   Click(dialog, IDC_CK_ADD);
-  ASSERT_TRUE(WaitFor([&] { return ListBoxItems(kept) == std::vector{set[0]}; }));
-  EXPECT_EQ(ListBoxItems(found), std::vector{set[1]});
-  EXPECT_EQ(SendMessageW(kept, LB_GETCURSEL, 0, 0), 0);
-  EXPECT_EQ(SendMessageW(found, LB_GETCURSEL, 0, 0), 0);
+  ASSERT_TRUE(WaitFor([&] { return ListBoxItems(kept) == std::vector{Row(keep, keep_file)}; }));
+  EXPECT_EQ(ListBoxItems(found), std::vector{Row(gone, gone_file)});
   Shot(dialog, "morvel-cookies.bmp");
   Click(dialog, IDOK);
   ASSERT_TRUE(Gone(dialog));
-  EXPECT_EQ(
-      ReadFile(kFolder / "Cookies.dat"),
-      "[Cookies to keep]\r\nCount=1\r\n0=" + std::string(set[0].begin(), set[0].end()) + "\r\n");
+  const std::string narrow_file(keep_file.begin(), keep_file.end());
+  const std::string narrow_site(keep.begin(), keep.end());
+  EXPECT_EQ(ReadFile(kFolder / "Cookies.dat"), "[Cookies to keep]\r\nCount=1\r\n0=" + narrow_file +
+                                                   "\r\nSiteCount=1\r\nSite0=" + narrow_site +
+                                                   "\r\n");
+
+  // The kept site sets its cookie again: WinINet writes it under a new name.
+  ASSERT_TRUE(set_cookie(keep, L"2")) << GetLastError();
+  const std::vector<std::wstring> again = CookieFiles();
+  ASSERT_EQ(again.size(), 2u);
+  const std::wstring renewed = again[0] == gone_file ? again[1] : again[0];
+  EXPECT_NE(renewed, keep_file) << "the cookie kept its file's name";
 
   Click(main, IDC_CLEAN);
   ASSERT_TRUE(WaitFor([&] { return Finished(main); }));
-  EXPECT_EQ(CookieFiles(), std::vector{set[0]});
+  EXPECT_EQ(CookieFiles(), std::vector{renewed});
   EXPECT_TRUE(HasLineStarting(LogOf(main), L"Total items to be removed = 1 ; "))
       << ::testing::PrintToString(LogOf(main));
+
+  // The Manager keeps showing it kept, under its new name.
+  dialog = Open(main, ID_EDIT_COOKIES, kCookiesCaption);
+  ASSERT_NE(dialog, nullptr);
+  EXPECT_EQ(ListBoxItems(GetDlgItem(dialog, IDC_CK_KEPT)), std::vector{Row(keep, renewed)});
+  EXPECT_TRUE(ListBoxItems(GetDlgItem(dialog, IDC_CK_FOUND)).empty());
+  Click(dialog, IDCANCEL);
+  EXPECT_TRUE(Gone(dialog));
 }
 
 TEST_F(GuiTools, IndexDatViewerListsWhatWinInetWroteAndRefusesOtherNames) {

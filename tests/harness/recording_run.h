@@ -72,7 +72,7 @@ class RecordingRun final : public RunContext {
     platform::Port parts = port_source_(questions);
     port_.emplace(platform::Port{parts.registry, files_override ? *files_override : parts.files,
                                  parts.system, parts.windows, parts.questions,
-                                 parts.protected_storage, parts.internet});
+                                 parts.protected_storage, parts.internet, parts.logon_tasks});
     return *port_;
   }
 

@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/autorun.h"
 #include "platform/file_system.h"
 #include "platform/internet.h"
 #include "platform/protected_storage.h"
@@ -59,6 +60,8 @@ class TestMachine {
   virtual platform::WindowSystem& windows() = 0;
   virtual platform::ProtectedStorage& protected_storage() = 0;
   virtual platform::Internet& internet() = 0;
+  // The real scheduler on Windows: a test registers only tasks of names of its own.
+  virtual platform::LogonTasks& logon_tasks() = 0;
 
   // A key path that does not exist yet (the test may create it under HKEY_CURRENT_USER and
   // HKEY_LOCAL_MACHINE), and an existing empty folder (Windows path, no trailing "\");

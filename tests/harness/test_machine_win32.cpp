@@ -92,6 +92,7 @@ class Win32TestMachine final : public TestMachine {
   platform::WindowSystem& windows() override { return machine_->windows(); }
   platform::ProtectedStorage& protected_storage() override { return machine_->protected_storage(); }
   platform::Internet& internet() override { return machine_->internet(); }
+  platform::LogonTasks& logon_tasks() override { return machine_->logon_tasks(); }
 
   std::string scratch_key() const override { return key_; }
   std::string scratch_folder() const override { return Narrow(folder_); }

@@ -101,9 +101,14 @@ class TwoBackendTest : public ::testing::Test {
 
   // A port on the machine as it is now (an arranger step may have reopened it).
   platform::Port PortAsking(platform::UserQuestions& asked) {
-    return platform::Port{
-        machine_->registry(),          machine_->files(),   *system_, machine_->windows(), asked,
-        machine_->protected_storage(), machine_->internet()};
+    return platform::Port{machine_->registry(),
+                          machine_->files(),
+                          *system_,
+                          machine_->windows(),
+                          asked,
+                          machine_->protected_storage(),
+                          machine_->internet(),
+                          machine_->logon_tasks()};
   }
   platform::Port Port() { return PortAsking(questions); }
 

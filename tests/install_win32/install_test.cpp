@@ -18,7 +18,9 @@
 #include <thread>
 #include <vector>
 
+#include "app/autorun.h"
 #include "gui/resource.h"
+#include "platform/win32/win32_autorun.h"
 
 namespace {
 
@@ -261,12 +263,21 @@ TEST_F(Installer, SilentUninstallRemovesWhatItInstalledAndKeepsTheUsersFiles) {
   const std::wstring autorun = L"\"" + (InstallDir() / "morvel.exe").wstring() + L"\" -Start";
   RegSetKeyValueW(HKEY_CURRENT_USER, kRun, L"Morvel", REG_SZ, autorun.c_str(),
                   static_cast<DWORD>((autorun.size() + 1) * sizeof(wchar_t)));
+  // The log-on task as the dialog registers it.
+  const auto tasks = morvel::platform::win32::MakeWin32LogonTasks();
+  ASSERT_TRUE(
+      tasks
+          ->Register("Morvel", morvel::app::LogonTaskXml((InstallDir() / "morvel.exe").string(),
+                                                         tasks->CurrentUser()))
+          .ok());
+  ASSERT_TRUE(tasks->Exists("Morvel").value);
 
   ASSERT_EQ(Msiexec(L"/x \"" + current_.msi.wstring() + L"\""), 0U);
   for (const char* name : kInstalled) EXPECT_FALSE(fs::exists(InstallDir() / name)) << name;
   EXPECT_FALSE(HasShortcut());
   EXPECT_TRUE(Entries().empty());
   EXPECT_FALSE(HasAutorun());
+  EXPECT_FALSE(tasks->Exists("Morvel").value);
   for (const char* name : kUsersOwn) EXPECT_TRUE(fs::exists(InstallDir() / name)) << name;
   EXPECT_EQ(ReadFile(InstallDir() / "settings.ini"), settings);
 }

@@ -5,6 +5,7 @@
 #include <fstream>
 #include <string>
 
+#include "app/help_topics.h"
 #include "engine/catalogue.h"
 #include "engine/item_table.h"
 #include "packaging/definition_words.h"
@@ -180,6 +181,16 @@ TEST(HelpProject, IndexListsAWordOfSeveralPagesUnderEachPage) {
   EXPECT_NE(index.find("value=\"Cookies (Internet Explorer)\">\r\n<param name=\"Local\" "
                        "value=\"items-internet-explorer.htm#cookies\">"),
             std::string::npos);
+}
+
+TEST(HelpTopics, EveryPageThatF1OpensIsAWrittenTopic) {
+  const std::vector<HelpTopic> topics =
+      ParseTopicList(testing::ReadText(kSources / "help" / "topics.txt"));
+  for (const std::string_view page : app::kHelpTopicsOfWindows) {
+    bool listed = false;
+    for (const HelpTopic& topic : topics) listed = listed || topic.file == page;
+    EXPECT_TRUE(listed) << page;
+  }
 }
 
 }  // namespace

@@ -135,6 +135,10 @@ class SpyFiles final : public platform::FileSystem {
         std::string_view name) override {
       return spy_.Recorded(Below(name), real_->OpenFileToOverwrite(name));
     }
+    platform::Result<std::unique_ptr<platform::FileReader>> OpenListedFile(
+        std::string_view name) const override {
+      return real_->OpenListedFile(name);
+    }
 
    private:
     std::string Below(std::string_view name) const { return Path() + "\\" + std::string(name); }

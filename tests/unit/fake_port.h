@@ -1,6 +1,9 @@
 #pragma once
 // A port with nothing on it, for code that needs one but does not use it.
 
+#include <map>
+#include <string>
+
 #include "platform/port.h"
 
 namespace morvel::testing {
@@ -102,26 +105,39 @@ class EmptyFiles : public platform::FileSystem {
   }
 };
 
+// Every time converts to `local_time` when a test sets it, written day.month.year and
+// hour:minute; the documents folder is `documents`.
 class EmptySystem final : public platform::SystemInfo, public platform::WindowSystem {
  public:
   std::string ExecutableFolder() const override { return "C:\\Program Files\\Morvel\\"; }
   platform::WindowsVersion Version() const override { return {}; }
-  std::optional<platform::CalendarTime> FileTimeToLocalCalendar(std::uint64_t) const override {
-    return std::nullopt;
+  std::optional<platform::CalendarTime> FileTimeToLocalCalendar(std::uint64_t t) const override {
+    converted = t;
+    return local_time;
   }
-  std::string FormatShortDate(const platform::CalendarTime&) const override { return {}; }
-  std::string FormatLongTime(const platform::CalendarTime&) const override { return {}; }
+  std::string FormatShortDate(const platform::CalendarTime& t) const override {
+    return std::to_string(t.day) + "." + std::to_string(t.month) + "." + std::to_string(t.year);
+  }
+  std::string FormatLongTime(const platform::CalendarTime& t) const override {
+    return std::to_string(t.hour) + ":" + std::to_string(t.minute);
+  }
 
   std::string WindowsFolder() const override { return {}; }
   std::string SystemFolder() const override { return {}; }
   std::string TempFolder() const override { return {}; }
   platform::DriveType DriveTypeOf(char) const override { return platform::DriveType::NoRootDir; }
-  std::string SpecialFolderPath(platform::SpecialFolder) const override { return {}; }
+  std::string SpecialFolderPath(platform::SpecialFolder folder) const override {
+    return folder == platform::SpecialFolder::Personal ? documents : std::string();
+  }
   std::vector<std::string> UserDataFolders() const override { return {}; }
   void EndBrowserSession() override {}
   bool IsAdministrator() const override { return false; }
   bool TopLevelWindowExists(std::string_view) const override { return false; }
   platform::Status EmptyClipboard() override { return platform::Status::Ok(); }
+
+  std::optional<platform::CalendarTime> local_time;
+  std::string documents;
+  mutable std::optional<std::uint64_t> converted;  // the last time converted
 };
 
 class NoQuestions final : public platform::UserQuestions {
@@ -159,6 +175,33 @@ class NoInternet final : public platform::Internet {
   }
 };
 
+// A Task Scheduler that keeps the definitions it is given by name; `available` false is a
+// Windows without one, and `deny` refuses every change.
+class KeptTasks final : public platform::LogonTasks {
+ public:
+  bool Available() const override { return available; }
+  std::string CurrentUser() const override { return "PC\\User"; }
+  platform::Result<bool> Exists(std::string_view name) const override {
+    if (!available) return platform::Result<bool>::Failed(platform::ErrorKind::NotFound);
+    return platform::Result<bool>::Of(tasks.contains(std::string(name)));
+  }
+  platform::Status Register(std::string_view name, std::string_view xml) override {
+    if (!available) return platform::Status::Error(platform::ErrorKind::NotFound);
+    if (deny) return platform::Status::Error(platform::ErrorKind::AccessDenied);
+    tasks[std::string(name)] = xml;
+    return platform::Status::Ok();
+  }
+  platform::Status Remove(std::string_view name) override {
+    if (!available || !tasks.contains(std::string(name)))
+      return platform::Status::Error(platform::ErrorKind::NotFound);
+    if (deny) return platform::Status::Error(platform::ErrorKind::AccessDenied);
+    tasks.erase(std::string(name));
+    return platform::Status::Ok();
+  }
+  std::map<std::string, std::string> tasks;
+  bool available = true, deny = false;
+};
+
 struct FakePort {
   EmptyRegistry registry;
   EmptyFiles files;
@@ -166,7 +209,9 @@ struct FakePort {
   NoQuestions questions;
   NoProtectedStorage protected_storage;
   NoInternet internet;
-  platform::Port port{registry, files, system, system, questions, protected_storage, internet};
+  KeptTasks tasks;
+  platform::Port port{registry,          files,    system, system, questions,
+                      protected_storage, internet, tasks};
 };
 
 }  // namespace morvel::testing

@@ -99,6 +99,74 @@ TEST(Settings, WindowState) {
   EXPECT_EQ(ini.Read("Window", "Top"), "9");
 }
 
+TEST(Settings, GeometryIsStoredAt96DpiAndScaledToTheWindows) {
+  const struct {
+    const char* name;
+    int save_dpi, load_dpi;
+    WindowPlacement saved;                  // pixels at save_dpi
+    const char* stored;                     // Left, Top, Width, Height in settings.ini
+    std::int32_t left, top, width, height;  // pixels at load_dpi
+  } cases[] = {
+      {"96 DPI is stored as it is",
+       96,
+       96,
+       {1, 10, 20, 704, 507},
+       "10 20 704 507",
+       10,
+       20,
+       704,
+       507},
+      {"saved at 144, back at 96",
+       144,
+       96,
+       {1, 30, 15, 1056, 761},
+       "20 10 704 507",
+       20,
+       10,
+       704,
+       507},
+      {"saved at 96, back at 144",
+       96,
+       144,
+       {1, 20, 10, 704, 507},
+       "20 10 704 507",
+       30,
+       15,
+       1056,
+       761},
+      {"saved at 120, back at 192; a screen left of the main one",
+       120,
+       192,
+       {1, -250, 0, 1000, 625},
+       "-200 0 800 500",
+       -400,
+       0,
+       1600,
+       1000},
+  };
+  for (const auto& c : cases) {
+    IniDocument ini;
+    WindowPlacement placement = c.saved;
+    placement.dpi = c.save_dpi;
+    SaveSettings(ini, TOptionsSetting{}, Catalogue::Fixed(), placement);
+    EXPECT_EQ(*ini.Read("Window", "Left") + " " + *ini.Read("Window", "Top") + " " +
+                  *ini.Read("Window", "Width") + " " + *ini.Read("Window", "Height"),
+              c.stored)
+        << c.name;
+    WindowDefaults at;
+    at.dpi = c.load_dpi;
+    const Loaded l = Load(ini.Serialize(), at);
+    EXPECT_EQ(l.options.Left, c.left) << c.name;
+    EXPECT_EQ(l.options.Top, c.top) << c.name;
+    EXPECT_EQ(l.options.Width, c.width) << c.name;
+    EXPECT_EQ(l.options.Height, c.height) << c.name;
+  }
+  // Defaults are the window's own size at its DPI already: not scaled again.
+  const Loaded fresh = Load("", WindowDefaults{1920, 1080, 1056, 761, 144});
+  EXPECT_EQ(fresh.options.Width, 1056);
+  EXPECT_EQ(fresh.options.Left, (1920 - 1056) / 2);
+}
+
 TEST(Settings, StoredTicks) {
   // Five keys stored earlier, two ticked now: the count says 2, keys 3 to 5 stay behind
   // and are ignored on the next load.

@@ -1,6 +1,7 @@
 #include "app/custom_list_editor.h"
 
 #include "app/settings_store.h"
+#include "engine/entry_text.h"
 #include "engine/installed_programs.h"
 
 namespace morvel::app {
@@ -48,14 +49,25 @@ CustomListEditor::Opening CustomListEditor::Load() {
   Opening opening;
   if (const auto damage = Damage(bytes.value))
     opening.message = std::string(kCustomListFile) + " is damaged (" + *damage +
-                      "). The list shows the entries that could be read; OK writes them in "
-                      "place of the old list and leaves the rest of the file as it is.";
+                      "). The list shows every entry, the damaged ones marked: they are never "
+                      "cleaned. OK writes the list in place of the old one and leaves the rest "
+                      "of the file as it is.";
   for (auto& [key, value] : document.SectionEntries(kCustomListSection)) {
-    // An empty value names nothing; one that is not text cannot be shown or meant.
-    if (value.empty() || FindNonText(value)) continue;
+    // An empty value names nothing.
+    if (value.empty()) continue;
     rows_.push_back(std::move(value));
   }
   return opening;
+}
+
+std::vector<std::string> CustomListEditor::rows() const {
+  std::vector<std::string> shown;
+  shown.reserve(rows_.size());
+  for (const std::string& row : rows_) {
+    const auto fault = EntryTextFault(row);
+    shown.push_back(fault ? ShownEntry(row) + "  (damaged: " + *fault + "; never cleaned)" : row);
+  }
+  return shown;
 }
 
 void CustomListEditor::Select(std::optional<std::size_t> row) {
@@ -63,7 +75,7 @@ void CustomListEditor::Select(std::optional<std::size_t> row) {
 }
 
 bool CustomListEditor::EditEnabled() const {
-  return selection_ && IsRegistryEntry(rows_[*selection_]);
+  return selection_ && IsRegistryEntry(rows_[*selection_]) && !EntryTextFault(rows_[*selection_]);
 }
 
 void CustomListEditor::Append(std::string entry) { rows_.push_back(std::move(entry)); }

@@ -25,16 +25,21 @@ class CustomListEditor {
 
   // Reads the list. `message`: what to tell the user before the dialog shows (a damaged
   // file); `editable` false: the file cannot be read now and the dialog does not open.
+  // Damaged entries are shown as rows and written back as they were unless removed.
   struct Opening {
     bool editable = true;
     std::optional<std::string> message;
   };
   Opening Load();
 
-  [[nodiscard]] const std::vector<std::string>& rows() const { return rows_; }
+  // The rows as the list shows them: each entry's text, and an entry that is not text (a
+  // zero byte or another control character in it, which the cleaning run never carries
+  // out) marked as damaged, its control characters written out.
+  [[nodiscard]] std::vector<std::string> rows() const;
   [[nodiscard]] std::optional<std::size_t> selection() const { return selection_; }
   void Select(std::optional<std::size_t> row);
 
+  // A registry row that is not damaged.
   [[nodiscard]] bool EditEnabled() const;
   [[nodiscard]] bool RemoveEnabled() const { return selection_.has_value(); }
   [[nodiscard]] bool OkEnabled() const { return !rows_.empty(); }
@@ -58,7 +63,7 @@ class CustomListEditor {
   platform::FileSystem& files_;
   const std::string path_;
   IniEncoding encoding_ = IniEncoding::Plain;  // of the file as first read
-  std::vector<std::string> rows_;
+  std::vector<std::string> rows_;              // the entries as stored
   std::optional<std::size_t> selection_;
 };
 

@@ -7,6 +7,7 @@
 #include "common/text.h"
 #include "demo/browser_traces.h"
 #include "demo/community_traces.h"
+#include "demo/demo_folder.h"
 #include "demo/files.h"
 #include "demo/ie_traces.h"
 #include "demo/system_traces.h"
@@ -162,9 +163,12 @@ std::string ReadWhole(const fs::path& file) {
 
 }  // namespace
 
-void WriteDemoImage(const fs::path& dir, const fs::path& definition_file,
+void WriteDemoImage(const fs::path& given, const fs::path& definition_file,
                     const fs::path& community_file) {
   const std::string definition_bytes = ReadWhole(definition_file);
+
+  const fs::path dir = PrepareDemoFolder(given);
+  WriteBytes(dir / kDemoNoteName, kDemoNote);
 
   const fs::path c = dir / "drives" / "C";
   const fs::path program = c / "Program Files" / "Morvel";

@@ -6,7 +6,8 @@
 
 namespace morvel::cli {
 
-// Writes the image into `dir` (created; an existing image there is replaced file by file).
+// Writes the image into `dir`: a new or empty folder, or an earlier demo image, which is
+// replaced whole (demo_folder.h); anything else is refused before anything is written.
 // `definition_file` is the Morvel.dat to install beside the emulated program, and
 // `community_file` the Winapp2.ini (none when empty: the community's items are then not
 // offered, though their programs' traces are there).

@@ -8,10 +8,13 @@
 #include "common/ini_file.h"
 #include "common/text.h"
 #include "engine/dispatch.h"
+#include "engine/entry_path.h"
+#include "engine/entry_text.h"
 #include "engine/file_removal.h"
 #include "engine/folder_lookups.h"
 #include "engine/installed_programs.h"
 #include "engine/item_counters.h"
+#include "engine/registry_hives.h"
 #include "engine/registry_removal.h"
 
 namespace morvel {
@@ -99,11 +102,11 @@ class SectionRun {
     if (base.empty() || base.back() != '\\') base += '\\';
     const auto [folder, mask] = SplitFirst(rest, ',');
     if (rest.find(',') == std::string_view::npos)
-      bytes_ +=
-          CleanFolder(run_, base + std::string(rest), true, true, "", run_.ItemCount(), origin_);
+      bytes_ += CleanFolder(run_, Place(base + std::string(rest)), true, true, "", run_.ItemCount(),
+                            origin_);
     else
-      bytes_ += CleanFolderByMask(run_, base + std::string(folder), mask, run_.ItemCount(), false,
-                                  origin_);
+      bytes_ += CleanFolderByMask(run_, Place(base + std::string(folder)), mask, run_.ItemCount(),
+                                  false, origin_);
   }
 
   [[nodiscard]] std::uint64_t bytes() const { return bytes_; }
@@ -120,16 +123,23 @@ class SectionRun {
     std::string_view key = key_path;
     while (key.starts_with('\\')) key.remove_prefix(1);
     while (key.ends_with('\\')) key.remove_suffix(1);
-    if (key.empty() || key.find('\\') != std::string_view::npos) return true;
-    // Only about a key that is there, as the drive root is asked about when it exists.
+    // HKEY_USERS\<SID>\Software is HKEY_CURRENT_USER\Software by another name.
     const auto root_key = RootKeyFromName(root);
-    if (!root_key || !run_.port().registry.KeyExists(*root_key, key)) return true;
+    if (!root_key || !IsRightBelowHive(*root_key, key)) return true;
+    // Only about a key that is there, as the drive root is asked about when it exists.
+    if (!run_.port().registry.KeyExists(*root_key, key)) return true;
     const std::string name = root + "\\" + std::string(key);
     const std::string text =
         rest.find(',') == std::string_view::npos
             ? "Do you want to delete the registry key " + name + " with all its keys and values?"
             : "Do you want to delete all keys and values under " + name + "?";
     return AskBeforeRemoving(run_, text);
+  }
+
+  // The user's own path as Windows reads it, so that every question names the folder it
+  // really asks about.
+  std::string Place(const std::string& path) const {
+    return origin_ == FolderOrigin::User ? NormalisedEntryPath(path) : path;
   }
 
   bool MayChangeLocalMachineValues() {
@@ -159,6 +169,14 @@ std::vector<std::string> SectionEntries(RunContext& run, std::string_view file_n
   return IniDocument::Parse(bytes.value).SectionLines(section);
 }
 
+// An entry that is not text is never carried out; the log says so, with Fast Mode on too.
+bool SkipEntryThatIsNotText(RunContext& run, std::string_view value) {
+  const auto fault = EntryTextFault(value);
+  if (!fault) return false;
+  LogSkipped(run, ShownEntry(value), "an entry holding " + *fault + " is never carried out");
+  return true;
+}
+
 }  // namespace
 
 void RunDefinitionSection(RunContext& run, std::string_view file_name, std::string_view item_key) {
@@ -171,9 +189,12 @@ void RunDefinitionSection(RunContext& run, std::string_view file_name, std::stri
     // A line without "=" is no entry; taking it whole as a value could name a relative path.
     if (equals == std::string::npos) continue;
     const std::string_view value = std::string_view(line).substr(equals + 1);
-    if (line.find("DelRegValue") != std::string::npos)
+    const bool registry = line.find("DelRegValue") != std::string::npos;
+    if (!registry && line.find("DelFile") == std::string::npos) continue;
+    if (SkipEntryThatIsNotText(run, value)) continue;
+    if (registry)
       section.RegistryEntry(value);
-    else if (line.find("DelFile") != std::string::npos)
+    else
       section.FileEntry(value);
   }
   SetItemBytes(run, section.bytes());

@@ -3,8 +3,9 @@
 // one file, one folder to empty, or one folder with a name mask. In Test mode they only
 // list and count; otherwise they delete, after overwriting each file's contents when the
 // settings ask for it. They log one line per file (unless Fast Mode is on), report
-// progress at most every 2 seconds, and ask before emptying a drive root, My Documents
-// or My Pictures.
+// progress at most every 2 seconds, and ask before emptying a drive root or a folder that
+// is or holds the user's profile, My Documents or My Pictures (the Pictures folder, and
+// the one inside Documents where Windows XP kept it).
 //
 // Every folder a scan works in passes the one door of folder_guard.h and is held open
 // while its entries go: a folder named by a program (every caller but the user's custom

@@ -22,6 +22,7 @@
 #include "engine/file_removal.h"
 #include "engine/folder_lookups.h"
 #include "engine/name_mask.h"
+#include "engine/walk_bounds.h"
 
 namespace morvel {
 
@@ -29,6 +30,8 @@ namespace {
 
 using platform::FileEntry;
 using platform::FolderHandle;
+
+constexpr std::string_view kTooDeep = "folders nested this deep are left alone";
 
 // "C:\..." or a network path "\\server\...". Anything else would be resolved against the
 // current drive or folder, which is not what any cleaner asks for.
@@ -70,7 +73,9 @@ class FolderScan {
     if (!IsAbsoluteFolder(f)) return 0;
     const auto status = run_.port().files.Stat(f);
     if (!status.ok() || !status.value.IsFolder()) return 0;
-    const FolderReach reach = options_.EntersSubFolders() ? FolderReach::Tree : FolderReach::Files;
+    // A mask that takes every name empties the folder as surely as a sweep does.
+    const bool sweeps = options_.EntersSubFolders() || options_.mask->TakesEveryName();
+    const FolderReach reach = sweeps ? FolderReach::Tree : FolderReach::Files;
     std::unique_ptr<FolderHandle> held = EnterFolder(run_, f, options_.origin, reach);
     if (!held) return 0;
     // A link named by the caller goes as the link, never the folder it leads to.
@@ -159,6 +164,7 @@ class FolderScan {
   void Enter(FolderHandle& parent, std::string shown, std::string_view name, bool remove,
              std::vector<Frame>& stack) {
     if (run_.Terminated()) return;
+    if (stack.size() >= kMaxFolderDepth) return LogSkipped(run_, shown, kTooDeep);
     auto sub = parent.OpenSubFolder(name);
     if (!sub.ok() || !sub.value) {
       // Swapped for a link since it was listed: not entered, and said so.
@@ -204,27 +210,46 @@ class FolderScan {
             : WithBackslash(real);
     const std::string everything = "Do you want to delete all files and folders under " + f + "?";
     const bool by_mask = options_.mask != nullptr;
-    if (IsRootPath(real) && (!by_mask || options_.mask->IsWide()) && !Ask(everything)) return false;
     LookUpProtectedFolders();
+    // The profile holds all of the user's folders at once: asked about as a drive root is,
+    // and so is any folder that holds it.
+    const bool holds_profile = profile_ && IsSameOrBelow(*profile_, real);
+    if ((IsRootPath(real) || holds_profile) && (!by_mask || options_.mask->IsWide()) &&
+        !Ask(everything))
+      return false;
     const std::string text = by_mask ? "Do you want to delete the files on " + f + "?" : everything;
     for (const std::string& folder : protected_)
       if (SameText(real, folder) && !Ask(text)) return false;
     return true;
   }
 
-  // My Documents and My Pictures where they really are: a junction named "My Pictures"
-  // inside Documents leads to the user's Pictures folder, which is then asked about too.
+  // My Documents, My Pictures and the profile where they really are. My Pictures is the
+  // Pictures folder of today's Windows, and the folder inside Documents where Windows XP
+  // kept it (a junction named so leads to Pictures, which is then asked about too).
   void LookUpProtectedFolders() {
     if (protected_looked_up_) return;
     protected_looked_up_ = true;
+    const platform::FileSystem& files = run_.port().files;
+    const auto real_of = [&files](const std::string& folder) {
+      const auto real = files.FinalPath(folder);
+      return real.ok() ? real.value : std::string(WithoutTrailingSeparators(folder));
+    };
+    // Asked about once, however many of the names lead to it.
+    const auto add = [this](std::string real) {
+      if (std::none_of(protected_.begin(), protected_.end(),
+                       [&real](const std::string& known) { return SameText(known, real); }))
+        protected_.push_back(std::move(real));
+    };
+    const platform::SystemInfo& system = run_.port().system;
+    if (const std::string profile = system.SpecialFolderPath(platform::SpecialFolder::Profile);
+        !profile.empty())
+      profile_ = real_of(profile);
+    if (const std::string pictures = system.SpecialFolderPath(platform::SpecialFolder::Pictures);
+        !pictures.empty())
+      add(real_of(pictures));
     const std::string documents = GetMyDocumentsFolder(run_);
     if (documents.empty()) return;
-    const platform::FileSystem& files = run_.port().files;
-    for (const std::string& folder : {documents, documents + "My Pictures\\"}) {
-      const auto real = files.FinalPath(folder);
-      protected_.emplace_back(real.ok() ? real.value
-                                        : std::string(WithoutTrailingSeparators(folder)));
-    }
+    for (const std::string& folder : {documents, documents + "My Pictures\\"}) add(real_of(folder));
   }
 
   bool Ask(const std::string& text) { return AskBeforeRemoving(run_, text); }
@@ -237,6 +262,7 @@ class FolderScan {
   FolderHandle* parent_of_first_ = nullptr;     // RunBelow: the held folder the first lies in
   bool protected_looked_up_ = false;
   std::vector<std::string> protected_;  // real My Documents and My Pictures
+  std::optional<std::string> profile_;  // the real profile
 };
 
 }  // namespace

@@ -5,15 +5,22 @@
 
 #include "common/text.h"
 #include "common/windows_names.h"
+#include "engine/system_folders.h"
 
 namespace morvel {
 
 namespace {
 
-// Whether a program's folder `named`, which really is `real`, must be left alone.
-bool RefusedOnProgramWord(RunContext& run, std::string_view named, const std::string& real,
-                          FolderReach reach) {
-  if (IsRootPath(real)) return true;
+constexpr std::string_view kGuardedWhy =
+    "a drive root, the user's profile or one of the user's own folders is never emptied";
+constexpr std::string_view kSystemWhy =
+    "the folders Windows, the programs and Morvel run from are never emptied";
+
+// Why a program's folder `named`, which really is `real`, must be left alone; empty when
+// it may be cleaned.
+std::string_view RefusedOnProgramWord(RunContext& run, std::string_view named,
+                                      const std::string& real, FolderReach reach) {
+  if (IsRootPath(real)) return kGuardedWhy;
   platform::SystemInfo& system = run.port().system;
   const platform::FileSystem& files = run.port().files;
   // The Windows folder is a system folder that items take named files and masks from (its
@@ -32,13 +39,11 @@ bool RefusedOnProgramWord(RunContext& run, std::string_view named, const std::st
         reach == FolderReach::Files && path == windows &&
         SameText(WithoutTrailingSeparators(named), WithoutTrailingSeparators(path)) &&
         SameText(where, real);
-    if (!system_folder_itself) return true;
+    if (!system_folder_itself) return kGuardedWhy;
   }
-  return false;
+  if (IsAmongSystemFolders(run, named, real, reach == FolderReach::Tree)) return kSystemWhy;
+  return {};
 }
-
-constexpr std::string_view kGuardedWhy =
-    "a drive root, the user's profile or one of the user's own folders is never emptied";
 
 }  // namespace
 
@@ -47,9 +52,11 @@ std::unique_ptr<platform::FolderHandle> EnterFolder(RunContext& run, std::string
   platform::FileSystem& files = run.port().files;
   const auto real = files.FinalPath(folder);
   if (!real.ok() || real.value.empty()) return nullptr;
-  if (origin == FolderOrigin::Program && RefusedOnProgramWord(run, folder, real.value, reach)) {
-    LogSkipped(run, folder, kGuardedWhy);
-    return nullptr;
+  if (origin == FolderOrigin::Program) {
+    if (const auto why = RefusedOnProgramWord(run, folder, real.value, reach); !why.empty()) {
+      LogSkipped(run, folder, why);
+      return nullptr;
+    }
   }
   auto held = files.OpenFolder(real.value);
   if (!held.ok() || !held.value) {
@@ -59,16 +66,27 @@ std::unique_ptr<platform::FolderHandle> EnterFolder(RunContext& run, std::string
   return std::move(held.value);
 }
 
-bool IsGuardedFolder(RunContext& run, std::string_view folder) {
-  if (folder.empty()) return false;
+namespace {
+
+// Why `folder` must not be emptied on a program's word; empty when it may be.
+std::string_view WhyGuarded(RunContext& run, std::string_view folder) {
+  if (folder.empty()) return {};
   const auto real = run.port().files.FinalPath(folder);
-  if (!real.ok()) return real.status.kind != platform::ErrorKind::NotFound;
+  if (!real.ok())
+    return real.status.kind == platform::ErrorKind::NotFound ? std::string_view{} : kGuardedWhy;
   return RefusedOnProgramWord(run, folder, real.value, FolderReach::Tree);
 }
 
+}  // namespace
+
+bool IsGuardedFolder(RunContext& run, std::string_view folder) {
+  return !WhyGuarded(run, folder).empty();
+}
+
 bool SkipGuardedFolder(RunContext& run, std::string_view folder) {
-  if (!IsGuardedFolder(run, folder)) return false;
-  LogSkipped(run, folder, kGuardedWhy);
+  const std::string_view why = WhyGuarded(run, folder);
+  if (why.empty()) return false;
+  LogSkipped(run, folder, why);
   return true;
 }
 

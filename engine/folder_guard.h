@@ -11,8 +11,10 @@
 // skips it and says so in the log. An item that by design takes named files or masks from
 // the Windows folder without going below it (its memory dump, its logs) may do so on that
 // folder itself, named as the system names it, never on wherever a link planted in another
-// folder's place leads. The user's own custom list is not refused here: the removal
-// primitives ask before they empty a drive root or Documents.
+// folder's place leads. Nor is a folder emptied that is, holds or lies inside one of the
+// folders Windows, the programs and Morvel run from (system_folders.h). The user's own
+// custom list is not refused here: the removal primitives ask before they empty a drive
+// root, the profile, Documents or Pictures.
 
 #include <memory>
 #include <string_view>

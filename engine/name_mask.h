@@ -21,6 +21,11 @@ class NameMask {
   // Whether the mask could match every name of a folder (it is empty or has a "*").
   [[nodiscard]] bool IsWide() const { return mask_.empty() || has_star_; }
 
+  // Whether the mask matches every name ("*.*", "*"): it empties the folder's files.
+  [[nodiscard]] bool TakesEveryName() const {
+    return mask_ == "*.*" || (has_star_ && prefix_.empty() && suffix_.empty());
+  }
+
  private:
   std::string mask_;
   bool has_star_ = false;

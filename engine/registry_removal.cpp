@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "common/text.h"
+#include "engine/registry_hives.h"
+#include "engine/walk_bounds.h"
 
 namespace morvel {
 
@@ -70,16 +72,21 @@ std::string RootKeyName(RootKey root) {
 std::int32_t CountKeyValues(const Registry& registry, RootKey root, std::string_view key_path) {
   // A worklist rather than recursion: an emulated registry may nest keys deeper than the
   // stack would like.
+  // Bounded in depth and in keys, so that a key that comes back among its own sub-keys
+  // cannot keep the walk going.
   std::int64_t count = 0;
-  std::vector<std::string> pending{std::string(PortPath(key_path))};
-  while (!pending.empty()) {
-    const std::string path = std::move(pending.back());
+  std::size_t walked = 0;
+  std::vector<std::pair<std::string, std::size_t>> pending{{std::string(PortPath(key_path)), 0}};
+  while (!pending.empty() && ++walked <= kMaxKeysWalked) {
+    const auto [path, depth] = std::move(pending.back());
     pending.pop_back();
     const auto values = registry.Values(root, path);
     const auto sub_keys = registry.SubKeyNames(root, path);
     if (!values || !sub_keys) continue;
     count += static_cast<std::int64_t>(values.value.size());
-    for (const std::string& name : sub_keys.value) pending.push_back(ChildPath(path, name));
+    if (depth >= kMaxKeyDepth) continue;
+    for (const std::string& name : sub_keys.value)
+      pending.emplace_back(ChildPath(path, name), depth + 1);
   }
   return Clamped(count);
 }
@@ -87,7 +94,7 @@ std::int32_t CountKeyValues(const Registry& registry, RootKey root, std::string_
 std::int32_t DeleteKey(RunContext& run, RootKey root, std::string_view key_path) {
   const std::string_view path = PortPath(key_path);
   // An empty path would name the whole root: a hive is never removed.
-  if (path.empty()) return 0;
+  if (NamesHive(root, path)) return 0;
   Registry& registry = run.port().registry;
   const std::int32_t count = CountKeyValues(registry, root, path);
   if (!registry.KeyExists(root, path)) return 0;
@@ -125,7 +132,7 @@ std::int32_t DeleteValue(RunContext& run, RootKey root, std::string_view key_pat
   }
 
   // Emptying a root would take every value and key of the hive with it.
-  if (path.empty()) return 0;
+  if (NamesHive(root, path)) return 0;
   // Both lists are taken before anything is deleted, so removing never disturbs the walk.
   const auto values = registry.Values(root, path);
   if (!values) return 0;

@@ -4,7 +4,9 @@
 # cache, best of 5, and prints the ratio and the rows' memory beside the file's size. Two layouts: entries in the records' file order, and shuffled as a real
 # cache's hashing scatters them. Then one wipe pass over a copy of that 50 MB file beside
 # `dd bs=4096 conv=notrunc` writing zeros over the same byte range of the same file, best
-# of 5 (target: the wipe at 70% of dd's speed or better).
+# of 5 (target: the wipe at 70% of dd's speed or better). And the sparse index.dat shapes
+# of the fuzz corpus, read from real sparse files (target: under 5 s and 64 MiB plus twice
+# their data).
 # Usage: scripts/bench-index-dat.sh [BUILD_DIR]
 # BUILD_DIR is an optimised build with benchmarks (default: build/release, made with
 # `cmake --preset release` when missing).
@@ -49,6 +51,23 @@ for layout in ordered shuffled; do
   awk -v r="$read_ms" -v c="$cat_ms" -v t="$target" -v m="$memory" -v f="$(stat -c %s "$file")" \
     'BEGIN { printf "  read / cat          %8.1f x  (target: at most %d x)\n", r / c, t
              printf "  rows memory / file  %8.2f x  (target: under 2 x)\n", m / f }'
+done
+
+# The sparse shapes of the fuzz corpus as real sparse files: each claims 2 GiB and holds a
+# megabyte or less. The read ends in under 5 s and holds less than 64 MiB plus twice the
+# bytes the file gave at its peak (the whole process's, a second read included).
+for shape in "$root"/tests/fuzz/corpus/index_dat_fuzz/sparse-*; do
+  image=$(mktemp -d "$build/index-dat-sparse.XXXXXX")
+  "$tool" sparse "$image" "$shape"
+  file=$image/drives/C/index.dat
+  eval "$("$tool" time "$image" 1)"
+  data_kb=$(du -k "$file" | cut -f1)
+  printf '%s: claims %s bytes, holds %s KiB, %s rows\n' "$(basename "$shape")" \
+    "$(stat -c %s "$file")" "$data_kb" "$rows"
+  printf '  read                %8.1f ms  (target: under 5000 ms)\n' "$read_ms"
+  printf '  peak memory         %8d KiB (target: under %d KiB, with %d KiB read)\n' \
+    "$peak_kb" $(( 65536 + 2 * bytes_read / 1024 )) $(( bytes_read / 1024 ))
+  rm -rf "$image"
 done
 
 # The wipe, on a copy: the images above are kept for the next run.

@@ -42,6 +42,7 @@ const IndexDatCache::Block* IndexDatCache::BlockAt(std::uint64_t offset) {
     if (!r.ok() || r.value == 0) break;
     got += r.value;
   }
+  bytes_read_ += got;
   b.start = start;
   b.length = got;
   b.last_use = clock_;

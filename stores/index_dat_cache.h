@@ -28,6 +28,9 @@ class IndexDatCache {
 
   // The file's length as the reader reported it when opened.
   [[nodiscard]] std::uint64_t size() const { return size_; }
+  // The bytes the file has given so far: what a read may be allowed to hold is counted in
+  // them, never in the length a file claims (a sparse file claims gigabytes of nothing).
+  [[nodiscard]] std::uint64_t bytes_read() const { return bytes_read_; }
 
   // Copies the bytes at [offset, offset + out.size()). False, with `out` unspecified, when
   // any of them lies outside the file or could not be read.
@@ -55,6 +58,7 @@ class IndexDatCache {
   const platform::FileReader& file_;
   std::uint64_t size_;
   std::uint64_t clock_ = 0;
+  std::uint64_t bytes_read_ = 0;
   std::size_t last_hit_ = 0;
   std::uint64_t last_fill_region_ = UINT64_MAX;  // kBlockSize-aligned start of the last fill
   std::array<Block, kBlocks> blocks_;

@@ -2,12 +2,12 @@
 // The header and the chain of hash tables of an index.dat file, as the reader and the
 // wipe both walk them: one walk, with one set of guards against damaged files.
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <span>
-#include <unordered_set>
 #include <vector>
 
 namespace morvel::index_dat {
@@ -35,35 +35,47 @@ std::optional<std::int32_t> ReadInt32(Read& read, std::uint64_t offset) {
   return Le32(b.data());
 }
 
-// Tables already walked. A chain that comes back to one of them would loop for ever, so
-// every walk ends there. Few tables in a sound file: a set; a long chain in a damaged one
-// switches to one bit per byte of the file so memory stays a fraction of its size.
-class VisitedTables {
+// A set of file offsets (below 2^31, as every offset the walk follows is), open-addressed
+// in one array: 4 bytes a slot, at most half of them used, so it takes a few bytes per
+// offset met and grows with them, never with what a file claims its size is.
+class OffsetSet {
  public:
-  explicit VisitedTables(std::uint64_t file_size) : file_size_(file_size) {}
-
-  // False when `offset` (0 < offset <= file size) was visited before.
-  bool Insert(std::uint64_t offset) {
-    if (!bits_.empty()) {
-      if (offset >= bits_.size() || bits_[offset]) return false;
-      bits_[offset] = true;
-      return true;
+  // False when `offset` was in the set already.
+  bool Insert(std::uint32_t offset) {
+    if ((count_ + 1) * 2 > slots_.size()) Grow();
+    const std::uint32_t key = offset + 1;  // 0 marks a free slot
+    for (std::size_t i = Home(key);; i = (i + 1) & (slots_.size() - 1)) {
+      if (slots_[i] == key) return false;
+      if (slots_[i] == 0) {
+        slots_[i] = key;
+        ++count_;
+        return true;
+      }
     }
-    if (!few_.insert(offset).second) return false;
-    if (few_.size() > kFewLimit) {
-      bits_.assign(file_size_ + 1, false);
-      for (std::uint64_t o : few_)
-        if (o < bits_.size()) bits_[o] = true;
-      few_.clear();
-    }
-    return true;
   }
+  [[nodiscard]] bool Contains(std::uint32_t offset) const {
+    if (slots_.empty()) return false;
+    const std::uint32_t key = offset + 1;
+    for (std::size_t i = Home(key);; i = (i + 1) & (slots_.size() - 1)) {
+      if (slots_[i] == key) return true;
+      if (slots_[i] == 0) return false;
+    }
+  }
+  [[nodiscard]] std::size_t MemoryBytes() const { return slots_.capacity() * sizeof(slots_[0]); }
 
  private:
-  static constexpr std::size_t kFewLimit = 4096;
-  std::uint64_t file_size_;
-  std::unordered_set<std::uint64_t> few_;
-  std::vector<bool> bits_;
+  [[nodiscard]] std::size_t Home(std::uint32_t key) const {
+    return (key * 0x9E3779B1u) & (slots_.size() - 1);
+  }
+  void Grow() {
+    std::vector<std::uint32_t> old(std::max<std::size_t>(16, slots_.size() * 2), 0);
+    old.swap(slots_);
+    count_ = 0;
+    for (const std::uint32_t key : old)
+      if (key != 0) Insert(key - 1);
+  }
+  std::vector<std::uint32_t> slots_;
+  std::size_t count_ = 0;
 };
 
 struct HashTable {
@@ -77,16 +89,18 @@ enum class Signed { Required, NotTested };
 // Calls `visit` with each hash table of the chain that starts at `first`, while the offset
 // is greater than 0 and at most `recorded_size`. The walk ends at a table whose header is
 // not in the file (as `read` reports it), one visited before, one that does not begin
-// with "HASH" (when required), or when `visit` returns false. `file_size` is the real
-// length, for the loop guard.
+// with "HASH" (when required), or when `visit` returns false.
 template <class Read, class Visit>
-void WalkHashChain(Read& read, std::uint64_t file_size, std::int64_t recorded_size,
-                   std::int64_t first, Signed signed_tables, Visit&& visit) {
-  VisitedTables visited(file_size);
+void WalkHashChain(Read& read, std::int64_t recorded_size, std::int64_t first, Signed signed_tables,
+                   Visit&& visit) {
+  // A chain that comes back to a table walked before would loop for ever: every walk ends
+  // there.
+  OffsetSet visited;
   for (std::int64_t table = first; table > 0 && table <= recorded_size;) {
     const auto at = static_cast<std::uint64_t>(table);
     std::array<std::byte, 12> head;
-    if (!read(at, std::span<std::byte>(head)) || !visited.Insert(at)) return;
+    if (!read(at, std::span<std::byte>(head)) || !visited.Insert(static_cast<std::uint32_t>(at)))
+      return;
     if (signed_tables == Signed::Required &&
         (head[0] != std::byte{'H'} || head[1] != std::byte{'A'} || head[2] != std::byte{'S'} ||
          head[3] != std::byte{'H'}))

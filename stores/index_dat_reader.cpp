@@ -38,6 +38,19 @@ constexpr std::size_t kBatch = std::size_t{1} << 19;
 // Records read ahead between two calls of the Working hook (entries: one chunk).
 constexpr std::size_t kRecordsBetweenCalls = 512;
 
+// What a read holds besides its fixed working memory (a batch with its sort keys and the
+// cache, about 21 MiB): rows and texts within a third of this plus twice the bytes the file
+// gave, so that the vectors holding them, grown by doubling, stay within that. So a read
+// takes less than 64 MiB plus twice the bytes read, whatever size the file claims: a sparse
+// file claims gigabytes it does not hold.
+constexpr std::uint64_t kFreeHolding = std::uint64_t{36} << 20;
+// A row's place in the rows' table, and its record in the set of records listed.
+constexpr std::uint64_t kRowCost = 32;
+// Room made up front at most, whatever the tables claim: half a million rows and 8 MiB of
+// text, a large cache; beyond that the rows grow as they come.
+constexpr std::size_t kReservedRows = std::size_t{1} << 19;
+constexpr std::size_t kReservedText = std::size_t{8} << 20;
+
 std::uint64_t Le64(const std::byte* b) {
   return static_cast<std::uint64_t>(static_cast<std::uint32_t>(Le32(b + 4))) << 32 |
          static_cast<std::uint32_t>(Le32(b));
@@ -80,6 +93,7 @@ void BytesToUtf8(std::string& arena, std::size_t from) {
 // since a batch of them is written all over as its records are read.
 struct Pending {
   static constexpr std::uint32_t kUnread = UINT32_MAX;
+  static constexpr std::uint32_t kTooLong = UINT32_MAX - 1;  // more text than may be held
   std::uint64_t filetime = 0;
   std::uint32_t entry = 0;  // number of the entry in walk order, counted from the batch's first
   std::uint32_t record = 0;
@@ -116,7 +130,8 @@ class Walk {
         // Entries that keep pointing at one long text would otherwise make the rows grow
         // with the square of the file's size.
         text_budget_(std::min<std::uint64_t>(cache_.size(), IndexDatRows::kMaxArena)),
-        row_budget_(cache_.size() / 32) {}
+        row_budget_(cache_.size() / 32),
+        arena_start_(rows.Arena().size()) {}
 
   void Run() {
     const auto header_size = Int32(kFileSizeField);
@@ -126,13 +141,14 @@ class Walk {
       const std::int64_t total = CountEntries(*first);
       // Room for the rows up front, as many as the tables have entries, but never more than
       // records of 128 bytes could fill the file.
-      rows_.Reserve(static_cast<std::size_t>(
-          std::clamp<std::int64_t>(total, 0, static_cast<std::int64_t>(cache_.size() / 128))));
+      rows_.Reserve(static_cast<std::size_t>(std::clamp<std::int64_t>(
+          total, 0,
+          static_cast<std::int64_t>(std::min<std::uint64_t>(cache_.size() / 128, kReservedRows)))));
       // And for their texts, which in a cache are a fraction of each record: a quarter of
       // the file, touched only as far as it is filled, so that the arena is rarely copied.
       rows_.Arena().reserve(rows_.Arena().size() +
                             static_cast<std::size_t>(std::min<std::uint64_t>(
-                                cache_.size() / 4, IndexDatRows::kMaxArena)));
+                                {cache_.size() / 4, IndexDatRows::kMaxArena, kReservedText})));
       pending_.reserve(static_cast<std::size_t>(std::clamp<std::int64_t>(
           total, 0, static_cast<std::int64_t>(std::min<std::uint64_t>(kBatch, entry_budget_)))));
       progress_total_ = total;
@@ -157,8 +173,8 @@ class Walk {
   // This pass does not test the "HASH" signature.
   std::int64_t CountEntries(std::int32_t first) {
     std::int64_t total = 0;
-    index_dat::WalkHashChain(*this, cache_.size(), header_size_, first,
-                             index_dat::Signed::NotTested, [&](const index_dat::HashTable& t) {
+    index_dat::WalkHashChain(*this, header_size_, first, index_dat::Signed::NotTested,
+                             [&](const index_dat::HashTable& t) {
                                total += EntryCount(t.blocks);
                                return true;
                              });
@@ -177,7 +193,7 @@ class Walk {
     Walked walked = Walked::On;
     std::array<std::byte, kEntryChunk * kEntrySize> chunk;
     index_dat::WalkHashChain(
-        *this, cache_.size(), header_size_, first, index_dat::Signed::Required,
+        *this, header_size_, first, index_dat::Signed::Required,
         [&](const index_dat::HashTable& table) {
           const std::int64_t entries = EntryCount(table.blocks);
           const std::uint64_t start = table.offset + kTableEntries;
@@ -199,9 +215,13 @@ class Walk {
               // work.
               if (entry_budget_ == 0) return false;
               --entry_budget_;
-              if (const auto record = RecordOf(&chunk[i * kEntrySize]))
+              // An entry naming the record its predecessor named adds no row: a run of
+              // them (the zeros of a sparse table) costs nothing more.
+              const auto record = RecordOf(&chunk[i * kEntrySize]);
+              if (record && record != last_record_)
                 pending_.push_back(Pending{.entry = static_cast<std::uint32_t>(walked_ - flushed_),
                                            .record = *record});
+              if (record) last_record_ = record;
               ++walked_;
               if (pending_.size() == kBatch) {
                 walked = Flush();
@@ -236,11 +256,11 @@ class Walk {
                        [](const Pending& a, const Pending& b) { return a.record < b.record; });
     if (in_file_order) {
       for (std::size_t j = 0; j < pending_.size(); ++j) {
-        if (read_ahead > text_budget_) break;
+        if (read_ahead > text_budget_ || Held() > Allowance()) break;
         if (j % kRecordsBetweenCalls == kRecordsBetweenCalls - 1 && !StillWorking())
           return Walked::Stopped;
         Pending& p = pending_[j];
-        ReadRecord(p.record, p);
+        ReadOnce(p.record, j > 0 && pending_[j - 1].record == p.record, p);
         read_ahead += p.length;
       }
     } else {
@@ -253,13 +273,15 @@ class Walk {
       // read would cost more than the records themselves.
       constexpr std::size_t kAhead = 8;
       for (std::size_t j = 0; j < keys_.size(); ++j) {
-        if (read_ahead > text_budget_) break;
+        if (read_ahead > text_budget_ || Held() > Allowance()) break;
         if (j % kRecordsBetweenCalls == kRecordsBetweenCalls - 1 && !StillWorking())
           return Walked::Stopped;
         if (j + kAhead < keys_.size())
           __builtin_prefetch(&pending_[keys_[j + kAhead] & 0xFFFFFFFF], 1);
         Pending& p = pending_[keys_[j] & 0xFFFFFFFF];
-        ReadRecord(static_cast<std::uint32_t>(keys_[j] >> 32), p);
+        // Sorted stably, so the first of equal records is the earliest entry.
+        const bool repeat = j > 0 && keys_[j - 1] >> 32 == keys_[j] >> 32;
+        ReadOnce(static_cast<std::uint32_t>(keys_[j] >> 32), repeat, p);
         read_ahead += p.length;
       }
     }
@@ -275,12 +297,19 @@ class Walk {
       }
       if (next == pending_.size() || pending_[next].entry != flushed_ - first) continue;
       Pending& p = pending_[next++];
+      // The rows are the distinct records: one named again, here or in an earlier batch,
+      // is not read again.
+      if (listed_.Contains(p.record)) continue;
       if (p.length == Pending::kUnread) ReadRecord(p.record, p);
       if (p.length == 0) continue;
-      if (p.length > text_budget_ || row_budget_ == 0) return Walked::Ended;
+      if (p.length == Pending::kTooLong || p.length > text_budget_ || row_budget_ == 0 ||
+          Held() + kRowCost > Allowance())
+        return Walked::Ended;
       text_budget_ -= p.length;
       --row_budget_;
       rows_.AddRow(p.text, p.length, p.filetime, image_index_);
+      listed_.Insert(p.record);
+      ++rows_added_;
     }
     pending_.clear();
     return Walked::On;
@@ -293,9 +322,28 @@ class Walk {
     return ((position_ + 1) * progress_total_ + 99) / 100;
   }
 
+  // What this read holds of the rows: the texts it added to the arena and its rows.
+  [[nodiscard]] std::uint64_t Held() const {
+    return (rows_.Arena().size() - arena_start_) + rows_added_ * kRowCost;
+  }
+  // What it may hold now.
+  [[nodiscard]] std::uint64_t Allowance() const {
+    return (kFreeHolding + 2 * cache_.bytes_read()) / 3;
+  }
+
+  // ReadRecord for the first entry that names a record; a repeat, or a record already
+  // listed, adds no row and is not read.
+  void ReadOnce(std::uint32_t record, bool repeat, Pending& p) {
+    if (repeat || listed_.Contains(record))
+      p.length = 0;
+    else
+      ReadRecord(record, p);
+  }
+
   // The time stamp and URL text of a "URL ", "LEAK" or "REDR" record, its text put into
   // the rows' arena; no row for any other signature, a record cut by the end of the file,
-  // no text offset or an empty text.
+  // no text offset or an empty text. A text longer than the read may still hold is
+  // kTooLong and stays out of the arena.
   void ReadRecord(std::uint64_t record, Pending& p) {
     p.length = 0;
     std::array<std::byte, kUrlTextOffsetField + 1> head;
@@ -324,13 +372,19 @@ class Walk {
     // One byte past what the rows may still take tells that the text is too long; the
     // arena never outgrows what a row can name.
     const std::uint64_t room = IndexDatRows::kMaxArena - std::min(from, IndexDatRows::kMaxArena);
-    const std::size_t limit = static_cast<std::size_t>(std::min(text_budget_, room / 2));
-    cache_.ReadUntilZero(text_at, limit + 1, arena);
+    const std::uint64_t allowed = Allowance() - std::min(Allowance(), Held());
+    const std::size_t limit =
+        static_cast<std::size_t>(std::min({text_budget_, room / 2, allowed / 2}));
+    if (cache_.ReadUntilZero(text_at, limit + 1, arena) > limit) {
+      arena.resize(from);
+      p.length = Pending::kTooLong;
+      return;
+    }
     BytesToUtf8(arena, from);
     if (arena.size() == from) return;
     p.text = static_cast<std::uint32_t>(from);
     p.length =
-        static_cast<std::uint32_t>(std::min<std::size_t>(arena.size() - from, UINT32_MAX - 1));
+        static_cast<std::uint32_t>(std::min<std::size_t>(arena.size() - from, UINT32_MAX - 2));
   }
 
   bool StillWorking() { return progress_ == nullptr || progress_->Working(); }
@@ -356,6 +410,10 @@ class Walk {
   std::int64_t done_ = 0;      // entries counted for the progress bar
   std::vector<Pending> pending_;
   std::vector<std::uint64_t> keys_, scratch_;
+  std::optional<std::uint32_t> last_record_;  // of the last entry walked that named one
+  index_dat::OffsetSet listed_;               // records that gave a row
+  std::size_t arena_start_;                   // the arena's size before this read
+  std::uint64_t rows_added_ = 0;
 };
 
 }  // namespace

@@ -36,8 +36,7 @@ bool WipeIndexDatPass(const platform::FileReader& in, platform::FileWriter& out,
   const std::vector<std::byte> block(kWriteBlock, std::byte{fill});
   bool written = true;
   index_dat::WalkHashChain(
-      read, in.Size(), *recorded, *first, index_dat::Signed::Required,
-      [&](const index_dat::HashTable& table) {
+      read, *recorded, *first, index_dat::Signed::Required, [&](const index_dat::HashTable& table) {
         // Never into the file's header, even when a table claims to start inside it.
         std::uint64_t position =
             std::max(table.offset + index_dat::kTableHeader, index_dat::kFirstTableField + 4);

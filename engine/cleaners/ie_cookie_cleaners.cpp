@@ -26,8 +26,9 @@ constexpr const char* kIntelliForms = "Software\\Microsoft\\Internet Explorer\\I
 void CleanIeCookies(RunContext& run) {
   const std::string folder = IeCookieFolder(run.port().system, run.port().files);
   if (folder.empty()) return;
-  // Cookie files are taken from the folder itself, never from one a link leads to.
-  const auto held = EnterFolder(run, folder, FolderOrigin::Program, FolderReach::Files);
+  // Cookie files are taken from the folder itself, never from one a link leads to. Every
+  // one of them goes: the folder is emptied of them, so it is guarded as one emptied.
+  const auto held = EnterFolder(run, folder, FolderOrigin::Program, FolderReach::Tree);
   if (!held) return;
   const CookieKeepList keep =
       ReadCookieKeepList(run.port().files, run.port().system.ExecutableFolder());

@@ -12,15 +12,18 @@
 #include "platform/win32/win32_folder.h"
 #include "platform/win32/win32_recycle_bin.h"
 #include "platform/win32/win32_util.h"
+#include "platform/win32/win32_write_leftovers.h"
 
 namespace morvel::platform::win32 {
 namespace {
 
 bool IsSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
 
-// "*" and "?" would make the find functions match other names. The "\\?\" prefix of a
-// long path is not a wildcard.
+// "*" and "?" would make the find functions match other names, and every function would
+// take a path holding a zero for the shorter path before it. The "\\?\" prefix of a long
+// path is not a wildcard.
 bool HasWildcard(std::string_view path) {
+  if (HoldsNul(path)) return true;
   if (path.starts_with("\\\\?\\")) path.remove_prefix(4);
   return path.find_first_of("*?") != std::string_view::npos;
 }
@@ -220,11 +223,10 @@ class Win32FileSystem final : public FileSystem {
     // same volume.
     UniqueHandle file;
     std::wstring temp_path;
-    const DWORD seed = GetCurrentProcessId() ^ GetTickCount();
+    // Named after this process: a start after a write killed halfway removes it.
+    const DWORD seed = GetTickCount();
     for (DWORD attempt = 0; attempt < 100 && !file; ++attempt) {
-      wchar_t name[40];
-      wsprintfW(name, L"\\~mv%08lx.tmp", static_cast<unsigned long>(seed + attempt * 7919));
-      temp_path = folder + name;
+      temp_path = folder + L"\\" + WriteTemporaryName(seed + attempt * 7919);
       file = OwnFile(CreateFileW(temp_path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                  FILE_ATTRIBUTE_NORMAL, nullptr));
       if (!file) {

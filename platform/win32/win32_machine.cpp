@@ -6,6 +6,7 @@
 #include "platform/win32/win32_pstore.h"
 #include "platform/win32/win32_registry.h"
 #include "platform/win32/win32_system.h"
+#include "platform/win32/win32_write_leftovers.h"
 
 namespace morvel::platform::win32 {
 namespace {
@@ -41,6 +42,13 @@ class RealMachine final : public Win32Machine {
 
 }  // namespace
 
-std::unique_ptr<Win32Machine> Win32Machine::Open() { return std::make_unique<RealMachine>(); }
+std::unique_ptr<Win32Machine> Win32Machine::Open() {
+  auto machine = std::make_unique<RealMachine>();
+  // Whole-file writes of an earlier run killed halfway (settings.ini, Clist.dat, Cookies.dat
+  // beside the program; Wininit.ini in the Windows folder) leave their temporaries there.
+  RemoveWriteLeftovers(machine->system().ExecutableFolder());
+  RemoveWriteLeftovers(machine->system().WindowsFolder());
+  return machine;
+}
 
 }  // namespace morvel::platform::win32

@@ -43,10 +43,12 @@ Opened OpenKey(HKEY parent, const std::wstring& path, REGSAM access, DWORD optio
 }
 
 Opened OpenKey(RootKey root, std::string_view path, REGSAM access) {
+  if (HoldsNul(path)) return {nullptr, ERROR_INVALID_NAME};
   return OpenKey(RootHandle(root), Wide(path), access);
 }
 
 Opened CreateKeyPath(RootKey root, std::string_view path, REGSAM access) {
+  if (HoldsNul(path)) return {nullptr, ERROR_INVALID_NAME};
   HKEY key = nullptr;
   const LONG error = RegCreateKeyExW(RootHandle(root), Wide(path).c_str(), 0, nullptr,
                                      REG_OPTION_NON_VOLATILE, access, nullptr, &key, nullptr);
@@ -149,6 +151,7 @@ class Win32Registry final : public Registry {
 
   Result<RegistryValue> ReadValue(RootKey root, std::string_view path,
                                   std::string_view name) const override {
+    if (HoldsNul(name)) return FailedWith<RegistryValue>(ERROR_INVALID_NAME);
     const Opened key = OpenKey(root, path, KEY_QUERY_VALUE);
     if (!key.key) return FailedWith<RegistryValue>(key.error);
     const std::wstring wide_name = Wide(name);
@@ -177,6 +180,7 @@ class Win32Registry final : public Registry {
   }
 
   Status WriteValue(RootKey root, std::string_view path, const RegistryValue& value) override {
+    if (HoldsNul(value.name)) return StatusOf(ERROR_INVALID_NAME);
     const Opened key = CreateKeyPath(root, path, KEY_SET_VALUE);
     if (!key.key) return StatusOf(key.error);
     const std::wstring name = Wide(value.name);
@@ -188,6 +192,7 @@ class Win32Registry final : public Registry {
   }
 
   Status DeleteValue(RootKey root, std::string_view path, std::string_view name) override {
+    if (HoldsNul(name)) return StatusOf(ERROR_INVALID_NAME);
     const Opened key = OpenKey(root, path, KEY_SET_VALUE);
     if (!key.key) return StatusOf(key.error);
     return StatusOf(static_cast<DWORD>(RegDeleteValueW(key.key.get(), Wide(name).c_str())));

@@ -17,6 +17,10 @@ namespace morvel::platform::win32 {
 // The port speaks UTF-8; the "W" functions want UTF-16.
 std::wstring Wide(std::string_view utf8);
 std::string Narrow(std::wstring_view utf16);
+// Whether text holds a zero character: the "W" functions would read it only up to there,
+// and act on a shorter path or key than the one asked for, so the backend refuses it
+// (InvalidArgument).
+inline bool HoldsNul(std::string_view text) { return text.find('\0') != std::string_view::npos; }
 
 // A 64-bit number from the two halves Win32 gives it in (sizes, file indexes).
 inline std::uint64_t Join(DWORD high, DWORD low) {

@@ -70,8 +70,9 @@ TEST_P(Migration, ReadsAndLeavesTheTaskAndTheRunValue) {
   EXPECT_EQ(autorun.IsOn(), c.was_on);
   EXPECT_EQ(autorun.Set(c.on, kProgram), c.message);
   EXPECT_EQ(tasks.tasks.contains("Morvel"), c.task_after);
-  if (c.task_after && !c.task_before)
+  if (c.task_after && !c.task_before) {
     EXPECT_EQ(tasks.tasks["Morvel"], app::LogonTaskXml(kProgram, "PC\\User"));
+  }
   const auto run = registry.values.find(kRunEntry);
   EXPECT_EQ(run == registry.values.end() ? std::nullopt : run->second.AsText(), c.run_after);
   EXPECT_EQ(autorun.IsOn(), c.message ? c.was_on : c.on);

@@ -175,6 +175,20 @@ TEST_F(FileRemovalContract, ShellDeleteOfWhatIsNotThere) {
   ASSERT_TRUE(files().WriteFile(Path("one.txt"), "1").ok());
   EXPECT_FALSE(files().ShellDelete(Path("*.txt")).ok());
   EXPECT_TRUE(files().Exists(Path("one.txt")));
+  // Nor may a zero inside a path leave the shorter path before it to be removed.
+  using namespace std::string_literals;
+  ASSERT_TRUE(files().CreateFolder(Path("keep\\empty")).ok());
+  ASSERT_TRUE(files().WriteFile(Path("keep\\kept.txt"), "kept").ok());
+  for (const std::string& cut :
+       {Path("keep") + "\0\\old"s, Path("keep\\kept.txt") + "\0.bak"s, Path("keep\\empty\0x"s)}) {
+    SCOPED_TRACE(::testing::PrintToString(cut));
+    EXPECT_FALSE(files().Stat(cut).ok());
+    EXPECT_FALSE(files().ShellDelete(cut).ok());
+    EXPECT_FALSE(files().RemoveFolder(cut).ok());
+    EXPECT_FALSE(files().FinalPath(cut).ok());
+  }
+  EXPECT_TRUE(files().Exists(Path("keep\\kept.txt")));
+  EXPECT_TRUE(files().Exists(Path("keep\\empty")));
 }
 
 TEST_F(FileRemovalContract, ShellDeleteRemovesLinksNotWhatTheyLeadTo) {

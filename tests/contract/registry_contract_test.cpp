@@ -44,6 +44,26 @@ std::vector<RegistryValue> OneOfEveryType() {
   };
 }
 
+// A zero inside a key path or value name would leave the shorter one before it to be
+// removed (and a sub-key of that one would lead back to it without end): such a path or
+// name names nothing.
+TEST_F(RegistryContract, KeysAndNamesCutByAZeroNameNothing) {
+  using namespace std::string_literals;
+  PutKey(kRoot, Key("Leaf"), {"a"});
+  PutKey(kRoot, Key("Leaf\\Sub"), {"b"});
+  const std::string cut = Key("Leaf") + "\0\\Sub"s;
+  EXPECT_FALSE(registry().KeyExists(kRoot, cut));
+  EXPECT_FALSE(registry().SubKeyNames(kRoot, cut).ok());
+  EXPECT_FALSE(registry().Values(kRoot, cut).ok());
+  EXPECT_FALSE(registry().DeleteTree(kRoot, cut).ok());
+  EXPECT_FALSE(registry().DeleteTree(kRoot, Key("Leaf") + "\0"s).ok());
+  EXPECT_FALSE(registry().DeleteValue(kRoot, cut, "b").ok());
+  EXPECT_FALSE(registry().ReadValue(kRoot, Key("Leaf"), "a\0b"s).ok());
+  EXPECT_FALSE(registry().DeleteValue(kRoot, Key("Leaf"), "a\0b"s).ok());
+  EXPECT_TRUE(registry().ReadValue(kRoot, Key("Leaf"), "a").ok());
+  EXPECT_TRUE(registry().ReadValue(kRoot, Key("Leaf\\Sub"), "b").ok());
+}
+
 TEST_F(RegistryContract, ValuesOfEveryTypeComeBackByteForByte) {
   const std::vector<RegistryValue> written = OneOfEveryType();
   for (const RegistryValue& value : written)

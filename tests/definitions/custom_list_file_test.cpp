@@ -17,6 +17,19 @@ using app::CustomListEditor;
 class CustomListFile : public DefinitionsTest {
  protected:
   std::string ListPath() { return Folder("Clist.dat"); }
+  // The current user's hive under HKEY_USERS: the one where `top`, a key right below
+  // HKEY_CURRENT_USER, is found too. An image keeps HKEY_USERS apart: there the key is made
+  // under a hive of its own. A key left by a run that stopped halfway goes first.
+  std::string UsersHiveOf(const std::string& top) {
+    (void)registry().DeleteTree(kUser, top);
+    PutKey(kUser, top);
+    std::string hive = "S-1-5-21-1111-2222-3333-1000";
+    if (const auto hives = registry().SubKeyNames(platform::RootKey::Users, ""))
+      for (const std::string& name : hives.value)
+        if (registry().KeyExists(platform::RootKey::Users, name + "\\" + top)) hive = name;
+    (void)registry().DeleteTree(kUser, top);
+    return hive;
+  }
   CustomListEditor Editor() { return CustomListEditor(files(), Folder() + "\\"); }
   std::string Read() { return files().ReadFile(ListPath()).value; }
 };
@@ -107,19 +120,34 @@ TEST_F(CustomListFile, FileInUseCannotBeEditedNow) {
             "is in use by another program).");
 }
 
-TEST_F(CustomListFile, DamagedFileShowsWhatCanBeReadAndKeepsTheRest) {
-  const std::string damaged = std::string("[Other]\r\nx=a\0b\r\n", 16);
-  PutFile(ListPath(), damaged +
-                          "[<New List>]\r\nDelFile1=C:\\A\r\nDelFile2=C:\\\x01\r\n"
+// A damaged entry (cut by a zero byte, or holding another control character) is shown as a
+// damaged row, never hidden: the run skips it, and OK keeps it as it was unless removed.
+TEST_F(CustomListFile, DamagedFileShowsEveryEntryAndMarksTheDamagedOnes) {
+  using namespace std::string_literals;
+  const std::string damaged = "[Other]\r\nx=a\0b\r\n"s;
+  const std::string keep_cut = "DelFile2=C:\\RT4\\Keep\0\\Old\r\n"s;
+  const std::string key_cut = "DelRegValue1=HKEY_CURRENT_USER\\Software\\RT4Leaf\x01\r\n";
+  PutFile(ListPath(), damaged + "[<New List>]\r\nDelFile1=C:\\A\r\n" + keep_cut + key_cut +
                           "DelFile3=\r\nDelFile4=C:\\B\r\n");
   CustomListEditor list = Editor();
   const CustomListEditor::Opening opening = list.Load();
   ASSERT_TRUE(opening.editable);
   ASSERT_TRUE(opening.message.has_value());
   EXPECT_EQ(opening.message->substr(0, 44), "Clist.dat is damaged (a zero byte on line 2)");
-  EXPECT_EQ(list.rows(), (std::vector<std::string>{"C:\\A", "C:\\B"}));
+  EXPECT_EQ(list.rows(),
+            (std::vector<std::string>{
+                "C:\\A", "C:\\RT4\\Keep<NUL>\\Old  (damaged: a zero byte; never cleaned)",
+                "HKEY_CURRENT_USER\\Software\\RT4Leaf<0x01>  (damaged: control character 0x01; "
+                "never cleaned)",
+                "C:\\B"}));
+  // A damaged registry row cannot be edited, only removed.
+  list.Select(2);
+  EXPECT_FALSE(list.EditEnabled());
+  EXPECT_TRUE(list.RemoveEnabled());
+  list.RemoveSelected();
   ASSERT_EQ(list.Save(), std::nullopt);
-  EXPECT_EQ(Read(), damaged + "[<New List>]\r\nDelFile1=C:\\A\r\nDelFile2=C:\\B\r\n");
+  EXPECT_EQ(Read(),
+            damaged + "[<New List>]\r\nDelFile1=C:\\A\r\n" + keep_cut + "DelFile3=C:\\B\r\n");
 }
 
 TEST_F(CustomListFile, FolderDialogFollowsTheFolderAndChecksItAgainOnOk) {
@@ -161,39 +189,55 @@ TEST_F(CustomListFile, FolderDialogFollowsTheFolderAndChecksItAgainOnOk) {
 }
 
 // A key right below a root is as much as a drive root: the list asks first, as it does
-// before emptying a drive root; Test asks nothing, one named value is not asked about.
+// before emptying a drive root; Test asks nothing, one named value is not asked about. The
+// current user's keys spelled under HKEY_USERS\<SID> are asked about the same.
 TEST_F(CustomListFile, KeyRightBelowARootIsAskedAboutBeforeClean) {
   if (!machine().IsThrowawayMachine()) GTEST_SKIP() << "makes a key right below HKCU";
   const std::string top = "MorvelTopLevelTest";
-  (void)registry().DeleteTree(kUser, top);  // left by a run that stopped halfway
-  PutKey(kUser, top, {"a", "b"});
-  PutFile(ListPath(), "[<New List>]\r\nDelRegValue1=HKEY_CURRENT_USER\\" + top +
-                          "\r\nDelRegValue2=HKEY_CURRENT_USER\\\\" + top +
-                          ",\r\nDelRegValue3=HKEY_CURRENT_USER\\" + top + ",a\r\n");
-  auto run = MakeRun(RunMode::Test);
-  RunDefinitionSection(*run, "Clist.dat", "Custom Lists - <New List>");
-  EXPECT_TRUE(questions.asked.empty());
-  EXPECT_EQ(run->item_count, 2 + 2 + 1);
+  struct Spelling {
+    platform::RootKey root;
+    std::string path;  // of the key below the root
+    std::string name;  // as the list writes it
+  };
+  std::vector<Spelling> spellings = {
+      {kUser, top, "HKEY_CURRENT_USER\\" + top},
+      {platform::RootKey::Users, UsersHiveOf(top) + "\\" + top, ""},
+  };
+  spellings[1].name = "HKEY_USERS\\" + spellings[1].path;
+  for (const Spelling& s : spellings) {
+    SCOPED_TRACE(s.name);
+    PutKey(s.root, s.path, {"a", "b"});
+    const std::string slashes =
+        s.name.substr(0, s.name.find('\\')) + "\\\\" + s.name.substr(s.name.find('\\') + 1);
+    PutFile(ListPath(), "[<New List>]\r\nDelRegValue1=" + s.name + "\r\nDelRegValue2=" + slashes +
+                            ",\r\nDelRegValue3=" + s.name + ",a\r\n");
+    questions.asked.clear();
+    questions.answers.clear();
+    auto run = MakeRun(RunMode::Test);
+    RunDefinitionSection(*run, "Clist.dat", "Custom Lists - <New List>");
+    EXPECT_TRUE(questions.asked.empty());
+    EXPECT_EQ(run->item_count, 2 + 2 + 1);
 
-  run = MakeRun(RunMode::Clean);  // No to both questions
-  RunDefinitionSection(*run, "Clist.dat", "Custom Lists - <New List>");
-  ASSERT_EQ(questions.asked.size(), 2u);
-  EXPECT_EQ(questions.asked[0].text, "Do you want to delete the registry key HKEY_CURRENT_USER\\" +
-                                         top + " with all its keys and values?");
-  EXPECT_EQ(questions.asked[1].text,
-            "Do you want to delete all keys and values under HKEY_CURRENT_USER\\" + top + "?");
-  EXPECT_EQ(questions.asked[0].default_answer, platform::Answer::No);
-  EXPECT_EQ(run->item_count, 1);  // the named value
-  EXPECT_TRUE(registry().KeyExists(kUser, top));
+    run = MakeRun(RunMode::Clean);  // No to both questions
+    RunDefinitionSection(*run, "Clist.dat", "Custom Lists - <New List>");
+    ASSERT_EQ(questions.asked.size(), 2u);
+    EXPECT_EQ(questions.asked[0].text, "Do you want to delete the registry key " + s.name +
+                                           " with all its keys and values?");
+    EXPECT_EQ(questions.asked[1].text,
+              "Do you want to delete all keys and values under " + s.name + "?");
+    EXPECT_EQ(questions.asked[0].default_answer, platform::Answer::No);
+    EXPECT_EQ(run->item_count, 1);  // the named value
+    EXPECT_TRUE(registry().KeyExists(s.root, s.path));
 
-  // Yes: the key goes, and the entries after it find nothing to ask about.
-  questions.asked.clear();
-  questions.answers = {platform::Answer::Yes};
-  run = MakeRun(RunMode::Clean);
-  RunDefinitionSection(*run, "Clist.dat", "Custom Lists - <New List>");
-  EXPECT_EQ(questions.asked.size(), 1u);
-  EXPECT_EQ(run->item_count, 1);  // "b": "a" went with the named-value entry
-  EXPECT_FALSE(registry().KeyExists(kUser, top));
+    // Yes: the key goes, and the entries after it find nothing to ask about.
+    questions.asked.clear();
+    questions.answers = {platform::Answer::Yes};
+    run = MakeRun(RunMode::Clean);
+    RunDefinitionSection(*run, "Clist.dat", "Custom Lists - <New List>");
+    EXPECT_EQ(questions.asked.size(), 1u);
+    EXPECT_EQ(run->item_count, 1);  // "b": "a" went with the named-value entry
+    EXPECT_FALSE(registry().KeyExists(s.root, s.path));
+  }
 }
 
 }  // namespace

@@ -116,16 +116,60 @@ TEST_F(DefinitionFile, RegistryEntriesOfTheItemsSection) {
   EXPECT_TRUE(questions.asked.empty());
 }
 
-// Entries naming a root alone would take the user's whole hive; checked in Test mode only
+// Entries naming a root alone would take the user's whole hive, and so would a hive named
+// below HKEY_USERS (HKEY_USERS\<SID> is the current user's root); checked in Test mode only
 // so that a fault could not do that harm.
 TEST_F(DefinitionFile, EntriesNamingARootAloneDoNothing) {
+  std::string hive = "S-1-5-21-1111-2222-3333-1000";
+  const auto hives = registry().SubKeyNames(platform::RootKey::Users, "");
+  if (hives && !hives.value.empty())
+    hive = hives.value.back();
+  else
+    PutKey(platform::RootKey::Users, hive + "\\Software", {"a"});
   WriteDefinitions(
       "Clist.dat",
       {"[<New List>]", "DelRegValue1=HKEY_CURRENT_USER", "DelRegValue2=HKEY_CURRENT_USER\\",
-       "DelRegValue3=HKEY_CURRENT_USER\\,", "DelRegValue4=HKEY_CURRENT_USER,"});
+       "DelRegValue3=HKEY_CURRENT_USER\\,", "DelRegValue4=HKEY_CURRENT_USER,",
+       "DelRegValue5=HKEY_USERS\\" + hive, "DelRegValue6=HKEY_USERS\\" + hive + "\\,",
+       "DelRegValue7=HKEY_USERS\\\\" + hive + ","});
   auto run = Run(RunMode::Test);
   EXPECT_EQ(run->item_count, 0);
   EXPECT_TRUE(run->log.empty());
+}
+
+// An entry cut by a zero byte, or holding another control character, names nothing a user
+// typed (Windows would take the key or folder before the zero): it is skipped with a line,
+// in Test as in Clean, with Fast Mode on too, and the key and folder keep everything.
+TEST_F(DefinitionFile, EntriesThatAreNotTextAreSkippedWithALine) {
+  using namespace std::string_literals;
+  PutKey(kUser, Key("Leaf"), {"a"});
+  PutKey(kUser, Key("Leaf\\Sub"), {"b"});
+  PutFile(Folder("Keep\\kept.txt"), "kept");
+  PutFile(Folder("Keep\\Old\\old.txt"), "old");
+  const std::string key = "HKEY_CURRENT_USER\\" + Key("Leaf");
+  WriteDefinitions(
+      "Clist.dat",
+      {"[<New List>]", "DelRegValue1=" + key + "\0\\Else"s, "DelRegValue2=" + key + "\0,"s,
+       "DelFile1=" + Folder("Keep") + "\0\\Old"s, "DelFile2=" + Folder("Keep") + "\x01"});
+  const std::string why = ": an entry holding a zero byte is never carried out";
+  for (const RunMode mode : {RunMode::Test, RunMode::Clean}) {
+    auto run = Run(mode);
+    const std::string skipping = run->LogPrefix() + "skipping ";
+    EXPECT_EQ(run->item_count, 0);
+    EXPECT_EQ(run->log,
+              (std::vector<std::string>{
+                  skipping + key + "<NUL>\\Else" + why,
+                  skipping + key + "<NUL>," + why,
+                  skipping + Folder("Keep") + "<NUL>\\Old" + why,
+                  skipping + Folder("Keep") +
+                      "<0x01>: an entry holding control character 0x01 is never carried out",
+              }));
+  }
+  EXPECT_EQ(Dump(kUser, Key("Leaf")),
+            (std::vector<std::string>{"[" + Key("Leaf") + "]", "a=a", "[" + Key("Leaf\\Sub") + "]",
+                                      "b=b"}));
+  EXPECT_TRUE(Exists(Folder("Keep\\kept.txt")));
+  EXPECT_TRUE(Exists(Folder("Keep\\Old\\old.txt")));
 }
 
 TEST_F(DefinitionFile, SectionIsTheKeyAfterItsFirstDash) {

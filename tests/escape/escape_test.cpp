@@ -1,8 +1,9 @@
 // The escape suite: folders that are never emptied without their question (a drive root,
-// Documents) or never on another program's word (also the profile, the shell folders and
-// the Windows folder), reached by many spellings and through links, by each door a folder
-// comes in: the custom list, Morvel.dat and MSN Messenger's MessageLogPath. Every case runs
-// the item as the program does, on a machine image of its own.
+// the profile, Documents, Pictures) or never on another program's word (also the shell
+// folders, the Windows folder and the folders Windows, the programs and Morvel run from),
+// reached by many spellings and through links, by each door a folder comes in: the custom
+// list, Morvel.dat, MSN Messenger's MessageLogPath and the folders the system names. Every
+// case runs the item as the program does, on a machine image of its own.
 
 #include <gtest/gtest.h>
 
@@ -10,6 +11,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <map>
 #include <random>
@@ -17,6 +19,7 @@
 
 #include "cli/commands.h"
 #include "common/text.h"
+#include "demo/image.h"
 #include "platform/emulated/emulated_files.h"
 #include "platform/emulated/machine.h"
 #include "tests/cli/image_snapshot.h"
@@ -54,6 +57,11 @@ constexpr const char* kProfile = R"(C:\Users\User)";
 constexpr const char* kDesktop = R"(C:\Users\User\Desktop)";
 constexpr const char* kRoaming = R"(C:\Users\User\AppData\Roaming)";
 constexpr const char* kWindows = R"(C:\Windows)";
+constexpr const char* kPictures = R"(C:\Users\User\Pictures)";
+// Where Windows, the programs and Morvel run from.
+constexpr const char* kSystem32 = R"(C:\Windows\system32)";
+constexpr const char* kProgramFiles = R"(C:\Program Files)";
+constexpr const char* kMorvelFolder = R"(C:\Program Files\Morvel)";
 
 // The host files that hold the user's data; none may go without its question.
 const std::vector<std::string> kPrecious = {
@@ -76,6 +84,11 @@ const std::vector<std::string> kPrecious = {
     "C/Users/User/Documents/diary.txt",
     "C/Users/User/Desktop/chat.dbb",
     "C/Users/User/Music/File0000.chk",
+    // What Windows and the programs run from.
+    "C/Windows/system32/chkdsk.exe",
+    "C/Windows/system32/drivers/etc/hosts",
+    "C/Windows/system32/FILE0000.CHK",
+    "C/Program Files/TeamViewer/TeamViewer.exe",
 };
 
 // Spellings of one folder that Windows takes for that folder: separators, "." and "..",
@@ -118,7 +131,8 @@ const std::vector<Target>& Targets() {
   static const std::vector<Target> targets = {
       {kRoot, {R"(C:\Links\ToRoot)", R"(C:\Users\User\..\..\Links\ToRoot\)"}},
       {kDocuments, {R"(C:\Links\ToDocuments)", R"(C:\Users\User\My Documents)"}},
-      {kProfile, {R"(C:\Links\ToProfile)"}},
+      {kProfile, {R"(C:\Links\ToProfile)", R"(C:\Users\User\Documents\..)"}},
+      {kPictures, {}},
       {kDesktop, {}},
       {kRoaming, {}},
       {kWindows, {}},
@@ -128,7 +142,9 @@ const std::vector<Target>& Targets() {
 
 // Whether the primitives ask before emptying this folder (the others are guarded only
 // against other programs' data).
-bool IsAskedAbout(const std::string& folder) { return folder == kRoot || folder == kDocuments; }
+bool IsAskedAbout(const std::string& folder) {
+  return folder == kRoot || folder == kProfile || folder == kDocuments || folder == kPictures;
+}
 
 struct Case {
   std::string target;
@@ -431,17 +447,152 @@ TEST_F(EscapeTest, NoProgramFolderLeadsIntoTheUsersFolders) {
   }
 }
 
-// A temporary folder that is itself one of the guarded folders (GetTempPath falls back to
-// the profile when TMP and TEMP are unset) is never emptied either.
-TEST_F(EscapeTest, ATempFolderThatIsAGuardedFolderIsLeftAlone) {
-  for (const Target& target : Targets()) {
-    SCOPED_TRACE(target.folder);
-    MakeProgramImage(std::string("[Folders]\r\nTemp=") + target.folder + "\r\n");
-    const auto before = Snapshot(dir / "drives");
-    const RunResult run = Run("Windows - Temporary Files", true, platform::Answer::Yes);
-    EXPECT_TRUE(run.asked.empty());
-    EXPECT_EQ(Skipped(run.lines), 1u);
-    EXPECT_TRUE(Snapshot(dir / "drives") == before);
+// A folder the system names that is one of the guarded folders (GetTempPath gives whatever
+// TMP says, and falls back to the profile when TMP and TEMP are unset; a shell folder is
+// whatever its registry value says), or a folder Windows, the programs or Morvel run from,
+// is never emptied either: the item takes nothing there and asks nothing.
+TEST_F(EscapeTest, FoldersTheSystemNamesAreLeftAloneWhereTheyAreGuarded) {
+  struct Door {
+    const char* folder;  // its [Folders] key
+    const char* key;
+  };
+  const Door doors[] = {
+      {"Temp", "Windows - Temporary Files"},
+      {"Recent", "Windows - Recent Documents"},
+      {"Cookies", "Internet Explorer - Cookies"},
+      {"InternetCache", "Internet Explorer - Temporary Internet Files"},
+      {"History", "Internet Explorer - Visited URL History"},
+  };
+  std::vector<std::string> guarded = {kSystem32, kProgramFiles, kMorvelFolder};
+  for (const Target& target : Targets()) guarded.emplace_back(target.folder);
+  for (const Door& door : doors) {
+    for (const std::string& folder : guarded) {
+      SCOPED_TRACE(std::string(door.key) + " -> " + folder);
+      MakeProgramImage("[Folders]\r\n" + std::string(door.folder) + "=" + folder + "\r\n");
+      const auto before = Snapshot(dir / "drives");
+      const RunResult run = Run(door.key, true, platform::Answer::Yes);
+      EXPECT_TRUE(run.asked.empty());
+      EXPECT_TRUE(Snapshot(dir / "drives") == before) << ::testing::PrintToString(run.lines);
+      if (door.folder == std::string_view("Temp")) {
+        EXPECT_EQ(Skipped(run.lines), 1u);
+      }
+    }
+  }
+}
+
+// Entries cut by a zero byte or holding another control character name nothing a user can
+// type: the run skips each with a line, and the key or folder before the cut keeps every
+// value and file, through the user's list as through Morvel.dat.
+TEST_F(EscapeTest, EntriesThatAreNotTextAreNeverCarriedOut) {
+  using namespace std::string_literals;
+  const std::string entries[] = {
+      "DelRegValue1=HKEY_CURRENT_USER\\Software\\RT4Leaf\0\\SomethingElse"s,
+      "DelRegValue1=HKEY_CURRENT_USER\\Software\\RT4Leaf\0,"s,
+      "DelRegValue1=HKEY_CURRENT_USER\\Software\\RT4Leaf\x01"s,
+      "DelFile1=C:\\RT4\\Keep\0\\Old"s,
+      "DelFile1=C:\\RT4\\Keep\0,*.*"s,
+      "DelFile1=C:\\RT4\\Keep\t\\Old"s,
+  };
+  for (const std::string& entry : entries) {
+    for (const bool by_morvel_dat : {false, true}) {
+      SCOPED_TRACE(::testing::PrintToString(entry) + (by_morvel_dat ? " in Morvel.dat" : ""));
+      MakeImage(by_morvel_dat ? "" : "[<New List>]\r\n" + entry + "\r\n",
+                by_morvel_dat ? "[Windows Log Files]\r\n" + entry + "\r\n" : "", "");
+      WriteFile(dir / "registry.reg",
+                "Windows Registry Editor Version 5.00\r\n\r\n"
+                "[HKEY_CURRENT_USER\\Software\\RT4Leaf]\r\n\"a\"=\"1\"\r\n\r\n"
+                "[HKEY_CURRENT_USER\\Software\\RT4Leaf\\Sub]\r\n\"b\"=\"2\"\r\n\r\n");
+      WriteFile(dir / "drives/C/RT4/Keep/kept.txt", "kept");
+      WriteFile(dir / "drives/C/RT4/Keep/Old/old.txt", "kept too");
+      const auto before = Snapshot(dir);
+      const RunResult run =
+          Run(by_morvel_dat ? "Windows - Windows Log Files" : "Custom Lists - <New List>", true,
+              platform::Answer::Yes);
+      EXPECT_TRUE(Snapshot(dir) == before);
+      EXPECT_TRUE(run.asked.empty());
+      ASSERT_EQ(Skipped(run.lines), 1u) << ::testing::PrintToString(run.lines);
+    }
+  }
+}
+
+// The demo writes only into a new or empty folder or over an earlier demo image, which it
+// clears whole first; a folder holding anything else, or a link in the image's place, is
+// refused with a line before anything is written, and nothing a link leads to changes.
+TEST_F(EscapeTest, TheDemoWritesOnlyIntoItsOwnFolder) {
+  const fs::path morvel_dat = fs::path(MORVEL_SOURCE_DIR) / "data" / "Morvel.dat";
+  const fs::path outside = dir / "outside";
+  const fs::path image_dir = dir / "image";
+  fs::path spelled = image_dir;  // as the command line names it
+  const auto write_demo = [&] { cli::WriteDemoImage(spelled, morvel_dat); };
+  struct Case {
+    const char* what;
+    std::function<void()> arrange;
+    bool refused;
+  };
+  const Case cases[] = {
+      {"a new folder", [] {}, false},
+      {"an empty folder", [&] { fs::create_directories(image_dir); }, false},
+      {"an earlier demo image", write_demo, false},
+      {"an earlier demo image with a link among its folders",
+       [&] {
+         write_demo();
+         const fs::path temp = image_dir / "drives/C/Users/User/AppData/Local/Temp";
+         fs::remove_all(temp);
+         fs::create_directory_symlink(outside, temp);
+       },
+       false},
+      {"a folder of the user's", [&] { WriteFile(image_dir / "registry.reg", "mine"); }, true},
+      {"a link to a file in the image's place",
+       [&] {
+         fs::create_directories(image_dir);
+         fs::create_symlink(outside / "keep.txt", image_dir / "machine.ini");
+       },
+       true},
+      {"a link in the folder's place", [&] { fs::create_directory_symlink(outside, image_dir); },
+       true},
+      {"a link in the folder's place, named with a trailing separator",
+       [&] {
+         fs::create_directory_symlink(outside, image_dir);
+         spelled = image_dir.string() + "/";
+       },
+       true},
+      {"an earlier demo image with a file of the user's",
+       [&] {
+         write_demo();
+         WriteFile(image_dir / "notes.txt", "mine");
+       },
+       true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    spelled = image_dir;
+    fs::remove_all(image_dir);
+    fs::remove_all(outside);
+    WriteFile(outside / "keep.txt", "precious");
+    c.arrange();
+    const auto outside_before = Snapshot(outside);
+    const auto before = fs::exists(fs::symlink_status(image_dir)) && !fs::is_symlink(image_dir)
+                            ? Snapshot(image_dir)
+                            : std::map<std::string, std::string>{};
+    std::string error;
+    try {
+      write_demo();
+    } catch (const std::runtime_error& e) {
+      error = e.what();
+    }
+    EXPECT_TRUE(Snapshot(outside) == outside_before);
+    if (c.refused) {
+      EXPECT_NE(error.find("the demo writes only into a new or empty folder"), std::string::npos)
+          << error;
+      if (!fs::is_symlink(image_dir)) {
+        EXPECT_TRUE(Snapshot(image_dir) == before);
+      }
+    } else {
+      EXPECT_EQ(error, "");
+      EXPECT_TRUE(fs::is_regular_file(image_dir / "registry.reg"));
+      EXPECT_TRUE(fs::is_directory(
+          fs::symlink_status(image_dir / "drives/C/Users/User/AppData/Local/Temp")));
+    }
   }
 }
 

@@ -3,7 +3,7 @@
 // of it), the bar only moves forward to 100, and a read stopped from outside lists the
 // first rows of the full read and nothing after. The wipe on the same bytes ends too,
 // keeps the file's size and header, writes nothing but the fill byte, and a second wipe
-// of its result changes nothing.
+// of its result changes nothing. An input that describes a sparse file is read as one.
 
 #include <cstddef>
 #include <cstdint>
@@ -16,6 +16,7 @@
 #include "stores/index_dat_wipe.h"
 #include "stores/memory_file_reader.h"
 #include "tests/fuzz/fuzz_check.h"
+#include "tests/stores/sparse_file.h"
 
 namespace {
 
@@ -77,10 +78,26 @@ bool IsTimeOfFile(std::string_view file, std::uint64_t filetime) {
   return file.find(std::string_view(bytes, 8)) != std::string_view::npos;
 }
 
+// A sparse file (tests/stores/sparse_file.h): it claims up to 2 GiB and holds what the
+// input describes. The read ends, holds less than 64 MiB plus twice what it read and lists
+// no empty text. (The wipe would write its gigabytes of fill: the stores tests wipe the
+// corpus's sparse shapes, once.)
+int ReadSparse(const morvel::testing::SparseFileReader& reader) {
+  IndexDatRows rows;
+  Recorder progress(SIZE_MAX);
+  morvel::ReadIndexDat(reader, kImageIndex, rows, &progress);
+  FUZZ_CHECK(!progress.positions.empty() && progress.positions.back() == 100);
+  FUZZ_CHECK(rows.MemoryBytes() <= (std::size_t{64} << 20) + 2 * reader.bytes_read());
+  for (std::size_t i = 0; i < rows.size(); ++i) FUZZ_CHECK(!rows.Url(i).empty());
+  return 0;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view file(reinterpret_cast<const char*>(data), size);
+  if (const auto sparse = morvel::testing::SparseFileReader::Parse(file, std::uint64_t{1} << 31))
+    return ReadSparse(*sparse);
   const morvel::MemoryFileReader reader(data, size);
 
   IndexDatRows full;

@@ -1,4 +1,4 @@
-// The questions before emptying a drive root, My Documents or My Pictures.
+// The questions before emptying a drive root, the profile, My Documents or My Pictures.
 
 #include "common/text.h"
 #include "engine/file_removal.h"
@@ -120,11 +120,23 @@ TEST_F(EmulatedProtectedFolderTest, AnswersApplyToTheAskedFolderOnly) {
   WriteAt(documents + "sub\\b.txt", "333");
   WriteAt(pictures + "p.jpg", "4444");
 
-  // No to My Documents inside a cleaned folder: the scan of its parent goes on.
+  // The profile is asked about first, as a drive root is; No leaves it whole.
+  const std::vector<std::string> whole = TreeAt(user);
+  auto refused = MakeRun(RunMode::Clean);
+  EXPECT_EQ(
+      AsUser::CleanFolder(*refused, user + "Documents\\..", false, true, "", refused->item_count),
+      0u);
+  ASSERT_EQ(refused->questions.asked.size(), 1u);
+  ExpectQuestion(refused->questions.asked[0], Everything(user));
+  EXPECT_EQ(TreeAt(user), whole);
+
+  // Yes to it, No to My Documents inside it: the scan of the profile goes on.
   auto clean = MakeRun(RunMode::Clean);
+  clean->questions.answers = {Answer::Yes, Answer::No};
   EXPECT_EQ(AsUser::CleanFolder(*clean, user, false, true, "", clean->item_count), 1u);
-  ASSERT_EQ(clean->questions.asked.size(), 1u);
-  ExpectQuestion(clean->questions.asked[0], Everything(documents));
+  ASSERT_EQ(clean->questions.asked.size(), 2u);
+  ExpectQuestion(clean->questions.asked[0], Everything(user));
+  ExpectQuestion(clean->questions.asked[1], Everything(documents));
   EXPECT_EQ(TreeAt(user),
             (std::vector<std::string>{"Documents\\", "Documents\\a.txt 2",
                                       "Documents\\My Pictures\\", "Documents\\My Pictures\\p.jpg 4",
@@ -150,6 +162,16 @@ TEST_F(EmulatedProtectedFolderTest, AnswersApplyToTheAskedFolderOnly) {
   by_mask->questions.answers = {Answer::Yes};
   EXPECT_EQ(AsUser::CleanFolderByMask(*by_mask, pictures, "p.jpg", by_mask->item_count, false), 4u);
   EXPECT_EQ(by_mask->item_count, 1);
+
+  // The Pictures folder of today's Windows is My Pictures as well.
+  const std::string today = system().SpecialFolderPath(platform::SpecialFolder::Pictures);
+  ASSERT_FALSE(today.empty());
+  WriteAt(today + "\\cat.jpg", "55555");
+  auto own = MakeRun(RunMode::Clean);
+  EXPECT_EQ(AsUser::CleanFolder(*own, today, true, true, "", own->item_count), 0u);
+  ASSERT_EQ(own->questions.asked.size(), 1u);
+  ExpectQuestion(own->questions.asked[0], Everything(today + "\\"));
+  EXPECT_TRUE(Exists(today + "\\cat.jpg"));
 }
 
 }  // namespace

@@ -3,15 +3,25 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <random>
+#include <set>
 
+#include "stores/index_dat_wipe.h"
 #include "stores/memory_file_reader.h"
+#include "tests/stores/allocation_meter.h"
 #include "tests/stores/index_dat_builder.h"
+#include "tests/stores/sparse_file.h"
 
 namespace morvel {
 namespace {
 
 using testing::IndexDatBuilder;
+
+// What any read may hold besides twice the bytes it read.
+constexpr std::uint64_t kMemoryFloor = std::uint64_t{64} << 20;
 
 struct Row {
   std::string url;
@@ -150,29 +160,66 @@ TEST(IndexDatReader, NeverReadsOutsideTheFile) {
   EXPECT_TRUE(Read("").empty());
 }
 
-TEST(IndexDatReader, EntriesRepeatingOneLongTextStopWhenTheTextsOutgrowTheFile) {
-  // 500 entries all naming the same record whose text runs to the end of a 64 KiB file:
-  // a sound file never lists more text than it holds.
+TEST(IndexDatReader, ARecordNamedByManyEntriesIsOneRowAndTextsNeverOutgrowTheFile) {
+  // 250 entries, in a row and apart, naming one record whose text runs to the end of a
+  // 64 KiB file, and another: the rows are the distinct records, so two rows.
   IndexDatBuilder f(0x1000, 0x100);
   f.Table(0x100, 17);
-  for (int k = 0; k < 500; ++k) f.Entry(0x100, k, 0xC00);
-  f.UrlRecord(0xC00, "", 1);
+  for (int k = 0; k < 250; ++k) f.Entry(0x100, k, k % 7 == 3 ? 0xA00 : 0xC00);
+  f.UrlRecord(0xA00, "other", 2).UrlRecord(0xC00, "", 1);
   f.bytes.resize(0xC68);
   f.bytes += std::string(0x10000, 'x');
   f.Int32(28, static_cast<std::int32_t>(f.bytes.size()));
-  const auto rows = Read(f.bytes);
-  EXPECT_EQ(rows.size(), 1u);
+  EXPECT_EQ(Read(f.bytes), (std::vector<Row>{{std::string(0x10000, 'x'), "1"}, {"other", "2"}}));
 
-  // The same with a short text: the rows' table stops growing first, and the rows never
-  // take more than twice the file.
-  IndexDatBuilder shorter(0x2000, 0x100);
-  shorter.Table(0x100, 33).UrlRecord(0x1800, "x", 1);
-  for (int k = 0; k < 500; ++k) shorter.Entry(0x100, k, 0x1800);
-  MemoryFileReader file(shorter.bytes);
+  // 500 distinct records four bytes apart whose texts all run on into one long text: a
+  // sound file never lists more text than it holds, so the rows stop first and never take
+  // more than twice the file.
+  IndexDatBuilder apart(0x1000, 0x100);
+  apart.Table(0x100, 33);
+  for (int k = 0; k < 500; ++k) apart.Entry(0x100, k, 0x2000 + 4 * k);
+  std::string records;
+  for (int k = 0; k < 520; ++k) records += "URL ";
+  apart.Bytes(0x2000, records + std::string(0x4000, 'y'));
+  apart.Int32(28, static_cast<std::int32_t>(apart.bytes.size()));
+  MemoryFileReader file(apart.bytes);
   IndexDatRows found;
   ReadIndexDat(file, 0, found, nullptr);
-  EXPECT_EQ(found.size(), 0x2000u / 32);
-  EXPECT_LE(found.MemoryBytes(), 2 * shorter.bytes.size());
+  EXPECT_GT(found.size(), 0u);
+  EXPECT_LT(found.size(), 500u);
+  EXPECT_LE(found.MemoryBytes(), 2 * apart.bytes.size());
+}
+
+// The sparse shapes of the fuzz corpus claim 2 GiB and hold a megabyte or less, each with a
+// URL or more: a read holds less than 64 MiB plus twice the bytes the file gave, whatever
+// it claims, and lists each record once; the wipe's walk of the same chain holds no more.
+TEST(IndexDatReader, SparseFilesTakeTheMemoryOfTheirDataNotOfTheirSize) {
+  const std::filesystem::path corpus =
+      std::filesystem::path(MORVEL_SOURCE_DIR) / "tests" / "fuzz" / "corpus" / "index_dat_fuzz";
+  bool any = false;
+  for (const auto& entry : std::filesystem::directory_iterator(corpus)) {
+    std::ifstream in(entry.path(), std::ios::binary);
+    const std::string description((std::istreambuf_iterator<char>(in)),
+                                  std::istreambuf_iterator<char>());
+    auto file = testing::SparseFileReader::Parse(description);
+    if (!file) continue;
+    any = true;
+    SCOPED_TRACE(entry.path().filename().string());
+    IndexDatRows rows;
+    const testing::AllocationMeter reading;
+    ReadIndexDat(*file, 0, rows, nullptr);
+    EXPECT_LE(reading.Peak(), kMemoryFloor + 2 * file->bytes_read());
+    EXPECT_FALSE(rows.empty());
+    std::set<std::string_view> texts;
+    for (std::size_t i = 0; i < rows.size(); ++i) EXPECT_TRUE(texts.insert(rows.Url(i)).second);
+
+    const std::uint64_t read_before = file->bytes_read();
+    testing::DiscardingWriter out(file->Size());
+    const testing::AllocationMeter wiping;
+    EXPECT_TRUE(WipeIndexDatPass(*file, out, 0x5A));
+    EXPECT_LE(wiping.Peak(), kMemoryFloor + 2 * (file->bytes_read() - read_before));
+  }
+  EXPECT_TRUE(any) << corpus;
 }
 
 TEST(IndexDatReader, BytesAboveAsciiBecomeOneCharacterEach) {
@@ -184,9 +231,8 @@ TEST(IndexDatReader, BytesAboveAsciiBecomeOneCharacterEach) {
 TEST(IndexDatReader, ProgressMovesForwardToHundredAndCanStopTheRead) {
   IndexDatBuilder f(0x2000, 0x100);
   f.Table(0x100, 1, 0x400).Table(0x400, 1);  // 28 entries in all
-  for (int k = 0; k < 12; ++k) {
-    f.Entry(0x100, k, 0x800 + 0x80 * k);
-    f.Entry(0x400, k, 0x800 + 0x80 * k);
+  for (int k = 0; k < 24; ++k) {
+    f.Entry(k < 12 ? 0x100 : 0x400, k % 12, 0x800 + 0x80 * k);
     f.UrlRecord(0x800 + 0x80 * k, "u" + std::to_string(k), k, "URL ", 0x20);
   }
   Recorder all;

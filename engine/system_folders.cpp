@@ -41,6 +41,15 @@ std::vector<SystemFolder> SystemFolders(RunContext& run) {
     if (const auto path = platform::ReadText(run.port().registry, platform::RootKey::LocalMachine,
                                              "Software\\Microsoft\\Windows\\CurrentVersion", value))
       Add(folders, *path, false);
+  // The folders every program keeps shared files and data in, themselves: Common Files, the
+  // machine's application data, the public profile, the low-integrity application data.
+  for (const std::string_view value : {"CommonFilesDir", "CommonFilesDir (x86)"})
+    if (const auto path = platform::ReadText(run.port().registry, platform::RootKey::LocalMachine,
+                                             "Software\\Microsoft\\Windows\\CurrentVersion", value))
+      Add(folders, *path, false);
+  for (const auto shared : {platform::SpecialFolder::CommonAppData, platform::SpecialFolder::Public,
+                            platform::SpecialFolder::LocalLowAppData})
+    Add(folders, system.SpecialFolderPath(shared), false);
   // Where the registry does not say, the places Windows puts them on its own drive.
   if (windows.size() >= 2 && windows[1] == ':') {
     Add(folders, windows.substr(0, 2) + "\\Program Files", false);

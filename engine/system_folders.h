@@ -23,7 +23,9 @@ struct SystemFolder {
 };
 
 // Windows' system folders and Morvel's folder (with what lies inside them), and the Program
-// Files folders (themselves): from the registry, and the usual places on the Windows drive.
+// Files folders, Common Files, the machine's application data, the public profile and the
+// low-integrity application data (themselves): from the registry and the shell, and the
+// usual places on the Windows drive.
 std::vector<SystemFolder> SystemFolders(RunContext& run);
 
 // Whether a program's folder `named`, which really is `real`, is refused for lying among

@@ -245,7 +245,8 @@ class EscapeTest : public ::testing::Test {
     WriteFile(dir / "registry.reg",
               "Windows Registry Editor Version 5.00\r\n\r\n"
               "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion]\r\n"
-              "\"ProgramFilesDir\"=\"C:\\\\Program Files\"\r\n\r\n"
+              "\"ProgramFilesDir\"=\"C:\\\\Program Files\"\r\n"
+              "\"CommonFilesDir\"=\"C:\\\\Program Files\\\\Common Files\"\r\n\r\n"
               "[HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\"
               "Shell Folders]\r\n"
               "\"AppData\"=\"C:\\\\Users\\\\User\\\\AppData\\\\Roaming\"\r\n"
@@ -463,7 +464,13 @@ TEST_F(EscapeTest, FoldersTheSystemNamesAreLeftAloneWhereTheyAreGuarded) {
       {"InternetCache", "Internet Explorer - Temporary Internet Files"},
       {"History", "Internet Explorer - Visited URL History"},
   };
-  std::vector<std::string> guarded = {kSystem32, kProgramFiles, kMorvelFolder};
+  std::vector<std::string> guarded = {kSystem32,
+                                      kProgramFiles,
+                                      kMorvelFolder,
+                                      R"(C:\ProgramData)",
+                                      R"(C:\Users\Public)",
+                                      R"(C:\Users\User\AppData\LocalLow)",
+                                      R"(C:\Program Files\Common Files)"};
   for (const Target& target : Targets()) guarded.emplace_back(target.folder);
   for (const Door& door : doors) {
     for (const std::string& folder : guarded) {

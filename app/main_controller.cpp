@@ -268,16 +268,18 @@ void MainController::StartRun() {
     view_.ShowProgressArea();
     progress_shown_ = true;
   }
-  bool log_hidden = false;
+  // The preparation pass only counts: it writes no entry lines, whatever the user's Fast
+  // Mode, which stays the user's.
+  RunFlags flags;
   if (mode_ == RunMode::CleanRequested) {
     view_.SetLogHidden(true);
-    log_hidden = true;
+    preparing_ = true;
+    flags.fast = true;
     SetCaption(kPrepareCaption);
     view_.ShowProgressCaption(true);
-    saved_fast_scan_ = state_.options.FastScan;
-    state_.options.FastScan = true;
     mode_ = RunMode::Test;
   } else {
+    preparing_ = false;
     SetPosition(0);
     view_.ShowProgressCaption(false);
   }
@@ -290,8 +292,8 @@ void MainController::StartRun() {
   active_serial_ = ++last_serial_;
   removal_pending_ = false;
   run_started_ = now_();
-  active_run_ = launcher_(mode_, run_list_, active_serial_);
-  if (test && !log_hidden) view_.SetProgressTimer(true);
+  active_run_ = launcher_(mode_, flags, run_list_, active_serial_);
+  if (test && !preparing_) view_.SetProgressTimer(true);
 }
 
 void MainController::Cancel() {
@@ -302,9 +304,9 @@ void MainController::Cancel() {
   active_serial_ = 0;
   view_.SetProgressTimer(false);
   busy_ = false;
-  if (caption_ == kPrepareCaption) {
+  if (preparing_) {
     view_.SetLogHidden(false);
-    state_.options.FastScan = saved_fast_scan_;
+    preparing_ = false;
   }
   // A removal pass already posted must not start after the user cancelled.
   removal_pending_ = false;
@@ -326,7 +328,7 @@ void MainController::EndRun(Outcome outcome) {
 void MainController::OnRunEnded(std::int32_t total, std::uint32_t serial) {
   // The end message of a cancelled run may still be queued: it is not this run's.
   if (serial != active_serial_ || serial == 0) return;
-  if (caption_ == kPrepareCaption) {
+  if (preparing_) {
     expected_total_ = total;
     view_.ClearLog();
     removal_pending_ = true;
@@ -344,9 +346,9 @@ void MainController::OnRunFailed(std::uint32_t serial) {
   const std::string what = active_run_ ? active_run_->Failure() : std::string();
   // The run ended without its summary: the window goes idle and says why, instead of
   // staying "running" until the user presses Cancel.
-  if (caption_ == kPrepareCaption) {
+  if (preparing_) {
     view_.SetLogHidden(false);
-    state_.options.FastScan = saved_fast_scan_;
+    preparing_ = false;
   }
   view_.AddLogLine("The run stopped: " + (what.empty() ? std::string("unknown error") : what));
   SetCaption("Stopped");
@@ -356,8 +358,8 @@ void MainController::OnRunFailed(std::uint32_t serial) {
 void MainController::OnRemovalPass() {
   if (!removal_pending_) return;
   removal_pending_ = false;
+  preparing_ = false;
   view_.SetLogHidden(false);
-  state_.options.FastScan = saved_fast_scan_;
   mode_ = RunMode::Clean;
   busy_ = false;
   StartRun();

@@ -150,7 +150,8 @@ class MainController {
   std::uint32_t active_serial_ = 0;  // 0: no run shown as active ("Test" on the button)
   std::uint32_t last_serial_ = 0;
   bool removal_pending_ = false;
-  bool saved_fast_scan_ = true;
+  // The hidden preparation pass of an interactive Clean runs, or its removal pass is due.
+  bool preparing_ = false;
   bool progress_shown_ = false;
   int position_ = 0;
   std::string caption_;

@@ -46,10 +46,10 @@ struct AskAnswer {
   bool dont_show_again = false;
 };
 
-// Starts a run of `keys` in `mode`; `serial` travels with every message the run posts so
-// that messages of a cancelled run are told apart from those of the active one.
+// Starts a run of `keys` in `mode` as `flags` say; `serial` travels with every message the
+// run posts so that messages of a cancelled run are told apart from those of the active one.
 using RunLauncher = std::function<std::shared_ptr<RunHandle>(
-    RunMode mode, std::vector<std::string> keys, std::uint32_t serial)>;
+    RunMode mode, RunFlags flags, std::vector<std::string> keys, std::uint32_t serial)>;
 
 class MainView {
  public:

@@ -26,19 +26,19 @@ class ThreadHandle final : public RunHandle {
 RunKeeper::~RunKeeper() { DetachAndWaitAll(); }
 
 RunLauncher RunKeeper::Launcher() {
-  return [this](RunMode mode, std::vector<std::string> keys, std::uint32_t serial) {
-    return Launch(mode, std::move(keys), serial);
+  return [this](RunMode mode, RunFlags flags, std::vector<std::string> keys, std::uint32_t serial) {
+    return Launch(mode, flags, std::move(keys), serial);
   };
 }
 
-std::shared_ptr<RunHandle> RunKeeper::Launch(RunMode mode, std::vector<std::string> keys,
-                                             std::uint32_t serial) {
+std::shared_ptr<RunHandle> RunKeeper::Launch(RunMode mode, RunFlags flags,
+                                             std::vector<std::string> keys, std::uint32_t serial) {
   // Older runs are cancelled or ended: their hosts show nothing more; ended ones go.
   for (Kept& k : runs_) k.host->Detach();
   std::erase_if(runs_, [](const Kept& k) { return k.run->Finished(); });
   Kept kept{make_host_(serial), nullptr};
-  kept.run =
-      TClearTaskThread::Create(mode, *kept.host, options_, port_, std::move(keys), resolver_);
+  kept.run = TClearTaskThread::Create(mode, *kept.host, options_, port_, std::move(keys), flags,
+                                      resolver_);
   kept.run->Start();
   auto handle = std::make_shared<ThreadHandle>(kept.run);
   runs_.push_back(std::move(kept));

@@ -44,7 +44,7 @@ class RunKeeper {
     std::unique_ptr<RunHostBase> host;
     std::shared_ptr<TClearTaskThread> run;
   };
-  std::shared_ptr<RunHandle> Launch(RunMode mode, std::vector<std::string> keys,
+  std::shared_ptr<RunHandle> Launch(RunMode mode, RunFlags flags, std::vector<std::string> keys,
                                     std::uint32_t serial);
 
   platform::Port& port_;

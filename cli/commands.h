@@ -24,10 +24,9 @@ int ListCommand(platform::Port& port, const Streams& io);
 int TestCommand(platform::Port& port, const std::vector<std::string>& keys, const Streams& io);
 
 // The main window's Clean through the window's own controller: Firefox check,
-// confirmation when asked for, hidden preparation pass with Fast Mode forced, then the
-// removal pass. `unattended`
-// runs one unattended pass instead, as a clean-once start does: no confirmation, no
-// message for an empty selection.
+// confirmation when asked for, hidden preparation pass (started fast: no entry lines), then
+// the removal pass. `unattended` runs one unattended pass instead, as a clean-once start
+// does: no confirmation, no message for an empty selection.
 int CleanCommand(platform::Port& port, const std::vector<std::string>& keys, bool unattended,
                  const Streams& io);
 

@@ -74,6 +74,9 @@ struct Where {
 
 // Which files of a folder go (name_mask.h has the rules of `text`).
 struct Mask {
+  Mask(std::string mask = {}, bool exact_any_case = false)  // NOLINT: {"*.tmp"} reads best
+      : text(std::move(mask)), any_case(exact_any_case) {}
+
   std::string text;       // "*.*", one "*" ("*.tmp", "File*.chk"), or an exact name
   bool any_case = false;  // an exact name as Windows resolves it (memory.dmp is MEMORY.DMP)
   // In place of `text`: every file whose name matches one of these, "*" and "?" anywhere
@@ -198,6 +201,7 @@ enum class SpecialStep {
   MsnMessenger,    // the message log folder and "My Received Files"
   DatabaseTable,   // every row of `table` in the database `file` of each folder `where` reaches
   HistoryIndexes,  // Chrome's "History Index ..." files of the folder `where`, each by name
+  RefusedEntry,    // an entry never carried out: "skipping <file>: <reason>" when its turn comes
 };
 
 struct Special {
@@ -206,6 +210,7 @@ struct Special {
   std::string file;
   std::string table;
   LogClass log = LogClass::Always;
+  std::string reason;  // RefusedEntry: why the entry is never carried out
 
   bool operator==(const Special&) const = default;
 };
@@ -220,5 +225,27 @@ struct Require {
 
 using Action = std::variant<DeleteKey, DeleteValue, EmptyKey, CleanFolder, Special, Require>;
 using Actions = std::vector<Action>;
+
+// Building the values above.
+Segment Named(std::vector<std::string> names);  // each of these sub-folders that is there
+// Every sub-folder; with `path_contains`, those whose path as the log writes it holds that.
+Segment EachFolder(std::string path_contains = {});
+// The first of `names` that is there, else the first sub-folder whose path holds the text.
+Segment FirstFolder(std::vector<std::string> names, std::string path_contains);
+// The anchor and the sub-folders `folders`, one below the other.
+Where Below(Anchor anchor, const std::vector<std::string>& folders = {});
+// A folder named in full.
+Where InFolder(std::string folder);
+// `where` and `segment` one step further down.
+Where Then(Where where, Segment segment);
+
+DeleteKey KeyAction(platform::RootKey root, std::string path,
+                    FolderOrigin origin = FolderOrigin::Program);
+DeleteValue ValueAction(platform::RootKey root, std::string path, std::string value);
+// Every file the masks take (all without masks) of the folders `where` reaches, the folders
+// staying; at `depth`, with emptied sub-folders removed when there are no masks.
+CleanFolder FolderAction(Where where, std::vector<Mask> masks = {}, Depth depth = Depth::Recursive);
+Special SpecialAction(SpecialStep step, Where where = {}, std::string file = {},
+                      std::string table = {});
 
 }  // namespace morvel

@@ -1,25 +1,27 @@
 #include "engine/cleaner_table.h"
 
+#include <string>
+
 #include "engine/definition_file.h"
 #include "engine/installed_programs.h"
 
 namespace morvel {
 
-Cleaner CleanerFor(const Route& route) {
+Cleaner CleanerFor(const Route& route, std::string_view key) {
   switch (route.service) {
     case Service::CustomList:
-      return [](RunContext& run, std::string_view key) {
-        RunDefinitionSection(run, kCustomListFile, key);
+    case Service::Definitions: {
+      const char* file = route.service == Service::CustomList ? kCustomListFile : kDefinitionFile;
+      return [file, key = std::string(key)](Executor& executor) {
+        return RunDefinitionSection(executor, file, key);
       };
-    case Service::Definitions:
-      return [](RunContext& run, std::string_view key) {
-        RunDefinitionSection(run, kDefinitionFile, key);
+    }
+    case Service::OwnActions:
+      return [actions = route.actions](Executor& executor) {
+        return actions ? executor.Run(*actions) : Tally{};
       };
-    case Service::OwnCleaner:
-      if (route.clean == nullptr) return nullptr;
-      return [clean = route.clean](RunContext& run, std::string_view) { clean(run); };
   }
-  return nullptr;
+  return {};
 }
 
 }  // namespace morvel

@@ -4,6 +4,7 @@
 
 #include "engine/cleaner_table.h"
 #include "engine/dispatch.h"
+#include "engine/executor.h"
 #include "engine/format_kb.h"
 
 namespace morvel {
@@ -13,12 +14,6 @@ namespace {
 constexpr const char* kTestPhrase = "will be removed";
 constexpr const char* kCleanPhrase = "to be removed";
 
-// Adds without the undefined behaviour of signed overflow; a 32-bit count wraps as the
-// original counters do.
-std::int32_t WrappingAdd(std::int32_t a, std::int32_t b) {
-  return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) + static_cast<std::uint32_t>(b));
-}
-
 }  // namespace
 
 const std::string& TClearTaskThread::Separator() {
@@ -26,25 +21,24 @@ const std::string& TClearTaskThread::Separator() {
   return line;
 }
 
-std::shared_ptr<TClearTaskThread> TClearTaskThread::Create(RunMode mode, RunHost& host,
-                                                           const TOptionsSetting& options,
-                                                           platform::Port& port,
-                                                           std::vector<std::string> item_keys,
-                                                           CleanerResolver resolver) {
-  return std::shared_ptr<TClearTaskThread>(
-      new TClearTaskThread(mode, host, options, port, std::move(item_keys), std::move(resolver)));
+std::shared_ptr<TClearTaskThread> TClearTaskThread::Create(
+    RunMode mode, RunHost& host, const TOptionsSetting& options, platform::Port& port,
+    std::vector<std::string> item_keys, RunFlags flags, CleanerResolver resolver) {
+  return std::shared_ptr<TClearTaskThread>(new TClearTaskThread(
+      mode, host, options, port, std::move(item_keys), flags, std::move(resolver)));
 }
 
 TClearTaskThread::TClearTaskThread(RunMode mode, RunHost& host, const TOptionsSetting& options,
                                    platform::Port& port, std::vector<std::string> item_keys,
-                                   CleanerResolver resolver)
+                                   RunFlags flags, CleanerResolver resolver)
     : mode_(mode),
       host_(host),
       options_(options),
       port_(port),
       item_keys_(std::move(item_keys)),
+      flags_(flags),
       resolver_(resolver ? std::move(resolver) : CleanerResolver([](std::string_view key) {
-        return CleanerFor(DispatchKey(key));
+        return CleanerFor(DispatchKey(key), key);
       })),
       phrase_(mode == RunMode::Test ? kTestPhrase : kCleanPhrase),
       log_prefix_(mode == RunMode::Test ? "Test: " : "Clean: "),
@@ -108,15 +102,19 @@ std::string TClearTaskThread::Failure() const {
 }
 
 bool TClearTaskThread::ExecuteItems() {
+  // One executor for the run: the anchors it decides on are held until the run ends.
+  Executor executor(*this);
   for (std::size_t i = 0; i < item_keys_.size(); ++i) {
     if (Terminated()) return false;
     host_.RunOnUiThread([this] { ResetItemCounters(); });
+    executor.BeginItem();
     const std::string& key = item_keys_[i];
     host_.SetCurrentItem(key);
     if (i > 0) host_.AppendLog(Separator());
     host_.AppendLog(log_prefix_ + "Clearing " + key + " ...");
-    if (Cleaner cleaner = resolver_(key)) cleaner(*this, key);
-    host_.RunOnUiThread([this] { FinishItem(); });
+    Tally tally;
+    if (Cleaner cleaner = resolver_(key)) tally = cleaner(executor);
+    host_.RunOnUiThread([this, &key, &tally] { FinishItem(key, std::move(tally)); });
   }
   return !Terminated();
 }
@@ -135,22 +133,19 @@ void TClearTaskThread::WriteRunSummary() {
 }
 
 void TClearTaskThread::ResetItemCounters() {
-  item_count_ = 0;
-  item_size_text_ = "0";
-  item_bytes_ = 0;
-  item_scratch_.clear();
   progress_stamp_ = std::chrono::steady_clock::now();
   log_line_counter_ = 0;
 }
 
-void TClearTaskThread::FinishItem() {
+void TClearTaskThread::FinishItem(const std::string& key, Tally tally) {
   host_.AppendLog("");
-  host_.AppendLog(std::to_string(item_count_) + " items " + phrase_ + "; " + item_size_text_ +
+  host_.AppendLog(std::to_string(tally.items) + " items " + phrase_ + "; " + FormatKB(tally.bytes) +
                   " KB " + phrase_ + ".");
   host_.AppendLog("");
   host_.ScrollLogToEnd();
-  run_total_ = WrappingAdd(run_total_, item_count_);
-  run_bytes_ += item_bytes_;
+  run_total_ = WrappingAdd(run_total_, tally.items);
+  run_bytes_ += tally.bytes;
+  item_tallies_.push_back({key, std::move(tally)});
   host_.PostProgress(run_total_);
 }
 
@@ -169,11 +164,11 @@ void TClearTaskThread::ScrollLog(int every) {
   }
 }
 
-void TClearTaskThread::ReportProgress() {
+void TClearTaskThread::ReportProgress(std::int32_t item_entries) {
   const auto now = std::chrono::steady_clock::now();
   if (now - progress_stamp_ <= std::chrono::seconds(2)) return;
   progress_stamp_ = now;
-  host_.PostProgress(WrappingAdd(run_total_, item_count_));
+  host_.PostProgress(WrappingAdd(run_total_, item_entries));
 }
 
 }  // namespace morvel

@@ -16,22 +16,27 @@
 #include "engine/cleaner_table.h"
 #include "engine/run_context.h"
 #include "engine/run_host.h"
+#include "engine/tally.h"
 
 namespace morvel {
 
 // Chooses the cleaner of a key; the program uses the dispatch table, tests their own.
 using CleanerResolver = std::function<Cleaner(std::string_view key)>;
 
+// One item's key and what its actions returned.
+struct ItemTally {
+  std::string key;
+  Tally tally;
+};
+
 class TClearTaskThread final : public RunContext,
                                public std::enable_shared_from_this<TClearTaskThread> {
  public:
   // Created "suspended": nothing runs until Start. `options` and `port` must outlive the
   // worker (the front end owns them for the program's life).
-  static std::shared_ptr<TClearTaskThread> Create(RunMode mode, RunHost& host,
-                                                  const TOptionsSetting& options,
-                                                  platform::Port& port,
-                                                  std::vector<std::string> item_keys,
-                                                  CleanerResolver resolver = {});
+  static std::shared_ptr<TClearTaskThread> Create(
+      RunMode mode, RunHost& host, const TOptionsSetting& options, platform::Port& port,
+      std::vector<std::string> item_keys, RunFlags flags = {}, CleanerResolver resolver = {});
   ~TClearTaskThread() override;
   TClearTaskThread(const TClearTaskThread&) = delete;
   TClearTaskThread& operator=(const TClearTaskThread&) = delete;
@@ -53,33 +58,33 @@ class TClearTaskThread final : public RunContext,
 
   // RunContext
   [[nodiscard]] RunMode mode() const override { return mode_; }
-  std::int32_t& ItemCount() override { return item_count_; }
-  std::uint64_t& ItemBytes() override { return item_bytes_; }
-  std::string& ItemSizeText() override { return item_size_text_; }
-  std::string& ItemScratch() override { return item_scratch_; }
-  [[nodiscard]] std::int32_t RunTotal() const override { return run_total_; }
+  [[nodiscard]] bool FastLog() const override { return flags_.fast || options_.FastScan; }
+  [[nodiscard]] bool ProbesWhatStays() const override { return flags_.probe; }
   [[nodiscard]] const std::string& LogPrefix() const override { return log_prefix_; }
   void AppendLog(std::string_view line) override;
   void ScrollLog(int every) override;
-  void ReportProgress() override;
+  void ReportProgress(std::int32_t item_entries) override;
   [[nodiscard]] bool Terminated() const override;
   [[nodiscard]] const TOptionsSetting& options() const override { return options_; }
   [[nodiscard]] platform::Port& port() override { return port_; }
 
   [[nodiscard]] std::uint64_t RunBytes() const { return run_bytes_; }
+  // Each finished item's tally, in run order. Written on the UI thread as each item
+  // finishes; read there, or once the run has ended (WaitFor).
+  [[nodiscard]] const std::vector<ItemTally>& ItemTallies() const { return item_tallies_; }
 
   // The separator line between items and around the run summary.
   static const std::string& Separator();
 
  private:
   TClearTaskThread(RunMode mode, RunHost& host, const TOptionsSetting& options,
-                   platform::Port& port, std::vector<std::string> item_keys,
+                   platform::Port& port, std::vector<std::string> item_keys, RunFlags flags,
                    CleanerResolver resolver);
 
   void Execute();
   bool ExecuteItems();  // false when the body must end without a summary
   void ResetItemCounters();
-  void FinishItem();
+  void FinishItem(const std::string& key, Tally tally);
   void WriteRunSummary();
   void Fail(std::string_view what);
 
@@ -88,18 +93,16 @@ class TClearTaskThread final : public RunContext,
   const TOptionsSetting& options_;
   platform::Port& port_;
   const std::vector<std::string> item_keys_;
+  const RunFlags flags_;
   const CleanerResolver resolver_;
   const std::string phrase_;
   const std::string log_prefix_;
 
-  std::int32_t item_count_ = 0;
-  std::string item_size_text_ = "0";
-  std::uint64_t item_bytes_ = 0;
-  std::string item_scratch_;
   std::chrono::steady_clock::time_point progress_stamp_;
   std::int32_t run_total_ = 0;
   std::uint64_t run_bytes_ = 0;
   std::int32_t log_line_counter_ = 0;
+  std::vector<ItemTally> item_tallies_;
 
   std::atomic<bool> stop_requested_{false};
   mutable std::mutex failure_mutex_;

@@ -2,7 +2,6 @@
 
 #include <array>
 #include <cstdint>
-#include <optional>
 #include <string>
 
 #include "common/ini_file.h"
@@ -10,11 +9,8 @@
 #include "engine/dispatch.h"
 #include "engine/entry_path.h"
 #include "engine/entry_text.h"
-#include "engine/file_removal.h"
 #include "engine/folder_lookups.h"
 #include "engine/installed_programs.h"
-#include "engine/item_counters.h"
-#include "engine/registry_hives.h"
 #include "engine/registry_removal.h"
 
 namespace morvel {
@@ -25,8 +21,6 @@ using platform::RootKey;
 
 constexpr std::string_view kShellFolders =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
-constexpr std::string_view kLocalMachine = "HKEY_LOCAL_MACHINE";
-constexpr std::string_view kNotAdministrator = "You must have administrators user.";
 
 struct Macro {
   std::string_view name;
@@ -58,106 +52,62 @@ std::pair<std::string_view, std::string_view> SplitFirst(std::string_view text, 
   return {text.substr(0, at), text.substr(at + 1)};
 }
 
-class SectionRun {
- public:
-  SectionRun(RunContext& run, FolderOrigin origin)
-      : run_(run), macros_(ResolveMacros(run)), origin_(origin) {}
-
-  void RegistryEntry(std::string_view value) {
-    const auto [root_text, rest] = SplitFirst(value, '\\');
-    const std::string root = UpperCase(root_text);
-    if (!ConfirmTopLevelKey(root, rest)) return;
-    if (rest.find(',') == std::string_view::npos) {
-      // Key entries are carried out under HKEY_LOCAL_MACHINE too, without the
-      // administrator test.
-      AddToItemCount(run_, DeleteKeyByRootName(run_, root, rest));
-      return;
-    }
-    const auto [key_path, value_name] = SplitFirst(rest, ',');
-    if (root == kLocalMachine && !MayChangeLocalMachineValues()) {
-      if (!told_not_administrator_) {
-        told_not_administrator_ = true;
-        if (run_.mode() != RunMode::Unattended)
-          run_.port().questions.Ask(platform::Question{kNotAdministrator, "", platform::Buttons::Ok,
-                                                       platform::Icon::None, platform::Answer::Ok});
-      }
-      return;
-    }
-    AddToItemCount(run_, DeleteValueByRootName(run_, root, key_path, value_name));
+void AddRegistryEntry(std::string_view value, FolderOrigin origin, Actions& actions) {
+  const auto [root_text, rest] = SplitFirst(value, '\\');
+  const auto root = RootKeyFromName(UpperCase(root_text));
+  if (!root) return;
+  if (rest.find(',') == std::string_view::npos) {
+    // Key entries are carried out under HKEY_LOCAL_MACHINE too, without the administrator
+    // test.
+    actions.push_back(KeyAction(*root, std::string(rest), origin));
+    return;
   }
+  const auto [key_path, value_name] = SplitFirst(rest, ',');
+  const bool needs_administrator = *root == RootKey::LocalMachine;
+  if (value_name.empty()) {
+    actions.push_back(EmptyKey{*root, std::string(key_path), origin, needs_administrator});
+  } else {
+    DeleteValue step = ValueAction(*root, std::string(key_path), std::string(value_name));
+    step.needs_administrator = needs_administrator;
+    actions.push_back(std::move(step));
+  }
+}
 
-  void FileEntry(std::string_view value) {
-    std::string entry(value);
-    if (entry.find('\\') == std::string::npos) entry += '\\';
-    const auto [first, rest] = SplitFirst(entry, '\\');
-    std::string base(first);
-    for (const Macro& macro : macros_) {
-      if (macro.name != first) continue;
-      // An unresolved macro would leave a path starting with "\": the root of whatever
-      // drive is current. Nothing of the kind was meant.
-      if (macro.value.empty()) return;
-      base = macro.value;
-      break;
-    }
-    if (base.empty() || base.back() != '\\') base += '\\';
+// The user's own path as Windows reads it, so that every question names the folder it
+// really asks about.
+std::string Place(const std::string& path, FolderOrigin origin) {
+  return origin == FolderOrigin::User ? NormalisedEntryPath(path) : path;
+}
+
+void AddFileEntry(std::string_view value, const Macros& macros, FolderOrigin origin,
+                  Actions& actions) {
+  std::string entry(value);
+  if (entry.find('\\') == std::string::npos) entry += '\\';
+  const auto [first, rest] = SplitFirst(entry, '\\');
+  std::string base(first);
+  for (const Macro& macro : macros) {
+    if (macro.name != first) continue;
+    // An unresolved macro would leave a path starting with "\": the root of whatever
+    // drive is current. Nothing of the kind was meant.
+    if (macro.value.empty()) return;
+    base = macro.value;
+    break;
+  }
+  if (base.empty() || base.back() != '\\') base += '\\';
+  CleanFolder clean;
+  if (rest.find(',') == std::string_view::npos) {
+    // The folder with everything in it, itself included.
+    clean = FolderAction(InFolder(Place(base + std::string(rest), origin)));
+    clean.remove_self = true;
+  } else {
+    // The folder's files that match the mask; its sub-folders are not entered.
     const auto [folder, mask] = SplitFirst(rest, ',');
-    if (rest.find(',') == std::string_view::npos)
-      bytes_ += CleanFolder(run_, Place(base + std::string(rest)), true, true, "", run_.ItemCount(),
-                            origin_);
-    else
-      bytes_ += CleanFolderByMask(run_, Place(base + std::string(folder)), mask, run_.ItemCount(),
-                                  false, origin_);
+    clean = FolderAction(InFolder(Place(base + std::string(folder), origin)),
+                         {Mask(std::string(mask))}, Depth::ThisFolder);
   }
-
-  [[nodiscard]] std::uint64_t bytes() const { return bytes_; }
-
- private:
-  // A key right below a root (HKEY_CURRENT_USER\Software, HKEY_LOCAL_MACHINE\SYSTEM) holds
-  // a whole program world, as a drive root holds every file: the user's own list asks
-  // before removing or emptying one, as it asks before emptying a drive root. Test mode
-  // asks nothing; No skips the entry.
-  bool ConfirmTopLevelKey(const std::string& root, std::string_view rest) {
-    if (origin_ != FolderOrigin::User || run_.IsTestMode()) return true;
-    const auto [key_path, value_name] = SplitFirst(rest, ',');
-    if (!value_name.empty()) return true;  // one named value
-    std::string_view key = key_path;
-    while (key.starts_with('\\')) key.remove_prefix(1);
-    while (key.ends_with('\\')) key.remove_suffix(1);
-    // HKEY_USERS\<SID>\Software is HKEY_CURRENT_USER\Software by another name.
-    const auto root_key = RootKeyFromName(root);
-    if (!root_key || !IsRightBelowHive(*root_key, key)) return true;
-    // Only about a key that is there, as the drive root is asked about when it exists.
-    if (!run_.port().registry.KeyExists(*root_key, key)) return true;
-    const std::string name = root + "\\" + std::string(key);
-    const std::string text =
-        rest.find(',') == std::string_view::npos
-            ? "Do you want to delete the registry key " + name + " with all its keys and values?"
-            : "Do you want to delete all keys and values under " + name + "?";
-    return AskBeforeRemoving(run_, text);
-  }
-
-  // The user's own path as Windows reads it, so that every question names the folder it
-  // really asks about.
-  std::string Place(const std::string& path) const {
-    return origin_ == FolderOrigin::User ? NormalisedEntryPath(path) : path;
-  }
-
-  bool MayChangeLocalMachineValues() {
-    if (!may_change_local_machine_) {
-      const platform::SystemInfo& system = run_.port().system;
-      may_change_local_machine_ =
-          system.Version().family == platform::WindowsFamily::Win9x || system.IsAdministrator();
-    }
-    return *may_change_local_machine_;
-  }
-
-  RunContext& run_;
-  const Macros macros_;  // resolved once, before any entry
-  const FolderOrigin origin_;
-  std::uint64_t bytes_ = 0;
-  bool told_not_administrator_ = false;
-  std::optional<bool> may_change_local_machine_;
-};
+  clean.origin = origin;
+  actions.push_back(std::move(clean));
+}
 
 std::vector<std::string> SectionEntries(RunContext& run, std::string_view file_name,
                                         std::string_view item_key) {
@@ -169,35 +119,45 @@ std::vector<std::string> SectionEntries(RunContext& run, std::string_view file_n
   return IniDocument::Parse(bytes.value).SectionLines(section);
 }
 
-// An entry that is not text is never carried out; the log says so, with Fast Mode on too.
-bool SkipEntryThatIsNotText(RunContext& run, std::string_view value) {
+// An entry that is not text is never carried out; when its turn comes the log says so,
+// with Fast Mode on too.
+bool SkipEntryThatIsNotText(std::string_view value, Actions& actions) {
   const auto fault = EntryTextFault(value);
   if (!fault) return false;
-  LogSkipped(run, ShownEntry(value), "an entry holding " + *fault + " is never carried out");
+  Special refused = SpecialAction(SpecialStep::RefusedEntry, {}, ShownEntry(value));
+  refused.reason = "an entry holding " + *fault + " is never carried out";
+  actions.push_back(std::move(refused));
   return true;
 }
 
 }  // namespace
 
-void RunDefinitionSection(RunContext& run, std::string_view file_name, std::string_view item_key) {
+Actions CompileDefinitionSection(RunContext& run, std::string_view file_name,
+                                 std::string_view item_key) {
   // The custom list is the user's own typing; everything else is the program's word.
-  SectionRun section(run,
-                     file_name == kCustomListFile ? FolderOrigin::User : FolderOrigin::Program);
+  const FolderOrigin origin =
+      file_name == kCustomListFile ? FolderOrigin::User : FolderOrigin::Program;
+  const Macros macros = ResolveMacros(run);
+  Actions actions;
   for (const std::string& line : SectionEntries(run, file_name, item_key)) {
-    if (run.Terminated()) break;
     const std::size_t equals = line.find('=');
     // A line without "=" is no entry; taking it whole as a value could name a relative path.
     if (equals == std::string::npos) continue;
     const std::string_view value = std::string_view(line).substr(equals + 1);
     const bool registry = line.find("DelRegValue") != std::string::npos;
     if (!registry && line.find("DelFile") == std::string::npos) continue;
-    if (SkipEntryThatIsNotText(run, value)) continue;
+    if (SkipEntryThatIsNotText(value, actions)) continue;
     if (registry)
-      section.RegistryEntry(value);
+      AddRegistryEntry(value, origin, actions);
     else
-      section.FileEntry(value);
+      AddFileEntry(value, macros, origin, actions);
   }
-  SetItemBytes(run, section.bytes());
+  return actions;
+}
+
+Tally RunDefinitionSection(Executor& executor, std::string_view file_name,
+                           std::string_view item_key) {
+  return executor.Run(CompileDefinitionSection(executor.run(), file_name, item_key));
 }
 
 }  // namespace morvel

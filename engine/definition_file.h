@@ -17,18 +17,26 @@
 
 #include <string_view>
 
-#include "engine/run_context.h"
+#include "engine/action.h"
+#include "engine/executor.h"
 
 namespace morvel {
 
-// Carries out the section of `item_key` in the definition file `file_name` beside the
-// executable: adds every counted entry to the item count, and sets the item's byte total
-// and size text to the bytes of its file entries. A missing file or section does nothing.
+// The section of `item_key` in the definition file `file_name` beside the executable, as
+// actions, in file order; none for a missing file or section. The macros are resolved once,
+// before any entry. Clist.dat's folders and keys are the user's own (FolderOrigin::User);
+// Morvel.dat's are the program's. A root that names none of the five, and a file entry
+// whose macro resolves to nothing, give no action: the latter is not taken to mean the
+// root of the current drive.
 //
 // Value entries under HKEY_LOCAL_MACHINE need an administrator on NT-based Windows; without
-// one they are skipped and the user is told once per call ("You must have administrators
-// user."), except in an unattended run. A file entry whose macro resolves to nothing is
-// skipped rather than taken to mean the root of the current drive.
-void RunDefinitionSection(RunContext& run, std::string_view file_name, std::string_view item_key);
+// one they are skipped and the user is told once per item ("You must have administrators
+// user."), except in an unattended run.
+Actions CompileDefinitionSection(RunContext& run, std::string_view file_name,
+                                 std::string_view item_key);
+
+// Compiles the section and runs it on the executor.
+Tally RunDefinitionSection(Executor& executor, std::string_view file_name,
+                           std::string_view item_key);
 
 }  // namespace morvel

@@ -1,23 +1,24 @@
 #include "engine/dispatch.h"
 
+#include "engine/catalogue.h"
+
 namespace morvel {
 
-namespace {
-
-// Whether `key` is `category`, " - " and `item`, without building the text.
-bool IsItemKey(std::string_view key, std::string_view category, std::string_view item) {
+ParsedKey ParseItemKey(std::string_view key) {
   constexpr std::string_view kJoin = " - ";
-  return key.size() == category.size() + kJoin.size() + item.size() && key.starts_with(category) &&
-         key.substr(category.size(), kJoin.size()) == kJoin && key.ends_with(item);
+  const std::size_t join = key.find(kJoin);
+  if (join == std::string_view::npos) return {key, {}};
+  return {key.substr(0, join), key.substr(join + kJoin.size())};
 }
 
-}  // namespace
-
 Route DispatchKey(std::string_view key) {
-  if (key.find("Custom Lists -") != std::string_view::npos) return {Service::CustomList, nullptr};
-  for (const CategoryRow& category : ItemTable())
+  const ParsedKey parsed = ParseItemKey(key);
+  if (parsed.category == kCustomListsRoot) return {Service::CustomList, nullptr};
+  for (const CategoryRow& category : ItemTable()) {
+    if (category.text != parsed.category) continue;
     for (const ItemRow& item : category.items)
-      if (IsItemKey(key, category.text, item.text)) return {item.service, item.clean};
+      if (item.text == parsed.item) return {item.service, &item.actions};
+  }
   return {Service::Definitions, nullptr};
 }
 

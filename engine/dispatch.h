@@ -1,5 +1,8 @@
 #pragma once
-// Which cleaner serves an item key, as the item table says.
+// Which service runs an item key, as the item table says. A key is read once into its
+// category and item: the custom list's category goes to Clist.dat, a key of the table runs
+// the row's actions, and any other (every Applications item among them) goes to the
+// shipped definition file.
 
 #include <string>
 #include <string_view>
@@ -8,17 +11,23 @@
 
 namespace morvel {
 
-// Where the run sends an item key: a service and, for an item with its own cleaner, that
-// cleaner (null while it is not part of the program).
+// A key as the catalogue makes it: category, " - ", item. A key without " - " is a
+// category alone.
+struct ParsedKey {
+  std::string_view category;
+  std::string_view item;
+};
+ParsedKey ParseItemKey(std::string_view key);
+
+// Where the run sends an item key: a service and, for the table's own items, the row's
+// actions.
 struct Route {
   Service service = Service::Definitions;
-  ItemCleaner clean = nullptr;
+  const Actions* actions = nullptr;
   bool operator==(const Route&) const = default;
 };
 
-// The first rule that holds: a key containing "Custom Lists -" goes to the custom list;
-// then the item table's keys, exact and case-sensitive; anything else to the shipped
-// definition file.
+// Categories and items compare exactly, letter case included.
 Route DispatchKey(std::string_view key);
 
 // The section of a definition file that serves `key`: the text from the second

@@ -1,22 +1,23 @@
-// Removing and overwriting single files. The folder scans are in file_removal_scan.cpp.
+// The file leaf of the folder actions: overwriting and deleting one listed file.
+
+#include "engine/file_removal.h"
 
 #include <algorithm>
 #include <array>
 #include <chrono>
 #include <cstddef>
-#include <functional>
 #include <memory>
+#include <optional>
 #include <random>
 #include <span>
-#include <string>
 
-#include "common/windows_names.h"
-#include "engine/file_removal.h"
 #include "engine/write_door.h"
 
 namespace morvel {
 
 namespace {
+
+using platform::ErrorKind;
 
 constexpr std::size_t kWipeBlock = 4096;
 // The overwrite works on files below 2 GB only, as the 32-bit file routines it follows did.
@@ -27,32 +28,87 @@ int PassesFromSettings(const TOptionsSetting& options) {
   return passes >= 1 && passes <= 10 ? passes : 1;
 }
 
-// Written before any attempt: the line stays whether the deletion works or not. The path
-// is `shown` and `name` (empty for a whole path): nothing is put together in Fast Mode.
-void LogDeleting(RunContext& run, std::string_view shown, bool log, std::string_view name = {}) {
-  if (!log || run.options().FastScan) return;
+// Written before any attempt: the line stays whether the deletion works or not. Nothing is
+// put together in Fast Mode.
+void LogDeleting(RunContext& run, std::string_view shown_folder, std::string_view name, bool log) {
+  if (!log || run.FastLog()) return;
   std::string line = run.LogPrefix();
   line += "deleting ";
-  line += shown;
+  line += shown_folder;
   line += name;
   run.AppendLog(line);
   run.ScrollLog(50);
 }
 
-// Overwrites the file `open` opens through the write door, `passes` times, each pass opened
-// afresh: one byte value drawn from 0 to 254 per pass, over the existing length, flushed to
-// the disk. Any failure ends it silently.
-void OverwritePasses(const std::function<std::unique_ptr<platform::FileWriter>()>& open,
-                     int passes) {
+// Why a file that Windows will not delete stays.
+LeftReason ReasonOf(ErrorKind kind) {
+  return kind == ErrorKind::InUse ? LeftReason::InUse : LeftReason::AccessDenied;
+}
+
+// What a Clean's deletion of `entry` would meet now, asked without changing anything: the
+// exclusive open that the overwrite uses. Another program's hold is a sharing violation
+// for both. A read-only file refuses writing but not the shell's deletion, which takes it
+// as it is; a file gone or swapped for a link meanwhile would not stay either.
+std::optional<LeftReason> WouldStay(platform::FolderHandle& folder,
+                                    const platform::FileEntry& entry) {
+  const auto opened = folder.OpenFileToOverwrite(entry.name);
+  if (opened.ok()) return std::nullopt;
+  switch (opened.status.kind) {
+    case ErrorKind::NotFound:
+    case ErrorKind::Link:
+      return std::nullopt;
+    case ErrorKind::AccessDenied:
+      if ((entry.attributes & platform::attr::ReadOnly) != 0) return std::nullopt;
+      return LeftReason::AccessDenied;
+    default:
+      return ReasonOf(opened.status.kind);
+  }
+}
+
+}  // namespace
+
+bool AskBeforeRemoving(RunContext& run, const std::string& text) {
+  const platform::Question question{text, "Morvel", platform::Buttons::YesNo,
+                                    platform::Icon::Information, platform::Answer::No};
+  return run.port().questions.Ask(question) == platform::Answer::Yes;
+}
+
+// Only a name of the folder itself may be joined to its path: whatever the enumeration
+// returns, nothing built from it can point above or beside the folder.
+bool IsPlainName(std::string_view name) {
+  return !name.empty() && name != "." && name != ".." &&
+         name.find_first_of("\\/:") == std::string_view::npos;
+}
+
+bool ShowsFileLines(RunContext& run, LogClass log) {
+  if (run.FastLog()) return false;
+  switch (log) {
+    case LogClass::Always:
+      return true;
+    case LogClass::TempInternetFiles:
+      return run.options().ShowLogTempInternetFiles;
+    case LogClass::RecycleBin:
+      return run.options().ShowLogRecycleBin;
+    case LogClass::Never:
+      break;
+  }
+  return false;
+}
+
+void OverwriteListedFile(RunContext& run, platform::FolderHandle& folder, std::string_view name,
+                         std::string_view shown_folder, int passes) {
   std::mt19937 random(static_cast<std::mt19937::result_type>(
       std::chrono::high_resolution_clock::now().time_since_epoch().count()));
   // 255 values: the byte 255 itself is never written.
   std::uniform_int_distribution<int> byte_value(0, 254);
   std::array<std::byte, kWipeBlock> buffer{};
+  const std::string shown = std::string(shown_folder) + std::string(name);
 
   for (int pass = 1; pass <= passes; ++pass) {
     buffer.fill(static_cast<std::byte>(byte_value(random)));
-    const std::unique_ptr<platform::FileWriter> opened = open();
+    // Opened afresh for each pass; exclusive, so a file in use is not written.
+    const std::unique_ptr<platform::FileWriter> opened =
+        PassWriteDoor(run, shown, folder.OpenFileToOverwrite(name), WriteRefusal::Quiet);
     if (!opened) return;
     platform::FileWriter& file = *opened;
     const auto length = file.Size();
@@ -67,50 +123,34 @@ void OverwritePasses(const std::function<std::unique_ptr<platform::FileWriter>()
   }
 }
 
-}  // namespace
-
-bool RemoveFile(RunContext& run, std::string_view path, bool log) {
-  LogDeleting(run, path, log);
-  if (run.IsTestMode()) return true;
-  if (run.options().OverwriteFile && !IsFileInUse(run, path))
-    WipeFile(run, path, PassesFromSettings(run.options()));
-  // Read-only, hidden and system files go to the shell as they are: with "yes to all" it
-  // deletes them, and nothing goes to the Recycle Bin.
-  return run.port().files.ShellDelete(path).ok();
-}
-
-bool IsFileInUse(RunContext& run, std::string_view path) {
-  platform::FileSystem& files = run.port().files;
-  if (!files.Exists(path)) return false;
-  return !files.OpenExclusive(path).ok();
-}
-
-void WipeFile(RunContext& run, std::string_view path, int passes) {
-  if (run.IsTestMode()) return;
-  platform::FileSystem& files = run.port().files;
-  if (!files.Exists(path)) return;
-  OverwritePasses(
-      [&run, path] {
-        return OpenForWriting(run, path, WriteSharing::Exclusive, WriteRefusal::Quiet);
-      },
-      passes);
-}
-
-bool RemoveHeldFile(RunContext& run, platform::FolderHandle& folder, std::string_view name,
-                    std::string_view shown_folder, bool log) {
-  LogDeleting(run, shown_folder, log, name);
-  if (run.IsTestMode()) return true;
-  // The exclusive open is the in-use test: a file another program holds, a read-only file
-  // and a link are not overwritten.
-  if (run.options().OverwriteFile) {
-    const std::string shown = std::string(shown_folder) + std::string(name);
-    OverwritePasses(
-        [&run, &folder, name, &shown] {
-          return PassWriteDoor(run, shown, folder.OpenFileToOverwrite(name), WriteRefusal::Quiet);
-        },
-        PassesFromSettings(run.options()));
+void RemoveListedFile(Executor& executor, platform::FolderHandle& folder,
+                      const platform::FileEntry& entry, std::string_view shown_folder, bool log,
+                      Tally& tally) {
+  RunContext& run = executor.run();
+  LogDeleting(run, shown_folder, entry.name, log);
+  auto leave = [&](LeftReason reason) {
+    tally.Leave({std::string(shown_folder) + entry.name, reason, 1, entry.size});
+  };
+  if (run.IsTestMode()) {
+    tally.Count(entry.size);
+    executor.Counted(1);
+    executor.ReportProgress();
+    if (run.ProbesWhatStays())
+      if (const auto stays = WouldStay(folder, entry)) leave(*stays);
+    return;
   }
-  return folder.DeleteListedFile(name).ok();
+  // Read-only, hidden and system files go as they are: the shell says "yes" to all, and
+  // nothing goes to the Recycle Bin.
+  if (run.options().OverwriteFile)
+    OverwriteListedFile(run, folder, entry.name, shown_folder, PassesFromSettings(run.options()));
+  const platform::Status deleted = folder.DeleteListedFile(entry.name);
+  if (deleted.ok()) {
+    tally.Count(entry.size);
+    executor.Counted(1);
+    executor.ReportProgress();
+  } else if (deleted.kind != ErrorKind::NotFound) {
+    leave(ReasonOf(deleted.kind));
+  }
 }
 
 }  // namespace morvel

@@ -47,23 +47,25 @@ std::string_view RefusedOnProgramWord(RunContext& run, std::string_view named,
 
 }  // namespace
 
-std::unique_ptr<platform::FolderHandle> EnterFolder(RunContext& run, std::string_view folder,
-                                                    FolderOrigin origin, FolderReach reach) {
+std::unique_ptr<platform::FolderHandle> HoldFolder(RunContext& run, std::string_view folder) {
   platform::FileSystem& files = run.port().files;
   const auto real = files.FinalPath(folder);
   if (!real.ok() || real.value.empty()) return nullptr;
-  if (origin == FolderOrigin::Program) {
-    if (const auto why = RefusedOnProgramWord(run, folder, real.value, reach); !why.empty()) {
-      LogSkipped(run, folder, why);
-      return nullptr;
-    }
-  }
   auto held = files.OpenFolder(real.value);
   if (!held.ok() || !held.value) {
     if (held.status.kind == platform::ErrorKind::Link) LogLinkSkipped(run, folder);
     return nullptr;
   }
   return std::move(held.value);
+}
+
+bool MayClean(RunContext& run, std::string_view shown, const platform::FolderHandle& folder,
+              FolderOrigin origin, FolderReach reach) {
+  if (origin != FolderOrigin::Program) return true;
+  const std::string_view why = RefusedOnProgramWord(run, shown, folder.Path(), reach);
+  if (why.empty()) return true;
+  LogSkipped(run, shown, why);
+  return false;
 }
 
 namespace {

@@ -30,12 +30,16 @@ enum class FolderReach {
   Tree,   // the folder emptied, or swept with all its sub-folders
 };
 
-// The folder `folder` for an item, decided on where it really leads and held open there.
-// nullptr when it does not exist or cannot be told; when the guard refuses it on a
-// program's word (the guard's log line written); or when it turns out to be a link as it
-// is opened, planted since it was decided on (a log line too).
-std::unique_ptr<platform::FolderHandle> EnterFolder(RunContext& run, std::string_view folder,
-                                                    FolderOrigin origin, FolderReach reach);
+// An anchor's decision: the folder `folder` names, resolved where it really leads (every
+// spelling and link followed, as the system or the user named it) and opened there, so that
+// what is decided on is what is held. nullptr when it does not exist or cannot be told, or
+// when it turns out to be a link as it is opened, planted since it was resolved (a line).
+std::unique_ptr<platform::FolderHandle> HoldFolder(RunContext& run, std::string_view folder);
+
+// Whether a held folder, shown in the log as `shown`, may be cleaned as far as `reach` on
+// `origin`'s word. When the guard refuses it, writes the guard's line and says no.
+bool MayClean(RunContext& run, std::string_view shown, const platform::FolderHandle& folder,
+              FolderOrigin origin, FolderReach reach);
 
 // Whether `folder` must not be emptied on a program's word (FolderReach::Tree). A folder
 // whose real place cannot be told (a link leading out of reach) is refused too; one that

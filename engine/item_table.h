@@ -1,29 +1,26 @@
 #pragma once
 // Every item of the fixed catalogue in one table: its category, its text and what serves
-// it. The catalogue's tree, the dispatch and the cleaner behind each key all come from
-// here, so a new item is one row.
+// it. The catalogue's tree, the dispatch and each item's actions all come from here, so a
+// new item is one row.
 
 #include <string_view>
 #include <vector>
 
-#include "engine/run_context.h"
+#include "engine/action.h"
 
 namespace morvel {
 
-// A cleaner that serves one item key and so needs only the run.
-using ItemCleaner = void (*)(RunContext& run);
-
 // What serves an item key.
 enum class Service {
-  OwnCleaner,   // the row's cleaner; an item whose cleaner is not built yet runs empty
+  OwnActions,   // the row's actions
   Definitions,  // the section of the shipped definition file named after the item
   CustomList,   // the custom list's definition file
 };
 
 struct ItemRow {
   std::string_view text;
-  ItemCleaner clean = nullptr;
-  Service service = Service::OwnCleaner;
+  Actions actions;
+  Service service = Service::OwnActions;
 };
 
 struct CategoryRow {

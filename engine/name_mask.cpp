@@ -32,4 +32,27 @@ bool NameMask::Matches(std::string_view name) const {
          EqualsUpper(name.substr(name.size() - suffix_.size()), suffix_);
 }
 
+bool MatchesPattern(std::string_view name, std::string_view pattern) {
+  // Greedy with one point of return: the last "*" seen and where the name stood then.
+  std::size_t n = 0, p = 0;
+  std::size_t star = std::string_view::npos, star_n = 0;
+  while (n < name.size()) {
+    if (p < pattern.size() &&
+        (pattern[p] == '?' ||
+         (pattern[p] != '*' && UpperAscii(pattern[p]) == UpperAscii(name[n])))) {
+      ++n, ++p;
+    } else if (p < pattern.size() && pattern[p] == '*') {
+      star = p++;
+      star_n = n;
+    } else if (star != std::string_view::npos) {
+      p = star + 1;
+      n = ++star_n;
+    } else {
+      return false;
+    }
+  }
+  while (p < pattern.size() && pattern[p] == '*') ++p;
+  return p == pattern.size();
+}
+
 }  // namespace morvel

@@ -33,4 +33,9 @@ class NameMask {
   std::string suffix_;  // upper-cased
 };
 
+// Whether `name` matches `pattern` as Windows matches wildcards in a name: "*" any run of
+// characters, "?" any one, the rest compared without regard to letter case. Used for the
+// folders an action walks into or leaves alone, not for the files a mask takes.
+bool MatchesPattern(std::string_view name, std::string_view pattern);
+
 }  // namespace morvel

@@ -49,9 +49,32 @@ std::int32_t Clamped(std::int64_t count) {
 }
 
 void LogEntry(RunContext& run, std::string_view what, std::string_view entry) {
-  if (run.options().FastScan) return;
+  if (run.FastLog()) return;
   run.AppendLog(run.LogPrefix() + std::string(what) + " " + std::string(entry));
   run.ScrollLog(0);
+}
+
+// Whether the key could be changed now, asked without changing it: opened for full access.
+bool MayChange(const Registry& registry, RootKey root, std::string_view path) {
+  return registry.SubKeyNames(root, path, platform::Access::Full).ok();
+}
+
+// One existing value: logged before the attempt, counted when it is gone (or would be, in
+// Test).
+Tally RemoveOneValue(RunContext& run, RootKey root, std::string_view key_path,
+                     std::string_view value_name) {
+  const std::string_view path = PortPath(key_path);
+  Registry& registry = run.port().registry;
+  const std::string name =
+      RootKeyName(root) + "\\" + std::string(key_path) + "\\" + std::string(value_name);
+  LogEntry(run, "deleting registry value", name);
+  Tally tally;
+  const bool stays = run.IsTestMode() ? run.ProbesWhatStays() && !MayChange(registry, root, path)
+                                      : !registry.DeleteValue(root, path, value_name).ok() &&
+                                            registry.ReadValue(root, path, value_name).ok();
+  if (run.IsTestMode() || !stays) tally.AddItems(1);
+  if (stays) tally.Leave({name, LeftReason::AccessDenied, 1});
+  return tally;
 }
 
 }  // namespace
@@ -91,71 +114,64 @@ std::int32_t CountKeyValues(const Registry& registry, RootKey root, std::string_
   return Clamped(count);
 }
 
-std::int32_t DeleteKey(RunContext& run, RootKey root, std::string_view key_path) {
+Tally RemoveKey(RunContext& run, RootKey root, std::string_view key_path) {
   const std::string_view path = PortPath(key_path);
   // An empty path would name the whole root: a hive is never removed.
-  if (NamesHive(root, path)) return 0;
+  if (NamesHive(root, path)) return {};
   Registry& registry = run.port().registry;
   const std::int32_t count = CountKeyValues(registry, root, path);
-  if (!registry.KeyExists(root, path)) return 0;
-  LogEntry(run, "deleting registry key", RootKeyName(root) + "\\" + std::string(key_path));
+  if (!registry.KeyExists(root, path)) return {};
+  const std::string name = RootKeyName(root) + "\\" + std::string(key_path);
+  LogEntry(run, "deleting registry key", name);
   const std::int32_t entries = count == 0 ? 1 : count;
-  if (run.IsTestMode() || registry.DeleteTree(root, path).ok() || !registry.KeyExists(root, path))
-    return entries;
+  Tally tally;
+  if (run.IsTestMode()) {
+    tally.AddItems(entries);
+    if (run.ProbesWhatStays() && !MayChange(registry, root, path))
+      tally.Leave({name, LeftReason::AccessDenied, entries});
+    return tally;
+  }
+  if (registry.DeleteTree(root, path).ok() || !registry.KeyExists(root, path)) {
+    tally.AddItems(entries);
+    return tally;
+  }
   // Refused (no rights, as for a user under HKEY_LOCAL_MACHINE): the line written before
   // the attempt stays, but only the values that did go are counted as removed.
-  return std::max(0, count - CountKeyValues(registry, root, path));
+  const std::int32_t removed = std::max(0, count - CountKeyValues(registry, root, path));
+  tally.AddItems(removed);
+  tally.Leave({name, LeftReason::AccessDenied, entries - removed});
+  return tally;
 }
 
-std::int32_t DeleteKeyByRootName(RunContext& run, std::string_view root_name,
-                                 std::string_view key_path) {
-  const auto root = RootKeyFromName(root_name);
-  return root ? DeleteKey(run, *root, key_path) : 0;
+Tally RemoveValue(RunContext& run, RootKey root, std::string_view key_path,
+                  std::string_view value_name) {
+  if (value_name.empty()) return RemoveKeyContents(run, root, key_path);
+  if (!run.port().registry.ReadValue(root, PortPath(key_path), value_name)) return {};
+  return RemoveOneValue(run, root, key_path, value_name);
 }
 
-std::int32_t DeleteValue(RunContext& run, RootKey root, std::string_view key_path,
-                         std::string_view value_name) {
+Tally RemoveKeyContents(RunContext& run, RootKey root, std::string_view key_path) {
   const std::string_view path = PortPath(key_path);
-  Registry& registry = run.port().registry;
-  const std::string key_text = RootKeyName(root) + "\\" + std::string(key_path);
-
-  // One value: logged before the attempt, counted when it is gone (or would be, in Test).
-  auto remove_value = [&](std::string_view name) -> std::int32_t {
-    LogEntry(run, "deleting registry value", key_text + "\\" + std::string(name));
-    if (run.IsTestMode() || registry.DeleteValue(root, path, name).ok()) return 1;
-    return registry.ReadValue(root, path, name) ? 0 : 1;
-  };
-
-  if (!value_name.empty()) {
-    if (!registry.ReadValue(root, path, value_name)) return 0;
-    return remove_value(value_name);
-  }
-
   // Emptying a root would take every value and key of the hive with it.
-  if (NamesHive(root, path)) return 0;
+  if (NamesHive(root, path)) return {};
+  const Registry& registry = run.port().registry;
   // Both lists are taken before anything is deleted, so removing never disturbs the walk.
   const auto values = registry.Values(root, path);
-  if (!values) return 0;
+  if (!values) return {};
   const auto sub_keys = registry.SubKeyNames(root, path);
 
-  std::int64_t count = 0;
+  Tally tally;
   for (const platform::RegistryValue& value : values.value) {
-    if (run.Terminated()) return Clamped(count);
-    count += remove_value(value.name);
+    if (run.Terminated()) return tally;
+    tally.Add(RemoveOneValue(run, root, key_path, value.name));
   }
   if (sub_keys) {
     for (const std::string& name : sub_keys.value) {
       if (run.Terminated()) break;
-      count += DeleteKey(run, root, std::string(key_path) + "\\" + name);
+      tally.Add(RemoveKey(run, root, std::string(key_path) + "\\" + name));
     }
   }
-  return Clamped(count);
-}
-
-std::int32_t DeleteValueByRootName(RunContext& run, std::string_view root_name,
-                                   std::string_view key_path, std::string_view value_name) {
-  const auto root = RootKeyFromName(root_name);
-  return root ? DeleteValue(run, *root, key_path, value_name) : 0;
+  return tally;
 }
 
 }  // namespace morvel

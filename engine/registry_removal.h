@@ -1,15 +1,14 @@
 #pragma once
-// The only code that removes registry keys and values. Each operation counts what it
-// removes (in Test mode: what it would remove), writes one log line per entry when Fast
-// Mode is off, and returns the count for the caller to add to the item count. Test mode
-// changes nothing. Keys are never created. Failures are not reported: a missing key or
-// value counts 0. A removal Windows refuses keeps its log line, written before the attempt,
-// but is not counted in Clean mode (as a file that cannot be deleted): the summary counts
-// what was removed.
+// The registry leaves of the executor: the only code that removes registry keys and values.
+// Each counts what it removes (in Test mode: what it would remove) and returns it as a
+// tally; it writes one log line per entry when Fast Mode is off. Test mode changes nothing.
+// Keys are never created. A missing key or value counts 0. A removal Windows refuses keeps
+// its log line, written before the attempt, but is not counted in Clean mode (as a file
+// that cannot be deleted): what stayed is left AccessDenied, and a probing Test leaves so
+// what it could not change either.
 //
 // Key paths are below their root, components separated by "\"; a path starting with "\"
-// means the same key. The "ByRootName" forms take the root as text (definition files),
-// the others a root key (built-in cleaners).
+// means the same key.
 
 #include <cstdint>
 #include <optional>
@@ -17,6 +16,7 @@
 #include <string_view>
 
 #include "engine/run_context.h"
+#include "engine/tally.h"
 #include "platform/registry.h"
 
 namespace morvel {
@@ -33,18 +33,15 @@ std::int32_t CountKeyValues(const platform::Registry& registry, platform::RootKe
                             std::string_view key_path);
 
 // Removes the key with its whole sub-tree. Counts its values at any depth, at least 1 for
-// an existing key; 0 when the key is missing, the root name unknown or the path names
-// the root itself.
-std::int32_t DeleteKey(RunContext& run, platform::RootKey root, std::string_view key_path);
-std::int32_t DeleteKeyByRootName(RunContext& run, std::string_view root_name,
-                                 std::string_view key_path);
+// an existing key; 0 when the key is missing or the path names the root itself.
+Tally RemoveKey(RunContext& run, platform::RootKey root, std::string_view key_path);
 
-// Removes one value (1 when it exists, else 0). With an empty value name removes every
-// value of the key and every sub-key (through DeleteKey), keeps the key itself, and
-// counts all of it.
-std::int32_t DeleteValue(RunContext& run, platform::RootKey root, std::string_view key_path,
-                         std::string_view value_name);
-std::int32_t DeleteValueByRootName(RunContext& run, std::string_view root_name,
-                                   std::string_view key_path, std::string_view value_name);
+// Removes one value (1 when it exists, else 0); an empty name is RemoveKeyContents.
+Tally RemoveValue(RunContext& run, platform::RootKey root, std::string_view key_path,
+                  std::string_view value_name);
+
+// Removes every value of the key, then every sub-key (RemoveKey), keeps the key itself,
+// and counts all of it. Never a root's.
+Tally RemoveKeyContents(RunContext& run, platform::RootKey root, std::string_view key_path);
 
 }  // namespace morvel

@@ -10,4 +10,13 @@ enum class RunMode {
   CleanRequested = 3,  // main window only: Clean pressed, preparation pass not yet started
 };
 
+// How a run is started, beside its mode.
+struct RunFlags {
+  // Per-entry lines left out whatever Fast Mode says: the hidden preparation pass of a
+  // Clean, which only counts.
+  bool fast = false;
+  // A Test asks every entry whether it would stay (RunContext::ProbesWhatStays).
+  bool probe = false;
+};
+
 }  // namespace morvel

@@ -32,6 +32,9 @@ enum class LeftReason {
 };
 
 struct LeftEntry {
+  LeftEntry(std::string where, LeftReason why, std::int32_t entries = 0, std::uint64_t size = 0)
+      : path(std::move(where)), reason(why), items(entries), bytes(size) {}
+
   std::string path;  // as the log names it: a file, a folder, a key or a key's value
   LeftReason reason = LeftReason::Refused;
   // Of the entries the action counts in a Test: how many this one stands for (1 for a file,

@@ -1,6 +1,7 @@
 #pragma once
 // The one door every file a run writes in place goes through: the overwrite before a
-// deletion, the index.dat wipe, Wininit.ini and the browsers' databases. A link is never
+// deletion, the index.dat wipe and Wininit.ini (the browsers' databases pass the same
+// judgement inside their held folder, stores/sqlite_held_vfs.h). A link is never
 // written through, and a file with a second name (hard link) is never written at all, since
 // its data is the other name's too. A step that meets either skips the file, and says so
 // in the log unless it is one that never reports (the overwrite before a deletion).
@@ -35,10 +36,10 @@ std::unique_ptr<platform::FileWriter> PassWriteDoor(
     RunContext& run, std::string_view path,
     platform::Result<std::unique_ptr<platform::FileWriter>> opened, WriteRefusal refusal);
 
-// The same decision for a file that is written by replacing it or by a library that opens
-// it by its path (SQLite): true when `path` is missing or a plain file with one name that
-// nobody holds; false otherwise (with the line for a link or a second name when asked).
-// The file is held exclusively for the decision only.
+// The same decision for a file that is written by replacing it (Wininit.ini): true when
+// `path` is missing or a plain file with one name that nobody holds; false otherwise (with
+// the line for a link or a second name when asked). The file is held exclusively for the
+// decision only.
 bool MayWrite(RunContext& run, std::string_view path, WriteRefusal refusal = WriteRefusal::Logged);
 
 }  // namespace morvel

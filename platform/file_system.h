@@ -64,38 +64,99 @@ class FileWriter {
   [[nodiscard]] virtual Result<std::uint32_t> LinkCount() const = 0;
 };
 
+// How a file of a held folder is opened for a database (FolderHandle::OpenDatabaseFile).
+enum class FileOpening {
+  Existing,         // the file must be there
+  CreateIfMissing,  // made empty when it is not (a journal)
+};
+
+// A lock on a byte range of an open file, taken as database libraries take them.
+enum class RangeLock { Shared, Exclusive };
+
+// A file of a held folder opened for a database library: read and written at offsets, cut
+// to a length, and locked by byte ranges. It is shared for reading and writing with other
+// programs (a browser that has the database open), so the byte-range locks, never the
+// opening, keep two writers apart; nobody may delete or rename it while it is open.
+class DatabaseFile : public FileWriter {
+ public:
+  // Reads up to buffer.size() bytes at `offset`; returns how many were read: fewer at the
+  // end of the file, 0 at or past it.
+  [[nodiscard]] virtual Result<std::size_t> ReadAt(std::uint64_t offset,
+                                                   std::span<std::byte> buffer) const = 0;
+  // Cuts the file to `size` bytes, or extends it with zeros.
+  virtual Status Truncate(std::uint64_t size) = 0;
+  // Takes a lock on `length` bytes at `offset` without waiting (LockFileEx with
+  // LOCKFILE_FAIL_IMMEDIATELY; an open-file-description lock on the emulated machine).
+  // InUse when a lock through another open file, of this program or another, conflicts:
+  // shared locks go together, an exclusive one goes with none. Locks through this file do
+  // not conflict with each other, but a range may not be locked twice through it (the
+  // systems differ there). Locks go with the file when it closes.
+  virtual Status LockRange(std::uint64_t offset, std::uint64_t length, RangeLock kind) = 0;
+  // Gives back the lock taken on exactly this range.
+  virtual Status UnlockRange(std::uint64_t offset, std::uint64_t length) = 0;
+};
+
 // A folder held open while a cleaner works in it, so that it stays the folder that was
-// decided on: its entries are listed, deleted and opened by name inside the held folder,
-// and a sub-folder is entered only as a folder of its own, never through a link. On Windows
-// the folder is held without delete sharing, so nobody can rename, remove or replace it
-// (nor, on NTFS, a folder above it) until the handle goes; the emulated machine works
-// relative to the open descriptor. A handle must not outlive its file system.
+// decided on: its entries are listed, described, deleted and opened by name inside the
+// held folder, never by a path that a link planted since could redirect, and a sub-folder
+// is entered only as a folder of its own, never through a link. On Windows each folder is
+// opened relative to its held parent (NtCreateFile with the parent as RootDirectory and
+// FILE_OPEN_REPARSE_POINT) and held without delete sharing, so nobody can rename, remove or
+// replace it until the handle goes; the emulated machine works relative to the open
+// descriptor (openat with O_NOFOLLOW). A handle must not outlive its file system.
+//
+// `name` is always a name of this folder alone: "", ".", "..", and names holding "\", "/",
+// ":" or a wildcard are refused (NotFound or InvalidArgument), so that nothing built from a
+// name reaches another folder or a stream of a file. Letter case is ignored, as Windows
+// ignores it.
 class FolderHandle {
  public:
   virtual ~FolderHandle() = default;
   // The folder's path: the final path it was opened by, and below it the names it was
-  // entered by; no trailing "\" except for a drive root.
+  // entered by; no trailing "\" except for a drive root. For the log and the questions
+  // only: nothing is ever opened by it.
   [[nodiscard]] virtual const std::string& Path() const = 0;
-  // The folder's entries, as FileSystem::Enumerate lists them.
+  // The folder's entries, as FileSystem::Enumerate lists them, read through the handle.
+  // A failed listing reports nothing and returns the failure.
   virtual Status Enumerate(const std::function<bool(const FileEntry&)>& visit) const = 0;
-  // Opens the sub-folder `name` (a name the listing gave). Link when the entry is a
-  // symbolic link or junction, which is never followed; AccessDenied for a file; NotFound
-  // when it is missing.
+  // The entry `name`, described as the listing describes it (a link as the link, with
+  // ReparsePoint). NotFound when missing.
+  [[nodiscard]] virtual Result<FileEntry> StatEntry(std::string_view name) const = 0;
+  // Opens the sub-folder `name` relative to this one and holds it. Link when the entry is
+  // a symbolic link or junction, which is never followed (also when one was put in the
+  // folder's place since it was listed); AccessDenied for a file; NotFound when missing.
   [[nodiscard]] virtual Result<std::unique_ptr<FolderHandle>> OpenSubFolder(
       std::string_view name) const = 0;
-  // FileSystem::ShellDelete of the file `name` of this folder (not called DeleteFile,
-  // which windows.h turns into DeleteFileW); a link goes as the link.
-  // AccessDenied for a folder.
+  // Deletes the file `name` as FileSystem::ShellDelete would, opened relative to this
+  // folder: read-only, hidden and system files go like any other; a link goes as the link,
+  // never what it leads to. AccessDenied for a folder; InUse for a file another program
+  // holds without delete sharing; NotFound when missing. (Not called DeleteFile, which
+  // windows.h turns into DeleteFileW.)
   virtual Status DeleteListedFile(std::string_view name) = 0;
-  // FileSystem::RemoveFolder of the sub-folder `name`; a link goes as the link.
+  // Removes the empty sub-folder `name` as FileSystem::RemoveFolder would; a link to a
+  // folder goes as the link. AccessDenied (ERROR_DIRECTORY) for a file or a link to one;
+  // Other (ERROR_DIR_NOT_EMPTY) when it holds anything; NotFound when missing.
   virtual Status RemoveSubFolder(std::string_view name) = 0;
   // FileSystem::OpenToOverwrite of the file `name`: exclusive, never through a link (Link).
+  // AccessDenied for a read-only file or a folder; InUse when anyone holds it open.
   [[nodiscard]] virtual Result<std::unique_ptr<FileWriter>> OpenFileToOverwrite(
       std::string_view name) = 0;
-  // FileSystem::OpenForReading of the file `name`, never through a link (Link):
-  // AccessDenied for a folder, NotFound when missing.
+  // FileSystem::OpenForReading of the file `name`, shared for reading, writing and deletion,
+  // never through a link (Link): AccessDenied for a folder, NotFound when missing.
   [[nodiscard]] virtual Result<std::unique_ptr<FileReader>> OpenListedFile(
       std::string_view name) const = 0;
+  // Opens the file `name` for a database library (DatabaseFile), never through a link, and
+  // with CreateIfMissing makes it when it is not there. What was opened is checked on the
+  // open handle itself, so nothing put in its place before or during the opening gets
+  // through (nor a second name taken away again before the names are counted: on Windows
+  // no name of a file open without delete sharing can go; the emulated machine watches the
+  // folder's names while it opens): Link for a symbolic link or junction; AccessDenied for a
+  // folder, anything else that is not a plain file, or a read-only file; HardLinked for a file with
+  // more than one name (its data is another name's too). InUse when another program holds it
+  // without sharing reading and writing (on the emulated machine also a file listed as locked);
+  // NotFound when it is missing and not to be made.
+  [[nodiscard]] virtual Result<std::unique_ptr<DatabaseFile>> OpenDatabaseFile(
+      std::string_view name, FileOpening opening) = 0;
 };
 
 // A recycle bin as the shell counts it.
@@ -145,14 +206,6 @@ class FileSystem {
   // missing. Opening and closing it at once is the in-use test.
   [[nodiscard]] virtual Result<std::unique_ptr<FileWriter>> OpenExclusive(
       std::string_view path) = 0;
-
-  // The path a file-backed library (SQLite) opens to reach the existing file `path`, so
-  // that it works on this machine's file: on Windows the path itself, on the emulated
-  // machine the host file it lives in. Links are followed as OpenForReading follows them.
-  // NotFound when missing, AccessDenied for a folder or anything but a plain file, InUse
-  // when another program holds the file (where the machine can tell before the library
-  // opens it; elsewhere the library meets the lock itself).
-  [[nodiscard]] virtual Result<std::string> LibraryPath(std::string_view path) const = 0;
 
   // Opens an existing file for reading and writing, shared for reading and writing
   // (CreateFile with GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,

@@ -18,6 +18,8 @@ const char* ErrorKindName(ErrorKind kind) {
       return "invalid argument";
     case ErrorKind::Link:
       return "a link";
+    case ErrorKind::HardLinked:
+      return "another name";
     case ErrorKind::Other:
       return "failed";
   }

@@ -16,6 +16,7 @@ enum class ErrorKind {
   AlreadyExists,    // creating what is there
   InvalidArgument,  // malformed path or name
   Link,             // a symbolic link or junction where a plain file or folder must stand
+  HardLinked,       // a file with more than one name where only a file of its own may be written
   Other,            // anything else; `system_code` tells more
 };
 

@@ -22,12 +22,30 @@ std::string LowerAscii(std::string text) {
 void TSQLiteDatabase::CloseConnection::operator()(sqlite3* db) const { sqlite3_close(db); }
 
 TSQLiteDatabase::TSQLiteDatabase(const std::string& path) {
+  Open(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+}
+
+TSQLiteDatabase::TSQLiteDatabase(platform::FolderHandle& folder, const std::string& name,
+                                 FileRefusal& refusal) {
+  try {
+    vfs_ = std::make_unique<HeldFolderVfs>(folder, name, refusal);
+  } catch (const std::runtime_error& e) {
+    throw ESQLiteException(OpenFailureMessage(name, e.what()));
+  }
+  // Never made: a database that is not there is no browser's.
+  Open(name, SQLITE_OPEN_READWRITE, vfs_->Name());
+  // Without an index shared with other programs, SQLite keeps a log's index in memory,
+  // which it does only with the database to itself, and refuses it while anyone has it open.
+  if (vfs_->UsesWriteAheadLog()) (void)QueryTable("PRAGMA locking_mode = EXCLUSIVE");
+}
+
+void TSQLiteDatabase::Open(const std::string& path, int flags, const char* vfs) {
   // SQLite would open the name up to the first zero byte: some other file.
   if (path.find('\0') != std::string::npos) {
     throw ESQLiteException(OpenFailureMessage(path.c_str(), "the path holds a zero byte"));
   }
   sqlite3* raw = nullptr;
-  const int result = sqlite3_open(path.c_str(), &raw);
+  const int result = sqlite3_open_v2(path.c_str(), &raw, flags, vfs);
   // Owned before anything can throw: a failed open still returns a connection to close.
   db_.reset(raw);
   if (result != SQLITE_OK) {

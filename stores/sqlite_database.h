@@ -8,7 +8,9 @@
 #include <memory>
 #include <string>
 
+#include "platform/file_system.h"
 #include "stores/sqlite_errors.h"
+#include "stores/sqlite_held_vfs.h"
 #include "stores/sqlite_table.h"
 
 struct sqlite3;
@@ -20,6 +22,13 @@ class TSQLiteDatabase {
   // Opens (or creates) the database at `path`, UTF-8 text passed to SQLite unchanged.
   // Raises "Failed to open database "path" : reason" when SQLite cannot open it.
   explicit TSQLiteDatabase(const std::string& path);
+  // Opens the existing database file `name` of a held folder through that folder alone
+  // (HeldFolderVfs): neither it nor its journals are ever named to the system by path, and
+  // none of them may be a link or a file with another name. `folder` must outlive the
+  // object. Raises as above when the file is missing, refused or no database can be opened.
+  // `refusal` (which must outlive the object) gets the first of the database's files
+  // refused for being a link or having another name, whenever that happens.
+  TSQLiteDatabase(platform::FolderHandle& folder, const std::string& name, FileRefusal& refusal);
   TSQLiteDatabase(const TSQLiteDatabase&) = delete;
   TSQLiteDatabase& operator=(const TSQLiteDatabase&) = delete;
   ~TSQLiteDatabase();
@@ -52,6 +61,10 @@ class TSQLiteDatabase {
   struct CloseConnection {
     void operator()(sqlite3* db) const;
   };
+  void Open(const std::string& path, int flags, const char* vfs);
+
+  // Declared before the connection, which must close before its VFS goes.
+  std::unique_ptr<HeldFolderVfs> vfs_;
   std::unique_ptr<sqlite3, CloseConnection> db_;
   std::function<bool()> should_stop_;
 };

@@ -3,7 +3,7 @@
 #include <chrono>
 #include <string>
 
-#include "engine/write_door.h"
+#include "engine/folder_guard.h"
 #include "stores/sqlite_database.h"
 
 namespace morvel {
@@ -14,23 +14,30 @@ namespace {
 // is caught in something the file was made to do, and is ended.
 constexpr std::chrono::seconds kStatementLimit{60};
 
+// The write door's line for a file SQLite was not let open.
+void LogRefusal(RunContext& run, std::string_view shown_folder,
+                const stores::FileRefusal& refusal) {
+  if (refusal.kind == platform::ErrorKind::None) return;
+  std::string path(shown_folder);
+  if (!path.empty() && path.back() != '\\') path += '\\';
+  path += refusal.name;
+  LogSkipped(run, path,
+             refusal.kind == platform::ErrorKind::Link
+                 ? "a link is never written through"
+                 : "a file with more than one name is never written");
+}
+
 }  // namespace
 
-bool EmptyDatabaseTable(RunContext& run, std::string_view database, std::string_view table) {
+bool EmptyDatabaseTable(RunContext& run, platform::FolderHandle& folder,
+                        std::string_view shown_folder, std::string_view file_name,
+                        std::string_view table) {
   if (run.IsTestMode()) return false;
-  platform::FileSystem& files = run.port().files;
-  const auto entry = files.Stat(database);
+  const auto entry = folder.StatEntry(file_name);
   if (!entry.ok() || (entry.value.IsFolder() && !entry.value.IsReparsePoint())) return false;
-  // SQLite writes the database and, beside it, its journals: none may be a link or another
-  // name of some file, or the statement would write into a database the user did not
-  // choose, or into any file at all.
-  const std::string path_text(database);
-  for (const char* suffix : {"", "-journal", "-wal", "-shm"})
-    if (!MayWrite(run, path_text + suffix)) return false;
-  const auto path = files.LibraryPath(database);
-  if (!path.ok()) return false;
+  stores::FileRefusal refusal;
   try {
-    stores::TSQLiteDatabase db(path.value);
+    stores::TSQLiteDatabase db(folder, std::string(file_name), refusal);
     db.Distrust();
     const auto deadline = std::chrono::steady_clock::now() + kStatementLimit;
     db.SetStopCheck([&run, deadline] {
@@ -40,9 +47,10 @@ bool EmptyDatabaseTable(RunContext& run, std::string_view database, std::string_
     db.RunStatement("DELETE FROM " + std::string(table));
     return true;
   } catch (const stores::ESQLiteException&) {
-    // A browser holding the file, a damaged one, or a statement stopped: this database's
-    // step ends, no more. A failed statement is rolled back by SQLite, so the file stays
-    // as it was.
+    // A browser holding the file, a damaged one, a statement stopped, or one of its files
+    // refused: this database's step ends, no more. A failed statement is rolled back by
+    // SQLite, so the file stays as it was.
+    LogRefusal(run, shown_folder, refusal);
     return false;
   }
 }

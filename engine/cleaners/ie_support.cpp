@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <memory>
 #include <vector>
 
 #include "common/text.h"
@@ -42,28 +43,61 @@ std::string TodaysHistoryMarker(RunContext& run) {
   return std::string("MSHist01") + date;
 }
 
-void WipeIndexDatFile(RunContext& run, std::string_view path) {
-  if (run.IsTestMode() || path.empty()) return;
+void WipeIndexDatFile(RunContext& run, const platform::FolderHandle& folder,
+                      std::string_view shown_folder, std::string_view name) {
+  if (run.IsTestMode() || name.empty()) return;
   const TOptionsSetting& options = run.options();
-  WipeIndexDat(run.port().files, path,
-               IndexDatWipePasses(options.OverwriteFile, options.OverwriteNumber),
-               [&run, path] { return OpenForWriting(run, path, WriteSharing::ReadWrite); });
+  platform::FileSystem& files = run.port().files;
+  // The file of the folder that is held, where it really is; the log names it as reached.
+  const std::string real = WithBackslash(folder.Path()) + std::string(name);
+  const std::string shown = std::string(shown_folder) + std::string(name);
+  WipeIndexDat(files, real, IndexDatWipePasses(options.OverwriteFile, options.OverwriteNumber),
+               [&run, &files, &real, &shown] {
+                 return PassWriteDoor(run, shown, files.OpenSharedForWriting(real),
+                                      WriteRefusal::Logged);
+               });
 }
 
-void WipeIndexDatTree(RunContext& run, std::string_view folder, std::string_view top) {
-  if (run.IsTestMode() || folder.empty() || run.Terminated()) return;
-  std::vector<platform::FileEntry> entries;
-  (void)run.port().files.Enumerate(folder, [&](const platform::FileEntry& entry) {
-    entries.push_back(entry);
-    return true;
-  });
-  const std::string base = WithBackslash(std::string(folder));
-  for (const platform::FileEntry& entry : entries) {
+void WipeIndexDatTree(RunContext& run, platform::FolderHandle& top, const std::string& shown) {
+  if (run.IsTestMode()) return;
+  // A stack of held folders in place of recursion: a deep tree cannot exhaust the stack,
+  // and the work goes in the order of the recursive walk.
+  struct Frame {
+    platform::FolderHandle* folder;
+    std::unique_ptr<platform::FolderHandle> owned;
+    std::string shown;
+    std::vector<platform::FileEntry> entries;
+    std::size_t next = 0;
+  };
+  std::vector<Frame> stack;
+  const auto push = [&stack](platform::FolderHandle* folder,
+                             std::unique_ptr<platform::FolderHandle> owned, std::string at) {
+    Frame frame{folder, std::move(owned), std::move(at), {}, 0};
+    (void)folder->Enumerate([&frame](const platform::FileEntry& entry) {
+      frame.entries.push_back(entry);
+      return true;
+    });
+    stack.push_back(std::move(frame));
+  };
+  push(&top, nullptr, shown);
+  while (!stack.empty() && !run.Terminated()) {
+    Frame& frame = stack.back();
+    if (frame.next == frame.entries.size()) {
+      stack.pop_back();
+      continue;
+    }
+    const platform::FileEntry entry = frame.entries[frame.next++];
     if (!IsPlainName(entry.name) || entry.IsReparsePoint()) continue;
-    if (entry.IsFolder())
-      WipeIndexDatTree(run, base + entry.name, top);
-    else if (SameText(entry.name, "index.dat") && folder != top)
-      WipeIndexDatFile(run, base + entry.name);
+    if (!entry.IsFolder()) {
+      // The one directly in the top folder is left to the Index.dat Files item.
+      if (stack.size() > 1 && SameText(entry.name, "index.dat"))
+        WipeIndexDatFile(run, *frame.folder, frame.shown, entry.name);
+      continue;
+    }
+    auto sub = frame.folder->OpenSubFolder(entry.name);
+    if (!sub.ok() || !sub.value) continue;
+    platform::FolderHandle* folder = sub.value.get();
+    push(folder, std::move(sub.value), frame.shown + entry.name + "\\");  // `frame` dangles
   }
 }
 

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "engine/run_context.h"
+#include "platform/file_system.h"
 #include "platform/system_info.h"
 
 namespace morvel {
@@ -25,12 +26,16 @@ std::string BrowserFolder(RunContext& run, platform::SpecialFolder folder);
 // as yyyymmdd (MSHist0120261206 on 6 December 2026); empty when the date is unknown.
 std::string TodaysHistoryMarker(RunContext& run);
 
-// Wipes one index.dat in place with the passes the overwrite settings give. Nothing in
-// Test mode; a missing file or any failure ends it quietly.
-void WipeIndexDatFile(RunContext& run, std::string_view path);
+// Wipes the index `name` of a held folder (shown in the log as `shown_folder`, with its
+// trailing "\") in place, with the passes the overwrite settings give. Nothing in Test
+// mode; a missing file or any failure ends it quietly; a link or a file with a second name
+// is not written (the write door's line).
+void WipeIndexDatFile(RunContext& run, const platform::FolderHandle& folder,
+                      std::string_view shown_folder, std::string_view name);
 
-// Wipes every file named "index.dat" (any letter case) in every sub-folder of `folder`,
-// at any depth, except one lying directly in `top`. Links are never followed.
-void WipeIndexDatTree(RunContext& run, std::string_view folder, std::string_view top);
+// Wipes every file named "index.dat" (any letter case) in every sub-folder of the held
+// folder `top`, at any depth, but not one lying directly in it. Sub-folders are entered
+// inside their held parents, never through a link.
+void WipeIndexDatTree(RunContext& run, platform::FolderHandle& top, const std::string& shown);
 
 }  // namespace morvel

@@ -98,16 +98,6 @@ Result<std::unique_ptr<FileWriter>> EmulatedFiles::OpenExclusive(std::string_vie
   return OpenHostWriter(file.value.host, open_files_);
 }
 
-Result<std::string> EmulatedFiles::LibraryPath(std::string_view path) const {
-  WindowsPath as_given;
-  const auto file = ResolveFile(path, &as_given);
-  if (!file) return Fail<std::string>(file.status);
-  // A locked file stands for one a running program holds: the library would meet its lock.
-  if (facts_.IsLocked(as_given) || facts_.IsLocked(file.value.where))
-    return Fail<std::string>(InUse());
-  return Result<std::string>::Of(file.value.host.string());
-}
-
 // A file in use by another program opens all the same: its owner shares reading and
 // writing, as a browser does with its index.dat.
 Result<std::unique_ptr<FileWriter>> EmulatedFiles::OpenSharedForWriting(std::string_view path) {

@@ -45,8 +45,6 @@ class EmulatedFiles : public FileSystem {
   [[nodiscard]] Result<std::unique_ptr<FileReader>> OpenForReading(
       std::string_view path) const override;
   [[nodiscard]] Result<std::unique_ptr<FileWriter>> OpenExclusive(std::string_view path) override;
-  // The host file; InUse for a file listed as locked.
-  [[nodiscard]] Result<std::string> LibraryPath(std::string_view path) const override;
   [[nodiscard]] Result<std::unique_ptr<FileWriter>> OpenSharedForWriting(
       std::string_view path) override;
   [[nodiscard]] std::string ShortPathName(std::string_view path) const override;
@@ -71,6 +69,8 @@ class EmulatedFiles : public FileSystem {
   // Called each time a folder's listing is complete (for tests that change the machine
   // at that very point, as another program could); none by default.
   void SetListingHook(ListingHook hook) { listing_hook_ = std::move(hook); }
+  // Called before a held folder opens a file for a database library; none by default.
+  void SetOpeningHook(OpeningHook hook) { opening_hook_ = std::move(hook); }
 
   // Where WriteFile records its temporary files (host_files.h); none by default.
   void SetTemporaryJournal(std::filesystem::path journal) { journal_ = std::move(journal); }
@@ -88,8 +88,9 @@ class EmulatedFiles : public FileSystem {
   // Shared with the open readers and writers, which may outlive this object.
   std::shared_ptr<OpenFiles> open_files_ = std::make_shared<OpenFiles>();
   ListingHook listing_hook_;
+  OpeningHook opening_hook_;
   std::filesystem::path journal_;
-  const FolderServices folder_services_{facts_, open_files_, listing_hook_};
+  const FolderServices folder_services_{facts_, open_files_, listing_hook_, opening_hook_};
 
   [[nodiscard]] Result<std::filesystem::path> DriveFolder(char letter) const;
   // The entry a path names. The last name may be missing (status empty); missing folders

@@ -121,6 +121,13 @@ class HeldFolder final : public FolderHandle {
     return Status::Ok();
   }
 
+  [[nodiscard]] Result<FileEntry> StatEntry(std::string_view name) const override {
+    std::string actual;
+    struct stat st {};
+    if (Status found = Lookup(name, actual, st); !found) return Fail<FileEntry>(found);
+    return Result<FileEntry>::Of(DescribeEntry(fd_.get(), std::move(actual), st));
+  }
+
   [[nodiscard]] Result<std::unique_ptr<FolderHandle>> OpenSubFolder(
       std::string_view name) const override {
     std::string actual;
@@ -187,6 +194,23 @@ class HeldFolder final : public FolderHandle {
     if ((st.st_mode & S_IWUSR) == 0) return Fail<Writer>(AccessDenied());
     if (IsLocked(actual)) return Fail<Writer>(InUse());
     return OpenHostWriterAt(fd_.get(), actual, services_.open_files);
+  }
+
+  [[nodiscard]] Result<std::unique_ptr<DatabaseFile>> OpenDatabaseFile(
+      std::string_view name, FileOpening opening) override {
+    using File = std::unique_ptr<DatabaseFile>;
+    if (!IsValidWindowsName(name)) return Fail<File>(FileNotFound());
+    if (services_.opening_hook) services_.opening_hook(path_, name);
+    // The name as the folder holds it, or as given for a file to be made. Nothing decided
+    // here is trusted: the open itself never follows a link, and what it opened is judged.
+    std::string actual(name);
+    struct stat st {};
+    const bool exists = Lookup(name, actual, st).ok();
+    if (!exists && opening == FileOpening::Existing) return Fail<File>(FileNotFound());
+    auto file = OpenHostDatabaseFileAt(fd_.get(), actual, opening == FileOpening::CreateIfMissing,
+                                       services_.open_files);
+    if (file && IsLocked(actual)) return Fail<File>(InUse());
+    return file;
   }
 
   // Shared reading works on a file in use, as it does on Windows.

@@ -23,11 +23,17 @@ namespace morvel::platform::emulated {
 // is reported: the point where a test swaps an entry for a link, as another program could.
 using ListingHook = std::function<void(std::string_view folder)>;
 
+// Called with a held folder's Windows path and a file name just before the file is opened
+// for a database library (FolderHandle::OpenDatabaseFile): the point where a test puts a
+// link or a second name in the file's place, as another program could.
+using OpeningHook = std::function<void(std::string_view folder, std::string_view name)>;
+
 // What a held folder needs of its machine; it must outlive every handle.
 struct FolderServices {
   const MachineFacts& facts;
   std::shared_ptr<OpenFiles> open_files;
   const ListingHook& listing_hook;
+  const OpeningHook& opening_hook;
 };
 
 // What Windows would say about the entry `name` of the host folder open as `folder_fd`

@@ -70,4 +70,13 @@ Result<std::unique_ptr<FileWriter>> OpenHostWriterAt(int folder_fd, const std::s
                                                      std::shared_ptr<OpenFiles> open_files,
                                                      WriterSharing sharing = WriterSharing::None);
 
+// Opens the entry `name` of the host folder open as `folder_fd` for a database library,
+// shared for reading and writing (counted as a reader); with `create` a missing file is
+// made. Link for a link, AccessDenied for anything but a writable regular file, HardLinked
+// for a file with more than one name, all told from the open descriptor; InUse while a
+// writer of the machine holds it.
+Result<std::unique_ptr<DatabaseFile>> OpenHostDatabaseFileAt(int folder_fd, const std::string& name,
+                                                             bool create,
+                                                             std::shared_ptr<OpenFiles> open_files);
+
 }  // namespace morvel::platform::emulated

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "common/text.h"
+#include "platform/win32/win32_nt_files.h"
 #include "platform/win32/win32_util.h"
 
 namespace morvel::platform::win32 {
@@ -26,30 +27,34 @@ OVERLAPPED At(std::uint64_t offset) {
   return at;
 }
 
+// An OVERLAPPED on a synchronous handle gives the offset of each read, so no shared file
+// pointer is moved.
+Result<std::size_t> ReadAtOffset(HANDLE file, std::uint64_t offset, std::span<std::byte> buffer) {
+  std::size_t done = 0;
+  while (done < buffer.size()) {
+    OVERLAPPED at = At(offset + done);
+    const auto piece = static_cast<DWORD>(std::min(buffer.size() - done, kMaxPiece));
+    DWORD read = 0;
+    if (!::ReadFile(file, buffer.data() + done, piece, &read, &at)) {
+      const DWORD error = GetLastError();
+      if (error == ERROR_HANDLE_EOF) break;
+      return FailedWith<std::size_t>(error);
+    }
+    if (read == 0) break;
+    done += read;
+  }
+  return Result<std::size_t>::Of(done);
+}
+
 class Win32FileReader final : public FileReader {
  public:
   Win32FileReader(UniqueHandle file, std::uint64_t size) : file_(std::move(file)), size_(size) {}
 
   [[nodiscard]] std::uint64_t Size() const override { return size_; }
 
-  // An OVERLAPPED on a synchronous handle gives the offset of each read, so no shared file
-  // pointer is moved.
   [[nodiscard]] Result<std::size_t> ReadAt(std::uint64_t offset,
                                            std::span<std::byte> buffer) const override {
-    std::size_t done = 0;
-    while (done < buffer.size()) {
-      OVERLAPPED at = At(offset + done);
-      const auto piece = static_cast<DWORD>(std::min(buffer.size() - done, kMaxPiece));
-      DWORD read = 0;
-      if (!::ReadFile(file_.get(), buffer.data() + done, piece, &read, &at)) {
-        const DWORD error = GetLastError();
-        if (error == ERROR_HANDLE_EOF) break;
-        return FailedWith<std::size_t>(error);
-      }
-      if (read == 0) break;
-      done += read;
-    }
-    return Result<std::size_t>::Of(done);
+    return ReadAtOffset(file_.get(), offset, buffer);
   }
 
  private:
@@ -57,14 +62,21 @@ class Win32FileReader final : public FileReader {
   std::uint64_t size_;
 };
 
-class Win32FileWriter final : public FileWriter {
+// An open file written at offsets and locked by ranges (LockFileEx: a lock belongs to the
+// handle, and an exclusive one keeps every other handle out of its bytes).
+class Win32File final : public DatabaseFile {
  public:
-  explicit Win32FileWriter(UniqueHandle file) : file_(std::move(file)) {}
+  explicit Win32File(UniqueHandle file) : file_(std::move(file)) {}
 
   [[nodiscard]] Result<std::uint64_t> Size() const override {
     LARGE_INTEGER size;
     if (!GetFileSizeEx(file_.get(), &size)) return FailedWith<std::uint64_t>(GetLastError());
     return Result<std::uint64_t>::Of(static_cast<std::uint64_t>(size.QuadPart));
+  }
+
+  [[nodiscard]] Result<std::size_t> ReadAt(std::uint64_t offset,
+                                           std::span<std::byte> buffer) const override {
+    return ReadAtOffset(file_.get(), offset, buffer);
   }
 
   Status WriteAt(std::uint64_t offset, std::span<const std::byte> bytes) override {
@@ -81,15 +93,36 @@ class Win32FileWriter final : public FileWriter {
     return Status::Ok();
   }
 
+  Status Truncate(std::uint64_t size) override {
+    FILE_END_OF_FILE_INFO end{};
+    end.EndOfFile.QuadPart = static_cast<LONGLONG>(size);
+    if (SetFileInformationByHandle(file_.get(), FileEndOfFileInfo, &end, sizeof end))
+      return Status::Ok();
+    return StatusOf(GetLastError());
+  }
+
   Status Flush() override {
     return FlushFileBuffers(file_.get()) ? Status::Ok() : StatusOf(GetLastError());
   }
 
-  [[nodiscard]] Result<std::uint32_t> LinkCount() const override {
-    BY_HANDLE_FILE_INFORMATION info;
-    if (!GetFileInformationByHandle(file_.get(), &info))
-      return FailedWith<std::uint32_t>(GetLastError());
-    return Result<std::uint32_t>::Of(info.nNumberOfLinks);
+  [[nodiscard]] Result<std::uint32_t> LinkCount() const override { return LinksOf(file_.get()); }
+
+  Status LockRange(std::uint64_t offset, std::uint64_t length, RangeLock kind) override {
+    OVERLAPPED at = At(offset);
+    const DWORD flags = LOCKFILE_FAIL_IMMEDIATELY |
+                        (kind == RangeLock::Exclusive ? LOCKFILE_EXCLUSIVE_LOCK : DWORD{0});
+    if (LockFileEx(file_.get(), flags, 0, static_cast<DWORD>(length),
+                   static_cast<DWORD>(length >> 32), &at))
+      return Status::Ok();
+    return StatusOf(GetLastError());  // ERROR_LOCK_VIOLATION: InUse
+  }
+
+  Status UnlockRange(std::uint64_t offset, std::uint64_t length) override {
+    OVERLAPPED at = At(offset);
+    if (UnlockFileEx(file_.get(), 0, static_cast<DWORD>(length), static_cast<DWORD>(length >> 32),
+                     &at))
+      return Status::Ok();
+    return StatusOf(GetLastError());
   }
 
  private:
@@ -199,18 +232,22 @@ Status ListFolder(std::wstring folder, std::vector<FileEntry>& entries) {
     } while (FindNextFileW(find.get(), &data));
     if (const DWORD error = GetLastError(); error != ERROR_NO_MORE_FILES) return StatusOf(error);
   }
+  SortAsNtfsLists(entries);
+  return Status::Ok();
+}
+
+void SortAsNtfsLists(std::vector<FileEntry>& entries) {
   // NTFS lists entries this way; other file systems (FAT, Wine's host folders) do not.
   std::stable_sort(entries.begin(), entries.end(), [](const FileEntry& a, const FileEntry& b) {
     return CompareUpper(a.name, b.name) < 0;
   });
-  return Status::Ok();
 }
 
-Result<std::unique_ptr<FileReader>> OpenFileForReading(std::string_view path) {
-  UniqueHandle file =
-      OwnFile(CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                          nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) return FailedWith<std::unique_ptr<FileReader>>(GetLastError());
+std::unique_ptr<DatabaseFile> FileOfHandle(UniqueHandle file) {
+  return std::make_unique<Win32File>(std::move(file));
+}
+
+Result<std::unique_ptr<FileReader>> ReaderOfHandle(UniqueHandle file) {
   LARGE_INTEGER size;
   if (!GetFileSizeEx(file.get(), &size))
     return FailedWith<std::unique_ptr<FileReader>>(GetLastError());
@@ -218,12 +255,19 @@ Result<std::unique_ptr<FileReader>> OpenFileForReading(std::string_view path) {
       std::move(file), static_cast<std::uint64_t>(size.QuadPart)));
 }
 
+Result<std::unique_ptr<FileReader>> OpenFileForReading(std::string_view path) {
+  UniqueHandle file =
+      OwnFile(CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                          nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return FailedWith<std::unique_ptr<FileReader>>(GetLastError());
+  return ReaderOfHandle(std::move(file));
+}
+
 Result<std::unique_ptr<FileWriter>> OpenFileExclusive(std::string_view path) {
   UniqueHandle file = OwnFile(CreateFileW(Wide(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0,
                                           nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) return FailedWith<std::unique_ptr<FileWriter>>(GetLastError());
-  return Result<std::unique_ptr<FileWriter>>::Of(
-      std::make_unique<Win32FileWriter>(std::move(file)));
+  return Result<std::unique_ptr<FileWriter>>::Of(std::make_unique<Win32File>(std::move(file)));
 }
 
 Result<std::unique_ptr<FileWriter>> OpenFileSharedForWriting(std::string_view path) {
@@ -242,45 +286,18 @@ Result<std::unique_ptr<FileWriter>> OpenFileToOverwrite(std::string_view path) {
   return OpenToWrite(path, 0);
 }
 
-namespace {
-
-// An existing plain file opened with `access` and `sharing`, never through a link, and its
-// size.
-Result<UniqueHandle> OpenPlainFile(std::string_view path, DWORD access, DWORD sharing,
-                                   std::uint64_t& size) {
-  // FILE_FLAG_OPEN_REPARSE_POINT opens a link as the link instead of what it leads to.
-  UniqueHandle file =
-      OwnFile(CreateFileW(Wide(path).c_str(), access, sharing, nullptr, OPEN_EXISTING,
-                          FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-  if (!file) return FailedWith<UniqueHandle>(GetLastError());
-  BY_HANDLE_FILE_INFORMATION info;
-  if (!GetFileInformationByHandle(file.get(), &info))
-    return FailedWith<UniqueHandle>(GetLastError());
-  if (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)
-    return FailedWith<UniqueHandle>(kErrorLinkMet);
-  if (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-    return FailedWith<UniqueHandle>(ERROR_ACCESS_DENIED);
-  size = Join(info.nFileSizeHigh, info.nFileSizeLow);
-  return Result<UniqueHandle>::Of(std::move(file));
-}
-
-}  // namespace
-
 Result<std::unique_ptr<FileWriter>> OpenToWrite(std::string_view path, DWORD sharing) {
-  std::uint64_t size = 0;
-  auto file = OpenPlainFile(path, GENERIC_READ | GENERIC_WRITE, sharing, size);
-  if (!file) return {nullptr, file.status};
-  return Result<std::unique_ptr<FileWriter>>::Of(
-      std::make_unique<Win32FileWriter>(std::move(file.value)));
-}
-
-Result<std::unique_ptr<FileReader>> OpenToRead(std::string_view path) {
-  std::uint64_t size = 0;
-  auto file = OpenPlainFile(path, GENERIC_READ,
-                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, size);
-  if (!file) return {nullptr, file.status};
-  return Result<std::unique_ptr<FileReader>>::Of(
-      std::make_unique<Win32FileReader>(std::move(file.value), size));
+  using Writer = std::unique_ptr<FileWriter>;
+  // FILE_FLAG_OPEN_REPARSE_POINT opens a link as the link instead of what it leads to.
+  UniqueHandle file = OwnFile(
+      CreateFileW(Wide(path).c_str(), GENERIC_READ | GENERIC_WRITE, sharing, nullptr, OPEN_EXISTING,
+                  FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  if (!file) return FailedWith<Writer>(GetLastError());
+  const auto attributes = AttributesOf(file.get());
+  if (!attributes) return Result<Writer>{nullptr, attributes.status};
+  if (attributes.value & FILE_ATTRIBUTE_REPARSE_POINT) return FailedWith<Writer>(kErrorLinkMet);
+  if (attributes.value & FILE_ATTRIBUTE_DIRECTORY) return FailedWith<Writer>(ERROR_ACCESS_DENIED);
+  return Result<Writer>::Of(FileOfHandle(std::move(file)));
 }
 
 Status ShellDeletePath(std::string_view path, bool files_only) {

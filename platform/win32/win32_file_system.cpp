@@ -197,16 +197,6 @@ class Win32FileSystem final : public FileSystem {
     return Result<std::string>::Of(std::move(content));
   }
 
-  Result<std::string> LibraryPath(std::string_view path) const override {
-    if (HasWildcard(path)) return FailedWith<std::string>(ERROR_INVALID_NAME);
-    // SQLite opens a link to a file as the file; a folder (or a link to one) is no database.
-    const DWORD attributes = GetFileAttributesW(Wide(path).c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES) return FailedWith<std::string>(GetLastError());
-    if (attributes & FILE_ATTRIBUTE_DIRECTORY) return FailedWith<std::string>(ERROR_ACCESS_DENIED);
-    // SQLite's Windows layer takes UTF-8 paths and opens them with the "W" functions.
-    return Result<std::string>::Of(std::string(path));
-  }
-
   Status WriteFile(std::string_view path, std::string_view bytes) override {
     if (HasWildcard(path)) return StatusOf(ERROR_INVALID_NAME);
     const std::wstring target = Wide(path);

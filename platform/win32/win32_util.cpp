@@ -23,6 +23,7 @@ ErrorKind KindOf(DWORD error) {
     case ERROR_PATH_NOT_FOUND:
       return ErrorKind::NotFound;
     case ERROR_ACCESS_DENIED:
+    case ERROR_DIRECTORY:  // a file where a folder was expected
       return ErrorKind::AccessDenied;
     case ERROR_SHARING_VIOLATION:
     case ERROR_LOCK_VIOLATION:

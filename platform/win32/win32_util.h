@@ -31,10 +31,10 @@ inline std::uint64_t Join(DWORD high, DWORD low) {
 // mingw's headers lack.
 inline constexpr DWORD kErrorLinkMet = 4395;
 
-// ERROR_FILE_NOT_FOUND and ERROR_PATH_NOT_FOUND -> NotFound, ERROR_ACCESS_DENIED ->
-// AccessDenied, sharing and lock violations -> InUse, ERROR_ALREADY_EXISTS and
-// ERROR_FILE_EXISTS -> AlreadyExists, ERROR_INVALID_NAME -> InvalidArgument, anything else
-// Other. ERROR_SUCCESS -> None.
+// ERROR_FILE_NOT_FOUND and ERROR_PATH_NOT_FOUND -> NotFound, ERROR_ACCESS_DENIED and
+// ERROR_DIRECTORY (a file where a folder was expected) -> AccessDenied, sharing and lock violations
+// -> InUse, ERROR_ALREADY_EXISTS and ERROR_FILE_EXISTS -> AlreadyExists, ERROR_INVALID_NAME ->
+// InvalidArgument, anything else Other. ERROR_SUCCESS -> None.
 ErrorKind KindOf(DWORD error);
 // A Status carrying the kind and the code (Ok for ERROR_SUCCESS).
 Status StatusOf(DWORD error);

@@ -110,6 +110,7 @@ class RecordingView final : public app::MainView {
 
 struct LaunchedRun {
   RunMode mode;
+  RunFlags flags;
   std::vector<std::string> keys;
   std::uint32_t serial;
   std::shared_ptr<bool> terminated;
@@ -244,9 +245,9 @@ struct ControllerRig {
   std::vector<LaunchedRun> runs;
   app::MainController controller{
       state, port, view, boss_key,
-      [this](RunMode mode, std::vector<std::string> keys, std::uint32_t serial) {
+      [this](RunMode mode, RunFlags flags, std::vector<std::string> keys, std::uint32_t serial) {
         auto flag = std::make_shared<bool>(false);
-        runs.push_back({mode, std::move(keys), serial, flag});
+        runs.push_back({mode, flags, std::move(keys), serial, flag});
         return std::make_shared<FakeHandle>(flag);
       }};
 };

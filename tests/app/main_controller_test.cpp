@@ -138,7 +138,9 @@ TEST(Controller, TwoPassCleanAsksOnceHidesThePreparationAndShowsPercent) {
   ASSERT_EQ(r.runs.size(), 1u);
   EXPECT_EQ(r.Last().mode, RunMode::Test);
   EXPECT_TRUE(r.view.log_hidden);
-  EXPECT_TRUE(r.state.options.FastScan);
+  // The preparation pass is started fast; the user's Fast Mode stays the user's.
+  EXPECT_TRUE(r.Last().flags.fast);
+  EXPECT_FALSE(r.state.options.FastScan);
   EXPECT_FALSE(r.view.timer1);
   EXPECT_EQ(r.controller.progress_caption(), "Prepare to clean...");
   EXPECT_EQ(r.view.total_title, "Total items will be removed: ");
@@ -160,6 +162,7 @@ TEST(Controller, TwoPassCleanAsksOnceHidesThePreparationAndShowsPercent) {
   ASSERT_EQ(r.runs.size(), 3u);
   EXPECT_EQ(r.view.asked, 2) << "one question per Clean";
   EXPECT_EQ(r.Last().mode, RunMode::Clean);
+  EXPECT_FALSE(r.Last().flags.fast);
   EXPECT_FALSE(r.view.log_hidden);
   EXPECT_FALSE(r.state.options.FastScan);
   EXPECT_EQ(r.view.total_title, "Total items to be removed: ");
@@ -174,6 +177,32 @@ TEST(Controller, TwoPassCleanAsksOnceHidesThePreparationAndShowsPercent) {
   EXPECT_FALSE(r.controller.busy());
   EXPECT_EQ(r.view.test_caption, "Test");
   EXPECT_EQ(r.controller.outcome(), Outcome::Finished);
+}
+
+// Settings opened while the preparation pass runs show the user's own Fast Mode, and OK
+// keeps what the user chose there, through the removal pass and into settings.ini.
+TEST(Controller, SettingsDuringThePreparationPassAreTheUsers) {
+  ControllerRig r;
+  r.Tick(kRecent);
+  r.state.options.FastScan = false;
+  r.controller.OnCleanClick();
+  ASSERT_TRUE(r.Last().flags.fast);
+  r.view.settings = [&](app::OptionsDialog& dialog) {
+    app::OptionsForm form = dialog.initial();
+    EXPECT_FALSE(form.fast_scan) << "the dialog shows the user's Fast Mode";
+    form.fast_scan = true;
+    EXPECT_TRUE(dialog.OnOk(form, r.hot_keys));
+  };
+  r.controller.OnSettings();
+  EXPECT_TRUE(r.state.options.FastScan);
+  EXPECT_TRUE(r.view.Saw("save settings"));
+  r.controller.OnRunEnded(3, r.Last().serial);
+  r.controller.OnRemovalPass();
+  EXPECT_EQ(r.Last().mode, RunMode::Clean);
+  EXPECT_FALSE(r.Last().flags.fast);
+  EXPECT_TRUE(r.state.options.FastScan) << "the end of the preparation restored nothing over it";
+  r.controller.OnRunEnded(3, r.Last().serial);
+  EXPECT_TRUE(r.state.options.FastScan);
 }
 
 TEST(Controller, CancelledPreparationRestoresAndIgnoresLateMessages) {
@@ -221,6 +250,9 @@ TEST(Controller, EscapedErrorEndsIdleWithTheErrorInTheLog) {
   ASSERT_FALSE(r.view.log.empty());
   EXPECT_EQ(r.view.log.back(), "The run stopped: disk gone");
   EXPECT_EQ(r.controller.outcome(), Outcome::Failed);
+  // The next Clean prepares again.
+  r.controller.OnCleanClick();
+  EXPECT_TRUE(r.Last().flags.fast);
 }
 
 TEST(Controller, ProgressTimerCyclesAndUnattendedShowsNoPercent) {

@@ -124,12 +124,15 @@ class LiveRuns : public ::testing::Test {
   }
 
   static Cleaner ReadingCleaner() {
-    return [](RunContext& run, std::string_view) {
+    return [](Executor& executor) {
+      RunContext& run = executor.run();
+      Tally tally;
       for (int i = 0; i < 300 && !run.Terminated(); ++i) {
-        if (!run.options().FastScan) run.AppendLog(run.LogPrefix() + "entry");
-        if (run.options().OverwriteFile && run.options().OverwriteNumber > 10) return;
-        ++run.ItemCount();
+        if (!run.FastLog()) run.AppendLog(run.LogPrefix() + "entry");
+        if (run.options().OverwriteFile && run.options().OverwriteNumber > 10) break;
+        tally.Count();
       }
+      return tally;
     };
   }
 

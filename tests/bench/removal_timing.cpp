@@ -16,7 +16,9 @@
 #include <iostream>
 #include <string>
 
+#include "engine/executor.h"
 #include "engine/file_removal.h"
+#include "engine/folder_guard.h"
 #include "platform/emulated/machine.h"
 
 namespace {
@@ -42,15 +44,12 @@ class BenchRun final : public morvel::RunContext {
     settings_.FastScan = true;
   }
   [[nodiscard]] RunMode mode() const override { return mode_; }
-  std::int32_t& ItemCount() override { return count_; }
-  std::uint64_t& ItemBytes() override { return bytes_; }
-  std::string& ItemSizeText() override { return text_; }
-  std::string& ItemScratch() override { return text_; }
-  [[nodiscard]] std::int32_t RunTotal() const override { return 0; }
+  [[nodiscard]] bool FastLog() const override { return settings_.FastScan; }
+  [[nodiscard]] bool ProbesWhatStays() const override { return false; }
   [[nodiscard]] const std::string& LogPrefix() const override { return text_; }
   void AppendLog(std::string_view) override { ++lines_; }
   void ScrollLog(int) override {}
-  void ReportProgress() override {}
+  void ReportProgress(std::int32_t) override {}
   [[nodiscard]] bool Terminated() const override { return false; }
   [[nodiscard]] const morvel::TOptionsSetting& options() const override { return settings_; }
   morvel::platform::Port& port() override { return port_; }
@@ -60,8 +59,6 @@ class BenchRun final : public morvel::RunContext {
   NoQuestions questions_;
   morvel::TOptionsSetting settings_;
   morvel::platform::Port port_;
-  std::int32_t count_ = 0;
-  std::uint64_t bytes_ = 0;
   std::string text_;
   long lines_ = 0;
 };
@@ -100,15 +97,19 @@ int main(int argc, char** argv) {
     auto machine = morvel::platform::emulated::EmulatedMachine::Open(argv[2]);
     BenchRun run(*machine, mode == "test" ? RunMode::Test : RunMode::Clean);
     const auto start = Clock::now();
-    std::uint64_t bytes = 0;
+    morvel::Tally tally;
     if (mode == "wipe") {
       if (argc < 4) return 2;
-      morvel::WipeFile(run, std::string("C:\\") + argv[3], 1);
+      const auto drive = morvel::HoldFolder(run, "C:\\");
+      if (!drive) return 1;
+      morvel::OverwriteListedFile(run, *drive, argv[3], "C:\\", 1);
     } else {
-      bytes = morvel::CleanFolder(run, "C:\\Bench", false, true, "", run.ItemCount());
+      // The Bench folder emptied as an item's folder action does it; the folder stays.
+      morvel::Executor executor(run);
+      tally = executor.Run(morvel::Action(morvel::FolderAction(morvel::InFolder("C:\\Bench"))));
     }
     const double ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-    std::cout << "ms=" << ms << "\ncount=" << run.ItemCount() << "\nbytes=" << bytes
+    std::cout << "ms=" << ms << "\ncount=" << tally.items << "\nbytes=" << tally.bytes
               << "\npeak_kb=" << PeakKb() << "\n";
     return 0;
   }

@@ -1,8 +1,8 @@
 #pragma once
-// The fixture of the Windows, Advanced, Office and messenger cleaner tests: a fresh
-// machine per test, a port whose application-data folder can be taken away, helpers that
-// lay traces down through the port where the cleaners look, and one call that runs an
-// item in Test mode and then in Clean mode and checks that the two agree.
+// The fixture of the cleaner tests: a fresh machine per test, a port whose application-data
+// folder can be taken away, helpers that lay traces down through the port where the
+// cleaners look, and one call that runs an item in Test mode and then in Clean mode and
+// checks that the two agree.
 
 #include <gtest/gtest.h>
 
@@ -15,6 +15,8 @@
 
 #include "engine/cleaner_table.h"
 #include "engine/dispatch.h"
+#include "engine/executor.h"
+#include "engine/format_kb.h"
 #include "engine/run_mode.h"
 #include "tests/harness/two_backend_test.h"
 
@@ -27,6 +29,7 @@ struct Outcome {
   std::string size_text;
   std::vector<std::string> lines;  // entry lines without their "Test: "/"Clean: " prefix
   std::vector<std::string> raw_lines;
+  Tally tally;
 };
 
 class CleanersTest : public testing::TwoBackendTest {
@@ -65,10 +68,12 @@ class CleanersTest : public testing::TwoBackendTest {
                   const std::function<void(TOptionsSetting&)>& configure = {}) {
     auto run = MakeRun(mode);
     if (configure) configure(run->settings);
-    const Cleaner cleaner = CleanerFor(DispatchKey(key));
+    const Cleaner cleaner = CleanerFor(DispatchKey(key), key);
     EXPECT_TRUE(cleaner) << key;
-    if (cleaner) cleaner(*run, key);
-    Outcome outcome{run->item_count, run->item_bytes, run->item_size_text, {}, run->log};
+    Executor executor(*run);
+    Tally tally;
+    if (cleaner) tally = cleaner(executor);
+    Outcome outcome{tally.items, tally.bytes, FormatKB(tally.bytes), {}, run->log, tally};
     const std::string prefix = mode == RunMode::Test ? "Test: " : "Clean: ";
     for (const std::string& line : run->log)
       outcome.lines.push_back(line.starts_with(prefix) ? line.substr(prefix.size()) : line);
@@ -76,7 +81,8 @@ class CleanersTest : public testing::TwoBackendTest {
   }
 
   // Test, then Clean: Test must change nothing and report exactly what Clean then
-  // removes (same count, bytes and lines). Returns the Clean run's outcome.
+  // removes (the same lines; the same count and bytes but for what both leave, for the
+  // same reasons). Returns the Clean run's outcome.
   Outcome TestThenClean(std::string_view key,
                         const std::function<void(TOptionsSetting&)>& configure = {}) {
     const std::optional<std::string> before = machine().SavedRegistry();
@@ -85,11 +91,17 @@ class CleanersTest : public testing::TwoBackendTest {
       EXPECT_EQ(*before, *machine().SavedRegistry()) << key << ": Test changed the registry";
     }
     const Outcome clean = RunItem(key, RunMode::Clean, configure);
-    EXPECT_EQ(test.count, clean.count) << key;
-    EXPECT_EQ(test.bytes, clean.bytes) << key;
-    EXPECT_EQ(test.size_text, clean.size_text) << key;
+    ExpectAgree(test.tally, clean.tally, key);
     EXPECT_EQ(test.lines, clean.lines) << key;
     return clean;
+  }
+
+  // What the tally promises (tally.h): a probing Test and the Clean after it leave the same
+  // entries, and count the same but for those.
+  static void ExpectAgree(const Tally& test, const Tally& clean, std::string_view what) {
+    EXPECT_EQ(test.left, clean.left) << what;
+    EXPECT_EQ(WrappingAdd(test.items, -test.LeftItems()), clean.items) << what;
+    EXPECT_EQ(test.bytes - test.LeftBytes(), clean.bytes) << what;
   }
 
   // Windows paths of the machine's folders, without a trailing "\".

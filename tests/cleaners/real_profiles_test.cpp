@@ -41,7 +41,8 @@ class RealProfilesTest : public BrowserTest {
   // Rows of every table of the database.
   std::map<std::string, int> TableRows(const std::string& path) {
     std::map<std::string, int> rows;
-    stores::TSQLiteDatabase db(LibraryPathOf(files(), path));
+    HeldDatabase held(files(), path);
+    stores::TSQLiteDatabase& db = held.db;
     const auto tables = db.QueryTable("SELECT name FROM sqlite_master WHERE type = 'table'");
     for (std::int32_t i = 0; i < tables->RowCount(); ++i) {
       const std::string name = std::get<std::string>(tables->Cell(i, 0));

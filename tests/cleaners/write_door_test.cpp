@@ -12,6 +12,14 @@
 namespace morvel::cleaners_test {
 namespace {
 
+// The history step on the places.sqlite of `folder`\Profile, as the Firefox item runs it.
+bool EmptyVisits(RunContext& run, const std::string& folder,
+                 const char* table = "moz_historyvisits") {
+  const std::string profile = folder + "\\Profile";
+  const auto held = HoldFolderOf(run.port().files, profile + "\\places.sqlite");
+  return EmptyDatabaseTable(run, *held, profile, "places.sqlite", table);
+}
+
 class WriteDoorTest : public CleanersTest {
  protected:
   // A places.sqlite with visits, bookmarks and places.
@@ -43,18 +51,17 @@ TEST_F(WriteDoorTest, AFileWithAnotherNameOrALinkIsNeverWritten) {
   };
   const Door doors[] = {
       {"the history database", "Profile\\places.sqlite",
-       [](RunContext& run, const std::string& folder) {
-         EXPECT_FALSE(
-             EmptyDatabaseTable(run, folder + "\\Profile\\places.sqlite", "moz_historyvisits"));
-       }},
+       [](RunContext& run, const std::string& folder) { EXPECT_FALSE(EmptyVisits(run, folder)); }},
       {"the database's journal", "Profile\\places.sqlite-journal",
-       [](RunContext& run, const std::string& folder) {
-         EXPECT_FALSE(
-             EmptyDatabaseTable(run, folder + "\\Profile\\places.sqlite", "moz_historyvisits"));
-       }},
+       [](RunContext& run, const std::string& folder) { EXPECT_FALSE(EmptyVisits(run, folder)); }},
+      {"the database's write-ahead log", "Profile\\places.sqlite-wal",
+       [](RunContext& run, const std::string& folder) { EXPECT_FALSE(EmptyVisits(run, folder)); }},
       {"an index.dat", "Cookies\\index.dat",
        [](RunContext& run, const std::string& folder) {
-         WipeIndexDatFile(run, folder + "\\Cookies\\index.dat");
+         Executor executor(run);
+         executor.ForEachFolder(InFolder(folder + "\\Cookies"), [&run](Executor::Reached& cookies) {
+           WipeIndexDatFile(run, cookies.folder, cookies.shown, "index.dat");
+         });
        }},
   };
   for (const Door& door : doors) {
@@ -83,7 +90,7 @@ TEST_F(WriteDoorTest, AFileWithAnotherNameOrALinkIsNeverWritten) {
       auto run = MakeRun(RunMode::Clean);
       door.step(*run, At());
       EXPECT_EQ(Bytes(users), before);
-      if (std::string(door.written).ends_with("-journal")) {
+      if (!std::string(door.written).ends_with("places.sqlite")) {
         EXPECT_EQ(Bytes(At("Profile\\places.sqlite")), database_before);
       }
       const std::string why = kind == Kind::Link
@@ -105,12 +112,12 @@ TEST_F(WriteDoorTest, StoredTriggersAndViewsDoNotRun) {
                      "DELETE FROM moz_bookmarks; DELETE FROM moz_places; END",
                      "CREATE VIEW moz_formhistory AS SELECT * FROM moz_bookmarks"});
   auto run = MakeRun(RunMode::Clean);
-  EXPECT_TRUE(EmptyDatabaseTable(*run, places, "moz_historyvisits"));
+  EXPECT_TRUE(EmptyVisits(*run, At()));
   EXPECT_EQ(RowCount(files(), places, "moz_historyvisits"), 0);
   EXPECT_EQ(RowCount(files(), places, "moz_bookmarks"), 1);
   EXPECT_EQ(RowCount(files(), places, "moz_places"), 1);
   // A view is no table to empty.
-  EXPECT_FALSE(EmptyDatabaseTable(*run, places, "moz_formhistory"));
+  EXPECT_FALSE(EmptyVisits(*run, At(), "moz_formhistory"));
   EXPECT_EQ(RowCount(files(), places, "moz_bookmarks"), 1);
 }
 

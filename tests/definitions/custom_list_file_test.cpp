@@ -7,6 +7,7 @@
 #include "app/custom_list_editor.h"
 #include "common/ini_file.h"
 #include "engine/definition_file.h"
+#include "engine/executor.h"
 #include "tests/definitions/definitions_fixture.h"
 
 namespace morvel::definitions_test {
@@ -199,6 +200,11 @@ TEST_F(CustomListFile, KeyRightBelowARootIsAskedAboutBeforeClean) {
     std::string path;  // of the key below the root
     std::string name;  // as the list writes it
   };
+  const auto run_list = [this](RunMode mode) {
+    const auto run = MakeRun(mode);
+    Executor executor(*run);
+    return RunDefinitionSection(executor, "Clist.dat", "Custom Lists - <New List>");
+  };
   std::vector<Spelling> spellings = {
       {kUser, top, "HKEY_CURRENT_USER\\" + top},
       {platform::RootKey::Users, UsersHiveOf(top) + "\\" + top, ""},
@@ -213,29 +219,27 @@ TEST_F(CustomListFile, KeyRightBelowARootIsAskedAboutBeforeClean) {
                             ",\r\nDelRegValue3=" + s.name + ",a\r\n");
     questions.asked.clear();
     questions.answers.clear();
-    auto run = MakeRun(RunMode::Test);
-    RunDefinitionSection(*run, "Clist.dat", "Custom Lists - <New List>");
+    EXPECT_EQ(run_list(RunMode::Test).items, 2 + 2 + 1);
     EXPECT_TRUE(questions.asked.empty());
-    EXPECT_EQ(run->item_count, 2 + 2 + 1);
 
-    run = MakeRun(RunMode::Clean);  // No to both questions
-    RunDefinitionSection(*run, "Clist.dat", "Custom Lists - <New List>");
+    const Tally refused = run_list(RunMode::Clean);  // No to both questions
     ASSERT_EQ(questions.asked.size(), 2u);
     EXPECT_EQ(questions.asked[0].text, "Do you want to delete the registry key " + s.name +
                                            " with all its keys and values?");
     EXPECT_EQ(questions.asked[1].text,
               "Do you want to delete all keys and values under " + s.name + "?");
     EXPECT_EQ(questions.asked[0].default_answer, platform::Answer::No);
-    EXPECT_EQ(run->item_count, 1);  // the named value
+    EXPECT_EQ(refused.items, 1);  // the named value
+    // What the user kept is left: the key and the key emptied, as named.
+    EXPECT_EQ(refused.left, (std::vector<LeftEntry>{{s.name, LeftReason::Refused},
+                                                    {slashes, LeftReason::Refused}}));
     EXPECT_TRUE(registry().KeyExists(s.root, s.path));
 
     // Yes: the key goes, and the entries after it find nothing to ask about.
     questions.asked.clear();
     questions.answers = {platform::Answer::Yes};
-    run = MakeRun(RunMode::Clean);
-    RunDefinitionSection(*run, "Clist.dat", "Custom Lists - <New List>");
+    EXPECT_EQ(run_list(RunMode::Clean).items, 1);  // "b": "a" went with the named-value entry
     EXPECT_EQ(questions.asked.size(), 1u);
-    EXPECT_EQ(run->item_count, 1);  // "b": "a" went with the named-value entry
     EXPECT_FALSE(registry().KeyExists(s.root, s.path));
   }
 }

@@ -1,4 +1,5 @@
 #include "engine/definition_file.h"
+#include "engine/executor.h"
 
 #include <gtest/gtest.h>
 
@@ -27,34 +28,40 @@ class DefinitionFile : public DefinitionsTest {
     PutFile(Folder(file), text);
   }
 
-  std::unique_ptr<RecordingRun> Run(RunMode mode, std::string_view file = "Clist.dat",
-                                    std::string_view key = kCustomKey) {
+  // A section run: the run (its log and questions) and the tally it returned.
+  struct Ran {
+    std::unique_ptr<RecordingRun> run;
+    Tally tally;
+    RecordingRun* operator->() const { return run.get(); }
+  };
+
+  Ran Run(RunMode mode, std::string_view file = "Clist.dat", std::string_view key = kCustomKey) {
     auto run = MakeRun(mode);
-    RunDefinitionSection(*run, file, key);
-    return run;
+    Executor executor(*run);
+    const Tally tally = RunDefinitionSection(executor, file, key);
+    return {std::move(run), tally};
   }
 
   // Runs the section in Test mode and then in Clean mode: Test changes nothing (the stored
   // registry stays byte-identical, the files stay) and both count the same entries and
   // bytes. Returns the Clean run.
-  std::unique_ptr<RecordingRun> TestThenClean(std::int32_t expected_count,
-                                              std::string_view file = "Clist.dat",
-                                              std::string_view key = kCustomKey) {
+  Ran TestThenClean(std::int32_t expected_count, std::string_view file = "Clist.dat",
+                    std::string_view key = kCustomKey) {
     const auto user_keys = Dump(kUser, Key());
     const auto machine_keys = Dump(kMachine, Key());
     const auto stored = machine().SavedRegistry();
     const auto files_before = ListFiles(Folder());
     auto test = Run(RunMode::Test, file, key);
-    EXPECT_EQ(test->item_count, expected_count) << "Test";
+    EXPECT_EQ(test.tally.items, expected_count) << "Test";
     EXPECT_EQ(Dump(kUser, Key()), user_keys);
     EXPECT_EQ(Dump(kMachine, Key()), machine_keys);
     EXPECT_EQ(machine().SavedRegistry(), stored);
     EXPECT_EQ(ListFiles(Folder()), files_before);
 
     auto clean = Run(RunMode::Clean, file, key);
-    EXPECT_EQ(clean->item_count, expected_count) << "Clean";
-    EXPECT_EQ(clean->item_bytes, test->item_bytes);
-    EXPECT_EQ(clean->item_size_text, FormatKB(clean->item_bytes));
+    EXPECT_EQ(clean.tally.items, expected_count) << "Clean";
+    EXPECT_EQ(clean.tally.bytes, test.tally.bytes);
+    EXPECT_EQ(clean.tally.left, test.tally.left);
     EXPECT_EQ(test->log.size(), clean->log.size());
     return clean;
   }
@@ -105,8 +112,7 @@ TEST_F(DefinitionFile, RegistryEntriesOfTheItemsSection) {
                           user + "key HKEY_CURRENT_USER\\" + Key("Values") + "\\Sub",
                           user + "value HKEY_CURRENT_USER\\" + Key("One") + "\\Name,with,commas",
                       }));
-  EXPECT_EQ(run->item_bytes, 0u);
-  EXPECT_EQ(run->item_size_text, "0");
+  EXPECT_EQ(run.tally.bytes, 0u);
   EXPECT_FALSE(registry().KeyExists(kUser, Key("Tree")));
   EXPECT_EQ(Dump(kUser, Key("Values")), std::vector<std::string>{"[" + Key("Values") + "]"});
   EXPECT_EQ(Dump(kUser, Key("One")),
@@ -133,7 +139,7 @@ TEST_F(DefinitionFile, EntriesNamingARootAloneDoNothing) {
        "DelRegValue5=HKEY_USERS\\" + hive, "DelRegValue6=HKEY_USERS\\" + hive + "\\,",
        "DelRegValue7=HKEY_USERS\\\\" + hive + ","});
   auto run = Run(RunMode::Test);
-  EXPECT_EQ(run->item_count, 0);
+  EXPECT_EQ(run.tally.items, 0);
   EXPECT_TRUE(run->log.empty());
 }
 
@@ -155,7 +161,8 @@ TEST_F(DefinitionFile, EntriesThatAreNotTextAreSkippedWithALine) {
   for (const RunMode mode : {RunMode::Test, RunMode::Clean}) {
     auto run = Run(mode);
     const std::string skipping = run->LogPrefix() + "skipping ";
-    EXPECT_EQ(run->item_count, 0);
+    EXPECT_EQ(run.tally.items, 0);
+    EXPECT_EQ(run.tally.left.size(), 4u);
     EXPECT_EQ(run->log,
               (std::vector<std::string>{
                   skipping + key + "<NUL>\\Else" + why,
@@ -178,11 +185,11 @@ TEST_F(DefinitionFile, SectionIsTheKeyAfterItsFirstDash) {
   WriteDefinitions("Morvel.dat",
                    {"[Bar]", "DelRegValue1=HKEY_CURRENT_USER\\" + Key("Bar"), "[foo - bar]",
                     "DelRegValue1=HKEY_CURRENT_USER\\" + Key("FooBar")});
-  EXPECT_EQ(Run(RunMode::Test, "Morvel.dat", "Applications - Foo - Bar")->item_count, 2);
-  EXPECT_EQ(Run(RunMode::Test, "Morvel.dat", "Windows - Bar")->item_count, 1);
+  EXPECT_EQ(Run(RunMode::Test, "Morvel.dat", "Applications - Foo - Bar").tally.items, 2);
+  EXPECT_EQ(Run(RunMode::Test, "Morvel.dat", "Windows - Bar").tally.items, 1);
   // A missing section or file leaves the item empty.
-  EXPECT_EQ(Run(RunMode::Test, "Morvel.dat", "Windows - Baz")->item_count, 0);
-  EXPECT_EQ(Run(RunMode::Test, "Clist.dat", kCustomKey)->item_count, 0);
+  EXPECT_EQ(Run(RunMode::Test, "Morvel.dat", "Windows - Baz").tally.items, 0);
+  EXPECT_EQ(Run(RunMode::Test, "Clist.dat", kCustomKey).tally.items, 0);
 }
 
 // Definition files saved by Notepad: the first section reads in every encoding the
@@ -195,7 +202,7 @@ TEST_F(DefinitionFile, ReadsEveryEncodingOfTheProfileFunctions) {
     PutFile(Folder("Clist.dat"), EncodeIniText("[<New List>]\r\nDelRegValue1=HKEY_CURRENT_USER\\" +
                                                    Key("K") + "," + name + "\r\n",
                                                encoding));
-    EXPECT_EQ(Run(RunMode::Clean)->item_count, 1) << static_cast<int>(encoding);
+    EXPECT_EQ(Run(RunMode::Clean).tally.items, 1) << static_cast<int>(encoding);
     EXPECT_EQ(Dump(kUser, Key("K")),
               (std::vector<std::string>{"[" + Key("K") + "]", "other=other"}));
   }
@@ -231,7 +238,7 @@ TEST_P(AdministratorRule, GuardsValueEntriesUnderTheLocalMachineOnly) {
   auto run = Run(c.mode);
   // a, b, then c alone is left for the emptying entry: 1 + 1 + 1; the key entry 1; the
   // user's value 1.
-  EXPECT_EQ(run->item_count, c.values_removed ? 5 : 2);
+  EXPECT_EQ(run.tally.items, c.values_removed ? 5 : 2);
   const bool removes = c.mode != RunMode::Test;
   EXPECT_EQ(registry().KeyExists(kMachine, Key("Tree")), !removes);
   EXPECT_EQ(registry().ReadValue(kUser, Key("User"), "u").ok(), !removes);
@@ -274,8 +281,8 @@ TEST_F(DefinitionFile, FileEntriesRemoveFoldersAndMatchingFiles) {
        "DelFile3=" + Folder("Data\\Logs") + ",*.log", "delfile4=" + Folder("Data\\Other"),
        "DelFile5=" + Folder("Data\\Missing"), "DelFile6=", "DelFile7"});
   auto run = TestThenClean(4);
-  EXPECT_EQ(run->item_bytes, 10u + 2000 + 100 + 24);
-  EXPECT_EQ(run->item_size_text, "3");
+  EXPECT_EQ(run.tally.bytes, 10u + 2000 + 100 + 24);
+  EXPECT_EQ(FormatKB(run.tally.bytes), "3");
   std::vector<std::string> log = run->log;
   std::sort(log.begin(), log.end());
   const std::string line = "Clean: deleting " + Folder("Data\\");
@@ -338,13 +345,13 @@ TEST_F(DefinitionFile, DriveMacroNamesTheRootOfC) {
   };
   count("C:\\");
   auto test = Run(RunMode::Test);
-  EXPECT_EQ(test->item_count, files_on_c);
+  EXPECT_EQ(test.tally.items, files_on_c);
   EXPECT_TRUE(questions.asked.empty());
 
   auto clean = Run(RunMode::Clean);  // answered No
   ASSERT_EQ(questions.asked.size(), 1u);
   EXPECT_EQ(questions.asked[0].text, "Do you want to delete all files and folders under C:\\?");
-  EXPECT_EQ(clean->item_count, 0);
+  EXPECT_EQ(clean.tally.items, 0);
   EXPECT_TRUE(Exists(Folder("Data\\x.bin")));
 }
 
@@ -355,8 +362,8 @@ TEST_F(DefinitionFile, StopRequestEndsTheSection) {
                                  "DelFile1=" + Folder("Data")});
   auto run = MakeRun(RunMode::Clean);
   run->stop = true;
-  RunDefinitionSection(*run, "Clist.dat", kCustomKey);
-  EXPECT_EQ(run->item_count, 0);
+  Executor executor(*run);
+  EXPECT_EQ(RunDefinitionSection(executor, "Clist.dat", kCustomKey), Tally{});
   EXPECT_TRUE(registry().KeyExists(kUser, Key("A")));
   EXPECT_TRUE(Exists(Folder("Data\\a.txt")));
 }

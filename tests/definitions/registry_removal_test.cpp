@@ -39,11 +39,12 @@ TEST(RootKeyNames, OnlyTheFiveFullNamesInAnyCase) {
 
 class RegistryRemoval : public DefinitionsTest {
  protected:
-  using Operation = std::function<std::int32_t(RecordingRun&)>;
+  using Operation = std::function<Tally(RecordingRun&)>;
 
   // Runs `op` in Test mode, then in Clean mode on the same data. Test must change nothing
   // (the stored registry stays byte-identical) and both must log the same entries; both
-  // count `expected`, unless Clean is given a count of its own (what could not be removed).
+  // count `expected`, unless Clean is given a count of its own (what could not be removed),
+  // and both leave the same entries, for which the Test counted the difference.
   // Returns the Clean run.
   std::unique_ptr<RecordingRun> TestThenClean(RootKey root, const Operation& op,
                                               std::int32_t expected,
@@ -51,12 +52,16 @@ class RegistryRemoval : public DefinitionsTest {
     const auto before = Dump(root, Key());
     const auto stored_before = machine().SavedRegistry();
     auto test = MakeRun(RunMode::Test);
-    EXPECT_EQ(op(*test), expected) << "Test";
+    const Tally listed = op(*test);
+    EXPECT_EQ(listed.items, expected) << "Test";
     EXPECT_EQ(Dump(root, Key()), before);
     EXPECT_EQ(machine().SavedRegistry(), stored_before);
 
     auto clean = MakeRun(RunMode::Clean);
-    EXPECT_EQ(op(*clean), clean_expected.value_or(expected)) << "Clean";
+    const Tally removed = op(*clean);
+    EXPECT_EQ(removed.items, clean_expected.value_or(expected)) << "Clean";
+    EXPECT_EQ(removed.left, listed.left);
+    EXPECT_EQ(listed.items - listed.LeftItems(), removed.items);
     std::vector<std::string> test_lines;
     for (const std::string& line : test->log)
       test_lines.push_back("Clean: " + line.substr(std::string("Test: ").size()));
@@ -78,7 +83,7 @@ TEST_F(RegistryRemoval, KeyCountsEveryValueBelowIt) {
   PutKey(kUser, Key("A\\Sub"), {"w1", "w2"});
   PutKey(kUser, Key("Other"), {"keep"});
   auto run = TestThenClean(
-      kUser, [&](RecordingRun& r) { return DeleteKey(r, kUser, Key("A")); }, 5);
+      kUser, [&](RecordingRun& r) { return RemoveKey(r, kUser, Key("A")); }, 5);
   EXPECT_EQ(run->log, std::vector<std::string>{KeyLine(Key("A"))});
   EXPECT_FALSE(registry().KeyExists(kUser, Key("A")));
   EXPECT_TRUE(registry().KeyExists(kUser, Key("Other")));
@@ -87,11 +92,11 @@ TEST_F(RegistryRemoval, KeyCountsEveryValueBelowIt) {
 TEST_F(RegistryRemoval, KeyWithoutValuesCountsOneAndMissingKeyNothing) {
   PutKey(kUser, Key("Empty\\Deeper\\Still"));
   auto run = TestThenClean(
-      kUser, [&](RecordingRun& r) { return DeleteKey(r, kUser, Key("Empty")); }, 1);
+      kUser, [&](RecordingRun& r) { return RemoveKey(r, kUser, Key("Empty")); }, 1);
   EXPECT_FALSE(registry().KeyExists(kUser, Key("Empty")));
 
   run = TestThenClean(
-      kUser, [&](RecordingRun& r) { return DeleteKey(r, kUser, Key("Missing")); }, 0);
+      kUser, [&](RecordingRun& r) { return RemoveKey(r, kUser, Key("Missing")); }, 0);
   EXPECT_TRUE(run->log.empty());
 }
 
@@ -107,7 +112,7 @@ TEST_F(RegistryRemoval, EmptyValueNameEmptiesTheKeyAndKeepsIt) {
   PutKey(kUser, Key("K"), {"a", "b"});
   PutKey(kUser, Key("K\\Sub"), {"c", "d", "e", "f"});
   auto run = TestThenClean(
-      kUser, [&](RecordingRun& r) { return DeleteValue(r, kUser, Key("K"), ""); }, 6);
+      kUser, [&](RecordingRun& r) { return RemoveKeyContents(r, kUser, Key("K")); }, 6);
   EXPECT_EQ(run->log, (std::vector<std::string>{ValueLine(Key("K"), "a"), ValueLine(Key("K"), "b"),
                                                 KeyLine(Key("K\\Sub"))}));
   ASSERT_TRUE(registry().KeyExists(kUser, Key("K")));
@@ -118,36 +123,52 @@ TEST_F(RegistryRemoval, EmptyValueNameEmptiesTheKeyAndKeepsIt) {
 TEST_F(RegistryRemoval, NamedValueGoesAloneAndAMissingOneCountsNothing) {
   PutKey(kUser, Key("K"), {"Name", "Other"});
   auto run = TestThenClean(
-      kUser, [&](RecordingRun& r) { return DeleteValue(r, kUser, Key("K"), "name"); }, 1);
+      kUser, [&](RecordingRun& r) { return RemoveValue(r, kUser, Key("K"), "name"); }, 1);
   EXPECT_EQ(run->log, std::vector<std::string>{ValueLine(Key("K"), "name")});
   EXPECT_FALSE(registry().ReadValue(kUser, Key("K"), "Name").ok());
   EXPECT_TRUE(registry().ReadValue(kUser, Key("K"), "Other").ok());
 
   run = TestThenClean(
-      kUser, [&](RecordingRun& r) { return DeleteValue(r, kUser, Key("K"), "Nope"); }, 0);
+      kUser, [&](RecordingRun& r) { return RemoveValue(r, kUser, Key("K"), "Nope"); }, 0);
   EXPECT_TRUE(run->log.empty());
   run = TestThenClean(
-      kUser, [&](RecordingRun& r) { return DeleteValue(r, kUser, Key("Missing"), ""); }, 0);
+      kUser, [&](RecordingRun& r) { return RemoveKeyContents(r, kUser, Key("Missing")); }, 0);
   EXPECT_TRUE(run->log.empty());
 }
 
 TEST_F(RegistryRemoval, RootByNameInAnyCaseButNoShortForms) {
   PutKey(kUser, Key("A"), {"x"});
   PutKey(kUser, Key("B"), {"y"});
+  // The root as a definition file writes it: nothing for a short form.
+  const auto by_name = [](std::string_view name, const std::function<Tally(RootKey)>& op) {
+    const auto root = RootKeyFromName(name);
+    return root ? op(*root) : Tally{};
+  };
   auto run = TestThenClean(
-      kUser, [&](RecordingRun& r) { return DeleteKeyByRootName(r, "HKCU", Key("A")); }, 0);
+      kUser,
+      [&](RecordingRun& r) {
+        return by_name("HKCU", [&](RootKey root) { return RemoveKey(r, root, Key("A")); });
+      },
+      0);
   EXPECT_TRUE(registry().KeyExists(kUser, Key("A")));
   EXPECT_TRUE(run->log.empty());
 
   // The log names the root in upper case, whatever case it was given in.
   run = TestThenClean(
       kUser,
-      [&](RecordingRun& r) { return DeleteValueByRootName(r, "hkey_current_user", Key("B"), "y"); },
+      [&](RecordingRun& r) {
+        return by_name("hkey_current_user",
+                       [&](RootKey root) { return RemoveValue(r, root, Key("B"), "y"); });
+      },
       1);
   EXPECT_EQ(run->log, std::vector<std::string>{ValueLine(Key("B"), "y")});
 
   run = TestThenClean(
-      kUser, [&](RecordingRun& r) { return DeleteKeyByRootName(r, "hkey_current_user", Key("A")); },
+      kUser,
+      [&](RecordingRun& r) {
+        return by_name("hkey_current_user",
+                       [&](RootKey root) { return RemoveKey(r, root, Key("A")); });
+      },
       1);
   EXPECT_EQ(run->log, std::vector<std::string>{KeyLine(Key("A"))});
   EXPECT_FALSE(registry().KeyExists(kUser, Key("A")));
@@ -156,9 +177,9 @@ TEST_F(RegistryRemoval, RootByNameInAnyCaseButNoShortForms) {
 TEST_F(RegistryRemoval, LeadingBackslashNamesTheSameKey) {
   PutKey(kUser, Key("A"), {"x", "y"});
   TestThenClean(
-      kUser, [&](RecordingRun& r) { return DeleteValue(r, kUser, "\\" + Key("A"), "x"); }, 1);
+      kUser, [&](RecordingRun& r) { return RemoveValue(r, kUser, "\\" + Key("A"), "x"); }, 1);
   TestThenClean(
-      kUser, [&](RecordingRun& r) { return DeleteKey(r, kUser, "\\" + Key("A")); }, 1);
+      kUser, [&](RecordingRun& r) { return RemoveKey(r, kUser, "\\" + Key("A")); }, 1);
   EXPECT_FALSE(registry().KeyExists(kUser, Key("A")));
 }
 
@@ -167,7 +188,7 @@ TEST_F(RegistryRemoval, FastModeCountsTheSameWithoutLines) {
   PutKey(kUser, Key("K\\Sub"), {"c"});
   auto run = MakeRun(RunMode::Clean);
   run->settings.FastScan = true;
-  EXPECT_EQ(DeleteValue(*run, kUser, Key("K"), ""), 3);
+  EXPECT_EQ(RemoveKeyContents(*run, kUser, Key("K")).items, 3);
   EXPECT_TRUE(run->log.empty());
   EXPECT_TRUE(run->scrolls.empty());
   EXPECT_FALSE(registry().KeyExists(kUser, Key("K\\Sub")));
@@ -177,10 +198,10 @@ TEST_F(RegistryRemoval, FastModeCountsTheSameWithoutLines) {
 // that a fault could not do that harm.
 TEST_F(RegistryRemoval, ARootIsNeverRemovedNorEmptied) {
   auto run = MakeRun(RunMode::Test);
-  EXPECT_EQ(DeleteKey(*run, kUser, ""), 0);
-  EXPECT_EQ(DeleteKeyByRootName(*run, "HKEY_CURRENT_USER", "\\"), 0);
-  EXPECT_EQ(DeleteValue(*run, kUser, "", ""), 0);
-  EXPECT_EQ(DeleteValueByRootName(*run, "HKEY_CURRENT_USER", "\\\\", ""), 0);
+  EXPECT_EQ(RemoveKey(*run, kUser, ""), Tally{});
+  EXPECT_EQ(RemoveKey(*run, kUser, "\\"), Tally{});
+  EXPECT_EQ(RemoveKeyContents(*run, kUser, ""), Tally{});
+  EXPECT_EQ(RemoveValue(*run, kUser, "\\\\", ""), Tally{});
   EXPECT_TRUE(run->log.empty());
 }
 
@@ -189,7 +210,7 @@ TEST_F(RegistryRemoval, StopRequestEndsTheWalk) {
   PutKey(kUser, Key("K\\Sub"), {"c"});
   auto run = MakeRun(RunMode::Clean);
   run->stop = true;
-  EXPECT_EQ(DeleteValue(*run, kUser, Key("K"), ""), 0);
+  EXPECT_EQ(RemoveKeyContents(*run, kUser, Key("K")), Tally{});
   EXPECT_EQ(Dump(kUser, Key("K")).size(), 5u);  // two keys and three values
 }
 
@@ -200,14 +221,14 @@ TEST_F(RegistryRemoval, RefusedRemovalIsLoggedButNotCounted) {
   if (!machine().DenyLocalMachineChanges())
     GTEST_SKIP() << "this machine cannot refuse changes to HKEY_LOCAL_MACHINE here";
   auto run = TestThenClean(
-      kMachine, [&](RecordingRun& r) { return DeleteKey(r, kMachine, Key("A")); }, 2, 0);
+      kMachine, [&](RecordingRun& r) { return RemoveKey(r, kMachine, Key("A")); }, 2, 0);
   EXPECT_EQ(run->log, std::vector<std::string>{KeyLine(Key("A"), "HKEY_LOCAL_MACHINE")});
   TestThenClean(
-      kMachine, [&](RecordingRun& r) { return DeleteValue(r, kMachine, Key("A"), "x"); }, 1, 0);
+      kMachine, [&](RecordingRun& r) { return RemoveValue(r, kMachine, Key("A"), "x"); }, 1, 0);
   TestThenClean(
-      kMachine, [&](RecordingRun& r) { return DeleteValue(r, kMachine, Key("A"), ""); }, 3, 0);
+      kMachine, [&](RecordingRun& r) { return RemoveKeyContents(r, kMachine, Key("A")); }, 3, 0);
   TestThenClean(
-      kMachine, [&](RecordingRun& r) { return DeleteKey(r, kMachine, Key("A\\Sub")); }, 1, 0);
+      kMachine, [&](RecordingRun& r) { return RemoveKey(r, kMachine, Key("A\\Sub")); }, 1, 0);
   EXPECT_EQ(Dump(kMachine, Key("A")).size(), 4u);
 }
 

@@ -22,6 +22,7 @@
 #include "demo/image.h"
 #include "platform/emulated/emulated_files.h"
 #include "platform/emulated/machine.h"
+#include "stores/sqlite_database.h"
 #include "tests/cli/image_snapshot.h"
 #include "tests/unit/temp_image.h"
 
@@ -201,12 +202,15 @@ class EscapeTest : public ::testing::Test {
 
   // One command on a freshly opened machine, as the program runs it.
   // `hook` (when given) makes it one unattended pass, so that the hook sees the removal.
+  // `opening` (when given) sees every file a held folder opens for SQLite, just before.
   RunResult Run(const std::string& key, bool clean, platform::Answer answer,
-                platform::emulated::ListingHook hook = {}) {
+                platform::emulated::ListingHook hook = {},
+                platform::emulated::OpeningHook opening = {}) {
     Answering questions(answer);
     auto machine = platform::emulated::EmulatedMachine::Open(dir);
-    if (hook)
-      dynamic_cast<platform::emulated::EmulatedFiles&>(machine->files()).SetListingHook(hook);
+    auto& files = dynamic_cast<platform::emulated::EmulatedFiles&>(machine->files());
+    if (hook) files.SetListingHook(hook);
+    if (opening) files.SetOpeningHook(opening);
     platform::Port port{machine->registry(), machine->files(),
                         machine->system(),   machine->windows(),
                         questions,           machine->protected_storage(),
@@ -630,20 +634,92 @@ TEST_F(EscapeTest, AFolderSwappedForALinkWhileTheScanRunsIsNotEntered) {
       << ::testing::PrintToString(run.lines);
 }
 
+// A browser's profile exchanged for a link to a folder of the user's between the listing of
+// the profiles and the visit (the machine lets the test in right after the listing, as a
+// program renaming in a loop could): the item enters no link, so the files and the
+// database that the link leads to keep every byte and row, cache, masks and history alike.
+TEST_F(EscapeTest, AProfileExchangedForALinkAfterItsListingLeadsNowhere) {
+  const std::string roaming = R"(C:\Users\User\AppData\Roaming)";
+  struct Door {
+    const char* key;
+    std::string parent;       // the folder whose listing names the profile
+    const char* profile;      // its name there
+    const char* inside;       // a file of the profile the item would take, below it
+    const char* victim_file;  // the user's file of the same place below the link's target
+    int listing = 1;          // the listing of `parent` after which the profile is exchanged
+  };
+  const Door doors[] = {
+      {"Mozilla Firefox - Temporary Internet Files", roaming + R"(\Mozilla\Firefox\Profiles)",
+       "abc.default", "Cache/entry", "Cache/2019/IMG_0001.CR2"},
+      // The second listing: the database step's own, after the sweep of "history.dat".
+      {"Mozilla Firefox - Visited URL History", roaming + R"(\Mozilla\Firefox\Profiles)",
+       "abc.default", "history.dat", "places.sqlite", 2},
+      {"Opera - Temporary Internet Files", roaming + R"(\Opera)", "Opera", "profile/cache4/entry",
+       "profile/cache4/IMG_0002.CR2"},
+      {"Netscape - Preferences", roaming + R"(\Netscape\NSB\Profiles)", "xyz.default", "prefs.js",
+       "prefs.js"},
+      {"Netscape - Cookies", roaming + R"(\Netscape\NSB\Profiles)", "xyz.default", "cookies.txt",
+       "cookies-2019.txt"},
+  };
+  for (const Door& door : doors) {
+    SCOPED_TRACE(door.key);
+    MakeProgramImage();
+    const fs::path profile = HostOf(door.parent) / door.profile;
+    WriteFile(profile / door.inside, "trace");
+    const fs::path victim = dir / "drives/C/Photos";
+    WriteFile(victim / door.victim_file, "precious");
+    const bool database = std::string_view(door.victim_file) == "places.sqlite";
+    if (database) {
+      fs::remove(victim / door.victim_file);
+      stores::TSQLiteDatabase db((victim / door.victim_file).string());
+      for (const char* sql : {"CREATE TABLE moz_historyvisits (id INTEGER PRIMARY KEY)",
+                              "INSERT INTO moz_historyvisits VALUES (1), (2), (3)"})
+        db.RunStatement(sql);
+      WriteFile(profile / "places.sqlite", "");
+    }
+    const auto before = Snapshot(victim);
+    bool exchanged = false;
+    int listings = 0;
+    const RunResult run = Run(door.key, true, platform::Answer::Yes, [&](std::string_view listed) {
+      if (exchanged || !SameText(listed, door.parent) || ++listings < door.listing) return;
+      exchanged = true;
+      fs::rename(profile, profile.string() + ".moved");
+      fs::create_directory_symlink(victim, profile);
+    });
+    EXPECT_TRUE(exchanged);
+    EXPECT_TRUE(run.asked.empty());
+    EXPECT_TRUE(Snapshot(victim) == before) << ::testing::PrintToString(run.lines);
+    if (database) {
+      stores::TSQLiteDatabase db((victim / door.victim_file).string());
+      EXPECT_EQ(db.QueryTable("SELECT 1 FROM moz_historyvisits")->RowCount(), 3u);
+    }
+    EXPECT_EQ(MissingPrecious(), std::vector<std::string>{});
+  }
+}
+
 // Files a cleaner writes in place, made a link to, or another name of, a file of the user's:
-// the index.dat wipe and, on Windows 98, the renames added to Wininit.ini. The user's file
-// keeps every byte.
+// the index.dat wipe, on Windows 98 the renames added to Wininit.ini, and a browser
+// database's journal, which is made another name of the user's file at the very moment
+// SQLite makes it (the machine lets the test in just before the file is opened). The
+// user's files keep every byte, and so does the database.
 TEST_F(EscapeTest, FilesWrittenInPlaceAreNeverTheUsersFiles) {
   const std::string index = "C/Users/User/AppData/Roaming/Microsoft/Windows/Cookies/index.dat";
+  const std::string profile = "C/Users/User/AppData/Roaming/Mozilla/Firefox/Profiles/x.default";
+  const std::string journal = profile + "/places.sqlite-journal";
+  constexpr const char* kIndexDat = "Internet Explorer - Index.dat Files";
+  constexpr const char* kHistory = "Mozilla Firefox - Visited URL History";
   struct Door {
     const char* file;    // below drives/: the link or second name
     const char* target;  // below drives/: the user's file
+    const char* key;
     bool windows_98;
+    bool at_opening;  // put there as the file is about to be opened, not before the run
   };
   const Door doors[] = {
-      {index.c_str(), "C/Users/User/Documents/Backup/index.dat", false},
-      {index.c_str(), "C/Users/User/Documents/Backup/index.dat", true},
-      {"C/Windows/Wininit.ini", "C/Users/User/Documents/thesis.doc", true},
+      {index.c_str(), "C/Users/User/Documents/Backup/index.dat", kIndexDat, false, false},
+      {index.c_str(), "C/Users/User/Documents/Backup/index.dat", kIndexDat, true, false},
+      {"C/Windows/Wininit.ini", "C/Users/User/Documents/thesis.doc", kIndexDat, true, false},
+      {journal.c_str(), "C/Users/User/Documents/thesis.doc", kHistory, false, true},
   };
   const fs::path drives = dir / "drives";
   for (const Door& door : doors) {
@@ -651,14 +727,34 @@ TEST_F(EscapeTest, FilesWrittenInPlaceAreNeverTheUsersFiles) {
       SCOPED_TRACE(std::string(door.file) + (hard ? " (another name)" : " (a link)"));
       MakeProgramImage("", door.windows_98);
       WriteFile(drives / "C/Users/User/Documents/Backup/index.dat", RealIndexDat());
-      fs::create_directories((drives / door.file).parent_path());
-      if (hard)
-        fs::create_hard_link(drives / door.target, drives / door.file);
-      else
-        fs::create_symlink(drives / door.target, drives / door.file);
-      const auto before = Snapshot(drives / "C/Users");
-      const RunResult run = Run("Internet Explorer - Index.dat Files", true, platform::Answer::Yes);
-      EXPECT_TRUE(Snapshot(drives / "C/Users") == before);
+      {
+        fs::create_directories(drives / profile);
+        stores::TSQLiteDatabase places((drives / profile / "places.sqlite").string());
+        places.RunStatement("CREATE TABLE moz_historyvisits (id INTEGER PRIMARY KEY)");
+        places.RunStatement("INSERT INTO moz_historyvisits VALUES (1), (2)");
+      }
+      const auto plant = [&] {
+        fs::create_directories((drives / door.file).parent_path());
+        if (hard)
+          fs::create_hard_link(drives / door.target, drives / door.file);
+        else
+          fs::create_symlink(drives / door.target, drives / door.file);
+      };
+      const std::string name = fs::path(door.file).filename().string();
+      bool planted = false;
+      if (!door.at_opening) plant();
+      const auto before = Snapshot(drives / "C/Users/User/Documents");
+      const std::string places = (drives / profile / "places.sqlite").string();
+      const std::string database = ::morvel::testing::ReadText(places);
+      const RunResult run = Run(door.key, true, platform::Answer::Yes, {},
+                                [&](std::string_view, std::string_view opened) {
+                                  if (!door.at_opening || planted || opened != name) return;
+                                  planted = true;
+                                  plant();
+                                });
+      EXPECT_EQ(planted, door.at_opening);
+      EXPECT_TRUE(Snapshot(drives / "C/Users/User/Documents") == before);
+      EXPECT_EQ(::morvel::testing::ReadText(places), database);
       EXPECT_GE(Skipped(run.lines), 1u) << ::testing::PrintToString(run.lines);
     }
   }

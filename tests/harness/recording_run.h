@@ -55,15 +55,15 @@ class RecordingRun final : public RunContext {
   }
 
   [[nodiscard]] RunMode mode() const override { return mode_; }
-  std::int32_t& ItemCount() override { return item_count; }
-  std::uint64_t& ItemBytes() override { return item_bytes; }
-  std::string& ItemSizeText() override { return item_size_text; }
-  std::string& ItemScratch() override { return item_scratch; }
-  [[nodiscard]] std::int32_t RunTotal() const override { return 0; }
+  [[nodiscard]] bool FastLog() const override { return fast || settings.FastScan; }
+  [[nodiscard]] bool ProbesWhatStays() const override { return probe; }
   [[nodiscard]] const std::string& LogPrefix() const override { return prefix_; }
   void AppendLog(std::string_view line) override { log.emplace_back(line); }
   void ScrollLog(int every) override { scrolls.push_back(every); }
-  void ReportProgress() override { ++progress_reports; }
+  void ReportProgress(std::int32_t item_entries) override {
+    ++progress_reports;
+    progress.push_back(item_entries);
+  }
   [[nodiscard]] bool Terminated() const override {
     return stop || (stop_after_lines && log.size() >= *stop_after_lines);
   }
@@ -77,18 +77,17 @@ class RecordingRun final : public RunContext {
   }
 
   TOptionsSetting settings;  // Fast Mode off, so that entry lines are written
+  bool fast = false;         // started fast, as the preparation pass
+  bool probe = true;         // a Test asks what would stay, so that tallies compare
   ScriptedQuestions questions;
   platform::FileSystem* files_override = nullptr;  // a spy in front of the machine's files
   bool stop = false;                               // the stop request
   std::optional<std::size_t> stop_after_lines;     // ... or once so many lines exist
 
-  std::int32_t item_count = 0;
-  std::uint64_t item_bytes = 0;
-  std::string item_size_text = "0";
-  std::string item_scratch;
   std::vector<std::string> log;
   std::vector<int> scrolls;
   int progress_reports = 0;
+  std::vector<std::int32_t> progress;  // the item's entries at each report
 
  private:
   RunMode mode_;

@@ -1,9 +1,8 @@
-// CleanFolder and CleanSubFolder on both backends: what Test counts, what Clean removes,
-// and what neither may touch.
+// The folder action on both backends: what Test counts, what Clean removes, what both
+// leave and why, and what neither may touch.
 
 #include <algorithm>
 
-#include "engine/file_removal.h"
 #include "tests/removal/removal_fixture.h"
 #include "tests/removal/spy_files.h"
 
@@ -38,23 +37,29 @@ class CleanFolderTest : public RemovalTest {
   }
 };
 
-TEST_F(CleanFolderTest, TestCountsWhatCleanRemovesAndChangesNothing) {
+TEST_F(CleanFolderTest, TestCountsWhatCleanRemovesAndBothLeaveTheLockedFile) {
   MakeTree();
   if (HasFatalFailure() || IsSkipped()) return;
   const std::vector<std::string> before = Tree();
+  // What both leave: the file another program holds, counted by the Test.
+  const std::vector<LeftEntry> held = {{Path("a\\locked.dat"), LeftReason::InUse, 1, 4}};
 
   auto test = MakeRun(RunMode::Test);
-  EXPECT_EQ(CleanFolder(*test, Path(), true, true, "", test->item_count), 30u);
-  EXPECT_EQ(test->item_count, 5);
+  const Tally listed = RunAction(*test, Sweep(Path(), true));
+  EXPECT_EQ(listed.bytes, 30u);
+  EXPECT_EQ(listed.items, 5);
+  EXPECT_EQ(listed.left, held);
   EXPECT_EQ(test->log, DeletingLines("Test: "));
   EXPECT_EQ(test->scrolls, std::vector<int>(5, 50));
-  EXPECT_EQ(test->progress_reports, 5);
+  EXPECT_EQ(test->progress, (std::vector<std::int32_t>{1, 2, 3, 4, 5}));
   EXPECT_TRUE(test->questions.asked.empty());
   EXPECT_EQ(Tree(), before);
 
   auto clean = MakeRun(RunMode::Clean);
-  EXPECT_EQ(CleanFolder(*clean, Path(), false, true, "", clean->item_count), 26u);
-  EXPECT_EQ(clean->item_count, 4);
+  const Tally removed = RunAction(*clean, Sweep(Path()));
+  EXPECT_EQ(removed.bytes, 26u);
+  EXPECT_EQ(removed.items, 4);
+  EXPECT_EQ(removed.left, held);
   // The locked file is logged all the same.
   EXPECT_EQ(clean->log, DeletingLines("Clean: "));
   EXPECT_TRUE(clean->questions.asked.empty());
@@ -67,15 +72,18 @@ TEST_F(CleanFolderTest, RemovesTheFolderItselfOnlyWhenAsked) {
   Write("keep\\x\\y.txt", "1");
   Write("gone\\x\\y.txt", "1");
   auto clean = MakeRun(RunMode::Clean);
-  EXPECT_EQ(CleanFolder(*clean, Path("keep"), false, false, "", clean->item_count), 1u);
-  EXPECT_EQ(CleanFolder(*clean, Path("gone"), true, false, "", clean->item_count), 1u);
-  EXPECT_EQ(clean->item_count, 2);
+  CleanFolder quiet = Sweep(Path("keep"));
+  quiet.log = LogClass::Never;
+  EXPECT_EQ(RunAction(*clean, quiet).bytes, 1u);
+  quiet.where = InFolder(Path("gone"));
+  quiet.remove_self = true;
+  EXPECT_EQ(RunAction(*clean, quiet).items, 1);
   EXPECT_TRUE(clean->log.empty());  // log flag off
   EXPECT_EQ(Tree(), std::vector<std::string>{"keep\\"});
 
-  // The recursive step removes its folder whatever the caller wanted of the top.
+  // Named with its trailing "\", the folder goes all the same.
   Write("sub\\z.txt", "22");
-  EXPECT_EQ(CleanSubFolder(*clean, Path("sub\\"), clean->item_count, true, ""), 2u);
+  EXPECT_EQ(RunAction(*clean, Sweep(Path("sub\\"), true)).bytes, 2u);
   EXPECT_EQ(Tree(), std::vector<std::string>{"keep\\"});
 }
 
@@ -86,8 +94,9 @@ TEST_F(CleanFolderTest, KeepNameStaysAtAnyDepthWithItsFolder) {
   Write("sub2\\deep\\Index.Dat", "4444");
   Write("sub3\\x.txt", "5");
   auto clean = MakeRun(RunMode::Clean);
-  EXPECT_EQ(CleanFolder(*clean, Path(), false, true, "index.dat", clean->item_count), 4u);
-  EXPECT_EQ(clean->item_count, 2);
+  const Tally removed = RunAction(*clean, Sweep(Path(), false, "index.dat"));
+  EXPECT_EQ(removed.bytes, 4u);
+  EXPECT_EQ(removed.items, 2);
   EXPECT_EQ(Tree(), (std::vector<std::string>{"index.dat 1", "sub\\", "sub\\INDEX.DAT 2", "sub2\\",
                                               "sub2\\deep\\", "sub2\\deep\\Index.Dat 4"}));
 }
@@ -97,22 +106,28 @@ TEST_F(CleanFolderTest, FastModeWritesNoLinesButCounts) {
   Write("d\\b.txt", "22");
   auto clean = MakeRun(RunMode::Clean);
   clean->settings.FastScan = true;
-  EXPECT_EQ(CleanFolder(*clean, Path(), false, true, "", clean->item_count), 3u);
-  EXPECT_EQ(clean->item_count, 2);
+  const Tally removed = RunAction(*clean, Sweep(Path()));
+  EXPECT_EQ(removed.bytes, 3u);
+  EXPECT_EQ(removed.items, 2);
   EXPECT_TRUE(clean->log.empty());
   EXPECT_TRUE(clean->scrolls.empty());
   EXPECT_TRUE(Tree().empty());
+  // A run started fast (the preparation pass) writes none either, whatever Fast Mode says.
+  Write("b.txt", "1");
+  auto fast = MakeRun(RunMode::Test);
+  fast->fast = true;
+  EXPECT_EQ(RunAction(*fast, Sweep(Path())).items, 1);
+  EXPECT_TRUE(fast->log.empty());
 }
 
 TEST_F(CleanFolderTest, StopRequestEndsWithinOneFile) {
   for (const char* name : {"a.txt", "b.txt", "c.txt", "d\\e.txt"}) Write(name, "1");
   auto clean = MakeRun(RunMode::Clean);
   clean->stop_after_lines = 2;
-  CleanFolder(*clean, Path(), true, true, "", clean->item_count);
-  EXPECT_EQ(clean->item_count, 2);
+  EXPECT_EQ(RunAction(*clean, Sweep(Path(), true)).items, 2);
   EXPECT_EQ(Tree(), (std::vector<std::string>{"c.txt 1", "d\\", "d\\e.txt 1"}));
   // A run already stopped does nothing at all.
-  EXPECT_EQ(CleanFolder(*clean, Path(), true, true, "", clean->item_count), 0u);
+  EXPECT_EQ(RunAction(*clean, Sweep(Path(), true)).bytes, 0u);
   EXPECT_EQ(clean->log.size(), 2u);
 }
 
@@ -124,10 +139,8 @@ TEST_F(CleanFolderTest, PathsThatNameNoFolderAreNeverScanned) {
        {std::string("\\"), std::string(), std::string("Temp"), std::string("\\Windows"),
         std::string("Temp\\"), Path("file.txt"), Path("missing")}) {
     auto test = MakeRun(RunMode::Test);
-    EXPECT_EQ(CleanFolder(*test, folder, true, true, "", test->item_count), 0u) << folder;
-    EXPECT_EQ(CleanSubFolder(*test, folder, test->item_count, true, ""), 0u) << folder;
-    EXPECT_EQ(CleanFolderByMask(*test, folder, "*", test->item_count, true), 0u) << folder;
-    EXPECT_EQ(test->item_count, 0) << folder;
+    EXPECT_EQ(RunAction(*test, Sweep(folder, true)), Tally{}) << folder;
+    EXPECT_EQ(RunAction(*test, ByMask(folder, "*", true)), Tally{}) << folder;
     EXPECT_TRUE(test->log.empty()) << folder;
     EXPECT_TRUE(test->questions.asked.empty()) << folder;
   }
@@ -140,14 +153,12 @@ TEST_F(CleanFolderTest, LinksAreNeitherFollowedNorRemoved) {
   SKIP_IF_REASON(backend().MakeLink(Path("cleaned\\link"), Path("outside"), true));
 
   auto test = MakeRun(RunMode::Test);
-  EXPECT_EQ(CleanFolder(*test, Path("cleaned"), true, true, "", test->item_count), 1u);
-  EXPECT_EQ(CleanFolderByMask(*test, Path("cleaned"), "*", test->item_count, true), 1u);
-  EXPECT_EQ(test->item_count, 2);
+  EXPECT_EQ(RunAction(*test, Sweep(Path("cleaned"), true)).bytes, 1u);
+  EXPECT_EQ(RunAction(*test, ByMask(Path("cleaned"), "*", true)).items, 1);
 
   auto clean = MakeRun(RunMode::Clean);
-  EXPECT_EQ(CleanFolder(*clean, Path("cleaned"), true, true, "", clean->item_count), 1u);
-  EXPECT_EQ(CleanFolderByMask(*clean, Path("cleaned"), "*", clean->item_count, true), 0u);
-  EXPECT_EQ(clean->item_count, 1);
+  EXPECT_EQ(RunAction(*clean, Sweep(Path("cleaned"), true)).bytes, 1u);
+  EXPECT_EQ(RunAction(*clean, ByMask(Path("cleaned"), "*", true)), Tally{});
   EXPECT_EQ(Tree(),
             (std::vector<std::string>{"cleaned\\", "cleaned\\link@", "outside\\", "outside\\deep\\",
                                       "outside\\deep\\keep2.txt 8", "outside\\keep.txt 8"}));
@@ -166,13 +177,14 @@ TEST_F(CleanFolderTest, NamesThatLeadOutOfTheFolderAreSkipped) {
 
   auto test = MakeRun(RunMode::Test);
   test->files_override = &spy;
-  EXPECT_EQ(CleanFolder(*test, Path("inside"), true, true, "", test->item_count), 1u);
-  EXPECT_EQ(test->item_count, 1);
+  const Tally listed = RunAction(*test, Sweep(Path("inside"), true));
+  EXPECT_EQ(listed.bytes, 1u);
+  EXPECT_EQ(listed.items, 1);
 
   auto clean = MakeRun(RunMode::Clean);
   clean->files_override = &spy;
-  EXPECT_EQ(CleanFolder(*clean, Path("inside"), false, true, "", clean->item_count), 1u);
-  EXPECT_EQ(CleanFolderByMask(*clean, Path("inside"), "*", clean->item_count, true), 0u);
+  EXPECT_EQ(RunAction(*clean, Sweep(Path("inside"))).bytes, 1u);
+  EXPECT_EQ(RunAction(*clean, ByMask(Path("inside"), "*", true)), Tally{});
   EXPECT_EQ(spy.deleted, std::vector<std::string>{Path("inside\\real.txt")});
   EXPECT_TRUE(spy.removed_folders.empty());
   EXPECT_EQ(Content("victim.txt"), "precious");

@@ -1,8 +1,7 @@
-// CleanFolderByMask on both backends.
+// The folder action by mask on both backends.
 
 #include <algorithm>
 
-#include "engine/file_removal.h"
 #include "tests/removal/removal_fixture.h"
 
 namespace morvel::removal_test {
@@ -46,11 +45,9 @@ TEST_F(MaskScanTest, RemovesMatchingFilesAndNoFolder) {
     const std::size_t files_before = Tree(folder).size() - 1;  // less the folder "m"
 
     auto test = MakeRun(RunMode::Test);
-    const std::uint64_t counted =
-        CleanFolderByMask(*test, Path(folder), c.mask, test->item_count, c.recurse);
+    const Tally counted = RunAction(*test, ByMask(Path(folder), c.mask, c.recurse));
     auto clean = MakeRun(RunMode::Clean);
-    const std::uint64_t removed =
-        CleanFolderByMask(*clean, Path(folder), c.mask, clean->item_count, c.recurse);
+    const Tally removed = RunAction(*clean, ByMask(Path(folder), c.mask, c.recurse));
 
     std::vector<std::string> left = Tree(folder);
     std::sort(left.begin(), left.end());
@@ -58,9 +55,8 @@ TEST_F(MaskScanTest, RemovesMatchingFilesAndNoFolder) {
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(left, expected) << c.mask << (c.recurse ? " recursive" : "");
     const auto gone = static_cast<std::int32_t>(files_before - (expected.size() - 1));
-    EXPECT_EQ(clean->item_count, gone) << c.mask;
-    EXPECT_EQ(removed, static_cast<std::uint64_t>(gone)) << c.mask;
-    EXPECT_EQ(test->item_count, gone) << c.mask;
+    EXPECT_EQ(removed.items, gone) << c.mask;
+    EXPECT_EQ(removed.bytes, static_cast<std::uint64_t>(gone)) << c.mask;
     EXPECT_EQ(counted, removed) << c.mask;
     // The mask scan always logs.
     EXPECT_EQ(clean->log.size(), static_cast<std::size_t>(gone)) << c.mask;

@@ -3,6 +3,7 @@
 #include <set>
 
 #include "engine/file_removal.h"
+#include "engine/folder_guard.h"
 #include "tests/removal/removal_fixture.h"
 #include "tests/removal/spy_files.h"
 
@@ -11,6 +12,9 @@ namespace {
 
 class OverwriteTest : public RemovalTest {
  protected:
+  // The scratch folder, held as a folder action holds the folders it works in.
+  std::unique_ptr<platform::FolderHandle> Held(RunContext& run) { return HoldFolder(run, Path()); }
+
   // The exclusive opens that wrote something: the passes.
   static std::vector<RecordedOpen> Passes(const SpyFiles& spy) {
     std::vector<RecordedOpen> passes;
@@ -28,7 +32,7 @@ TEST_F(OverwriteTest, ThreePassesOfOneByteValueEachOverTheWholeLength) {
   clean->settings.OverwriteFile = true;
   clean->settings.OverwriteNumber = 3;
 
-  EXPECT_TRUE(RemoveFile(*clean, Path("secret.bin"), true));
+  EXPECT_EQ(RunAction(*clean, ByMask(Path(), "secret.bin")).items, 1);
   const auto passes = Passes(spy);
   ASSERT_EQ(passes.size(), 3u);
   for (const RecordedOpen& pass : passes) {
@@ -55,7 +59,7 @@ TEST_F(OverwriteTest, APassKeepsTheLengthAndLeavesOneByteValue) {
   for (int i = 0; i < 40; ++i) {
     Write("f.bin", std::string(5000, '\xff'));
     auto clean = MakeRun(RunMode::Clean);
-    WipeFile(*clean, Path("f.bin"), 1);
+    OverwriteListedFile(*clean, *Held(*clean), "f.bin", Path() + "\\", 1);
     const std::string content = Content("f.bin");
     ASSERT_EQ(content.size(), 5000u);
     ASSERT_EQ(content.find_first_not_of(content[0]), std::string::npos);
@@ -67,9 +71,12 @@ TEST_F(OverwriteTest, APassKeepsTheLengthAndLeavesOneByteValue) {
   // Test mode and a missing file: nothing happens.
   Write("g.bin", "abc");
   auto test = MakeRun(RunMode::Test);
-  WipeFile(*test, Path("g.bin"), 3);
+  test->settings.OverwriteFile = true;
+  test->settings.OverwriteNumber = 3;
+  EXPECT_EQ(RunAction(*test, ByMask(Path(), "g.bin")).items, 1);
   EXPECT_EQ(Content("g.bin"), "abc");
-  WipeFile(*MakeRun(RunMode::Clean), Path("missing.bin"), 3);
+  auto clean = MakeRun(RunMode::Clean);
+  OverwriteListedFile(*clean, *Held(*clean), "missing.bin", Path() + "\\", 3);
   EXPECT_EQ(Tree(), (std::vector<std::string>{"f.bin 5000", "g.bin 3"}));
 }
 
@@ -83,16 +90,19 @@ TEST_F(OverwriteTest, LockedFileIsNeitherOverwrittenNorCounted) {
   clean->settings.OverwriteFile = true;
   clean->settings.OverwriteNumber = 2;
 
-  EXPECT_EQ(CleanFolder(*clean, Path(), false, true, "", clean->item_count), 1u);
-  EXPECT_EQ(clean->item_count, 1);
+  const Tally removed = RunAction(*clean, Sweep(Path()));
+  EXPECT_EQ(removed.bytes, 1u);
+  EXPECT_EQ(removed.items, 1);
   EXPECT_EQ(clean->log, (std::vector<std::string>{"Clean: deleting " + Path("busy.dat"),
                                                   "Clean: deleting " + Path("free.dat")}));
   const auto passes = Passes(spy);
   ASSERT_EQ(passes.size(), 2u);
   EXPECT_EQ(passes[0].path, Path("free.dat"));
   EXPECT_EQ(Tree(), std::vector<std::string>{"busy.dat 8"});
-  EXPECT_TRUE(IsFileInUse(*clean, Path("busy.dat")));
-  EXPECT_FALSE(IsFileInUse(*clean, Path("missing.dat")));
+  // A probing Test tells the same of it: it would stay, in use.
+  auto test = MakeRun(RunMode::Test);
+  EXPECT_EQ(RunAction(*test, Sweep(Path())).left, removed.left);
+  EXPECT_EQ(removed.left, (std::vector<LeftEntry>{{Path("busy.dat"), LeftReason::InUse, 1, 8}}));
   backend().UnlockFiles();
   EXPECT_EQ(Content("busy.dat"), "original");
 }
@@ -104,8 +114,10 @@ TEST_F(OverwriteTest, ReadOnlyFileGoesUnwritten) {
   auto clean = MakeRun(RunMode::Clean);
   clean->files_override = &spy;
   clean->settings.OverwriteFile = true;
-  EXPECT_TRUE(IsFileInUse(*clean, Path("ro.dat")));
-  EXPECT_TRUE(RemoveFile(*clean, Path("ro.dat"), false));
+  // Read-only is no reason to stay: the shell takes it as it is.
+  auto test = MakeRun(RunMode::Test);
+  EXPECT_TRUE(RunAction(*test, ByMask(Path(), "ro.dat")).left.empty());
+  EXPECT_EQ(RunAction(*clean, ByMask(Path(), "ro.dat")).items, 1);
   EXPECT_TRUE(Passes(spy).empty());
   EXPECT_TRUE(Tree().empty());
 }
@@ -117,7 +129,7 @@ TEST_F(OverwriteTest, FilesOfTwoGigabytesAreDeletedUnwritten) {
   auto clean = MakeRun(RunMode::Clean);
   clean->files_override = &spy;
   clean->settings.OverwriteFile = true;
-  EXPECT_TRUE(RemoveFile(*clean, Path("huge.bin"), false));
+  EXPECT_EQ(RunAction(*clean, ByMask(Path(), "huge.bin")).items, 1);
   EXPECT_TRUE(Passes(spy).empty());
   EXPECT_EQ(spy.deleted.size(), 1u);
 }
@@ -130,7 +142,7 @@ TEST_F(OverwriteTest, PassesOutsideOneToTenCountAsOne) {
     clean->files_override = &spy;
     clean->settings.OverwriteFile = true;
     clean->settings.OverwriteNumber = number;
-    EXPECT_TRUE(RemoveFile(*clean, Path("f.bin"), false));
+    EXPECT_EQ(RunAction(*clean, ByMask(Path(), "f.bin")).items, 1);
     EXPECT_EQ(Passes(spy).size(), 1u) << number;
   }
 }

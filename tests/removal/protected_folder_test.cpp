@@ -1,7 +1,6 @@
 // The questions before emptying a drive root, the profile, My Documents or My Pictures.
 
 #include "common/text.h"
-#include "engine/file_removal.h"
 #include "engine/folder_lookups.h"
 #include "tests/removal/removal_fixture.h"
 
@@ -11,17 +10,17 @@ namespace {
 // The questions belong to the user's own list; a program's folder is refused without one
 // (the escape suite shows that).
 struct AsUser {
-  static std::uint64_t CleanFolder(RunContext& run, std::string_view folder, bool remove, bool log,
-                                   std::string_view keep, std::int32_t& count) {
-    return morvel::CleanFolder(run, folder, remove, log, keep, count, FolderOrigin::User);
+  // Everything in the folder (itself too with `remove_self`): the bytes removed.
+  static std::uint64_t Sweep(RecordingRun& run, std::string folder, bool remove_self = false) {
+    return RemovalTest::RunAction(
+               run, RemovalTest::Sweep(std::move(folder), remove_self, {}, FolderOrigin::User))
+        .bytes;
   }
-  static std::uint64_t CleanSubFolder(RunContext& run, std::string_view folder, std::int32_t& count,
-                                      bool log, std::string_view keep) {
-    return morvel::CleanSubFolder(run, folder, count, log, keep, FolderOrigin::User);
-  }
-  static std::uint64_t CleanFolderByMask(RunContext& run, std::string_view folder,
-                                         std::string_view mask, std::int32_t& count, bool recurse) {
-    return morvel::CleanFolderByMask(run, folder, mask, count, recurse, FolderOrigin::User);
+  static std::uint64_t ByMask(RecordingRun& run, std::string folder, std::string mask,
+                              bool recurse) {
+    return RemovalTest::RunAction(run, RemovalTest::ByMask(std::move(folder), std::move(mask),
+                                                           recurse, FolderOrigin::User))
+        .bytes;
   }
 };
 
@@ -52,15 +51,12 @@ TEST_F(ProtectedFolderTest, NoLeavesMyDocumentsAlone) {
   // Letter case does not hide the folder, nor does a missing trailing "\".
   const std::string upper = UpperCase(documents.substr(0, documents.size() - 1));
 
-  EXPECT_EQ(AsUser::CleanFolder(*clean, upper, false, true, "", clean->item_count), 0u);
-  EXPECT_EQ(AsUser::CleanFolderByMask(*clean, documents, "morvel-removal-test.txt",
-                                      clean->item_count, false),
-            0u);
+  EXPECT_EQ(AsUser::Sweep(*clean, upper), 0u);
+  EXPECT_EQ(AsUser::ByMask(*clean, documents, "morvel-removal-test.txt", false), 0u);
   ASSERT_EQ(clean->questions.asked.size(), 2u);
   ExpectQuestion(clean->questions.asked[0], Everything(upper + "\\"));
   ExpectQuestion(clean->questions.asked[1],
                  "Do you want to delete the files on " + documents + "?");
-  EXPECT_EQ(clean->item_count, 0);
   EXPECT_TRUE(clean->log.empty());
   const bool still_there = files().Exists(marker);
   (void)files().ShellDelete(marker);
@@ -68,7 +64,7 @@ TEST_F(ProtectedFolderTest, NoLeavesMyDocumentsAlone) {
 
   // Test mode asks nothing.
   auto test = MakeRun(RunMode::Test);
-  AsUser::CleanFolderByMask(*test, documents, "*.none", test->item_count, false);
+  AsUser::ByMask(*test, documents, "*.none", false);
   EXPECT_TRUE(test->questions.asked.empty());
 }
 
@@ -86,27 +82,31 @@ TEST_F(EmulatedProtectedFolderTest, DriveRootIsAskedForUnlessTheMaskIsAnExactNam
   const std::vector<std::string> before = TreeAt("C:\\");
 
   auto test = MakeRun(RunMode::Test);
-  EXPECT_EQ(AsUser::CleanFolder(*test, "C:", false, true, "", test->item_count), 2u);
-  EXPECT_EQ(test->item_count, 1);  // every file of the drive
+  const Tally every_file =
+      RunAction(*test, Sweep("C:", false, {}, FolderOrigin::User));  // every file of the drive
+  EXPECT_EQ(every_file.bytes, 2u);
+  EXPECT_EQ(every_file.items, 1);
   EXPECT_TRUE(test->questions.asked.empty());
 
   auto clean = MakeRun(RunMode::Clean);
-  EXPECT_EQ(AsUser::CleanFolder(*clean, "C:", true, true, "", clean->item_count), 0u);
-  EXPECT_EQ(AsUser::CleanSubFolder(*clean, "c:\\", clean->item_count, true, ""), 0u);
-  EXPECT_EQ(AsUser::CleanFolderByMask(*clean, "C:\\", "*.txt", clean->item_count, true), 0u);
-  EXPECT_EQ(AsUser::CleanFolderByMask(*clean, "C:\\", "", clean->item_count, true), 0u);
+  // Answered No, the drive is left: with nothing counted, and said so in the tally.
+  const Tally refused = RunAction(*clean, Sweep("C:", true, {}, FolderOrigin::User));
+  EXPECT_EQ(refused.items, 0);
+  EXPECT_EQ(refused.left, (std::vector<LeftEntry>{{"C:\\", LeftReason::Refused}}));
+  EXPECT_EQ(AsUser::Sweep(*clean, "c:\\", true), 0u);
+  EXPECT_EQ(AsUser::ByMask(*clean, "C:\\", "*.txt", true), 0u);
+  EXPECT_EQ(AsUser::ByMask(*clean, "C:\\", "", true), 0u);
   ASSERT_EQ(clean->questions.asked.size(), 4u);
   ExpectQuestion(clean->questions.asked[0], Everything("C:\\"));
   ExpectQuestion(clean->questions.asked[1], Everything("c:\\"));
   ExpectQuestion(clean->questions.asked[2], Everything("C:\\"));
   ExpectQuestion(clean->questions.asked[3], Everything("C:\\"));
-  EXPECT_EQ(clean->item_count, 0);
   EXPECT_EQ(TreeAt("C:\\"), before);
 
   // An exact name on a drive root is not asked about.
   WriteAt("C:\\exact.txt", "1");
   auto exact = MakeRun(RunMode::Clean);
-  EXPECT_EQ(AsUser::CleanFolderByMask(*exact, "C:\\", "exact.txt", exact->item_count, false), 1u);
+  EXPECT_EQ(AsUser::ByMask(*exact, "C:\\", "exact.txt", false), 1u);
   EXPECT_TRUE(exact->questions.asked.empty());
   EXPECT_EQ(TreeAt("C:\\"), before);
 }
@@ -123,9 +123,7 @@ TEST_F(EmulatedProtectedFolderTest, AnswersApplyToTheAskedFolderOnly) {
   // The profile is asked about first, as a drive root is; No leaves it whole.
   const std::vector<std::string> whole = TreeAt(user);
   auto refused = MakeRun(RunMode::Clean);
-  EXPECT_EQ(
-      AsUser::CleanFolder(*refused, user + "Documents\\..", false, true, "", refused->item_count),
-      0u);
+  EXPECT_EQ(AsUser::Sweep(*refused, user + "Documents\\.."), 0u);
   ASSERT_EQ(refused->questions.asked.size(), 1u);
   ExpectQuestion(refused->questions.asked[0], Everything(user));
   EXPECT_EQ(TreeAt(user), whole);
@@ -133,7 +131,7 @@ TEST_F(EmulatedProtectedFolderTest, AnswersApplyToTheAskedFolderOnly) {
   // Yes to it, No to My Documents inside it: the scan of the profile goes on.
   auto clean = MakeRun(RunMode::Clean);
   clean->questions.answers = {Answer::Yes, Answer::No};
-  EXPECT_EQ(AsUser::CleanFolder(*clean, user, false, true, "", clean->item_count), 1u);
+  EXPECT_EQ(AsUser::Sweep(*clean, user), 1u);
   ASSERT_EQ(clean->questions.asked.size(), 2u);
   ExpectQuestion(clean->questions.asked[0], Everything(user));
   ExpectQuestion(clean->questions.asked[1], Everything(documents));
@@ -145,30 +143,31 @@ TEST_F(EmulatedProtectedFolderTest, AnswersApplyToTheAskedFolderOnly) {
   // Yes to My Documents, No to My Pictures.
   auto again = MakeRun(RunMode::Clean);
   again->questions.answers = {Answer::Yes, Answer::No};
-  EXPECT_EQ(AsUser::CleanFolder(*again, documents, false, true, "", again->item_count), 5u);
+  EXPECT_EQ(AsUser::Sweep(*again, documents), 5u);
   ASSERT_EQ(again->questions.asked.size(), 2u);
   ExpectQuestion(again->questions.asked[1], Everything(pictures));
   EXPECT_EQ(TreeAt(documents), (std::vector<std::string>{"My Pictures\\", "My Pictures\\p.jpg 4"}));
 
   // The mask scan asks in its own words, for My Pictures too.
   auto by_mask = MakeRun(RunMode::Clean);
-  EXPECT_EQ(AsUser::CleanFolderByMask(*by_mask, documents, "*.jpg", by_mask->item_count, true), 0u);
-  EXPECT_EQ(AsUser::CleanFolderByMask(*by_mask, pictures, "p.jpg", by_mask->item_count, false), 0u);
+  EXPECT_EQ(AsUser::ByMask(*by_mask, documents, "*.jpg", true), 0u);
+  EXPECT_EQ(AsUser::ByMask(*by_mask, pictures, "p.jpg", false), 0u);
   ASSERT_EQ(by_mask->questions.asked.size(), 2u);
   ExpectQuestion(by_mask->questions.asked[0],
                  "Do you want to delete the files on " + documents + "?");
   ExpectQuestion(by_mask->questions.asked[1],
                  "Do you want to delete the files on " + pictures + "?");
   by_mask->questions.answers = {Answer::Yes};
-  EXPECT_EQ(AsUser::CleanFolderByMask(*by_mask, pictures, "p.jpg", by_mask->item_count, false), 4u);
-  EXPECT_EQ(by_mask->item_count, 1);
+  const Tally yes = RunAction(*by_mask, ByMask(pictures, "p.jpg", false, FolderOrigin::User));
+  EXPECT_EQ(yes.bytes, 4u);
+  EXPECT_EQ(yes.items, 1);
 
   // The Pictures folder of today's Windows is My Pictures as well.
   const std::string today = system().SpecialFolderPath(platform::SpecialFolder::Pictures);
   ASSERT_FALSE(today.empty());
   WriteAt(today + "\\cat.jpg", "55555");
   auto own = MakeRun(RunMode::Clean);
-  EXPECT_EQ(AsUser::CleanFolder(*own, today, true, true, "", own->item_count), 0u);
+  EXPECT_EQ(AsUser::Sweep(*own, today, true), 0u);
   ASSERT_EQ(own->questions.asked.size(), 1u);
   ExpectQuestion(own->questions.asked[0], Everything(today + "\\"));
   EXPECT_TRUE(Exists(today + "\\cat.jpg"));

@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/executor.h"
 #include "platform/port.h"
 #include "tests/harness/two_backend_test.h"
 
@@ -40,6 +41,32 @@ class RemovalTest : public testing::TwoBackendTest {
 
   void Write(std::string_view sub, std::string_view bytes) { WriteAt(Path(sub), bytes); }
 
+ public:
+  // Runs `action` on `run` as a step of an item, and returns its tally.
+  static Tally RunAction(RecordingRun& run, const Action& action) {
+    Executor executor(run);
+    return executor.Run(action);
+  }
+  // Everything in the folder named in full (an entry of a definition file), its emptied
+  // sub-folders, and the folder itself when `remove_self`; files named `keep` stay.
+  static CleanFolder Sweep(std::string folder, bool remove_self = false, std::string keep = {},
+                           FolderOrigin origin = FolderOrigin::Program) {
+    CleanFolder sweep = FolderAction(InFolder(std::move(folder)));
+    sweep.remove_self = remove_self;
+    if (!keep.empty()) sweep.keep.names = {std::move(keep)};
+    sweep.origin = origin;
+    return sweep;
+  }
+  // The files of the folder that `mask` takes, and its sub-folders' too with `recurse`.
+  static CleanFolder ByMask(std::string folder, std::string mask, bool recurse = false,
+                            FolderOrigin origin = FolderOrigin::Program) {
+    CleanFolder by_mask = FolderAction(InFolder(std::move(folder)), {Mask(std::move(mask))},
+                                       recurse ? Depth::Recursive : Depth::ThisFolder);
+    by_mask.origin = origin;
+    return by_mask;
+  }
+
+ protected:
   // Every entry below `folder` (absolute), depth first in listing order, as
   // "relative\name size" for files, "relative\name\" for folders and "relative\name@"
   // for links (never entered).

@@ -1,13 +1,15 @@
 #pragma once
 // A file system in front of a real one that records what the primitives ask of it: the
 // writes of each exclusive open, shell deletions and folder removals. It can also list
-// extra entries in every folder, as a misbehaving file system might.
+// extra entries in every folder, as a misbehaving file system might, and refuse files of
+// chosen names as Windows refuses a file whose rights forbid it.
 
 #include <cstddef>
 #include <cstdint>
 #include <deque>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -74,9 +76,6 @@ class SpyFiles final : public platform::FileSystem {
   std::string ShortPathName(std::string_view path) const override {
     return real_.ShortPathName(path);
   }
-  platform::Result<std::string> LibraryPath(std::string_view path) const override {
-    return real_.LibraryPath(path);
-  }
   platform::Result<std::unique_ptr<platform::FolderHandle>> OpenFolder(
       std::string_view final_path) override {
     return Spied(real_.OpenFolder(final_path));
@@ -101,6 +100,7 @@ class SpyFiles final : public platform::FileSystem {
   std::vector<std::string> deleted;
   std::vector<std::string> removed_folders;
   std::vector<platform::FileEntry> extra_entries;
+  std::set<std::string> denied;  // names of files that may be neither written nor deleted
   std::optional<std::uint64_t> reported_size;  // what writers say the length is
 
  private:
@@ -119,12 +119,17 @@ class SpyFiles final : public platform::FileSystem {
         if (more) more = visit(e);
       return status;
     }
+    platform::Result<platform::FileEntry> StatEntry(std::string_view name) const override {
+      return real_->StatEntry(name);
+    }
     platform::Result<std::unique_ptr<platform::FolderHandle>> OpenSubFolder(
         std::string_view name) const override {
       return spy_.Spied(real_->OpenSubFolder(name));
     }
     platform::Status DeleteListedFile(std::string_view name) override {
       spy_.deleted.push_back(Below(name));
+      if (spy_.denied.contains(std::string(name)))
+        return platform::Status::Error(platform::ErrorKind::AccessDenied, 5);
       return real_->DeleteListedFile(name);
     }
     platform::Status RemoveSubFolder(std::string_view name) override {
@@ -133,7 +138,14 @@ class SpyFiles final : public platform::FileSystem {
     }
     platform::Result<std::unique_ptr<platform::FileWriter>> OpenFileToOverwrite(
         std::string_view name) override {
+      if (spy_.denied.contains(std::string(name)))
+        return platform::Result<std::unique_ptr<platform::FileWriter>>::Failed(
+            platform::ErrorKind::AccessDenied, 5);
       return spy_.Recorded(Below(name), real_->OpenFileToOverwrite(name));
+    }
+    platform::Result<std::unique_ptr<platform::DatabaseFile>> OpenDatabaseFile(
+        std::string_view name, platform::FileOpening opening) override {
+      return real_->OpenDatabaseFile(name, opening);
     }
     platform::Result<std::unique_ptr<platform::FileReader>> OpenListedFile(
         std::string_view name) const override {

@@ -10,13 +10,13 @@ namespace {
 
 TEST(Dispatch, EveryFixedLeafRoutesToItsRow) {
   // Items cleaned through the shipped definition file by design; every other fixed leaf
-  // has a cleaner of its own, and no two share one.
+  // has actions of its own, and no two are the same.
   const std::vector<std::string> by_definitions = {
       "Windows - Windows Log Files",    "Advanced - Google Toolbar History",
       "Advanced - MSN Toolbar History", "Advanced - Yahoo! Toolbar History",
       "Instant Messengers - ICQ",       "Instant Messengers - AOL Instant Messenger"};
   const Catalogue c = Catalogue::Fixed();
-  std::vector<ItemCleaner> built;
+  std::vector<const Actions*> built;
   int own = 0;
   for (const CatalogueRoot& root : c.roots()) {
     for (const CatalogueLeaf& leaf : root.children) {
@@ -28,33 +28,43 @@ TEST(Dispatch, EveryFixedLeafRoutesToItsRow) {
                  by_definitions.end()) {
         EXPECT_EQ(route.service, Service::Definitions) << key;
       } else {
-        EXPECT_EQ(route.service, Service::OwnCleaner) << key;
+        EXPECT_EQ(route.service, Service::OwnActions) << key;
         ++own;
-        if (route.clean == nullptr) continue;
-        EXPECT_EQ(std::count(built.begin(), built.end(), route.clean), 0)
-            << key << " shares a cleaner";
-        built.push_back(route.clean);
-        EXPECT_TRUE(CleanerFor(route)) << key;
+        ASSERT_NE(route.actions, nullptr) << key;
+        EXPECT_FALSE(route.actions->empty()) << key;
+        EXPECT_TRUE(std::none_of(built.begin(), built.end(),
+                                 [&](const Actions* other) { return *other == *route.actions; }))
+            << key << " has another item's actions";
+        built.push_back(route.actions);
+        EXPECT_TRUE(CleanerFor(route, key)) << key;
       }
     }
   }
   EXPECT_EQ(own, 51);
 }
 
-TEST(Dispatch, RowsAreExactExceptCustomLists) {
+// A key is read once into its category and item; both compare exactly. The custom list's
+// category goes to Clist.dat, whatever item; a key that merely mentions it does not.
+TEST(Dispatch, KeysAreReadIntoCategoryAndItem) {
   const Route recent = DispatchKey("Windows - Recent Documents");
-  EXPECT_EQ(recent.service, Service::OwnCleaner);
-  EXPECT_NE(recent.clean, nullptr);
+  EXPECT_EQ(recent.service, Service::OwnActions);
+  EXPECT_NE(recent.actions, nullptr);
   const std::pair<const char*, Service> cases[] = {
       {"Custom Lists - <New List>", Service::CustomList},
-      {"My Custom Lists - x", Service::CustomList},  // containment
+      {"Custom Lists - Another", Service::CustomList},
+      {"My Custom Lists - x", Service::Definitions},
+      {"Applications - Custom Lists - x", Service::Definitions},
       {"windows - recent documents", Service::Definitions},
       {"Windows - Recent Documents ", Service::Definitions},
       {"Windows -  Recent Documents", Service::Definitions},
       {"Applications - ICQ", Service::Definitions},
-      {"Mozilla Firefox - Download Manager", Service::OwnCleaner},
+      {"Mozilla Firefox - Download Manager", Service::OwnActions},
   };
   for (auto [key, service] : cases) EXPECT_EQ(DispatchKey(key).service, service) << key;
+  const ParsedKey parsed = ParseItemKey("Applications - Foo - Bar");
+  EXPECT_EQ(parsed.category, "Applications");
+  EXPECT_EQ(parsed.item, "Foo - Bar");
+  EXPECT_EQ(ParseItemKey("NoDash").category, "NoDash");
 }
 
 TEST(Dispatch, SectionNameIsTheTextAfterTheFirstDashAndBlank) {

@@ -67,9 +67,6 @@ class EmptyFiles : public platform::FileSystem {
     return platform::Result<std::unique_ptr<platform::FileWriter>>::Failed(
         platform::ErrorKind::NotFound);
   }
-  platform::Result<std::string> LibraryPath(std::string_view) const override {
-    return platform::Result<std::string>::Failed(platform::ErrorKind::NotFound);
-  }
   platform::Result<std::unique_ptr<platform::FileWriter>> OpenSharedForWriting(
       std::string_view) override {
     return platform::Result<std::unique_ptr<platform::FileWriter>>::Failed(

@@ -56,8 +56,8 @@ struct RunFixture {
   RecordingHost host;
 
   std::shared_ptr<TClearTaskThread> Run(RunMode mode, std::vector<std::string> keys,
-                                        CleanerResolver resolver = {}) {
-    auto run = TClearTaskThread::Create(mode, host, options, fake.port, std::move(keys),
+                                        CleanerResolver resolver = {}, RunFlags flags = {}) {
+    auto run = TClearTaskThread::Create(mode, host, options, fake.port, std::move(keys), flags,
                                         std::move(resolver));
     run->Start();
     run->WaitFor();
@@ -80,15 +80,18 @@ TEST(Run, OneEmptyItemHasNoSeparatorBeforeItsHeader) {
 
 TEST(Run, CountsBytesAndPhrasesByMode) {
   RunFixture f;
-  auto cleaner = [](RunContext& run, std::string_view key) {
-    const std::int32_t n = key == "A - x" ? 12 : 1222;
-    run.ItemCount() += n;
-    run.ItemBytes() = key == "A - x" ? 1'234'944 : 1025;
-    run.ItemSizeText() = FormatKB(run.ItemBytes());
-    if (!run.options().FastScan) run.AppendLog(run.LogPrefix() + "deleting C:\\x");
+  const auto cleaner = [](std::string_view key) -> Cleaner {
+    return [first = key == "A - x"](Executor& executor) {
+      RunContext& run = executor.run();
+      if (!run.FastLog()) run.AppendLog(run.LogPrefix() + "deleting C:\\x");
+      Tally tally;
+      tally.items = first ? 12 : 1222;
+      tally.bytes = first ? 1'234'944 : 1025;
+      return tally;
+    };
   };
   f.options.FastScan = false;
-  f.Run(RunMode::Clean, {"A - x", "B - y"}, [&](std::string_view) { return cleaner; });
+  const auto run = f.Run(RunMode::Clean, {"A - x", "B - y"}, cleaner);
   EXPECT_EQ(
       f.host.log,
       (std::vector<std::string>{
@@ -98,23 +101,38 @@ TEST(Run, CountsBytesAndPhrasesByMode) {
           "Total items to be removed = 1234 ; Total files to be removed = 1,208 KB", kSep}));
   EXPECT_EQ(f.host.progress, (std::vector<std::int32_t>{12, 1234}));
   EXPECT_EQ(f.host.ended, 1234);
+  // Each item's tally is kept in run order.
+  ASSERT_EQ(run->ItemTallies().size(), 2u);
+  EXPECT_EQ(run->ItemTallies()[1].key, "B - y");
+  EXPECT_EQ(run->ItemTallies()[1].tally.bytes, 1025u);
+
+  // Started fast (the hidden preparation pass), the run writes no entry lines though the
+  // user's Fast Mode is off, and leaves that setting as it is.
+  RunFixture fast;
+  fast.options.FastScan = false;
+  fast.Run(RunMode::Test, {"A - x"}, cleaner, RunFlags{true, false});
+  EXPECT_EQ(fast.host.log[1], "");
+  EXPECT_FALSE(fast.options.FastScan);
 }
 
 TEST(Run, StopDuringTheThirdItemEndsAfterItsSummary) {
   RunFixture f;
   std::shared_ptr<TClearTaskThread> self;
-  auto run = TClearTaskThread::Create(
-      RunMode::Test, f.host, f.options, f.fake.port, {"A - 1", "A - 2", "A - 3", "A - 4"},
-      [&](std::string_view key) -> Cleaner {
-        return [&, key = std::string(key)](RunContext& ctx, std::string_view) {
-          for (int i = 0; i < 5; ++i) {
-            if (ctx.Terminated()) return;
-            ctx.ItemCount() += 1;
-            ctx.AppendLog("entry " + key);
-            if (key == "A - 3" && i == 1) self->Terminate();
-          }
-        };
-      });
+  auto run = TClearTaskThread::Create(RunMode::Test, f.host, f.options, f.fake.port,
+                                      {"A - 1", "A - 2", "A - 3", "A - 4"}, {},
+                                      [&](std::string_view key) -> Cleaner {
+                                        return [&, key = std::string(key)](Executor& executor) {
+                                          RunContext& ctx = executor.run();
+                                          Tally tally;
+                                          for (int i = 0; i < 5; ++i) {
+                                            if (ctx.Terminated()) break;
+                                            tally.Count();
+                                            ctx.AppendLog("entry " + key);
+                                            if (key == "A - 3" && i == 1) self->Terminate();
+                                          }
+                                          return tally;
+                                        };
+                                      });
   self = run;
   run->Start();
   run->WaitFor();
@@ -133,8 +151,7 @@ TEST(Run, StopDuringTheThirdItemEndsAfterItsSummary) {
 TEST(Run, EscapedErrorEndsSilently) {
   RunFixture f;
   f.Run(RunMode::Test, {"A - ok", "A - bad", "A - never"}, [](std::string_view key) -> Cleaner {
-    if (key == "A - bad")
-      return [](RunContext&, std::string_view) { throw std::runtime_error("x"); };
+    if (key == "A - bad") return [](Executor&) -> Tally { throw std::runtime_error("x"); };
     return {};
   });
   EXPECT_EQ(f.host.log.back(), "Test: Clearing A - bad ...");
@@ -172,11 +189,13 @@ TEST(Run, ScrollLogEveryFiftyInTestTwentyFiveOtherwise) {
     RunFixture f;
     int scrolls_in_cleaner = -1;
     f.Run(mode, {"A - 1"}, [&](std::string_view) -> Cleaner {
-      return [&](RunContext& run, std::string_view) {
+      return [&](Executor& executor) {
+        RunContext& run = executor.run();
         const int before = f.host.scrolls;
         for (int i = 0; i < 100; ++i) run.ScrollLog(50);
         scrolls_in_cleaner = f.host.scrolls - before;
         run.ScrollLog(0);
+        return Tally{};
       };
     });
     EXPECT_EQ(scrolls_in_cleaner, 100 / every);

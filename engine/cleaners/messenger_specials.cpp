@@ -1,14 +1,13 @@
-#include "engine/cleaners/messenger_cleaners.h"
+// The special step of "Instant Messengers - MSN Messenger": the message log folder, read
+// from the first passport whose setting names an existing folder, and "My Received Files"
+// in the user's documents; each emptied (it stays), neither twice.
 
-#include <cstdint>
 #include <string>
-#include <vector>
 
 #include "common/text.h"
-#include "engine/file_removal.h"
 #include "engine/folder_guard.h"
 #include "engine/folder_lookups.h"
-#include "engine/item_counters.h"
+#include "engine/special_steps.h"
 
 namespace morvel {
 
@@ -31,14 +30,8 @@ bool FolderExists(RunContext& run, const std::string& path) {
   return entry.ok() && entry.value.IsFolder();
 }
 
-// Empties the folder, which stays, logging each file.
-std::uint64_t EmptyFolder(RunContext& run, const std::string& folder) {
-  return CleanFolder(run, folder, /*remove_folder=*/false, /*log=*/true, "", run.ItemCount());
-}
-
-}  // namespace
-
-std::string FindMsnMessageLogFolder(RunContext& run) {
+// The first passport's "MessageLogPath" that names an existing folder; empty when none does.
+std::string FindMessageLogFolder(RunContext& run) {
   const platform::Registry& registry = run.port().registry;
   const auto passports =
       registry.SubKeyNames(RootKey::CurrentUser, kPassports, platform::Access::Read);
@@ -57,21 +50,23 @@ std::string FindMsnMessageLogFolder(RunContext& run) {
   return {};
 }
 
-void CleanMsnMessenger(RunContext& run) {
-  std::string log_folder = FindMsnMessageLogFolder(run);
+}  // namespace
 
-  platform::SystemInfo& system = run.port().system;
-  system.EndBrowserSession();
-  const std::string documents = system.SpecialFolderPath(platform::SpecialFolder::Personal);
+Tally CleanMsnMessenger(Executor& executor) {
+  RunContext& run = executor.run();
+  std::string log_folder = WithBackslash(FindMessageLogFolder(run));
   // Without a documents folder there is no received-files folder, never one on the root
   // of the current drive.
-  std::string received =
-      documents.empty() ? std::string() : WithBackslash(documents) + "My Received Files\\";
+  std::string received = GetMyDocumentsFolder(run);
+  if (!received.empty()) received += "My Received Files\\";
 
-  log_folder = WithBackslash(log_folder);
   // The registry value is another program's word: a log folder that is really a drive root,
   // the profile or a folder of the user's own files is left alone.
-  if (SkipGuardedFolder(run, log_folder)) log_folder.clear();
+  Tally tally;
+  if (SkipGuardedFolder(run, log_folder)) {
+    tally.Leave({log_folder, LeftReason::Refused});
+    log_folder.clear();
+  }
   // No file is listed twice: a folder inside the other (or the same folder, in whatever
   // letter case) is left to the scan of the outer one, which takes its files anyway.
   // Messenger's own default puts the logs inside "My Received Files".
@@ -80,29 +75,11 @@ void CleanMsnMessenger(RunContext& run) {
   } else if (IsWithin(log_folder, received)) {
     log_folder.clear();
   }
-
-  std::uint64_t bytes = 0;
-  if (FolderExists(run, log_folder)) bytes += EmptyFolder(run, log_folder);
-  if (FolderExists(run, received)) bytes += EmptyFolder(run, received);
-  SetItemBytes(run, bytes);
-}
-
-void CleanYahooMessenger(RunContext& run) {
-  // A missing ProgramFilesDir leaves "Yahoo!\Messenger", which the scans refuse as a
-  // relative path.
-  const std::string messenger = WithBackslash(GetProgramFilesFolder(run)) + "Yahoo!\\Messenger";
-  std::uint64_t bytes = CleanFileByName(run, messenger, "ypager.log", run.ItemCount());
-  bytes += EmptyFolder(run, messenger + "\\IMVCache");
-  bytes += EmptyFolder(run, messenger + "\\Profiles");
-  SetItemBytes(run, bytes);
-}
-
-void CleanSkype(RunContext& run) {
-  const std::string app_data = GetAppDataFolder(run);
-  std::uint64_t bytes = 0;
-  if (FolderExists(run, app_data))
-    bytes = CleanFolderByMask(run, app_data + "Skype", "*.dbb", run.ItemCount(), true);
-  SetItemBytes(run, bytes);
+  // Each emptied, the folder staying, every file logged.
+  if (!log_folder.empty()) tally.Add(executor.Run(Action(FolderAction(InFolder(log_folder)))));
+  if (!received.empty())
+    tally.Add(executor.Run(Action(FolderAction(Below(Anchor::Personal, {"My Received Files"})))));
+  return tally;
 }
 
 }  // namespace morvel

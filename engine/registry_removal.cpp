@@ -143,6 +143,48 @@ Tally RemoveKey(RunContext& run, RootKey root, std::string_view key_path) {
   return tally;
 }
 
+Tally RemoveKeyKeeping(RunContext& run, RootKey root, std::string_view key_path,
+                       const std::vector<KeptKey>& keep) {
+  if (keep.empty()) return RemoveKey(run, root, key_path);
+  const std::string_view path = PortPath(key_path);
+  if (NamesHive(root, path)) return {};
+  for (const KeptKey& kept : keep)
+    if (kept.key.empty() && !kept.value) return {};  // the key itself is kept whole
+  // Never deeper than Windows nests keys, however the kept names are spelled.
+  if (static_cast<std::size_t>(std::count(path.begin(), path.end(), '\\')) >= kMaxKeyDepth)
+    return {};
+  const Registry& registry = run.port().registry;
+  const auto values = registry.Values(root, path);
+  if (!values) return {};
+  const auto sub_keys = registry.SubKeyNames(root, path);
+  Tally tally;
+  for (const platform::RegistryValue& value : values.value) {
+    if (run.Terminated()) return tally;
+    const bool kept = std::any_of(keep.begin(), keep.end(), [&value](const KeptKey& k) {
+      return k.key.empty() && k.value && SameText(*k.value, value.name);
+    });
+    if (!kept) tally.Add(RemoveOneValue(run, root, key_path, value.name));
+  }
+  if (!sub_keys) return tally;
+  for (const std::string& name : sub_keys.value) {
+    if (run.Terminated()) break;
+    // What is kept inside this sub-key, relative to it.
+    std::vector<KeptKey> inside;
+    for (const KeptKey& kept : keep) {
+      const std::string_view key = kept.key;
+      const std::size_t cut = key.find('\\');
+      if (!key.empty() && SameText(key.substr(0, cut), name))
+        inside.push_back(
+            {cut == std::string_view::npos ? std::string() : std::string(key.substr(cut + 1)),
+             kept.value});
+    }
+    const std::string child = std::string(key_path) + "\\" + name;
+    tally.Add(inside.empty() ? RemoveKey(run, root, child)
+                             : RemoveKeyKeeping(run, root, child, inside));
+  }
+  return tally;
+}
+
 Tally RemoveValue(RunContext& run, RootKey root, std::string_view key_path,
                   std::string_view value_name) {
   if (value_name.empty()) return RemoveKeyContents(run, root, key_path);

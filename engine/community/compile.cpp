@@ -42,7 +42,11 @@ void AddFileKey(const FileKey& key, const std::vector<KeepPath>& kept, const Var
   for (const std::string& folder : values.Folders(key.folder.base)) {
     CleanFolder clean;
     clean.where = WhereOf(folder, *names);
-    if (!key.masks.empty()) clean.masks = {Mask{"", false, key.masks}};
+    if (!key.masks.empty()) {
+      Mask masks;
+      masks.patterns = key.masks;
+      clean.masks = {std::move(masks)};
+    }
     clean.depth = key.reach == Reach::ThisFolder ? Depth::ThisFolder : Depth::Recursive;
     clean.remove_emptied = key.reach == Reach::RemoveSelf;
     clean.remove_self = key.reach == Reach::RemoveSelf;

@@ -2,6 +2,7 @@
 
 #include "common/text.h"
 #include "engine/community/wildcards.h"
+#include "engine/name_mask.h"
 
 namespace morvel::community {
 
@@ -32,7 +33,7 @@ bool Detector::PathThere(const std::string& path) {
     return !HasWildcard(name) && files_.Exists(path);
   if (!HasWildcard(name)) return listing->upper_names.contains(UpperCase(name));
   for (const std::string& entry : listing->names)
-    if (MatchesWildcards(entry, name)) return true;
+    if (MatchesPattern(entry, name)) return true;
   return false;
 }
 

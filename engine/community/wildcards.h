@@ -14,8 +14,4 @@ bool HasWildcard(std::string_view name);
 // reads 35,000 lines feels.)
 std::size_t FindAny(std::string_view text, std::string_view set, std::size_t from = 0);
 
-// Whether `name` matches `pattern` as Windows matches wildcards: "*" any run of characters,
-// "?" any one, the rest compared without regard to letter case.
-bool MatchesWildcards(std::string_view name, std::string_view pattern);
-
 }  // namespace morvel::community

@@ -2,20 +2,32 @@
 //                                          every entry, as each start does; natively on the
 //                                          machine image IMAGE, on Windows on this machine
 //                                          (the file beside this program)
+// community_timing generate IMAGE ENTRIES FILES -- (not on Windows) a machine image whose
+//                                          Winapp2.ini holds ENTRIES programs' entries, each
+//                                          detected, with FILES files among their folders;
+//                                          prints the folders (";"-separated, below C:\)
+// community_timing test IMAGE               -- (not on Windows) a Test of every community item
+//                                          of IMAGE, Fast Mode on; prints its microseconds
+//                                          and the items counted
 // Prints "name=value" lines: the best milliseconds of ROUNDS (default 5), the entries read,
 // detected and offered. The companion of scripts/bench-winapp2.sh.
 
+#include <chrono>
 #include <cstdlib>
 #include <iostream>
 #include <memory>
 #include <string>
 
 #include "engine/catalogue.h"
+#include "engine/community/community_cleaner.h"
 #include "engine/community/community_items.h"
 #include "tests/bench/best_time.h"
 #ifdef _WIN32
 #include "platform/win32/win32_machine.h"
 #else
+#include <filesystem>
+#include <fstream>
+
 #include "platform/emulated/machine.h"
 #endif
 
@@ -52,10 +64,114 @@ int Load(int argc, char** argv) {
   return 0;
 }
 
+#ifndef _WIN32
+namespace fs = std::filesystem;
+
+// A run that only counts, as a Test with Fast Mode on.
+class BenchRun final : public morvel::RunContext {
+ public:
+  explicit BenchRun(morvel::platform::Port& port) : port_(port) { settings_.FastScan = true; }
+  [[nodiscard]] morvel::RunMode mode() const override { return morvel::RunMode::Test; }
+  [[nodiscard]] bool FastLog() const override { return true; }
+  [[nodiscard]] bool ProbesWhatStays() const override { return false; }
+  [[nodiscard]] const std::string& LogPrefix() const override { return prefix_; }
+  void AppendLog(std::string_view) override {}
+  void ScrollLog(int) override {}
+  void ReportProgress(std::int32_t) override {}
+  [[nodiscard]] bool Terminated() const override { return false; }
+  [[nodiscard]] const morvel::TOptionsSetting& options() const override { return settings_; }
+  morvel::platform::Port& port() override { return port_; }
+
+ private:
+  morvel::platform::Port& port_;
+  morvel::TOptionsSetting settings_;
+  std::string prefix_ = "Test: ";
+};
+
+void WriteFileAt(const fs::path& file, const std::string& bytes) {
+  fs::create_directories(file.parent_path());
+  std::ofstream(file, std::ios::binary) << bytes;
+}
+
+// Each program keeps half its files in a cache of ten sub-folders (all but its index go),
+// three tenths in its profiles' code caches (scripts and binaries go, the rest stays), and
+// a fifth in its logs (only the logs go), as programs of today do.
+int Generate(const fs::path& image, int entries, long files) {
+  const fs::path c = image / "drives" / "C";
+  const std::string local = "Users/User/AppData/Local/", roaming = "Users/User/AppData/Roaming/";
+  std::ofstream(image / "machine.ini") << "[System]\r\nPlatform=NT\r\n";
+  std::ofstream(image / "registry.reg") << "Windows Registry Editor Version 5.00\r\n\r\n";
+  std::string ini = "; Bench entries\r\n";
+  std::string folders;
+  const long each = files / entries;
+  const std::string bytes(100, 'x');
+  for (int e = 0; e < entries; ++e) {
+    const std::string name = "Bench " + std::to_string(e);
+    ini += "[" + name + " *]\r\nLangSecRef=3021\r\nDetectFile=%LocalAppData%\\" + name +
+           "\r\nFileKey1=%LocalAppData%\\" + name + "\\Cache|*|RECURSE\r\n" +
+           "FileKey2=%LocalAppData%\\" + name + "\\Profile*\\Code Cache|*.js;*.bin|RECURSE\r\n" +
+           "FileKey3=%AppData%\\" + name + "\\logs|*.log\r\n" +
+           "ExcludeKey1=FILE|%LocalAppData%\\" + name + "\\Cache\\|index\r\n";
+    folders += (e ? ";" : "") + local + name + ";" + roaming + name + "/logs";
+    for (long i = 0; i < each; ++i) {
+      const std::string n = std::to_string(i);
+      if (i < each / 2)
+        WriteFileAt(c / (local + name) / "Cache" / ("d" + std::to_string(i % 10)) / ("f" + n),
+                    bytes);
+      else if (i < each * 8 / 10)
+        WriteFileAt(c / (local + name) / ("Profile " + std::to_string(i % 3)) / "Code Cache" /
+                        ("c" + n + (i % 2 ? ".js" : ".txt")),
+                    bytes);
+      else
+        WriteFileAt(c / (roaming + name) / "logs" / ("l" + n + ".log"), bytes);
+    }
+    WriteFileAt(c / (local + name) / "Cache" / "index", bytes);
+  }
+  WriteFileAt(c / "Program Files" / "Morvel" / "Winapp2.ini", ini);
+  std::cout << "folders=" << folders << "\n";
+  return 0;
+}
+
+int Test(const fs::path& image) {
+  auto machine = morvel::platform::emulated::EmulatedMachine::Open(image);
+  NoQuestions questions;
+  morvel::platform::Port port{machine->registry(), machine->files(), machine->system(),
+                              machine->windows(),  questions,        machine->protected_storage(),
+                              machine->internet()};
+  morvel::Catalogue catalogue = morvel::Catalogue::Fixed();
+  const auto items = morvel::community::LoadCommunityItems(port, catalogue);
+  std::vector<std::string> keys;
+  for (const morvel::community::Entry& entry : items->definitions().entries)
+    if (items->Find(morvel::ItemKey(entry.category, entry.name)))
+      keys.push_back(morvel::ItemKey(entry.category, entry.name));
+  const auto resolve = morvel::community::ResolverWith(items);
+  BenchRun run(port);
+  const auto start = std::chrono::steady_clock::now();
+  morvel::Executor executor(run);
+  morvel::Tally tally;
+  for (const std::string& key : keys) {
+    executor.BeginItem();
+    tally.Add(resolve(key)(executor));
+  }
+  const auto us = std::chrono::duration_cast<std::chrono::microseconds>(
+                      std::chrono::steady_clock::now() - start)
+                      .count();
+  std::cout << "test_us=" << us << "\nitems=" << tally.items << "\nentries=" << keys.size() << "\n";
+  return 0;
+}
+#endif
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc >= 2 && std::string(argv[1]) == "load") return Load(argc, argv);
-  std::cerr << "usage: community_timing load [IMAGE] [ROUNDS]\n";
+  const std::string command = argc >= 2 ? argv[1] : "";
+  if (command == "load") return Load(argc, argv);
+#ifndef _WIN32
+  if (command == "generate" && argc == 5)
+    return Generate(argv[2], std::atoi(argv[3]), std::atol(argv[4]));
+  if (command == "test" && argc == 3) return Test(argv[2]);
+#endif
+  std::cerr << "usage: community_timing load [IMAGE] [ROUNDS] | generate IMAGE ENTRIES FILES | "
+               "test IMAGE\n";
   return 2;
 }

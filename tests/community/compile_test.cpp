@@ -70,7 +70,8 @@ struct CompileCase {
 
 TEST(CommunityCompile, EachKindOfLineBecomesItsActions) {
   CleanFolder masks = Folder(kRoaming, {Named("Vendor"), Each("App*"), Named("U")});
-  masks.masks = {Mask{"", false, {"*.log", "cache?.db"}}};
+  masks.masks = {Mask()};
+  masks.masks.front().patterns = {"*.log", "cache?.db"};
   CleanFolder recurse = Folder(kRoaming, {Named("V")});
   recurse.depth = Depth::Recursive;
   CleanFolder remove_self = recurse;

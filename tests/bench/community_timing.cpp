@@ -29,6 +29,7 @@
 #include <fstream>
 
 #include "platform/emulated/machine.h"
+#include "tests/bench/bench_run.h"
 #endif
 
 namespace {
@@ -66,27 +67,6 @@ int Load(int argc, char** argv) {
 
 #ifndef _WIN32
 namespace fs = std::filesystem;
-
-// A run that only counts, as a Test with Fast Mode on.
-class BenchRun final : public morvel::RunContext {
- public:
-  explicit BenchRun(morvel::platform::Port& port) : port_(port) { settings_.FastScan = true; }
-  [[nodiscard]] morvel::RunMode mode() const override { return morvel::RunMode::Test; }
-  [[nodiscard]] bool FastLog() const override { return true; }
-  [[nodiscard]] bool ProbesWhatStays() const override { return false; }
-  [[nodiscard]] const std::string& LogPrefix() const override { return prefix_; }
-  void AppendLog(std::string_view) override {}
-  void ScrollLog(int) override {}
-  void ReportProgress(std::int32_t) override {}
-  [[nodiscard]] bool Terminated() const override { return false; }
-  [[nodiscard]] const morvel::TOptionsSetting& options() const override { return settings_; }
-  morvel::platform::Port& port() override { return port_; }
-
- private:
-  morvel::platform::Port& port_;
-  morvel::TOptionsSetting settings_;
-  std::string prefix_ = "Test: ";
-};
 
 void WriteFileAt(const fs::path& file, const std::string& bytes) {
   fs::create_directories(file.parent_path());
@@ -134,10 +114,8 @@ int Generate(const fs::path& image, int entries, long files) {
 
 int Test(const fs::path& image) {
   auto machine = morvel::platform::emulated::EmulatedMachine::Open(image);
-  NoQuestions questions;
-  morvel::platform::Port port{machine->registry(), machine->files(), machine->system(),
-                              machine->windows(),  questions,        machine->protected_storage(),
-                              machine->internet()};
+  morvel::bench::BenchRun run(*machine, morvel::RunMode::Test);
+  morvel::platform::Port& port = run.port();
   morvel::Catalogue catalogue = morvel::Catalogue::Fixed();
   const auto items = morvel::community::LoadCommunityItems(port, catalogue);
   std::vector<std::string> keys;
@@ -145,7 +123,6 @@ int Test(const fs::path& image) {
     if (items->Find(morvel::ItemKey(entry.category, entry.name)))
       keys.push_back(morvel::ItemKey(entry.category, entry.name));
   const auto resolve = morvel::community::ResolverWith(items);
-  BenchRun run(port);
   const auto start = std::chrono::steady_clock::now();
   morvel::Executor executor(run);
   morvel::Tally tally;

@@ -64,7 +64,9 @@ class CommunityRun : public CommunityTest {
   std::vector<std::string> TreeAt(const std::string& folder) {
     if (!files().Exists(folder)) return {"<gone>"};
     std::vector<std::string> out;
-    List(folder, "", out);
+    WalkTree(folder, [&out](const std::string& name, const platform::FileEntry& e) {
+      out.push_back(e.IsFolder() ? name + "\\" : name);
+    });
     std::sort(out.begin(), out.end());
     return out;
   }
@@ -82,23 +84,6 @@ class CommunityRun : public CommunityTest {
       }
     std::sort(out.begin(), out.end());
     return out;
-  }
-
- private:
-  void List(const std::string& folder, const std::string& relative, std::vector<std::string>& out) {
-    std::vector<platform::FileEntry> entries;
-    (void)files().Enumerate(folder, [&](const platform::FileEntry& e) {
-      entries.push_back(e);
-      return true;
-    });
-    for (const platform::FileEntry& e : entries) {
-      if (e.IsFolder()) {
-        out.push_back(relative + e.name + "\\");
-        List(folder + "\\" + e.name, relative + e.name + "\\", out);
-      } else {
-        out.push_back(relative + e.name);
-      }
-    }
   }
 };
 
@@ -210,16 +195,16 @@ TEST_F(CommunityRun, ATestTellsTheWarningAndTheLinesLeftOut) {
 
 TEST_F(CommunityRun, KeysAndValuesGoAsNamedWithWhatIsKept) {
   std::vector<std::string> before = {"App\\",
-                                           "App\\:a1",
-                                           "App\\:a2",
-                                           "App\\Bags\\",
-                                           "App\\Bags\\:b",
-                                           "App\\Bags\\1\\",
-                                           "App\\Bags\\1\\:one",
-                                           "App\\Bags\\2\\",
-                                           "App\\Bags\\2\\:two",
-                                           "Other\\",
-                                           "Other\\:o"};
+                                     "App\\:a1",
+                                     "App\\:a2",
+                                     "App\\Bags\\",
+                                     "App\\Bags\\:b",
+                                     "App\\Bags\\1\\",
+                                     "App\\Bags\\1\\:one",
+                                     "App\\Bags\\2\\",
+                                     "App\\Bags\\2\\:two",
+                                     "Other\\",
+                                     "Other\\:o"};
   std::sort(before.begin(), before.end());
   std::vector<std::string> without_b = before;
   std::erase(without_b, "App\\Bags\\:b");

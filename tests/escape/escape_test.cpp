@@ -90,6 +90,11 @@ const std::vector<std::string> kPrecious = {
     "C/Windows/system32/drivers/etc/hosts",
     "C/Windows/system32/FILE0000.CHK",
     "C/Program Files/TeamViewer/TeamViewer.exe",
+    // What the programs share and keep for every user.
+    "C/Program Files/Common Files/System/ado/msado15.dll",
+    "C/ProgramData/Vendor/licence.dat",
+    "C/Users/Public/Documents/shared.txt",
+    "C/Users/User/AppData/LocalLow/Vendor/settings.dat",
 };
 
 // Spellings of one folder that Windows takes for that folder: separators, "." and "..",

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -154,6 +155,23 @@ class TwoBackendTest : public ::testing::Test {
     if (!files().WriteFile(path, bytes).ok()) throw std::runtime_error("cannot write " + path);
   }
   bool Exists(const std::string& path) { return files().Exists(path); }
+
+  // Calls `visit` with every entry below `folder` (absolute) and its path relative to it
+  // ("sub\name"), depth first in listing order; links and junctions are not entered.
+  void WalkTree(const std::string& folder,
+                const std::function<void(const std::string&, const platform::FileEntry&)>& visit,
+                const std::string& relative = {}) {
+    std::vector<platform::FileEntry> entries;
+    (void)files().Enumerate(folder, [&](const platform::FileEntry& e) {
+      entries.push_back(e);
+      return true;
+    });
+    for (const platform::FileEntry& e : entries) {
+      visit(relative + e.name, e);
+      if (e.IsFolder() && !e.IsReparsePoint())
+        WalkTree(folder + "\\" + e.name, visit, relative + e.name + "\\");
+    }
+  }
 
   ScriptedQuestions questions;
 

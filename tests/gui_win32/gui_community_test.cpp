@@ -24,7 +24,8 @@ class GuiCommunity : public GuiWindow {
  protected:
   void SetUp() override {
     GuiWindow::SetUp();
-    fs::copy_file(BuildFolder() / "Winapp2.ini", kFolder / "Winapp2.ini");
+    // Written anew rather than copied: a copy keeps the source's read-only mark.
+    WriteFile(kFolder / "Winapp2.ini", ReadFile(BuildFolder() / "Winapp2.ini"));
     RegSetKeyValueW(HKEY_CURRENT_USER, kDiscordUninstall, L"DisplayName", REG_SZ, L"Discord",
                     8 * sizeof(wchar_t));
     for (const fs::path& file : Traces()) WriteFile(file, "trace");

@@ -232,7 +232,9 @@ Tally Executor::CleanReached(Reached& target, const CleanFolder& action) {
       });
   const FolderReach reach = sweeps ? FolderReach::Tree : FolderReach::Files;
   Tally tally;
-  if (!MayClean(run_, target.shown, target.folder, action.origin, reach)) {
+  if (action.origin == FolderOrigin::Program && !guarded_) guarded_ = LookUpGuardedFolders(run_);
+  if (!MayClean(run_, target.shown, target.folder, action.origin, reach,
+                guarded_ ? &*guarded_ : nullptr)) {
     tally.Leave({target.shown, LeftReason::Refused});
     return tally;
   }

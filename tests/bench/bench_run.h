@@ -19,9 +19,9 @@ class NoQuestions final : public platform::UserQuestions {
 class BenchRun final : public RunContext {
  public:
   BenchRun(platform::emulated::EmulatedMachine& machine, RunMode mode)
-      : mode_(mode), port_{machine.registry(), machine.files(), machine.system(),
-                           machine.windows(),  questions_,      machine.protected_storage(),
-                           machine.internet()} {
+      : mode_(mode), port_{machine.registry(), machine.files(),      machine.system(),
+                           machine.windows(),  questions_,           machine.protected_storage(),
+                           machine.internet(), machine.logon_tasks()} {
     settings_.FastScan = true;
   }
   [[nodiscard]] RunMode mode() const override { return mode_; }

@@ -1,6 +1,7 @@
 // The GUI's run host and the controller on real worker threads. Under the `tsan` preset
 // these tests are the proof that the worker never races the UI thread: Fast Mode toggled
-// and a preparation pass cancelled (which restores FastScan) while runs read the settings.
+// and a preparation pass (started fast, the user's Fast Mode left alone) cancelled while runs
+// read the settings.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -172,7 +173,7 @@ TEST_F(LiveRuns, PreparationCancelledWhileItsWorkerStillRuns) {
   rig_.state.options.FastScan = false;
   controller_.OnCleanClick();
   queue_.RunOne();
-  controller_.OnTestClick();  // Cancel: FastScan comes back while that worker goes on
+  controller_.OnTestClick();  // Cancel while that worker goes on: Fast Mode stays the user's
   EXPECT_FALSE(rig_.state.options.FastScan);
   controller_.OnTestClick();  // a new Test beside the leaving worker
   RunUntilIdle();

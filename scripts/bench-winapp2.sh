@@ -65,9 +65,9 @@ if [[ ${WINAPP2_WINE:-1} == 1 ]] && command -v wine >/dev/null; then
   source scripts/bench-wine-display.sh
   cp build/win32/tests/community_timing.exe build/win32/morvel.exe build/win32/Morvel.dat "$bench/"
   # Without the file first, then with it beside the program.
-  without=$(scripts/wine-run build/win32/tests/morvel_start_bench.exe 'C:\morvel-bench-winapp2' "$rounds" | field start_ms)
+  without=$(scripts/wine-run build/win32/tests/morvel_start_bench.exe 'C:\morvel-bench-winapp2' "$rounds" | tr -d '\r' | field start_ms)
   cp data/winapp2/Winapp2.ini "$bench/"
-  with=$(scripts/wine-run build/win32/tests/morvel_start_bench.exe 'C:\morvel-bench-winapp2' "$rounds" | field start_ms)
+  with=$(scripts/wine-run build/win32/tests/morvel_start_bench.exe 'C:\morvel-bench-winapp2' "$rounds" | tr -d '\r' | field start_ms)
   out=$(scripts/wine-run 'C:\morvel-bench-winapp2\community_timing.exe' load "$rounds" | tr -d '\r')
   printf 'read and detect (Wine)   %8.1f ms  (%s entries, %s detected, %s offered; target: at most 300 ms)\n' \
     "$(field load_ms <<<"$out")" "$(field entries <<<"$out")" "$(field detected <<<"$out")" \

@@ -6,11 +6,13 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <map>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "app/program_state.h"
 #include "cli/commands.h"
 #include "common/text.h"
 #include "demo/image.h"
@@ -199,6 +201,20 @@ TEST_F(DemoTraces, EveryCommunityItemFindsItsTracesAndCleanRemovesThem) {
       "Microsoft Edge Web Browser - Microsoft Edge Caches",
       "Vivaldi Web Browser - Vivaldi Caches",
   };
+  {
+    // What the catalogue reads, detects and offers of the shipped file on the demo image.
+    auto machine = platform::emulated::EmulatedMachine::Open(dir);
+    NoQuestions questions;
+    platform::Port port{machine->registry(), machine->files(),
+                        machine->system(),   machine->windows(),
+                        questions,           machine->protected_storage(),
+                        machine->internet(), machine->logon_tasks()};
+    const app::ProgramState state = app::LoadProgramState(port);
+    std::cout << state.community->definitions().entries.size() << " entries, "
+              << state.community->detected() << " detected, " << state.community->offered()
+              << " offered on the demo image\n";
+    for (const std::string& key : keys) EXPECT_TRUE(state.community->Find(key)) << key;
+  }
   const auto found = Run(false, keys);
   for (const std::string& key : keys) {
     ASSERT_TRUE(found.count(key)) << key;

@@ -43,7 +43,8 @@ bool MatchesAny(std::string_view name, const std::vector<std::string>& patterns)
 }
 
 // Whether the folder the log writes as `shown` is the kept folder `keep.folder` or, when
-// it keeps what lies below it, lies below it: compared name by name, its names patterns.
+// it keeps what lies below it, lies below it: compared name by name, each name of the kept
+// folder a pattern.
 bool KeepsIn(const KeepPath& keep, std::string_view shown) {
   const auto next = [](std::string_view& path) {
     while (path.starts_with('\\')) path.remove_prefix(1);

@@ -63,6 +63,7 @@ if [[ ${WINAPP2_WINE:-1} == 1 ]] && command -v wine >/dev/null; then
   cmake --build build/win32 --target community_timing morvel_gui morvel_start_bench >/dev/null
   bench=$WINEPREFIX/drive_c/morvel-bench-winapp2
   source scripts/bench-wine-display.sh
+  trap 'bench_cleanup; rm -rf "$work"' EXIT  # the display's clean-up, and this script's
   cp build/win32/tests/community_timing.exe build/win32/morvel.exe build/win32/Morvel.dat "$bench/"
   # Without the file first, then with it beside the program.
   without=$(scripts/wine-run build/win32/tests/morvel_start_bench.exe 'C:\morvel-bench-winapp2' "$rounds" | tr -d '\r' | field start_ms)

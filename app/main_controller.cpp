@@ -169,16 +169,32 @@ void MainController::OnFastModeClick(bool ticked) {
 }
 
 void MainController::OnTreeMouseDown(NodeRef node, HitArea area) {
-  const auto& roots = state_.catalogue.roots();
+  auto& roots = state_.catalogue.roots();
   // A box a policy sets stays as it is; a root's box leaves its held leaves as they are.
   if (area == HitArea::StateImage && node.root < roots.size() && node.leaf &&
       *node.leaf < roots[node.root].children.size() &&
       state_.policy.HoldsItem(
           ItemKey(roots[node.root].text, roots[node.root].children[*node.leaf].text)))
     return;
+  std::vector<int> before;
+  if (node.root < roots.size())
+    for (const CatalogueLeaf& leaf : roots[node.root].children) before.push_back(leaf.state_index);
   const bool open_editor = state_.catalogue.OnMouseDown(node, area);
   if (!node.leaf) ApplyPolicy(state_.policy, state_.options, state_.catalogue);
   if (open_editor) OnCustomLists();
+  // A community item with a warning stays ticked only when the user answers Yes to it,
+  // whether its own box or its category's ticked it.
+  for (std::size_t l = 0; l < before.size(); ++l) {
+    const CatalogueLeaf& leaf = roots[node.root].children[l];
+    if (leaf.warning.empty() || before[l] == kTicked || leaf.state_index != kTicked) continue;
+    if (!ConfirmWarning(leaf.warning)) state_.catalogue.Untick({node.root, l});
+  }
+}
+
+bool MainController::ConfirmWarning(const std::string& warning) {
+  return port_.questions.Ask({warning, kProductName, platform::Buttons::YesNo,
+                              platform::Icon::Warning, platform::Answer::No}) ==
+         platform::Answer::Yes;
 }
 
 void MainController::OnTreeExpanded(std::size_t root, bool expanded) {
@@ -241,6 +257,16 @@ void MainController::StartRun() {
     verifying_ = false;
   }
   if (mode_ != RunMode::Unattended) unattended_.reset();
+  // Items named on the command line were not ticked in the window, which asks a community
+  // item's warning then: a Clean asks it now, and keeps only the items answered Yes.
+  if (mode_ == RunMode::CleanRequested && explicit_keys_)
+    std::erase_if(*explicit_keys_, [this](const std::string& key) {
+      const auto node = state_.catalogue.FindByKey(key);
+      if (!node || !node->leaf) return false;
+      const std::string& warning =
+          state_.catalogue.roots()[node->root].children[*node->leaf].warning;
+      return !warning.empty() && !ConfirmWarning(warning);
+    });
   run_list_ = CollectKeys();
   if (run_list_.empty()) {
     if (mode_ != RunMode::Unattended) {

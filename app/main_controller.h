@@ -146,6 +146,8 @@ class MainController {
   void Deliver(std::vector<ItemResult> results);
   [[nodiscard]] std::string ReportPath() const;
   void ReportStopped(std::string_view why);
+  // A community item's warning as a Yes/No question; true on Yes.
+  bool ConfirmWarning(const std::string& warning);
 
   ProgramState& state_;
   platform::Port& port_;

@@ -8,6 +8,7 @@ ProgramState LoadProgramState(platform::Port& port, const WindowDefaults& window
   ProgramState state;
   const std::string folder = port.system.ExecutableFolder();
   FillApplications(state.catalogue, port.registry, port.files, folder);
+  state.community = community::LoadCommunityItems(port, state.catalogue);
   const IniDocument ini = ReadSettingsFile(port.files, folder);
   LoadSettings(ini, state.options, state.catalogue, window);
   state.report_path = ini.ReadString(kReportSection, kReportPathKey, "");

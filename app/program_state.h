@@ -3,12 +3,14 @@
 // and the ticks restored, and the settings record, both as the policies leave them. Both
 // front ends load it the same way.
 
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "app/policy.h"
 #include "app/settings_store.h"
 #include "engine/catalogue.h"
+#include "engine/community/community_items.h"
 #include "engine/options_setting.h"
 #include "platform/port.h"
 
@@ -24,11 +26,14 @@ struct ProgramState {
   // What settings.ini holds for what a policy holds, written back in its place.
   TOptionsSetting stored;
   std::vector<std::string> stored_ticks;
+  // The community's entries the catalogue offers; read once at start and shared, never
+  // changed, with every run that cleans them.
+  std::shared_ptr<const community::CommunityItems> community;
 };
 
 // Builds the catalogue (fixed tree, then Applications from Morvel.dat and the installed
-// programs), loads settings.ini (ticks included), applies the policies and expands the
-// roots as stored.
+// programs, then the community's detected entries from Winapp2.ini), loads settings.ini
+// (ticks included), applies the policies and expands the roots as stored.
 ProgramState LoadProgramState(platform::Port& port, const WindowDefaults& window = {});
 
 // Writes settings.ini back: the settings record, the ticks and the window's placement; for

@@ -5,6 +5,7 @@
 #include "app/main_controller.h"
 #include "app/run_keeper.h"
 #include "cli/stream_view.h"
+#include "engine/community/community_cleaner.h"
 
 namespace morvel::cli {
 
@@ -39,8 +40,9 @@ int RunRequest(platform::Port& port, const std::vector<std::string>& keys, Reque
   StreamView view(io.out, io.err, io.progress_on_err, port.questions, queue);
   NoHotKeys hot_keys;
   app::BossKey boss_key(hot_keys);
-  app::RunKeeper keeper(port, state.options,
-                        [&view](std::uint32_t serial) { return view.MakeHost(serial); });
+  app::RunKeeper keeper(
+      port, state.options, [&view](std::uint32_t serial) { return view.MakeHost(serial); },
+      community::ResolverWith(state.community));
   app::MainController controller(state, port, view, boss_key, keeper.Launcher());
   if (!keys.empty()) controller.SetExplicitKeys(keys);
   if (report) controller.SetReportFile(*report);

@@ -39,7 +39,11 @@ std::filesystem::path ProgramFolder(const char* argv0) {
 
 int Demo(const Arguments& args, const char* argv0) {
   const std::filesystem::path dir = args.args.empty() ? "demo-image" : args.args[0];
-  morvel::cli::WriteDemoImage(dir, ProgramFolder(argv0) / "Morvel.dat");
+  const std::filesystem::path program = ProgramFolder(argv0);
+  // The community's definitions go into the image when they lie beside the program.
+  std::filesystem::path community = program / "Winapp2.ini";
+  if (std::error_code ec; !std::filesystem::exists(community, ec)) community.clear();
+  morvel::cli::WriteDemoImage(dir, program / "Morvel.dat", community);
   const std::string image = dir.string();
   std::cout << "Wrote a sample machine image to " << image << "\n"
             << "Next:\n"

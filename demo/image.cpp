@@ -6,6 +6,7 @@
 
 #include "common/text.h"
 #include "demo/browser_traces.h"
+#include "demo/community_traces.h"
 #include "demo/demo_folder.h"
 #include "demo/files.h"
 #include "demo/ie_traces.h"
@@ -135,7 +136,15 @@ ShowLogRecycleBin=1
 41=Google Chrome - Cookies
 42=Google Chrome - Visited URL History
 43=Google Chrome - Stored passwords in Forms
-SelectedCount=43
+44=Internet
+45=Internet - Discord
+46=Brave Web Browser
+47=Brave Web Browser - Brave Caches
+48=Multimedia
+49=Multimedia - Spotify
+50=Games
+51=Games - Steam
+SelectedCount=51
 )";
 
 constexpr const char* kCustomList = R"([<New List>]
@@ -146,13 +155,17 @@ DelRegValue1=HKEY_CURRENT_USER\Software\Morvel Demo\Search History
 DelRegValue2=HKEY_CURRENT_USER\Software\Morvel Demo,Last Search
 )";
 
+std::string ReadWhole(const fs::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  if (!in) throw std::runtime_error("cannot read " + file.string());
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
 }  // namespace
 
-void WriteDemoImage(const fs::path& given, const fs::path& definition_file) {
-  std::ifstream definitions(definition_file, std::ios::binary);
-  if (!definitions) throw std::runtime_error("cannot read " + definition_file.string());
-  const std::string definition_bytes((std::istreambuf_iterator<char>(definitions)),
-                                     std::istreambuf_iterator<char>());
+void WriteDemoImage(const fs::path& given, const fs::path& definition_file,
+                    const fs::path& community_file) {
+  const std::string definition_bytes = ReadWhole(definition_file);
 
   const fs::path dir = PrepareDemoFolder(given);
   WriteBytes(dir / kDemoNoteName, kDemoNote);
@@ -162,14 +175,16 @@ void WriteDemoImage(const fs::path& given, const fs::path& definition_file) {
   const fs::path user = c / "Users" / "User";
 
   WriteBytes(dir / "machine.ini", Crlf(kMachineIni));
-  WriteBytes(dir / "registry.reg", RegeditExport(kRegistry + DemoTraceRegistry() +
-                                                 DemoSystemRegistry() + DemoIeRegistry()));
+  WriteBytes(dir / "registry.reg",
+             RegeditExport(kRegistry + DemoTraceRegistry() + DemoSystemRegistry() +
+                           DemoIeRegistry() + DemoCommunityRegistry()));
   fs::create_directories(dir / "drives" / "D");
   fs::create_directories(dir / "stores");
 
   WriteBytes(program / "settings.ini", Crlf(kSettings));
   WriteBytes(program / "Morvel.dat", definition_bytes);
   WriteBytes(program / "Clist.dat", Crlf(kCustomList));
+  if (!community_file.empty()) WriteBytes(program / "Winapp2.ini", ReadWhole(community_file));
 
   // Traces: temporary files, recent documents and the custom list's targets; the
   // programs' and Windows' own in traces.cpp.
@@ -193,6 +208,7 @@ void WriteDemoImage(const fs::path& given, const fs::path& definition_file) {
   WriteDemoSystemFiles(dir);
   WriteDemoIeFiles(dir, program);
   WriteDemoBrowserFiles(c);
+  WriteDemoCommunityFiles(c);
 }
 
 }  // namespace morvel::cli

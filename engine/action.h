@@ -9,6 +9,7 @@
 // the program names, decided on once where it really is and held open) and segments below
 // it, each entered inside its held parent without following a link.
 
+#include <optional>
 #include <string>
 #include <variant>
 #include <vector>
@@ -81,6 +82,11 @@ struct Mask {
 
   std::string text;       // "*.*", one "*" ("*.tmp", "File*.chk"), or an exact name
   bool any_case = false;  // an exact name as Windows resolves it (memory.dmp is MEMORY.DMP)
+  // In place of `text`: every file whose name matches one of these, "*" and "?" anywhere
+  // and letter case ignored, taken in one pass (a community definition's
+  // "*.log;cache?.db"). Such a pass removes the sub-folders it empties, as a pass over
+  // every file does, when the action removes emptied folders.
+  std::vector<std::string> patterns;
 
   bool operator==(const Mask&) const = default;
 };
@@ -95,6 +101,20 @@ enum class LogClass {
   Never,
 };
 
+// Files a folder action leaves wherever the walk meets them: those of `folder` itself or,
+// with `below`, of it and of every folder under it, whose names match one of `masks`
+// ("*" and "?" anywhere, letter case ignored; none for every file). `folder` is a full path
+// as the log writes the folders the action reaches ("C:\Users\User\AppData\Local\App"),
+// compared name by name without regard to letter case; its names may hold "*" and "?".
+// (A community definition's exclusions.)
+struct KeepPath {
+  std::string folder;
+  std::vector<std::string> masks;
+  bool below = false;
+
+  bool operator==(const KeepPath&) const = default;
+};
+
 // What a folder action leaves alone.
 struct Keep {
   std::vector<std::string> names;  // files of these names, at any depth (letter case ignored)
@@ -105,6 +125,7 @@ struct Keep {
   bool top_files = false;              // every file directly in the folder itself
   // Sub-folders never entered: patterns with "*" and "?", letter case ignored.
   std::vector<std::string> folders;
+  std::vector<KeepPath> paths;
 
   bool operator==(const Keep&) const = default;
 };
@@ -124,11 +145,23 @@ struct CleanFolder {
   bool operator==(const CleanFolder&) const = default;
 };
 
-// Removes a key with its whole sub-tree.
+// What a DeleteKey leaves (a community definition's registry exclusions): the key `key`
+// (below the DeleteKey's key, "\"-separated; empty for that key itself) with everything
+// under it, or, with `value`, that one value of it.
+struct KeptKey {
+  std::string key;
+  std::optional<std::string> value;
+
+  bool operator==(const KeptKey&) const = default;
+};
+
+// Removes a key with its whole sub-tree. With `keep`, the key and the keys on the way to
+// what is kept stay: every other value and sub-key under it goes.
 struct DeleteKey {
   platform::RootKey root = platform::RootKey::CurrentUser;
   std::string path;  // below the root; a leading "\" names the same key
   FolderOrigin origin = FolderOrigin::Program;
+  std::vector<KeptKey> keep;
 
   bool operator==(const DeleteKey&) const = default;
 };

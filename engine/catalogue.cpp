@@ -1,5 +1,8 @@
 #include "engine/catalogue.h"
 
+#include <algorithm>
+#include <iterator>
+
 #include "common/text.h"
 #include "engine/item_table.h"
 
@@ -28,7 +31,7 @@ Catalogue Catalogue::Fixed() {
     root.text = category.text;
     root.image_index = category.slot;
     for (const ItemRow& item : category.items)
-      root.children.push_back({std::string(item.text), leaf_index++, -1});
+      root.children.push_back({std::string(item.text), leaf_index++, -1, {}});
     c.roots_.push_back(std::move(root));
   }
   return c;
@@ -55,10 +58,31 @@ void Catalogue::FillApplications(const std::vector<std::string>& section_names,
       for (const CatalogueLeaf& child : apps->children)
         if (SameText(child.text, section)) present = true;
       if (!present)
-        apps->children.push_back({section, 900 + static_cast<int>(apps->children.size()),
-                                  apps->state_index == -1 ? -1 : kUnticked});
+        apps->children.push_back({section,
+                                  900 + static_cast<int>(apps->children.size()),
+                                  apps->state_index == -1 ? -1 : kUnticked,
+                                  {}});
     }
   }
+}
+
+std::optional<std::string> Catalogue::AddLeaf(std::string_view category, std::string_view text,
+                                              std::string warning) {
+  if (SameText(category, kCustomListsRoot)) return std::nullopt;
+  auto root = std::find_if(roots_.begin(), roots_.end(), [category](const CatalogueRoot& r) {
+    return SameText(r.text, category);
+  });
+  if (root == roots_.end()) {
+    // A category of its own has no expansion slot: it starts collapsed.
+    const bool design = roots_.empty() || roots_.front().state_index == -1;
+    roots_.push_back({std::string(category), 0, design ? -1 : kUnticked, false, {}});
+    root = std::prev(roots_.end());
+  }
+  for (const CatalogueLeaf& leaf : root->children)
+    if (SameText(leaf.text, text)) return std::nullopt;
+  root->children.push_back({std::string(text), 2000 + static_cast<int>(root->children.size()),
+                            root->state_index == -1 ? -1 : kUnticked, std::move(warning)});
+  return ItemKey(root->text, text);
 }
 
 void Catalogue::WalkNodes(NodeRef start, WalkAction action, std::string_view key,
@@ -131,11 +155,23 @@ bool Catalogue::OnMouseDown(NodeRef node, HitArea area) {
   if (!node.leaf) {
     for (CatalogueLeaf& leaf : root.children) leaf.state_index = root.state_index;
   } else {
-    bool any = false;
-    for (const CatalogueLeaf& leaf : root.children) any = any || leaf.state_index == kTicked;
-    root.state_index = any ? kTicked : kUnticked;
+    FollowLeaves(root);
   }
   return false;
+}
+
+void Catalogue::Untick(NodeRef leaf) {
+  if (leaf.root >= roots_.size() || !leaf.leaf) return;
+  CatalogueRoot& root = roots_[leaf.root];
+  if (*leaf.leaf >= root.children.size()) return;
+  root.children[*leaf.leaf].state_index = kUnticked;
+  FollowLeaves(root);
+}
+
+void Catalogue::FollowLeaves(CatalogueRoot& root) {
+  bool any = false;
+  for (const CatalogueLeaf& leaf : root.children) any = any || leaf.state_index == kTicked;
+  root.state_index = any ? kTicked : kUnticked;
 }
 
 void Catalogue::StoreRootExpansion(bool save, std::array<bool, kRootSlots>& slots) {

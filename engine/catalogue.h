@@ -26,6 +26,9 @@ struct CatalogueLeaf {
   std::string text;
   int image_index = 0;   // no meaning beyond identity
   int state_index = -1;  // design value; 1 or 2 once settings are loaded
+  // Asked as a Yes/No question before the leaf is ticked; empty for none (a community
+  // definition's warning).
+  std::string warning;
 };
 
 struct CatalogueRoot {
@@ -62,6 +65,13 @@ class Catalogue {
   void FillApplications(const std::vector<std::string>& section_names,
                         const std::vector<std::string>& display_names);
 
+  // Adds the leaf `text` to the category `category` (matched without regard to letter
+  // case), after the leaves it has, or to a new category after every other. Returns the
+  // leaf's item key; nullopt when the category already has a leaf of that text (letter
+  // case aside), which keeps its place, or when the category is the custom list's.
+  std::optional<std::string> AddLeaf(std::string_view category, std::string_view text,
+                                     std::string warning = {});
+
   // One depth-first walk over `start`, its following siblings and all their descendants
   // (a node, then its children, then its next sibling). Collect appends the key of every
   // ticked node of level 1 or deeper to `collected`; TickByKey ticks the node whose key
@@ -78,6 +88,9 @@ class Catalogue {
 
   // Every node to `state`.
   void SetAll(int state);
+
+  // Unticks the leaf, and its root too when no other leaf of it stays ticked.
+  void Untick(NodeRef leaf);
 
   // The tree's mouse-down rule. Returns true when the click asks to open the custom
   // lists editor (a click on the label of "<New List>").
@@ -97,6 +110,9 @@ class Catalogue {
   [[nodiscard]] int StateOf(NodeRef node) const;
 
  private:
+  // A root shows ticked while any of its leaves is.
+  static void FollowLeaves(CatalogueRoot& root);
+
   std::vector<CatalogueRoot> roots_;
 };
 

@@ -226,13 +226,20 @@ bool Executor::RunRequire(const Require& require) {
 Tally Executor::CleanReached(Reached& target, const CleanFolder& action) {
   // A pass by mask that does not go below the folder takes only files of the folder itself,
   // unless the mask takes every name: it empties the folder as surely as a sweep does.
-  const bool sweeps = action.masks.empty() || action.depth == Depth::Recursive ||
-                      std::any_of(action.masks.begin(), action.masks.end(), [](const Mask& mask) {
-                        return !mask.any_case && NameMask(mask.text).TakesEveryName();
-                      });
+  const bool sweeps =
+      action.masks.empty() || action.depth == Depth::Recursive ||
+      std::any_of(action.masks.begin(), action.masks.end(), [](const Mask& mask) {
+        if (!mask.patterns.empty())
+          return std::any_of(mask.patterns.begin(), mask.patterns.end(), [](std::string_view p) {
+            return p.find_first_not_of("*?.") == std::string_view::npos;
+          });
+        return !mask.any_case && NameMask(mask.text).TakesEveryName();
+      });
   const FolderReach reach = sweeps ? FolderReach::Tree : FolderReach::Files;
   Tally tally;
-  if (!MayClean(run_, target.shown, target.folder, action.origin, reach)) {
+  if (action.origin == FolderOrigin::Program && !guarded_) guarded_ = LookUpGuardedFolders(run_);
+  if (!MayClean(run_, target.shown, target.folder, action.origin, reach,
+                guarded_ ? &*guarded_ : nullptr)) {
     tally.Leave({target.shown, LeftReason::Refused});
     return tally;
   }
@@ -307,7 +314,7 @@ Tally Executor::Run(const Action& action) {
             if (step.origin == FolderOrigin::User &&
                 !ConfirmTopLevelKey(step.root, step.path, false))
               return Tally{0, 0, {{key_name(step.root, step.path), LeftReason::Refused}}};
-            return RemoveKey(run_, step.root, step.path);
+            return RemoveKeyKeeping(run_, step.root, step.path, step.keep);
           },
           [&](const DeleteValue& step) {
             if (step.needs_administrator && !MayChangeValues(step.root))

@@ -21,6 +21,7 @@
 #include <string_view>
 
 #include "engine/action.h"
+#include "engine/folder_guard.h"
 #include "engine/run_context.h"
 #include "engine/tally.h"
 
@@ -91,6 +92,8 @@ class Executor {
 
   RunContext& run_;
   std::map<Anchor, Held> anchors_;
+  // What the guard weighs folders against, looked up at the run's first program folder.
+  std::optional<GuardedFolders> guarded_;
   std::int32_t running_ = 0;
   bool remove_target_ = false;
   bool told_not_administrator_ = false;

@@ -18,30 +18,22 @@ constexpr std::string_view kSystemWhy =
 
 // Why a program's folder `named`, which really is `real`, must be left alone; empty when
 // it may be cleaned.
-std::string_view RefusedOnProgramWord(RunContext& run, std::string_view named,
+std::string_view RefusedOnProgramWord(const GuardedFolders& guarded, std::string_view named,
                                       const std::string& real, FolderReach reach) {
   if (IsRootPath(real)) return kGuardedWhy;
-  platform::SystemInfo& system = run.port().system;
-  const platform::FileSystem& files = run.port().files;
-  // The Windows folder is a system folder that items take named files and masks from (its
-  // memory dump, its logs): allowed when it was named as the system names it, never when
-  // a link planted in another folder's place leads there.
-  const std::string windows = system.WindowsFolder();
-  std::vector<std::string> guarded = system.UserDataFolders();
-  guarded.push_back(windows);
-  for (const std::string& path : guarded) {
-    if (path.empty()) continue;
-    // The guarded folder as it really is: Documents may itself be a junction elsewhere.
-    const auto guarded_real = files.FinalPath(path);
-    const std::string_view where = guarded_real.ok() ? guarded_real.value : path;
+  for (const auto& [path, where] : guarded.user) {
     if (!IsSameOrBelow(where, real)) continue;
+    // The Windows folder is a system folder that items take named files and masks from (its
+    // memory dump, its logs): allowed when it was named as the system names it, never when
+    // a link planted in another folder's place leads there.
     const bool system_folder_itself =
-        reach == FolderReach::Files && path == windows &&
+        reach == FolderReach::Files && path == guarded.windows &&
         SameText(WithoutTrailingSeparators(named), WithoutTrailingSeparators(path)) &&
         SameText(where, real);
     if (!system_folder_itself) return kGuardedWhy;
   }
-  if (IsAmongSystemFolders(run, named, real, reach == FolderReach::Tree)) return kSystemWhy;
+  if (IsAmongSystemFolders(guarded.system, named, real, reach == FolderReach::Tree))
+    return kSystemWhy;
   return {};
 }
 
@@ -59,10 +51,29 @@ std::unique_ptr<platform::FolderHandle> HoldFolder(RunContext& run, std::string_
   return std::move(held.value);
 }
 
+GuardedFolders LookUpGuardedFolders(RunContext& run) {
+  platform::SystemInfo& system = run.port().system;
+  const platform::FileSystem& files = run.port().files;
+  GuardedFolders guarded;
+  guarded.windows = system.WindowsFolder();
+  std::vector<std::string> user = system.UserDataFolders();
+  user.push_back(guarded.windows);
+  for (std::string& path : user) {
+    if (path.empty()) continue;
+    // The guarded folder as it really is: Documents may itself be a junction elsewhere.
+    const auto real = files.FinalPath(path);
+    std::string where = real.ok() ? real.value : path;
+    guarded.user.emplace_back(std::move(path), std::move(where));
+  }
+  guarded.system = ResolveSystemFolders(run);
+  return guarded;
+}
+
 bool MayClean(RunContext& run, std::string_view shown, const platform::FolderHandle& folder,
-              FolderOrigin origin, FolderReach reach) {
+              FolderOrigin origin, FolderReach reach, const GuardedFolders* guarded) {
   if (origin != FolderOrigin::Program) return true;
-  const std::string_view why = RefusedOnProgramWord(run, shown, folder.Path(), reach);
+  const std::string_view why = RefusedOnProgramWord(guarded ? *guarded : LookUpGuardedFolders(run),
+                                                    shown, folder.Path(), reach);
   if (why.empty()) return true;
   LogSkipped(run, shown, why);
   return false;
@@ -76,7 +87,7 @@ std::string_view WhyGuarded(RunContext& run, std::string_view folder) {
   const auto real = run.port().files.FinalPath(folder);
   if (!real.ok())
     return real.status.kind == platform::ErrorKind::NotFound ? std::string_view{} : kGuardedWhy;
-  return RefusedOnProgramWord(run, folder, real.value, FolderReach::Tree);
+  return RefusedOnProgramWord(LookUpGuardedFolders(run), folder, real.value, FolderReach::Tree);
 }
 
 }  // namespace

@@ -17,10 +17,14 @@
 // root, the profile, Documents or Pictures.
 
 #include <memory>
+#include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "engine/action.h"
 #include "engine/run_context.h"
+#include "engine/system_folders.h"
 
 namespace morvel {
 
@@ -36,10 +40,21 @@ enum class FolderReach {
 // when it turns out to be a link as it is opened, planted since it was resolved (a line).
 std::unique_ptr<platform::FolderHandle> HoldFolder(RunContext& run, std::string_view folder);
 
+// What the guard weighs a program's folder against, each folder where it really is: the
+// user's own folders and the Windows folder, and the system folders (system_folders.h). An
+// executor looks them up once for its run, as it decides on its anchors once; a decision
+// without them looks them up afresh.
+struct GuardedFolders {
+  std::string windows;                                    // as the system names it
+  std::vector<std::pair<std::string, std::string>> user;  // as named, and where really
+  std::vector<ResolvedSystemFolder> system;
+};
+GuardedFolders LookUpGuardedFolders(RunContext& run);
+
 // Whether a held folder, shown in the log as `shown`, may be cleaned as far as `reach` on
 // `origin`'s word. When the guard refuses it, writes the guard's line and says no.
 bool MayClean(RunContext& run, std::string_view shown, const platform::FolderHandle& folder,
-              FolderOrigin origin, FolderReach reach);
+              FolderOrigin origin, FolderReach reach, const GuardedFolders* guarded = nullptr);
 
 // Whether `folder` must not be emptied on a program's word (FolderReach::Tree). A folder
 // whose real place cannot be told (a link leading out of reach) is refused too; one that

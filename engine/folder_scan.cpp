@@ -33,6 +33,34 @@ using platform::FolderHandle;
 
 constexpr std::string_view kTooDeep = "folders nested this deep are left alone";
 
+// Whether `name` matches one of `patterns` as Windows matches a file mask: MatchesPattern,
+// and a mask ending in ".*" takes names without an extension too ("cache*.*", "cache").
+bool MatchesAny(std::string_view name, const std::vector<std::string>& patterns) {
+  return std::any_of(patterns.begin(), patterns.end(), [name](std::string_view pattern) {
+    return MatchesPattern(name, pattern) ||
+           (pattern.ends_with(".*") && MatchesPattern(name, pattern.substr(0, pattern.size() - 2)));
+  });
+}
+
+// Whether the folder the log writes as `shown` is the kept folder `keep.folder` or, when
+// it keeps what lies below it, lies below it: compared name by name, each name of the kept
+// folder a pattern.
+bool KeepsIn(const KeepPath& keep, std::string_view shown) {
+  const auto next = [](std::string_view& path) {
+    while (path.starts_with('\\')) path.remove_prefix(1);
+    const std::size_t cut = path.find('\\');
+    const std::string_view name = path.substr(0, cut);
+    path.remove_prefix(cut == std::string_view::npos ? path.size() : cut);
+    while (path.starts_with('\\')) path.remove_prefix(1);
+    return name;
+  };
+  std::string_view kept = keep.folder;
+  while (!kept.empty()) {
+    if (shown.empty() || !MatchesPattern(next(shown), next(kept))) return false;
+  }
+  return shown.empty() || keep.below;
+}
+
 class FolderPass {
  public:
   FolderPass(Executor& executor, const CleanFolder& action, const Mask* mask)
@@ -58,7 +86,7 @@ class FolderPass {
           if (EntersSubFolders() && !IsKeptFolder(entry.name))
             Enter(*frame.folder, frame.shown + entry.name + '\\', entry.name, stack);
           // `frame` may dangle now
-        } else if (!IsKeptAtTop(stack.size(), entry.name)) {
+        } else if (!IsKeptAtTop(stack.size(), entry.name) && !IsKeptPath(frame, entry.name)) {
           VisitFile(*frame.folder, frame.shown, entry);
         }
         continue;
@@ -77,6 +105,7 @@ class FolderPass {
     std::vector<FileEntry> entries;
     std::size_t next = 0;
     bool remove = false;
+    std::vector<const KeepPath*> kept;  // the kept paths that hold this folder's files
   };
 
   [[nodiscard]] bool EntersSubFolders() const { return action_.depth == Depth::Recursive; }
@@ -96,6 +125,12 @@ class FolderPass {
     return keep.top_files ||
            std::any_of(keep.top_names.begin(), keep.top_names.end(),
                        [name](const std::string& kept) { return SameText(kept, name); });
+  }
+
+  static bool IsKeptPath(const Frame& frame, std::string_view name) {
+    return std::any_of(frame.kept.begin(), frame.kept.end(), [name](const KeepPath* keep) {
+      return keep->masks.empty() || MatchesAny(name, keep->masks);
+    });
   }
 
   bool IsKeptFolder(std::string_view name) const {
@@ -128,13 +163,15 @@ class FolderPass {
       return;
     }
     FolderHandle* folder = sub.value.get();
-    const bool remove = action_.remove_emptied && mask_ == nullptr;
+    const bool remove = action_.remove_emptied && (mask_ == nullptr || !mask_->patterns.empty());
     Push(std::move(shown), folder, std::move(sub.value), std::string(name), remove, stack);
   }
 
-  static void Push(std::string shown, FolderHandle* folder, std::unique_ptr<FolderHandle> owned,
-                   std::string name, bool remove, std::vector<Frame>& stack) {
-    Frame frame{std::move(shown), folder, std::move(owned), std::move(name), {}, 0, remove};
+  void Push(std::string shown, FolderHandle* folder, std::unique_ptr<FolderHandle> owned,
+            std::string name, bool remove, std::vector<Frame>& stack) const {
+    Frame frame{std::move(shown), folder, std::move(owned), std::move(name), {}, 0, remove, {}};
+    for (const KeepPath& keep : action_.keep.paths)
+      if (KeepsIn(keep, frame.shown)) frame.kept.push_back(&keep);
     // A listing that cannot be made leaves the folder empty-handed; it may still be removed.
     (void)folder->Enumerate([&frame](const FileEntry& entry) {
       frame.entries.push_back(entry);
@@ -145,8 +182,9 @@ class FolderPass {
 
   void VisitFile(FolderHandle& folder, const std::string& shown_folder, const FileEntry& entry) {
     if (mask_ != nullptr) {
-      const bool matches =
-          mask_->any_case ? SameText(entry.name, mask_->text) : name_mask_.Matches(entry.name);
+      const bool matches = !mask_->patterns.empty() ? MatchesAny(entry.name, mask_->patterns)
+                           : mask_->any_case        ? SameText(entry.name, mask_->text)
+                                                    : name_mask_.Matches(entry.name);
       if (!matches) return;
     } else if (IsKeptName(entry.name)) {
       return;

@@ -34,8 +34,9 @@ class NameMask {
 };
 
 // Whether `name` matches `pattern` as Windows matches wildcards in a name: "*" any run of
-// characters, "?" any one, the rest compared without regard to letter case. Used for the
-// folders an action walks into or leaves alone, not for the files a mask takes.
+// characters, "?" any one (of a UTF-8 name, a character rather than a byte), the rest
+// compared without regard to letter case. Used for the folders an action walks into or
+// leaves alone and for a community definition's masks, not for NameMask's masks.
 bool MatchesPattern(std::string_view name, std::string_view pattern);
 
 }  // namespace morvel

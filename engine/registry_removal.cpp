@@ -77,6 +77,47 @@ Tally RemoveOneValue(RunContext& run, RootKey root, std::string_view key_path,
   return tally;
 }
 
+// Every value and sub-key of the key but what `keep` names (below the key, kept.key relative
+// to it), the key itself staying. Never a root's.
+Tally EmptyKeyKeeping(RunContext& run, RootKey root, std::string_view key_path,
+                      const std::vector<KeptKey>& keep) {
+  const std::string_view path = PortPath(key_path);
+  // Emptying a root would take every value and key of the hive with it.
+  if (NamesHive(root, path)) return {};
+  const Registry& registry = run.port().registry;
+  // Both lists are taken before anything is deleted, so removing never disturbs the walk.
+  const auto values = registry.Values(root, path);
+  if (!values) return {};
+  const auto sub_keys = registry.SubKeyNames(root, path);
+
+  Tally tally;
+  for (const platform::RegistryValue& value : values.value) {
+    if (run.Terminated()) return tally;
+    const bool kept = std::any_of(keep.begin(), keep.end(), [&value](const KeptKey& k) {
+      return k.key.empty() && k.value && SameText(*k.value, value.name);
+    });
+    if (!kept) tally.Add(RemoveOneValue(run, root, key_path, value.name));
+  }
+  if (!sub_keys) return tally;
+  for (const std::string& name : sub_keys.value) {
+    if (run.Terminated()) break;
+    // What is kept inside this sub-key, relative to it.
+    std::vector<KeptKey> inside;
+    for (const KeptKey& kept : keep) {
+      const std::string_view key = kept.key;
+      const std::size_t cut = key.find('\\');
+      if (!key.empty() && SameText(key.substr(0, cut), name))
+        inside.push_back(
+            {cut == std::string_view::npos ? std::string() : std::string(key.substr(cut + 1)),
+             kept.value});
+    }
+    const std::string child = std::string(key_path) + "\\" + name;
+    tally.Add(inside.empty() ? RemoveKey(run, root, child)
+                             : RemoveKeyKeeping(run, root, child, inside));
+  }
+  return tally;
+}
+
 }  // namespace
 
 std::optional<RootKey> RootKeyFromName(std::string_view name) {
@@ -143,6 +184,18 @@ Tally RemoveKey(RunContext& run, RootKey root, std::string_view key_path) {
   return tally;
 }
 
+Tally RemoveKeyKeeping(RunContext& run, RootKey root, std::string_view key_path,
+                       const std::vector<KeptKey>& keep) {
+  if (keep.empty()) return RemoveKey(run, root, key_path);
+  for (const KeptKey& kept : keep)
+    if (kept.key.empty() && !kept.value) return {};  // the key itself is kept whole
+  // Never deeper than Windows nests keys, however the kept names are spelled.
+  const std::string_view path = PortPath(key_path);
+  if (static_cast<std::size_t>(std::count(path.begin(), path.end(), '\\')) >= kMaxKeyDepth)
+    return {};
+  return EmptyKeyKeeping(run, root, key_path, keep);
+}
+
 Tally RemoveValue(RunContext& run, RootKey root, std::string_view key_path,
                   std::string_view value_name) {
   if (value_name.empty()) return RemoveKeyContents(run, root, key_path);
@@ -151,27 +204,7 @@ Tally RemoveValue(RunContext& run, RootKey root, std::string_view key_path,
 }
 
 Tally RemoveKeyContents(RunContext& run, RootKey root, std::string_view key_path) {
-  const std::string_view path = PortPath(key_path);
-  // Emptying a root would take every value and key of the hive with it.
-  if (NamesHive(root, path)) return {};
-  const Registry& registry = run.port().registry;
-  // Both lists are taken before anything is deleted, so removing never disturbs the walk.
-  const auto values = registry.Values(root, path);
-  if (!values) return {};
-  const auto sub_keys = registry.SubKeyNames(root, path);
-
-  Tally tally;
-  for (const platform::RegistryValue& value : values.value) {
-    if (run.Terminated()) return tally;
-    tally.Add(RemoveOneValue(run, root, key_path, value.name));
-  }
-  if (sub_keys) {
-    for (const std::string& name : sub_keys.value) {
-      if (run.Terminated()) break;
-      tally.Add(RemoveKey(run, root, std::string(key_path) + "\\" + name));
-    }
-  }
-  return tally;
+  return EmptyKeyKeeping(run, root, key_path, {});
 }
 
 }  // namespace morvel

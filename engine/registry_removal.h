@@ -14,7 +14,9 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "engine/action.h"
 #include "engine/run_context.h"
 #include "engine/tally.h"
 #include "platform/registry.h"
@@ -35,6 +37,12 @@ std::int32_t CountKeyValues(const platform::Registry& registry, platform::RootKe
 // Removes the key with its whole sub-tree. Counts its values at any depth, at least 1 for
 // an existing key; 0 when the key is missing or the path names the root itself.
 Tally RemoveKey(RunContext& run, platform::RootKey root, std::string_view key_path);
+
+// RemoveKey, but what `keep` names stays: the kept keys with everything under them, the
+// kept values, and the keys on the way to them; every other value and sub-key goes and is
+// counted as RemoveKey and RemoveValue count.
+Tally RemoveKeyKeeping(RunContext& run, platform::RootKey root, std::string_view key_path,
+                       const std::vector<KeptKey>& keep);
 
 // Removes one value (1 when it exists, else 0); an empty name is RemoveKeyContents.
 Tally RemoveValue(RunContext& run, platform::RootKey root, std::string_view key_path,

@@ -41,6 +41,15 @@ std::vector<SystemFolder> SystemFolders(RunContext& run) {
     if (const auto path = platform::ReadText(run.port().registry, platform::RootKey::LocalMachine,
                                              "Software\\Microsoft\\Windows\\CurrentVersion", value))
       Add(folders, *path, false);
+  // The folders every program keeps shared files and data in, themselves: Common Files, the
+  // machine's application data, the public profile, the low-integrity application data.
+  for (const std::string_view value : {"CommonFilesDir", "CommonFilesDir (x86)"})
+    if (const auto path = platform::ReadText(run.port().registry, platform::RootKey::LocalMachine,
+                                             "Software\\Microsoft\\Windows\\CurrentVersion", value))
+      Add(folders, *path, false);
+  for (const auto shared : {platform::SpecialFolder::CommonAppData, platform::SpecialFolder::Public,
+                            platform::SpecialFolder::LocalLowAppData})
+    Add(folders, system.SpecialFolderPath(shared), false);
   // Where the registry does not say, the places Windows puts them on its own drive.
   if (windows.size() >= 2 && windows[1] == ':') {
     Add(folders, windows.substr(0, 2) + "\\Program Files", false);
@@ -49,17 +58,24 @@ std::vector<SystemFolder> SystemFolders(RunContext& run) {
   return folders;
 }
 
-bool IsAmongSystemFolders(RunContext& run, std::string_view named, std::string_view real,
-                          bool sweeps) {
+std::vector<ResolvedSystemFolder> ResolveSystemFolders(RunContext& run) {
+  const platform::FileSystem& files = run.port().files;
+  std::vector<ResolvedSystemFolder> resolved;
+  for (SystemFolder& folder : SystemFolders(run)) {
+    const auto real = files.FinalPath(folder.path);
+    std::string where = real.ok() ? real.value : folder.path;
+    resolved.push_back({std::move(folder), std::move(where)});
+  }
+  return resolved;
+}
+
+bool IsAmongSystemFolders(const std::vector<ResolvedSystemFolder>& folders, std::string_view named,
+                          std::string_view real, bool sweeps) {
   if (!sweeps && SameText(WithoutTrailingSeparators(named), WithoutTrailingSeparators(real)))
     return false;
-  const platform::FileSystem& files = run.port().files;
-  for (const SystemFolder& folder : SystemFolders(run)) {
-    // The folder as it really is: it may itself be a junction elsewhere.
-    const auto folder_real = files.FinalPath(folder.path);
-    const std::string_view where = folder_real.ok() ? folder_real.value : folder.path;
-    if (IsSameOrBelow(where, real)) return true;
-    if (folder.with_inside && IsSameOrBelow(real, where)) return true;
+  for (const ResolvedSystemFolder& folder : folders) {
+    if (IsSameOrBelow(folder.real, real)) return true;
+    if (folder.folder.with_inside && IsSameOrBelow(real, folder.real)) return true;
   }
   return false;
 }

@@ -23,14 +23,23 @@ struct SystemFolder {
 };
 
 // Windows' system folders and Morvel's folder (with what lies inside them), and the Program
-// Files folders (themselves): from the registry, and the usual places on the Windows drive.
+// Files folders, Common Files, the machine's application data, the public profile and the
+// low-integrity application data (themselves): from the registry and the shell, and the
+// usual places on the Windows drive.
 std::vector<SystemFolder> SystemFolders(RunContext& run);
 
+// A system folder with where it really is (it may itself be a junction elsewhere).
+struct ResolvedSystemFolder {
+  SystemFolder folder;
+  std::string real;
+};
+std::vector<ResolvedSystemFolder> ResolveSystemFolders(RunContext& run);
+
 // Whether a program's folder `named`, which really is `real`, is refused for lying among
-// the system folders. `sweeps`: the item would empty it or go below it; otherwise it takes
-// named files or masks of the folder alone, which is allowed where the folder was named as
-// it really is (no link led there).
-bool IsAmongSystemFolders(RunContext& run, std::string_view named, std::string_view real,
-                          bool sweeps);
+// the system folders `folders`. `sweeps`: the item would empty it or go below it; otherwise
+// it takes named files or masks of the folder alone, which is allowed where the folder was
+// named as it really is (no link led there).
+bool IsAmongSystemFolders(const std::vector<ResolvedSystemFolder>& folders, std::string_view named,
+                          std::string_view real, bool sweeps);
 
 }  // namespace morvel

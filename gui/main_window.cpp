@@ -4,6 +4,7 @@
 #include <windowsx.h>
 
 #include "common/text.h"
+#include "engine/community/community_cleaner.h"
 #include "gui/about_dialog.h"
 #include "gui/base/barrier.h"
 #include "gui/base/dialog.h"
@@ -39,7 +40,9 @@ MainWindow::MainWindow(app::ProgramState& state, platform::Port& port, WindowQue
       port_(port),
       questions_(questions),
       first_argument_(std::move(first_argument)),
-      keeper_(port, state.options, [this](std::uint32_t serial) { return MakeHost(serial); }),
+      keeper_(
+          port, state.options, [this](std::uint32_t serial) { return MakeHost(serial); },
+          community::ResolverWith(state.community)),
       boss_key_(*this),
       controller_(state, port, *this, boss_key_, keeper_.Launcher()) {}
 

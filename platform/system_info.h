@@ -26,7 +26,12 @@ struct CalendarTime {
 };
 
 // CSIDL_PERSONAL, CSIDL_APPDATA, CSIDL_INTERNET_CACHE, CSIDL_RECENT, CSIDL_COOKIES,
-// CSIDL_HISTORY, CSIDL_PROFILE, CSIDL_MYPICTURES.
+// CSIDL_HISTORY; then the folders programs of today keep their data in, as the shell's
+// known folders name them: the profile (CSIDL_PROFILE), local application data
+// (CSIDL_LOCAL_APPDATA), its low-integrity twin (FOLDERID_LocalAppDataLow, Vista and later),
+// the machine's application data (CSIDL_COMMON_APPDATA, "C:\ProgramData"), the public
+// profile (FOLDERID_Public, Vista and later), music, pictures and videos (CSIDL_MYMUSIC,
+// CSIDL_MYPICTURES, CSIDL_MYVIDEO).
 enum class SpecialFolder {
   Personal,
   AppData,
@@ -35,7 +40,13 @@ enum class SpecialFolder {
   Cookies,
   History,
   Profile,
-  Pictures
+  LocalAppData,
+  LocalLowAppData,
+  CommonAppData,
+  Public,
+  Music,
+  Pictures,
+  Videos,
 };
 
 // What GetDriveType reports for a drive's root.
@@ -106,6 +117,9 @@ class SystemInfo {
 
   // Whether the process belongs to the built-in Administrators group.
   [[nodiscard]] virtual bool IsAdministrator() const = 0;
+
+  // The name the user logged on with (GetUserName); empty text when it cannot be told.
+  [[nodiscard]] virtual std::string UserName() const { return {}; }
 };
 
 class WindowSystem {

@@ -10,7 +10,7 @@ set -euo pipefail
 repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$repo"
 
-targets=(ini_fuzz reg_fuzz machine_ini_fuzz index_dat_fuzz)
+targets=(ini_fuzz reg_fuzz machine_ini_fuzz index_dat_fuzz community_fuzz)
 which=${1:-all}
 seconds=${2:-60}
 if [ "$which" != all ]; then

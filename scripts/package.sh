@@ -4,9 +4,9 @@
 # portable morvel-VERSION-x86-portable.zip and morvel-VERSION-x64-portable.zip, the Group
 # Policy templates morvel-VERSION-policies.zip (PolicyDefinitions/Morvel.admx and
 # en-US/Morvel.adml, installed nowhere), and SHA256SUMS. Each installer and zip holds that
-# width's morvel.exe and morvel-cli.exe, Morvel.dat, the help file Morvel.chm (made from
-# the item table by morvel-shipdata and compiled by chmcmd), License.txt and the
-# first-start settings.ini.
+# width's morvel.exe and morvel-cli.exe, Morvel.dat, the community's Winapp2.ini, the help
+# file Morvel.chm (made from the item table by morvel-shipdata and compiled by chmcmd),
+# License.txt and the first-start settings.ini.
 # MORVEL_VERSION overrides the version (major.minor.build; default: the project's, ".0"
 # added), MORVEL_DIST_DIR the output folder, MORVEL_WIN32_BUILD_DIR and
 # MORVEL_WIN64_BUILD_DIR the Windows builds (default build/win32 and build/win64),
@@ -67,7 +67,8 @@ for arch in "${arches[@]}"; do
   for exe in morvel.exe morvel-cli.exe; do
     "${host[$arch]}-strip" -o "$stage/$exe" "${build[$arch]}/$exe"
   done
-  cp data/Morvel.dat packaging/License.txt "$work/help/Morvel.chm" "$work/settings.ini" "$stage/"
+  cp data/Morvel.dat data/winapp2/Winapp2.ini packaging/License.txt "$work/help/Morvel.chm" \
+    "$work/settings.ini" "$stage/"
 
   msi=morvel-$version-$arch.msi
   zip=morvel-$version-$arch-portable.zip

@@ -25,6 +25,40 @@ std::string WithoutTrailingSeparator(std::string folder) {
   return folder;
 }
 
+MachineFolder MachineFolderOf(SpecialFolder folder) {
+  switch (folder) {
+    case SpecialFolder::Personal:
+      return MachineFolder::Personal;
+    case SpecialFolder::AppData:
+      return MachineFolder::AppData;
+    case SpecialFolder::InternetCache:
+      return MachineFolder::InternetCache;
+    case SpecialFolder::Recent:
+      return MachineFolder::Recent;
+    case SpecialFolder::Cookies:
+      return MachineFolder::Cookies;
+    case SpecialFolder::History:
+      return MachineFolder::History;
+    case SpecialFolder::Profile:
+      return MachineFolder::Profile;
+    case SpecialFolder::LocalAppData:
+      return MachineFolder::LocalAppData;
+    case SpecialFolder::LocalLowAppData:
+      return MachineFolder::LocalLowAppData;
+    case SpecialFolder::CommonAppData:
+      return MachineFolder::ProgramData;
+    case SpecialFolder::Public:
+      return MachineFolder::Public;
+    case SpecialFolder::Music:
+      return MachineFolder::Music;
+    case SpecialFolder::Pictures:
+      return MachineFolder::Pictures;
+    case SpecialFolder::Videos:
+      return MachineFolder::Videos;
+  }
+  return MachineFolder::Personal;
+}
+
 class EmulatedSystemInfo : public SystemInfo {
  public:
   explicit EmulatedSystemInfo(const MachineFacts& facts) : facts_(facts) {}
@@ -58,25 +92,7 @@ class EmulatedSystemInfo : public SystemInfo {
   }
 
   [[nodiscard]] std::string SpecialFolderPath(SpecialFolder folder) const override {
-    switch (folder) {
-      case SpecialFolder::Personal:
-        return WithoutTrailingSeparator(facts_.Folder(MachineFolder::Personal));
-      case SpecialFolder::AppData:
-        return WithoutTrailingSeparator(facts_.Folder(MachineFolder::AppData));
-      case SpecialFolder::InternetCache:
-        return WithoutTrailingSeparator(facts_.Folder(MachineFolder::InternetCache));
-      case SpecialFolder::Recent:
-        return WithoutTrailingSeparator(facts_.Folder(MachineFolder::Recent));
-      case SpecialFolder::Cookies:
-        return WithoutTrailingSeparator(facts_.Folder(MachineFolder::Cookies));
-      case SpecialFolder::History:
-        return WithoutTrailingSeparator(facts_.Folder(MachineFolder::History));
-      case SpecialFolder::Profile:
-        return WithoutTrailingSeparator(facts_.Folder(MachineFolder::Profile));
-      case SpecialFolder::Pictures:
-        return WithoutTrailingSeparator(facts_.Folder(MachineFolder::Pictures));
-    }
-    return {};
+    return WithoutTrailingSeparator(facts_.Folder(MachineFolderOf(folder)));
   }
 
   [[nodiscard]] std::vector<std::string> UserDataFolders() const override {
@@ -124,6 +140,8 @@ class EmulatedSystemInfo : public SystemInfo {
   void EndBrowserSession() override {}
 
   [[nodiscard]] bool IsAdministrator() const override { return facts_.administrator; }
+
+  [[nodiscard]] std::string UserName() const override { return facts_.user_name; }
 
  private:
   const MachineFacts& facts_;

@@ -28,6 +28,9 @@ constexpr std::array<std::string_view, kMachineFolderCount> kDefaultFolders = {
     R"(C:\Users\User\Videos)",
     R"(C:\Users\User\Downloads)",
     R"(C:\Users\User\AppData\Local)",
+    R"(C:\ProgramData)",
+    R"(C:\Users\Public)",
+    R"(C:\Users\User\AppData\LocalLow)",
 };
 
 struct DriveTypeName {
@@ -116,7 +119,12 @@ class FactsReader {
       facts.administrator = value != 0;
     }
     facts.computer_name = doc_.ReadString("System", "ComputerName", facts.computer_name);
-    facts.user_name = doc_.ReadString("System", "UserName", facts.user_name);
+    if (auto user = doc_.Read("System", "UserName"); user && !user->empty()) {
+      // A user name is one name of a path: Windows allows none of these in it.
+      if (user->find_first_of("\\/:*?\"<>|") != std::string::npos)
+        Fail("System", "UserName", "UserName '" + *user + "' is not a user name");
+      facts.user_name = *user;
+    }
   }
 
   static bool ParseNumber(std::string_view text, unsigned& out) {

@@ -34,20 +34,23 @@ enum class MachineFolder {
   Videos,
   Downloads,
   LocalAppData,
+  ProgramData,
+  Public,
+  LocalLowAppData,
 };
-inline constexpr std::size_t kMachineFolderCount = 17;
+inline constexpr std::size_t kMachineFolderCount = 20;
 inline constexpr std::array<std::string_view, kMachineFolderCount> kMachineFolderKeys = {
-    "Windows",       "System",  "Temp",    "Personal",   "AppData",     "Recent",
-    "InternetCache", "Cookies", "History", "Executable", "Profile",     "Desktop",
-    "Pictures",      "Music",   "Videos",  "Downloads",  "LocalAppData"};
+    "Windows", "System",    "Temp",         "Personal",    "AppData", "Recent",   "InternetCache",
+    "Cookies", "History",   "Executable",   "Profile",     "Desktop", "Pictures", "Music",
+    "Videos",  "Downloads", "LocalAppData", "ProgramData", "Public",  "LocalLow"};
 
 enum class DriveType { None, Fixed, Removable, CdRom, Remote, RamDisk };
 
 struct MachineFacts {
   WindowsVersion version;  // NT 6.1
   bool administrator = true;
-  std::string computer_name = "MORVEL-PC";
-  std::string user_name = "User";
+  std::string computer_name = "MORVEL-PC";  // [System] ComputerName
+  std::string user_name = "User";           // [System] UserName
   // Absolute Windows paths without a trailing "\" (except a drive root "C:\").
   std::array<std::string, kMachineFolderCount> folders;
   std::array<DriveType, 26> drives{};       // by letter, A first; only C is Fixed by default

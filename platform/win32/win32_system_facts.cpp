@@ -76,6 +76,29 @@ bool ItemListPath(int csidl, wchar_t* path) {
   return SHGetPathFromIDListW(list.get(), path);
 }
 
+constexpr GUID kDownloads = {
+    0x374de290, 0x123f, 0x4565, {0x91, 0x64, 0x39, 0xc4, 0x92, 0x5e, 0x46, 0x7b}};
+constexpr GUID kLocalAppDataLow = {
+    0xa520a1a4, 0x1780, 0x4ff6, {0xbd, 0x18, 0x16, 0x73, 0x43, 0xc5, 0xaf, 0x16}};
+constexpr GUID kPublic = {
+    0xdfdf76a2, 0xc82a, 0x4d63, {0x90, 0x6a, 0x56, 0x44, 0xac, 0x45, 0x73, 0x85}};
+
+// A known folder of Vista and later, without a trailing "\"; empty text where Windows has
+// none. The shell's lookup is loaded for the call rather than imported, so the program
+// still starts on Windows XP.
+std::string KnownFolderPath(const GUID& id) {
+  using GetKnownFolderPath = HRESULT(WINAPI*)(const GUID&, DWORD, HANDLE, PWSTR*);
+  const auto lookup =
+      Library::Loaded(L"shell32.dll").Find<GetKnownFolderPath>("SHGetKnownFolderPath");
+  if (lookup == nullptr) return {};
+  PWSTR path = nullptr;
+  std::string folder;
+  if (SUCCEEDED(lookup(id, 0, nullptr, &path)) && path != nullptr)
+    folder = WithoutTrailingSeparator(path);
+  CoTaskMemFree(path);
+  return folder;
+}
+
 }  // namespace
 
 std::string WindowsFolderPath() { return FolderFrom(GetWindowsDirectoryW); }
@@ -116,6 +139,10 @@ DriveType DriveTypeOfRoot(char letter) {
 
 std::string SpecialFolderLookup(SpecialFolder folder) {
   wchar_t path[MAX_PATH + 1] = {};
+  // The folders of programs of today, as the shell tells every program.
+  const auto folder_path = [&path](int csidl) {
+    return SUCCEEDED(SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path));
+  };
   switch (folder) {
     case SpecialFolder::Personal:
       if (!SHGetSpecialFolderPathW(nullptr, path, CSIDL_PERSONAL, FALSE)) return {};
@@ -137,11 +164,28 @@ std::string SpecialFolderLookup(SpecialFolder folder) {
       if (!ItemListPath(CSIDL_RECENT, path)) return {};
       break;
     case SpecialFolder::Profile:
-      if (!SHGetSpecialFolderPathW(nullptr, path, CSIDL_PROFILE, FALSE)) return {};
+      if (!folder_path(CSIDL_PROFILE)) return {};
+      break;
+    case SpecialFolder::LocalAppData:
+      if (!folder_path(CSIDL_LOCAL_APPDATA)) return {};
+      break;
+    case SpecialFolder::CommonAppData:
+      if (!folder_path(CSIDL_COMMON_APPDATA)) return {};
+      break;
+    case SpecialFolder::Music:
+      if (!folder_path(CSIDL_MYMUSIC)) return {};
       break;
     case SpecialFolder::Pictures:
-      if (!SHGetSpecialFolderPathW(nullptr, path, CSIDL_MYPICTURES, FALSE)) return {};
+      if (!folder_path(CSIDL_MYPICTURES)) return {};
       break;
+    case SpecialFolder::Videos:
+      if (!folder_path(CSIDL_MYVIDEO)) return {};
+      break;
+    // No CSIDL names these two: Windows before Vista has neither.
+    case SpecialFolder::LocalLowAppData:
+      return KnownFolderPath(kLocalAppDataLow);
+    case SpecialFolder::Public:
+      return KnownFolderPath(kPublic);
   }
   path[MAX_PATH] = L'\0';
   return WithoutTrailingSeparator(path);
@@ -158,22 +202,22 @@ std::vector<std::string> UserDataFolderPaths() {
     wchar_t path[MAX_PATH + 1] = {};
     if (SUCCEEDED(SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path))) add(path);
   }
-  // Downloads has no CSIDL; its known folder exists from Vista on, so the shell's lookup is
-  // loaded for the call rather than imported.
-  using GetKnownFolderPath = HRESULT(WINAPI*)(const GUID&, DWORD, HANDLE, PWSTR*);
-  static constexpr GUID kDownloads = {
-      0x374de290, 0x123f, 0x4565, {0x91, 0x64, 0x39, 0xc4, 0x92, 0x5e, 0x46, 0x7b}};
-  const auto lookup =
-      Library::Loaded(L"shell32.dll").Find<GetKnownFolderPath>("SHGetKnownFolderPath");
-  PWSTR path = nullptr;
-  if (lookup != nullptr && SUCCEEDED(lookup(kDownloads, 0, nullptr, &path)) && path != nullptr)
-    add(path);
-  CoTaskMemFree(path);
+  // Downloads has no CSIDL; its known folder exists from Vista on.
+  std::string downloads = KnownFolderPath(kDownloads);
+  if (!downloads.empty()) folders.push_back(std::move(downloads));
   return folders;
 }
 
 void EndWinInetBrowserSession() {
   InternetSetOptionW(nullptr, INTERNET_OPTION_END_BROWSER_SESSION, nullptr, 0);
+}
+
+std::string LogonUserName() {
+  // UNLEN (256) characters and the terminating zero.
+  wchar_t name[257] = {};
+  DWORD size = 257;
+  if (!GetUserNameW(name, &size) || size == 0) return {};
+  return Narrow(std::wstring_view(name, size - 1));
 }
 
 bool TokenHoldsAdministrators() {

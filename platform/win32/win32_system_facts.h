@@ -23,7 +23,9 @@ DriveType DriveTypeOfRoot(char letter);
 
 // CSIDL_PERSONAL and CSIDL_INTERNET_CACHE through SHGetSpecialFolderPath; CSIDL_APPDATA
 // and CSIDL_RECENT through SHGetSpecialFolderLocation and SHGetPathFromIDList, after ending
-// WinINet's browser session. Without a trailing "\"; empty text when the lookup fails.
+// WinINet's browser session; the profile, local and common application data, music,
+// pictures and videos through SHGetFolderPath; LocalLow and Public through
+// SHGetKnownFolderPath. Without a trailing "\"; empty text when the lookup fails.
 std::string SpecialFolderLookup(SpecialFolder folder);
 
 // The profile, Desktop, Documents, Pictures, Music, Videos, Downloads and application-data
@@ -33,6 +35,9 @@ std::vector<std::string> UserDataFolderPaths();
 
 // InternetSetOption(NULL, INTERNET_OPTION_END_BROWSER_SESSION, NULL, 0).
 void EndWinInetBrowserSession();
+
+// GetUserName: the name the user logged on with; empty text when it fails.
+std::string LogonUserName();
 
 // Whether the thread's token (or the process's, when the thread has none) holds the
 // BUILTIN\Administrators group.

@@ -22,6 +22,7 @@
 #include "engine/file_removal.h"
 #include "engine/folder_guard.h"
 #include "platform/emulated/machine.h"
+#include "tests/bench/bench_run.h"
 
 namespace {
 
@@ -29,44 +30,7 @@ namespace fs = std::filesystem;
 using morvel::RunMode;
 using Clock = std::chrono::steady_clock;
 
-class NoQuestions final : public morvel::platform::UserQuestions {
- public:
-  morvel::platform::Answer Ask(const morvel::platform::Question&) override {
-    return morvel::platform::Answer::No;
-  }
-};
-
-// A run that only counts: no log is kept, as with Fast Mode on.
-class BenchRun final : public morvel::RunContext {
- public:
-  BenchRun(morvel::platform::emulated::EmulatedMachine& machine, RunMode mode, bool probe = false)
-      : mode_(mode), probe_(probe), port_{machine.registry(), machine.files(),
-                                          machine.system(),   machine.windows(),
-                                          questions_,         machine.protected_storage(),
-                                          machine.internet(), machine.logon_tasks(),
-                                          machine.events()} {
-    settings_.FastScan = true;
-  }
-  [[nodiscard]] RunMode mode() const override { return mode_; }
-  [[nodiscard]] bool FastLog() const override { return settings_.FastScan; }
-  [[nodiscard]] bool ProbesWhatStays() const override { return probe_; }
-  [[nodiscard]] const std::string& LogPrefix() const override { return text_; }
-  void AppendLog(std::string_view) override { ++lines_; }
-  void ScrollLog(int) override {}
-  void ReportProgress(std::int32_t) override {}
-  [[nodiscard]] bool Terminated() const override { return false; }
-  [[nodiscard]] const morvel::TOptionsSetting& options() const override { return settings_; }
-  morvel::platform::Port& port() override { return port_; }
-
- private:
-  RunMode mode_;
-  bool probe_;
-  NoQuestions questions_;
-  morvel::TOptionsSetting settings_;
-  morvel::platform::Port port_;
-  std::string text_;
-  long lines_ = 0;
-};
+using morvel::bench::BenchRun;
 
 long PeakKb() {
   rusage usage{};

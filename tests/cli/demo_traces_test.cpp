@@ -6,11 +6,13 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <map>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "app/program_state.h"
 #include "cli/commands.h"
 #include "common/text.h"
 #include "demo/image.h"
@@ -177,6 +179,71 @@ TEST_F(DemoTraces, EveryBrowserItemFindsItsTracesAndCleanRemovesThem) {
         app_data / "Roaming" / "Netscape" / "NSB" / "Profiles" / "x1y2z3w4.default" /
             "cookies.txt"})
     EXPECT_TRUE(fs::exists(kept)) << kept;
+}
+
+// The programs of today the demo image holds, through the community's definitions: each
+// item finds its traces, a Clean removes what the Test found, and what the programs keep
+// that is no trace (settings, bookmarks, offline songs, the game library) stays.
+TEST_F(DemoTraces, EveryCommunityItemFindsItsTracesAndCleanRemovesThem) {
+  WriteDemoImage(dir, fs::path(MORVEL_SOURCE_DIR) / "data" / "Morvel.dat",
+                 fs::path(MORVEL_SOURCE_DIR) / "data" / "winapp2" / "Winapp2.ini");
+  const std::vector<std::string> keys = {
+      "Applications - Microsoft Teams",
+      "Applications - Microsoft VS Code",
+      "Applications - Slack",
+      "Internet - Discord",
+      "Internet - Telegram Desktop",
+      "Internet - Zoom",
+      "Multimedia - Spotify",
+      "Multimedia - OBS Studio",
+      "Games - Steam",
+      "Brave Web Browser - Brave Caches",
+      "Microsoft Edge Web Browser - Microsoft Edge Caches",
+      "Vivaldi Web Browser - Vivaldi Caches",
+  };
+  {
+    // What the catalogue reads, detects and offers of the shipped file on the demo image.
+    auto machine = platform::emulated::EmulatedMachine::Open(dir);
+    NoQuestions questions;
+    platform::Port port{machine->registry(), machine->files(),
+                        machine->system(),   machine->windows(),
+                        questions,           machine->protected_storage(),
+                        machine->internet(), machine->logon_tasks()};
+    const app::ProgramState state = app::LoadProgramState(port);
+    std::cout << state.community->definitions().entries.size() << " entries, "
+              << state.community->detected() << " detected, " << state.community->offered()
+              << " offered on the demo image\n";
+    for (const std::string& key : keys) EXPECT_TRUE(state.community->Find(key)) << key;
+  }
+  const auto found = Run(false, keys);
+  for (const std::string& key : keys) {
+    ASSERT_TRUE(found.count(key)) << key;
+    EXPECT_GT(found.at(key), 0) << key;
+  }
+  EXPECT_EQ(Run(true, keys), found);
+  for (const auto& [key, count] : Run(false, keys)) EXPECT_EQ(count, 0) << key;
+
+  const fs::path user = dir / "drives" / "C" / "Users" / "User";
+  const fs::path roaming = user / "AppData" / "Roaming", local = user / "AppData" / "Local";
+  for (const fs::path& kept :
+       {local / "BraveSoftware" / "Brave-Browser" / "User Data" / "Default" / "Bookmarks",
+        local / "Microsoft" / "Edge" / "User Data" / "Default" / "Preferences",
+        roaming / "discord" / "settings.json", roaming / "Code" / "User" / "settings.json",
+        local / "Spotify" / "Storage" / "4f" / "offline-song.file", roaming / "Spotify" / "prefs",
+        dir / "drives" / "C" / "Program Files" / "Steam" / "steamapps" / "common" / "Portal" /
+            "portal.exe",
+        roaming / "Zoom" / "data" / "Zoom.us.ini",
+        roaming / "Telegram Desktop" / "tdata" / "key_datas",
+        roaming / "obs-studio" / "plugin_config" / "obs-browser" / "LocalPrefs.json",
+        roaming / "obs-studio" / "basic" / "scenes" / "Untitled.json",
+        roaming / "Slack" / "storage" / "root-state.json",
+        roaming / "Microsoft" / "Teams" / "desktop-config.json"})
+    EXPECT_TRUE(fs::exists(kept)) << kept;
+  for (const fs::path& gone :
+       {roaming / "discord" / "Cache" / "Cache_Data" / "f_00002a",
+        local / "Spotify" / "Data" / "ab" / "abcdef.file",
+        dir / "drives" / "C" / "Program Files" / "Steam" / "logs" / "content_log.txt"})
+    EXPECT_FALSE(fs::exists(gone)) << gone;
 }
 
 }  // namespace

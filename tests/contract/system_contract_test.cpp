@@ -4,6 +4,7 @@
 #include <string>
 
 #include "common/text.h"
+#include "common/windows_names.h"
 #include "tests/contract/contract_fixture.h"
 
 namespace morvel::contract {
@@ -63,6 +64,35 @@ TEST_F(SystemContract, WindowsAndSpecialFoldersAreExistingFoldersWithoutATrailin
     ASSERT_TRUE(stat.ok()) << c.what << ": " << c.path;
     EXPECT_TRUE(stat.value.IsFolder()) << c.what << ": " << c.path;
   }
+}
+
+// The folders programs of today name in their settings, as every program's environment
+// names them: where they lie to one another, and the user whose profile holds them.
+TEST_F(SystemContract, TheFoldersOfProgramsOfTodayLieWhereWindowsKeepsThem) {
+  using platform::SpecialFolder;
+  platform::SystemInfo& system = backend().system();
+  const auto folder = [&system](SpecialFolder which) {
+    const std::string path = system.SpecialFolderPath(which);
+    EXPECT_GE(path.size(), 4u) << static_cast<int>(which) << ": " << path;
+    EXPECT_EQ(path.substr(1, 2), ":\\") << path;
+    EXPECT_NE(path.back(), '\\') << path;
+    return path;
+  };
+  const auto parent = [](const std::string& path) { return path.substr(0, path.rfind('\\')); };
+  const std::string profile = folder(SpecialFolder::Profile);
+  const std::string local = folder(SpecialFolder::LocalAppData);
+  for (SpecialFolder below : {SpecialFolder::LocalAppData, SpecialFolder::Music,
+                              SpecialFolder::Pictures, SpecialFolder::Videos})
+    EXPECT_TRUE(IsSameOrBelow(folder(below), profile)) << static_cast<int>(below);
+  // LocalLow beside Local, in the same AppData folder.
+  EXPECT_TRUE(SameText(parent(folder(SpecialFolder::LocalLowAppData)), parent(local)));
+  EXPECT_FALSE(SameText(folder(SpecialFolder::LocalLowAppData), local));
+  // The machine's own folders lie outside every user's profile.
+  for (SpecialFolder machine_wide : {SpecialFolder::CommonAppData, SpecialFolder::Public})
+    EXPECT_FALSE(IsSameOrBelow(folder(machine_wide), profile)) << static_cast<int>(machine_wide);
+  const std::string user = system.UserName();
+  EXPECT_FALSE(user.empty());
+  EXPECT_EQ(user.find_first_of("\\/:*?\"<>|"), std::string::npos) << user;
 }
 
 // Wine's prefixes and the default machine image both run the program as an administrator.

@@ -90,6 +90,11 @@ const std::vector<std::string> kPrecious = {
     "C/Windows/system32/drivers/etc/hosts",
     "C/Windows/system32/FILE0000.CHK",
     "C/Program Files/TeamViewer/TeamViewer.exe",
+    // What the programs share and keep for every user.
+    "C/Program Files/Common Files/System/ado/msado15.dll",
+    "C/ProgramData/Vendor/licence.dat",
+    "C/Users/Public/Documents/shared.txt",
+    "C/Users/User/AppData/LocalLow/Vendor/settings.dat",
 };
 
 // Spellings of one folder that Windows takes for that folder: separators, "." and "..",
@@ -255,7 +260,8 @@ class EscapeTest : public ::testing::Test {
     WriteFile(dir / "registry.reg",
               "Windows Registry Editor Version 5.00\r\n\r\n"
               "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion]\r\n"
-              "\"ProgramFilesDir\"=\"C:\\\\Program Files\"\r\n\r\n"
+              "\"ProgramFilesDir\"=\"C:\\\\Program Files\"\r\n"
+              "\"CommonFilesDir\"=\"C:\\\\Program Files\\\\Common Files\"\r\n\r\n"
               "[HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\"
               "Shell Folders]\r\n"
               "\"AppData\"=\"C:\\\\Users\\\\User\\\\AppData\\\\Roaming\"\r\n"
@@ -473,7 +479,13 @@ TEST_F(EscapeTest, FoldersTheSystemNamesAreLeftAloneWhereTheyAreGuarded) {
       {"InternetCache", "Internet Explorer - Temporary Internet Files"},
       {"History", "Internet Explorer - Visited URL History"},
   };
-  std::vector<std::string> guarded = {kSystem32, kProgramFiles, kMorvelFolder};
+  std::vector<std::string> guarded = {kSystem32,
+                                      kProgramFiles,
+                                      kMorvelFolder,
+                                      R"(C:\ProgramData)",
+                                      R"(C:\Users\Public)",
+                                      R"(C:\Users\User\AppData\LocalLow)",
+                                      R"(C:\Program Files\Common Files)"};
   for (const Target& target : Targets()) guarded.emplace_back(target.folder);
   for (const Door& door : doors) {
     for (const std::string& folder : guarded) {

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -61,6 +62,7 @@ class OverridingSystem final : public platform::SystemInfo {
   std::vector<std::string> UserDataFolders() const override { return sys().UserDataFolders(); }
   void EndBrowserSession() override { machine_.system().EndBrowserSession(); }
   bool IsAdministrator() const override { return administrator.value_or(sys().IsAdministrator()); }
+  std::string UserName() const override { return sys().UserName(); }
 
   std::string program_folder;  // with a trailing "\"; empty for the machine's own
   std::optional<bool> administrator;
@@ -155,6 +157,23 @@ class TwoBackendTest : public ::testing::Test {
     if (!files().WriteFile(path, bytes).ok()) throw std::runtime_error("cannot write " + path);
   }
   bool Exists(const std::string& path) { return files().Exists(path); }
+
+  // Calls `visit` with every entry below `folder` (absolute) and its path relative to it
+  // ("sub\name"), depth first in listing order; links and junctions are not entered.
+  void WalkTree(const std::string& folder,
+                const std::function<void(const std::string&, const platform::FileEntry&)>& visit,
+                const std::string& relative = {}) {
+    std::vector<platform::FileEntry> entries;
+    (void)files().Enumerate(folder, [&](const platform::FileEntry& e) {
+      entries.push_back(e);
+      return true;
+    });
+    for (const platform::FileEntry& e : entries) {
+      visit(relative + e.name, e);
+      if (e.IsFolder() && !e.IsReparsePoint())
+        WalkTree(folder + "\\" + e.name, visit, relative + e.name + "\\");
+    }
+  }
 
   ScriptedQuestions questions;
 

@@ -32,8 +32,8 @@ using namespace std::chrono_literals;
 constexpr wchar_t kMainClass[] = L"Morvel Made by Quillon Software";
 constexpr wchar_t kUninstall[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 constexpr wchar_t kRun[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-const char* const kInstalled[] = {"morvel.exe", "morvel-cli.exe", "Morvel.dat", "Morvel.chm",
-                                  "License.txt"};
+const char* const kInstalled[] = {"morvel.exe",  "morvel-cli.exe", "Morvel.dat",
+                                  "Winapp2.ini", "Morvel.chm",     "License.txt"};
 const char* const kUsersOwn[] = {"settings.ini", "Clist.dat", "Cookies.dat"};
 
 struct Package {
@@ -388,6 +388,8 @@ TEST_F(Installer, InstallingOverAnOlderBuildOrAgainLeavesOneEntryAndTheUsersSett
   EXPECT_EQ(ReadFile(InstallDir() / "settings.ini"), settings);
   EXPECT_EQ(ReadFile(InstallDir() / "Morvel.dat"),
             ReadFile(fs::path(L"Z:" MORVEL_SOURCE_DIR) / "data" / "Morvel.dat"));
+  EXPECT_EQ(ReadFile(InstallDir() / "Winapp2.ini"),
+            ReadFile(fs::path(L"Z:" MORVEL_SOURCE_DIR) / "data" / "winapp2" / "Winapp2.ini"));
 
   ASSERT_EQ(Install(current_), 0U);
   entries = Entries();

@@ -33,6 +33,10 @@ TEST(MachineFacts, ImageWithoutMachineIniIsAWindows7AdministratorMachine) {
   EXPECT_EQ(facts.Folder(MachineFolder::History),
             R"(C:\Users\User\AppData\Local\Microsoft\Windows\History)");
   EXPECT_EQ(facts.Folder(MachineFolder::Executable), R"(C:\Program Files\Morvel)");
+  EXPECT_EQ(facts.Folder(MachineFolder::ProgramData), R"(C:\ProgramData)");
+  EXPECT_EQ(facts.Folder(MachineFolder::Public), R"(C:\Users\Public)");
+  EXPECT_EQ(facts.Folder(MachineFolder::LocalLowAppData), R"(C:\Users\User\AppData\LocalLow)");
+  EXPECT_EQ(facts.user_name, "User");
   for (char letter = 'A'; letter <= 'Z'; ++letter)
     EXPECT_EQ(facts.Drive(letter), letter == 'C' ? DriveType::Fixed : DriveType::None) << letter;
   EXPECT_TRUE(facts.locked.empty());
@@ -45,8 +49,8 @@ TEST(MachineFacts, ImageWithoutMachineIniIsAWindows7AdministratorMachine) {
 TEST(MachineFacts, ReadsEverySection) {
   const MachineFacts facts = ParseMachineFacts(
       "; a Windows 98 machine\r\n"
-      "[system]\r\nplatform = 9x\r\nVersion=4.10\r\nAdministrator=0\r\n"
-      "[Folders]\r\nTemp=D:/tmp/\r\nExecutable=\"C:\\Tools\\Morvel\"\r\n"
+      "[system]\r\nplatform = 9x\r\nVersion=4.10\r\nAdministrator=0\r\nUserName=Zo\xC3\xAB\r\n"
+      "[Folders]\r\nTemp=D:/tmp/\r\nExecutable=\"C:\\Tools\\Morvel\"\r\nLocalLow=E:\\Low\r\n"
       "[Drives]\r\na=removable\r\nC=FIXED\r\nD=cdrom\r\nE=remote\r\nR=ramdisk\r\nZ=\r\n"
       "[Locked]\r\n1=C:\\pagefile.sys\r\n2=c:/Users/User/ntuser.dat\r\n"
       "[Windows]\r\n1=MozillaWindowClass\r\n2=IEFrame\r\n",
@@ -59,6 +63,8 @@ TEST(MachineFacts, ReadsEverySection) {
   EXPECT_EQ(facts.Folder(MachineFolder::Temp), R"(D:\tmp)");
   EXPECT_EQ(facts.Folder(MachineFolder::Executable), R"(C:\Tools\Morvel)");
   EXPECT_EQ(facts.Folder(MachineFolder::Windows), R"(C:\Windows)");  // untouched default
+  EXPECT_EQ(facts.Folder(MachineFolder::LocalLowAppData), R"(E:\Low)");
+  EXPECT_EQ(facts.user_name, "Zo\xC3\xAB");
   EXPECT_EQ(facts.Drive('A'), DriveType::Removable);
   EXPECT_EQ(facts.Drive('c'), DriveType::Fixed);
   EXPECT_EQ(facts.Drive('D'), DriveType::CdRom);
@@ -133,6 +139,8 @@ INSTANTIATE_TEST_SUITE_P(
                  "2: History 'C:\\..\\History' is not an absolute Windows path"},
         BadValue{"[Folders]\nExecutable=C:\\a|b\n",
                  "2: Executable 'C:\\a|b' is not an absolute Windows path"},
+        BadValue{"[System]\nUserName=DOMAIN\\User\n",
+                 "2: UserName 'DOMAIN\\User' is not a user name"},
         BadValue{"[Drives]\nC=fixed\nD=floppy\n",
                  "3: drive type 'floppy' is not fixed, removable, cdrom, remote or ramdisk"},
         BadValue{"[Drives]\nCD=fixed\n", "2: 'CD' is not a drive letter"},

@@ -72,7 +72,14 @@ class RemovalTest : public testing::TwoBackendTest {
   // for links (never entered).
   std::vector<std::string> TreeAt(const std::string& folder) {
     std::vector<std::string> out;
-    List(folder, "", out);
+    WalkTree(folder, [&out](const std::string& name, const platform::FileEntry& e) {
+      if (e.IsReparsePoint())
+        out.push_back(name + "@");
+      else if (e.IsFolder())
+        out.push_back(name + "\\");
+      else
+        out.push_back(name + " " + std::to_string(e.size));
+    });
     return out;
   }
   std::vector<std::string> Tree(std::string_view sub = {}) { return TreeAt(Path(sub)); }
@@ -87,26 +94,6 @@ class RemovalTest : public testing::TwoBackendTest {
         0, std::span<std::byte>(reinterpret_cast<std::byte*>(bytes.data()), bytes.size()));
     bytes.resize(read.value);
     return bytes;
-  }
-
- private:
-  void List(const std::string& folder, const std::string& relative, std::vector<std::string>& out) {
-    std::vector<platform::FileEntry> entries;
-    (void)files().Enumerate(folder, [&](const platform::FileEntry& e) {
-      entries.push_back(e);
-      return true;
-    });
-    for (const platform::FileEntry& e : entries) {
-      const std::string name = relative + e.name;
-      if (e.IsReparsePoint()) {
-        out.push_back(name + "@");
-      } else if (e.IsFolder()) {
-        out.push_back(name + "\\");
-        List(folder + "\\" + e.name, name + "\\", out);
-      } else {
-        out.push_back(name + " " + std::to_string(e.size));
-      }
-    }
   }
 };
 

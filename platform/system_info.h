@@ -117,9 +117,6 @@ class SystemInfo {
 
   // Whether the process belongs to the built-in Administrators group.
   [[nodiscard]] virtual bool IsAdministrator() const = 0;
-
-  // The name the user logged on with (GetUserName); empty text when it cannot be told.
-  [[nodiscard]] virtual std::string UserName() const { return {}; }
 };
 
 class WindowSystem {

@@ -72,8 +72,6 @@ class EmulatedSystemInfo : public SystemInfo {
   [[nodiscard]] WindowsVersion Version() const override { return facts_.version; }
 
   [[nodiscard]] std::string ComputerName() const override { return facts_.computer_name; }
-  [[nodiscard]] std::string UserName() const override { return facts_.user_name; }
-
   [[nodiscard]] std::optional<CalendarTime> FileTimeToLocalCalendar(
       std::uint64_t filetime) const override {
     return LocalCalendar(filetime, facts_.locale.bias_minutes);

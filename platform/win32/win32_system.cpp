@@ -100,8 +100,6 @@ class Win32SystemInfo final : public SystemInfo {
 
   bool IsAdministrator() const override { return TokenHoldsAdministrators(); }
 
-  std::string UserName() const override { return LogonUserName(); }
-
  private:
   static SYSTEMTIME ToSystemTime(const CalendarTime& t) {
     return SYSTEMTIME{t.year, t.month,  t.day_of_week, t.day,

@@ -212,14 +212,6 @@ void EndWinInetBrowserSession() {
   InternetSetOptionW(nullptr, INTERNET_OPTION_END_BROWSER_SESSION, nullptr, 0);
 }
 
-std::string LogonUserName() {
-  // UNLEN (256) characters and the terminating zero.
-  wchar_t name[257] = {};
-  DWORD size = 257;
-  if (!GetUserNameW(name, &size) || size == 0) return {};
-  return Narrow(std::wstring_view(name, size - 1));
-}
-
 bool TokenHoldsAdministrators() {
   const UniqueHandle token = OpenEffectiveToken();
   if (!token) return false;

@@ -36,9 +36,6 @@ std::vector<std::string> UserDataFolderPaths();
 // InternetSetOption(NULL, INTERNET_OPTION_END_BROWSER_SESSION, NULL, 0).
 void EndWinInetBrowserSession();
 
-// GetUserName: the name the user logged on with; empty text when it fails.
-std::string LogonUserName();
-
 // Whether the thread's token (or the process's, when the thread has none) holds the
 // BUILTIN\Administrators group.
 bool TokenHoldsAdministrators();

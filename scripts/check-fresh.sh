@@ -127,7 +127,10 @@ git clone --quiet --no-hardlinks "$repo" "$root/work/morvel"
 in_fresh() {
   chroot "$root" /usr/bin/env -i HOME=/root USER=root LOGNAME=root TERM=dumb LANG=C.UTF-8 \
     PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
-    /bin/bash -c "cd /work/morvel && $1"
+    /bin/bash -c "cd /work/morvel && $1" &
+  # Waited for in the background, so that a TERM to this script is handled at once (the
+  # cleanup then stops what runs inside) rather than after the command ends.
+  wait $!
 }
 
 demo_time=-

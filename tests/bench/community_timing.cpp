@@ -54,7 +54,8 @@ int Load(int argc, char** argv) {
   morvel::platform::Port port{machine->registry(), machine->files(),
                               machine->system(),   machine->windows(),
                               questions,           machine->protected_storage(),
-                              machine->internet(), machine->logon_tasks()};
+                              machine->internet(), machine->logon_tasks(),
+                              machine->events()};
   std::shared_ptr<const morvel::community::CommunityItems> items;
   const double ms = morvel::bench::BestMilliseconds(rounds, [&] {
     morvel::Catalogue catalogue = morvel::Catalogue::Fixed();

@@ -89,7 +89,8 @@ class DemoTraces : public ::testing::Test {
     platform::Port port{machine->registry(), machine->files(),
                         machine->system(),   machine->windows(),
                         questions,           machine->protected_storage(),
-                        machine->internet(), machine->logon_tasks(), machine->events()};
+                        machine->internet(), machine->logon_tasks(),
+                        machine->events()};
     std::ostringstream out, err;
     const Streams io{out, err, false};
     const int status = clean ? CleanCommand(port, keys, true, io) : TestCommand(port, keys, io);
@@ -208,7 +209,8 @@ TEST_F(DemoTraces, EveryCommunityItemFindsItsTracesAndCleanRemovesThem) {
     platform::Port port{machine->registry(), machine->files(),
                         machine->system(),   machine->windows(),
                         questions,           machine->protected_storage(),
-                        machine->internet(), machine->logon_tasks()};
+                        machine->internet(), machine->logon_tasks(),
+                        machine->events()};
     const app::ProgramState state = app::LoadProgramState(port);
     std::cout << state.community->definitions().entries.size() << " entries, "
               << state.community->detected() << " detected, " << state.community->offered()

@@ -62,7 +62,6 @@ class OverridingSystem final : public platform::SystemInfo {
   std::vector<std::string> UserDataFolders() const override { return sys().UserDataFolders(); }
   void EndBrowserSession() override { machine_.system().EndBrowserSession(); }
   bool IsAdministrator() const override { return administrator.value_or(sys().IsAdministrator()); }
-  std::string UserName() const override { return sys().UserName(); }
 
   std::string program_folder;  // with a trailing "\"; empty for the machine's own
   std::optional<bool> administrator;

@@ -98,14 +98,16 @@ void AddFileEntry(std::string_view value, const Macros& macros, FolderOrigin ori
   std::vector<std::string> bases{std::string(first)};
   for (const Macro& macro : macros)
     if (macro.name == first) {
-      bases = macro.values;
+      // An unresolved macro would leave a path starting with "\": the root of whatever
+      // drive is current. Nothing of the kind was meant.
+      bases.clear();
+      for (const std::string& folder : macro.values)
+        if (!folder.empty()) bases.push_back(folder);
       break;
     }
   for (std::string& base : bases) {
-    // An unresolved macro would leave a path starting with "\": the root of whatever
-    // drive is current. Nothing of the kind was meant.
-    if (base.empty()) continue;
-    if (base.back() != '\\') base += '\\';
+    // A path as written keeps its first part, an empty one too ("\\?\C:\...").
+    if (base.empty() || base.back() != '\\') base += '\\';
     CleanFolder clean;
     if (rest.find(',') == std::string_view::npos) {
       // The folder with everything in it, itself included.

@@ -97,18 +97,18 @@ TEST(RunResult, AThingTwoItemsLeaveIsCountedOnceAtRestartWhenEitherScheduledIt) 
       {"Internet Explorer - Temporary Internet Files",
        3,
        9,
-       {Left("C:\c\Content.IE5\index.dat", R::InUse), Left("C:\c\held.gif", R::InUse)}},
+       {Left(R"(C:\c\Content.IE5\index.dat)", R::InUse), Left(R"(C:\c\held.gif)", R::InUse)}},
       {"Internet Explorer - Index.dat Files",
        3,
        62,
-       {Left("C:\C\content.ie5\INDEX.DAT", R::AtRestart, 0),
-        Left("C:\k\index.dat", R::AtRestart, 0)}},
-      {"Custom Lists - <New List>", 1, 0, {Left("C:\c\held.gif", R::AccessDenied)}}};
+       {Left(R"(C:\C\content.ie5\INDEX.DAT)", R::AtRestart, 0),
+        Left(R"(C:\k\index.dat)", R::AtRestart, 0)}},
+      {"Custom Lists - <New List>", 1, 0, {Left(R"(C:\c\held.gif)", R::AccessDenied)}}};
   EXPECT_EQ(app::VerifiedSummary(items),
             (std::vector<std::string>{
                 "Verified: 3 left (in use: 1, access denied: 0, refused: 0, at restart: 2).",
-                "C:\c\Content.IE5\index.dat (at restart)", "C:\c\held.gif (in use)",
-                "C:\k\index.dat (at restart)"}));
+                R"(C:\c\Content.IE5\index.dat (at restart))", R"(C:\c\held.gif (in use))",
+                R"(C:\k\index.dat (at restart))"}));
   EXPECT_EQ(app::TotalsOf(items).left_items, 3u);
 }
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/autorun.h"
+#include "platform/logon_tasks.h"
 #include "platform/registry.h"
 
 namespace morvel::app {

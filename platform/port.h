@@ -3,10 +3,10 @@
 // real Win32 one or the emulated machine) provides all parts; the front end provides
 // the questions.
 
-#include "platform/autorun.h"
 #include "platform/event_log.h"
 #include "platform/file_system.h"
 #include "platform/internet.h"
+#include "platform/logon_tasks.h"
 #include "platform/protected_storage.h"
 #include "platform/questions.h"
 #include "platform/registry.h"

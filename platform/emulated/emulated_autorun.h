@@ -5,9 +5,9 @@
 
 #include <memory>
 
-#include "platform/autorun.h"
 #include "platform/emulated/machine_facts.h"
 #include "platform/file_system.h"
+#include "platform/logon_tasks.h"
 
 namespace morvel::platform::emulated {
 

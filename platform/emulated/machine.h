@@ -9,11 +9,11 @@
 #include <string>
 #include <string_view>
 
-#include "platform/autorun.h"
 #include "platform/emulated/machine_facts.h"
 #include "platform/event_log.h"
 #include "platform/file_system.h"
 #include "platform/internet.h"
+#include "platform/logon_tasks.h"
 #include "platform/protected_storage.h"
 #include "platform/registry.h"
 #include "platform/system_info.h"

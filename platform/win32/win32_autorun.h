@@ -3,7 +3,7 @@
 
 #include <memory>
 
-#include "platform/autorun.h"
+#include "platform/logon_tasks.h"
 
 namespace morvel::platform::win32 {
 

@@ -11,10 +11,10 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/autorun.h"
 #include "platform/event_log.h"
 #include "platform/file_system.h"
 #include "platform/internet.h"
+#include "platform/logon_tasks.h"
 #include "platform/protected_storage.h"
 #include "platform/registry.h"
 #include "platform/system_info.h"

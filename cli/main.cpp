@@ -74,10 +74,7 @@ int Run(const Arguments& args, const char* argv0) {
   if (args.image) throw morvel::cli::UsageError{"--image is for the native build"};
   auto machine = morvel::platform::win32::Win32Machine::Open();
 #endif
-  morvel::platform::Port port{machine->registry(), machine->files(),
-                              machine->system(),   machine->windows(),
-                              questions,           machine->protected_storage(),
-                              machine->internet(), machine->logon_tasks(), machine->events()};
+  morvel::platform::Port port = morvel::platform::PortOf(*machine, questions);
   int status = 1;
   if (args.command == "list")
     status = morvel::cli::ListCommand(port, io);

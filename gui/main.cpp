@@ -53,10 +53,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int show_command) {
   InitCommonControlsEx(&controls);
   auto machine = morvel::platform::win32::Win32Machine::Open();
   morvel::gui::WindowQuestions questions(GetCurrentThreadId());
-  morvel::platform::Port port{machine->registry(), machine->files(),
-                              machine->system(),   machine->windows(),
-                              questions,           machine->protected_storage(),
-                              machine->internet(), machine->logon_tasks(), machine->events()};
+  morvel::platform::Port port = morvel::platform::PortOf(*machine, questions);
   // The design size at the screen's DPI, for a window without a stored size.
   const int dpi = morvel::platform::win32::DpiOfWindow(nullptr);
   morvel::app::ProgramState state = morvel::app::LoadProgramState(

@@ -26,4 +26,15 @@ struct Port {
   EventLog& events;
 };
 
+// The port of a whole machine (the emulated one or Windows itself), its questions asked of
+// `questions`: one place that knows the parts, so that a new part reaches every front end.
+template <typename Machine>
+Port PortOf(Machine& machine, UserQuestions& questions) {
+  return Port{machine.registry(), machine.files(),
+              machine.system(),   machine.windows(),
+              questions,          machine.protected_storage(),
+              machine.internet(), machine.logon_tasks(),
+              machine.events()};
+}
+
 }  // namespace morvel::platform

@@ -20,11 +20,7 @@ class NoQuestions final : public platform::UserQuestions {
 class BenchRun final : public RunContext {
  public:
   BenchRun(platform::emulated::EmulatedMachine& machine, RunMode mode, bool probe = false)
-      : mode_(mode), probe_(probe), port_{machine.registry(), machine.files(),
-                                          machine.system(),   machine.windows(),
-                                          questions_,         machine.protected_storage(),
-                                          machine.internet(), machine.logon_tasks(),
-                                          machine.events()} {
+      : mode_(mode), probe_(probe), port_(platform::PortOf(machine, questions_)) {
     settings_.FastScan = true;
   }
   [[nodiscard]] RunMode mode() const override { return mode_; }

@@ -51,11 +51,7 @@ int Load(int argc, char** argv) {
   const int rounds = argc > 3 ? std::atoi(argv[3]) : 5;
 #endif
   NoQuestions questions;
-  morvel::platform::Port port{machine->registry(), machine->files(),
-                              machine->system(),   machine->windows(),
-                              questions,           machine->protected_storage(),
-                              machine->internet(), machine->logon_tasks(),
-                              machine->events()};
+  morvel::platform::Port port = morvel::platform::PortOf(*machine, questions);
   std::shared_ptr<const morvel::community::CommunityItems> items;
   const double ms = morvel::bench::BestMilliseconds(rounds, [&] {
     morvel::Catalogue catalogue = morvel::Catalogue::Fixed();

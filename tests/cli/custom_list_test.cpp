@@ -46,10 +46,7 @@ class CustomListCommand : public ::testing::Test {
   // One command on a freshly opened machine, as the program runs it; the log's lines.
   std::vector<std::string> Run(bool clean) {
     auto machine = platform::emulated::EmulatedMachine::Open(dir);
-    platform::Port port{machine->registry(), machine->files(),
-                        machine->system(),   machine->windows(),
-                        questions,           machine->protected_storage(),
-                        machine->internet(), machine->logon_tasks(), machine->events()};
+    platform::Port port = platform::PortOf(*machine, questions);
     std::ostringstream out, err;
     const Streams io{out, err, false};
     const int status =

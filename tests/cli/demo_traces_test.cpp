@@ -86,11 +86,7 @@ class DemoTraces : public ::testing::Test {
   std::map<std::string, long> Run(bool clean, const std::vector<std::string>& keys = kItems) {
     auto machine = platform::emulated::EmulatedMachine::Open(dir);
     NoQuestions questions;
-    platform::Port port{machine->registry(), machine->files(),
-                        machine->system(),   machine->windows(),
-                        questions,           machine->protected_storage(),
-                        machine->internet(), machine->logon_tasks(),
-                        machine->events()};
+    platform::Port port = platform::PortOf(*machine, questions);
     std::ostringstream out, err;
     const Streams io{out, err, false};
     const int status = clean ? CleanCommand(port, keys, true, io) : TestCommand(port, keys, io);
@@ -206,11 +202,7 @@ TEST_F(DemoTraces, EveryCommunityItemFindsItsTracesAndCleanRemovesThem) {
     // What the catalogue reads, detects and offers of the shipped file on the demo image.
     auto machine = platform::emulated::EmulatedMachine::Open(dir);
     NoQuestions questions;
-    platform::Port port{machine->registry(), machine->files(),
-                        machine->system(),   machine->windows(),
-                        questions,           machine->protected_storage(),
-                        machine->internet(), machine->logon_tasks(),
-                        machine->events()};
+    platform::Port port = platform::PortOf(*machine, questions);
     const app::ProgramState state = app::LoadProgramState(port);
     std::cout << state.community->definitions().entries.size() << " entries, "
               << state.community->detected() << " detected, " << state.community->offered()

@@ -66,11 +66,7 @@ class HandEditedFiles : public ::testing::TestWithParam<Case> {
   template <class Command>
   int Run(Command command) {
     const auto machine = platform::emulated::EmulatedMachine::Open(dir_);
-    platform::Port port{machine->registry(), machine->files(),
-                        machine->system(),   machine->windows(),
-                        questions_,          machine->protected_storage(),
-                        machine->internet(), machine->logon_tasks(),
-                        machine->events()};
+    platform::Port port = platform::PortOf(*machine, questions_);
     out_.str("");
     err_.str("");
     const int status = command(port, Streams{out_, err_, false});

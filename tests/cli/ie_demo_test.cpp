@@ -60,15 +60,7 @@ class IeDemo : public ::testing::Test {
   std::map<std::string, Summary> Run(bool clean) {
     auto machine = platform::emulated::EmulatedMachine::Open(dir);
     AnswerYes yes;
-    platform::Port port{machine->registry(),
-                        machine->files(),
-                        machine->system(),
-                        machine->windows(),
-                        yes,
-                        machine->protected_storage(),
-                        machine->internet(),
-                        machine->logon_tasks(),
-                        machine->events()};
+    platform::Port port = platform::PortOf(*machine, yes);
     std::ostringstream out, err;
     const Streams io{out, err, false};
     // The indexes wait for the next start: a Clean leaves them, and says so in its status.

@@ -14,9 +14,7 @@ template <class Command>
 int RunOnImage(const std::filesystem::path& image, platform::UserQuestions& questions,
                std::ostringstream& out, std::ostringstream& err, Command command) {
   auto machine = platform::emulated::EmulatedMachine::Open(image);
-  platform::Port port{machine->registry(), machine->files(), machine->system(),
-                      machine->windows(),  questions,        machine->protected_storage(),
-                      machine->internet(), machine->logon_tasks(), machine->events()};
+  platform::Port port = platform::PortOf(*machine, questions);
   out.str("");
   err.str("");
   const int status = command(port, cli::Streams{out, err, false});

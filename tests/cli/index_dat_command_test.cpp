@@ -40,10 +40,7 @@ class IndexDatCommandTest : public ::testing::Test {
 
   int Run(const std::string& file) {
     auto machine = platform::emulated::EmulatedMachine::Open(dir);
-    platform::Port port{machine->registry(), machine->files(),
-                        machine->system(),   machine->windows(),
-                        questions,           machine->protected_storage(),
-                        machine->internet(), machine->logon_tasks(), machine->events()};
+    platform::Port port = platform::PortOf(*machine, questions);
     out.str("");
     err.str("");
     return IndexDatCommand(port, file, Streams{out, err, false});

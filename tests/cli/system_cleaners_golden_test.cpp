@@ -176,14 +176,7 @@ class SystemCleaners : public ::testing::Test {
   // One command on a freshly opened machine, as the program runs it; its log lines.
   Lines Run(bool clean) {
     auto machine = platform::emulated::EmulatedMachine::Open(dir);
-    platform::Port port{machine->registry(),
-                        machine->files(),
-                        machine->system(),
-                        machine->windows(),
-                        answers,
-                        machine->protected_storage(),
-                        machine->internet(),
-                        machine->logon_tasks(), machine->events()};
+    platform::Port port = platform::PortOf(*machine, answers);
     std::ostringstream out, err;
     const Streams io{out, err, false};
     const int status = clean ? CleanCommand(port, keys, false, io) : TestCommand(port, keys, io);

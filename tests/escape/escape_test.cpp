@@ -216,11 +216,7 @@ class EscapeTest : public ::testing::Test {
     auto& files = dynamic_cast<platform::emulated::EmulatedFiles&>(machine->files());
     if (hook) files.SetListingHook(hook);
     if (opening) files.SetOpeningHook(opening);
-    platform::Port port{machine->registry(), machine->files(),
-                        machine->system(),   machine->windows(),
-                        questions,           machine->protected_storage(),
-                        machine->internet(), machine->logon_tasks(),
-                        machine->events()};
+    platform::Port port = platform::PortOf(*machine, questions);
     std::ostringstream out, err;
     const cli::Streams io{out, err, false};
     const int status =

@@ -5,6 +5,7 @@
 
 #include "platform/win32/win32_dynamic.h"
 #include "platform/win32/win32_file_ops.h"
+#include "platform/win32/win32_util.h"
 
 namespace morvel::platform::win32 {
 namespace {
@@ -60,6 +61,7 @@ Result<UniqueHandle> OpenRelative(HANDLE folder, std::string_view name,
   InitializeObjectAttributes(&attributes, &object_name, OBJ_CASE_INSENSITIVE, folder, nullptr);
   IO_STATUS_BLOCK io{};
   HANDLE handle = nullptr;
+  const RealSystemFolder real_system_folder;
   const NTSTATUS status = create(&handle, opening.access | SYNCHRONIZE, &attributes, &io, nullptr,
                                  FILE_ATTRIBUTE_NORMAL, opening.share, opening.disposition,
                                  opening.options | FILE_SYNCHRONOUS_IO_NONALERT, nullptr, 0);

@@ -45,6 +45,19 @@ bool SameName(std::wstring text, std::wstring_view name) {
 
 }  // namespace
 
+RealSystemFolder::RealSystemFolder() {
+#ifndef _WIN64
+  static const bool redirected = !RedirectingWindowsFolder().empty();
+  if (redirected) turned_off_ = Wow64DisableWow64FsRedirection(&previous_) != FALSE;
+#endif
+}
+
+RealSystemFolder::~RealSystemFolder() {
+#ifndef _WIN64
+  if (turned_off_) Wow64RevertWow64FsRedirection(previous_);
+#endif
+}
+
 std::wstring FilePath(std::string_view utf8) { return Unredirected(Wide(utf8)); }
 
 std::wstring Unredirected(std::wstring path) {

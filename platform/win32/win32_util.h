@@ -31,6 +31,23 @@ std::wstring FilePath(std::string_view utf8);
 // The same for a path in UTF-16 already.
 std::wstring Unredirected(std::wstring path);
 
+// While it lives, the file functions of this thread see the real System32 under WOW64: an
+// open relative to a held folder is redirected by the name of that folder too, so the
+// real System32 held (as Sysnative) would hand out SysWOW64's file of the same name. Only
+// what opens no program file (no DLL loads) may run while it lives. Does nothing where
+// nothing is redirected.
+class RealSystemFolder {
+ public:
+  RealSystemFolder();
+  ~RealSystemFolder();
+  RealSystemFolder(const RealSystemFolder&) = delete;
+  RealSystemFolder& operator=(const RealSystemFolder&) = delete;
+
+ private:
+  void* previous_ = nullptr;
+  bool turned_off_ = false;
+};
+
 // A 64-bit number from the two halves Win32 gives it in (sizes, file indexes).
 inline std::uint64_t Join(DWORD high, DWORD low) {
   return (static_cast<std::uint64_t>(high) << 32) | low;

@@ -94,6 +94,9 @@ TEST_F(CleanersTest, ChkdskFragmentsTakesFileChkNamesOfTheSystemFolderOnly) {
   PutFile(System() + "\\file0001.chk", 300);
   PutFile(System() + "\\chkdsk.exe", 300);
   PutFile(System() + "\\FOUND\\FILE0002.CHK", 300);
+  // A 32-bit Morvel on 64-bit Windows holds the real System32: the 32-bit system folder's
+  // file of the same name is another file.
+  PutFile(Windows() + "\\SysWOW64\\FILE0000.CHK", 300);
 
   const Outcome clean = TestThenClean("Windows - Chkdsk File Fragments");
   EXPECT_EQ(clean.count, 2);
@@ -102,6 +105,7 @@ TEST_F(CleanersTest, ChkdskFragmentsTakesFileChkNamesOfTheSystemFolderOnly) {
   EXPECT_FALSE(Exists(System() + "\\file0001.chk"));
   EXPECT_TRUE(Exists(System() + "\\chkdsk.exe"));
   EXPECT_TRUE(Exists(System() + "\\FOUND\\FILE0002.CHK"));
+  EXPECT_TRUE(Exists(Windows() + "\\SysWOW64\\FILE0000.CHK"));
 }
 
 TEST_F(CleanersTest, ClipboardIsEmptiedOnlyWhenRemovingAndCountsNothing) {

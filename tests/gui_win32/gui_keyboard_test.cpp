@@ -114,8 +114,15 @@ TEST_F(Keyboard, ToolDialogsOpenByLetterAndGoByTab) {
     for (const WORD key : {VK_ESCAPE, VK_RETURN}) {
       ASSERT_TRUE(Foreground(main_));
       ASSERT_TRUE(WaitFor([&] { return IsChild(main_, FocusOf(main_)); }, 5s));
-      Press(d.menu, true);
-      ASSERT_TRUE(WaitFor([&] { return MenuOpen(main_); }, 5s));
+      // Right after a dialog closed, Wine now and then drops an Alt+letter that comes
+      // while the window is being activated again (about one run in three of this test
+      // alone); a user presses again, and so does the test.
+      bool menu_open = false;
+      for (int attempt = 0; attempt < 3 && !menu_open; ++attempt) {
+        Press(d.menu, true);
+        menu_open = WaitFor([&] { return MenuOpen(main_); }, 2s);
+      }
+      ASSERT_TRUE(menu_open) << char(d.menu);
       Press(d.item);
       HWND dialog = WaitForDialog(d.caption);
       ASSERT_NE(dialog, nullptr) << d.caption;

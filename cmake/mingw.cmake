@@ -5,7 +5,12 @@ set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_C_COMPILER ${MORVEL_MINGW}-gcc-posix)
 set(CMAKE_CXX_COMPILER ${MORVEL_MINGW}-g++-posix)
 set(CMAKE_RC_COMPILER ${MORVEL_MINGW}-windres)
-set(CMAKE_FIND_ROOT_PATH /usr/${MORVEL_MINGW} ${CMAKE_CURRENT_LIST_DIR}/../build/${MORVEL_MINGW_DEPS})
+# The libraries' folder spelled one way in every configure: the first one would otherwise
+# find them under "cmake/../build" and the next under "build", and every file compiled with
+# that include folder would build again (the packaging step's configure did, for minutes).
+get_filename_component(MORVEL_MINGW_DEPS_DIR ${CMAKE_CURRENT_LIST_DIR}/../build/${MORVEL_MINGW_DEPS}
+                       ABSOLUTE)
+set(CMAKE_FIND_ROOT_PATH /usr/${MORVEL_MINGW} ${MORVEL_MINGW_DEPS_DIR})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)

@@ -18,7 +18,7 @@ std::string Narrow(std::wstring_view utf16) {
 namespace {
 
 // "<Windows>\" where Windows redirects this program's System32, empty text elsewhere.
-std::wstring RedirectingWindowsFolder() {
+std::wstring FindRedirectingWindowsFolder() {
 #ifdef _WIN64
   return {};
 #else
@@ -31,6 +31,12 @@ std::wstring RedirectingWindowsFolder() {
   if (windows.back() != L'\\') windows += L'\\';
   return windows;
 #endif
+}
+
+// Asked of Windows once.
+const std::wstring& RedirectingWindowsFolder() {
+  static const std::wstring windows = FindRedirectingWindowsFolder();
+  return windows;
 }
 
 bool IsSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
@@ -47,8 +53,8 @@ bool SameName(std::wstring text, std::wstring_view name) {
 
 RealSystemFolder::RealSystemFolder() {
 #ifndef _WIN64
-  static const bool redirected = !RedirectingWindowsFolder().empty();
-  if (redirected) turned_off_ = Wow64DisableWow64FsRedirection(&previous_) != FALSE;
+  if (!RedirectingWindowsFolder().empty())
+    turned_off_ = Wow64DisableWow64FsRedirection(&previous_) != FALSE;
 #endif
 }
 
@@ -61,7 +67,7 @@ RealSystemFolder::~RealSystemFolder() {
 std::wstring FilePath(std::string_view utf8) { return Unredirected(Wide(utf8)); }
 
 std::wstring Unredirected(std::wstring path) {
-  static const std::wstring windows = RedirectingWindowsFolder();
+  const std::wstring& windows = RedirectingWindowsFolder();
   if (windows.empty()) return path;
   const bool literal = path.starts_with(L"\\\\?\\") || path.starts_with(L"\\\\.\\");
   const std::size_t start = literal ? 4 : 0;
